@@ -1,0 +1,18 @@
+// Clipster 3D.
+#pragma once
+
+#include "formats/LUTFormat.h"
+
+namespace zelvo {
+
+class TClipster3DLutFormat : public TGenericLutFormat {
+ public:
+  TClipster3DLutFormat() : TGenericLutFormat("Clipster 3D", true) {}
+  bool CanRead(const std::string& file_name) const override;
+  void Load(const std::string& file_name, TLUT& lut) override;
+  void Save(const std::string& file_name, const TLUT& lut, int bits) const override;
+  bool CanLoad() const override { return false; }
+  bool CanSave() const override { return false; }
+};
+
+}  // namespace zelvo

@@ -1,0 +1,167 @@
+#include "formats/LUTFormatImps.h"
+
+#include <cmath>
+
+#include "formats/CDLFormat.h"
+#include "formats/ClipsterFormat.h"
+#include "formats/CubeFormats.h"
+#include "formats/Header1DFormats.h"
+#include "formats/KeywordHeader3DFormats.h"
+#include "formats/MeshFormats.h"
+#include "formats/PlainRow1DFormats.h"
+#include "formats/XMLFormats.h"
+
+namespace zelvo {
+
+namespace {
+
+std::string_view FileNameOnly(std::string_view path) {
+  const std::size_t slash = path.find_last_of("/\\");
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+bool HasExtension(const std::string& file_name, std::string_view extension) {
+  const std::string_view name = FileNameOnly(file_name);
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos) return false;
+  const std::string_view ext = name.substr(dot);
+  return ext.size() == extension.size() && PosNoCase(extension, ext) == 1;
+}
+
+std::string BaseNameOf(const std::string& file_name) {
+  std::string_view name = FileNameOnly(file_name);
+  const std::size_t dot = name.rfind('.');
+  if (dot != std::string_view::npos) name = name.substr(0, dot);
+  return std::string(name);
+}
+
+void AppendFloatTriple(std::string& line, const TLUTEntry& e, char sep) {
+  AppendFloatValue(line, kFloatDigits, e.R);
+  line.push_back(sep);
+  AppendFloatValue(line, kFloatDigits, e.G);
+  line.push_back(sep);
+  AppendFloatValue(line, kFloatDigits, e.B);
+}
+
+void AppendIntTriple(std::string& line, const TLUTEntry& e, int bits, char sep) {
+  AppendIntValue(line, bits, e.R);
+  line.push_back(sep);
+  AppendIntValue(line, bits, e.G);
+  line.push_back(sep);
+  AppendIntValue(line, bits, e.B);
+}
+
+void AddCommentLines(TTextFile& file, const TLUT& lut) {
+  for (const std::string& c : lut.Comments) file.Add("# " + c);
+}
+
+void AddFloatRowsRedFastest(TTextFile& file, const TLUT& lut, int n) {
+  std::string row;
+  ForEachRedFastest(n, [&](int r, int g, int b) {
+    row.clear();
+    AppendFloatTriple(row, lut.Table3D(r, g, b));
+    file.Add(row);
+  });
+}
+
+void AddFloatRows1D(TTextFile& file, const TLUT& lut, int m) {
+  std::string row;
+  for (int i = 0; i < m; ++i) {
+    row.clear();
+    AppendFloatTriple(row, lut.Table1D(i));
+    file.Add(row);
+  }
+}
+
+int WritableGridSize(const TLUT& lut) {
+  CheckGridSize(lut.Size3D);
+  return lut.Size3D;
+}
+
+int Writable1DSize(const TLUT& lut) {
+  Check1DSize(lut.Size1D);
+  return lut.Size1D;
+}
+
+int CountFloatTripleLines(const TTextFile& lines) {
+  int count = 0;
+  double r, g, b;
+  for (std::size_t i = 0; i < lines.Count(); ++i) {
+    if (ReadFloatTriple(lines[i], r, g, b)) ++count;
+  }
+  return count;
+}
+
+int GridSizeFromRowCount(long long rows) {
+  return static_cast<int>(std::llround(std::cbrt(static_cast<double>(rows))));
+}
+
+// The registry order is behaviour: detection takes the first format that accepts
+// a file, and the index identifies the format everywhere.
+void CreateLUTFormats(std::vector<std::unique_ptr<TLUTFormat>>& f) {
+  f.push_back(std::make_unique<TCube3DTruelightLutFormat>());   // 0
+  f.push_back(std::make_unique<TCube3DLutFormat>());            // 1
+  f.push_back(std::make_unique<TLustre3DLutFormat>());          // 2
+  f.push_back(std::make_unique<TPandora3DLutFormat>());         // 3
+  f.push_back(std::make_unique<T3dlLutFormat>());               // 4
+  f.push_back(std::make_unique<TNucoda3DLutFormat>());          // 5
+  f.push_back(std::make_unique<TCodex3DLutFormat>());           // 6
+  f.push_back(std::make_unique<TCube1DLutFormat>());            // 7
+  f.push_back(std::make_unique<TClipster3DLutFormat>());        // 8
+  f.push_back(std::make_unique<TLuther3DLutFormat>());          // 9
+  f.push_back(std::make_unique<TColorFrontOSD3DLutFormat>());   // 10
+  f.push_back(std::make_unique<TDavinciDat3DLutFormat>());      // 11
+  f.push_back(std::make_unique<TQuantel3DLutFormat>());         // 12
+  f.push_back(std::make_unique<TCodex1DLutFormat>());           // 13
+  f.push_back(std::make_unique<TLustre1DLutFormat>());          // 14
+  f.push_back(std::make_unique<TFilmlight1DLutFormat>());       // 15
+  f.push_back(std::make_unique<TQuantel1DLutFormat>());         // 16
+  f.push_back(std::make_unique<TStwo1DLutFormat>());            // 17
+  f.push_back(std::make_unique<TNucoda1DLutWriterFormat>());    // 18
+  f.push_back(std::make_unique<TColorFrontOSD1DLutFormat>());   // 19
+  f.push_back(std::make_unique<TFusion1DLutFormat>());          // 20
+  f.push_back(std::make_unique<TBlackmagic1DLutFormat>());      // 21
+  f.push_back(std::make_unique<TCinetal1DLutFormat>());         // 22
+  f.push_back(std::make_unique<TShake1DLutFormat>());           // 23
+  f.push_back(std::make_unique<TDavinciILut1DLutFormat>());     // 24
+  f.push_back(std::make_unique<TDavinciOLut1DLutFormat>());     // 25
+  f.push_back(std::make_unique<TSpeedgradeLook3DLutFormat>());  // 26
+  f.push_back(std::make_unique<TASC_CDL_Format>());             // 27
+  f.push_back(std::make_unique<TPFClean3D_Format>());           // 28
+}
+
+void CreateOutputProfiles(std::vector<std::unique_ptr<TLutOutputProfile>>& p) {
+  // caption, extension, format index, default size, default bits, size and bits selectable
+  AddOutputProfile(p, "3DL Scratch, Autodesk, Blackmagic, Cine-tal", "3dl", 4, 17, 12, false, false);
+  AddOutputProfile(p, "3DL Fusion", "3dl", 4, 33, 12, false, false);
+  AddOutputProfile(p, "Autodesk Lustre 3D", "lut", 2, 33, 12, false, false);
+  AddOutputProfile(p, "Clipster 3D", "txt", 8, 17, 16, false, false);
+  AddOutputProfile(p, "Codex 3D", "txt", 6, 17, 12, false, false);
+  AddOutputProfile(p, "Colorfront OSD 3D", "3dmesh", 10, 17, 0, false, false);
+  AddOutputProfile(p, "Cube 3D Iridas, Nuke, AfterEffects", "cube", 1, 32, 0, false, false);
+  AddOutputProfile(p, "Cube 3D Davinci", "cube", 1, 33, 0, true, false);
+  AddOutputProfile(p, "Cube 3D Truelight", "cube", 0, 32, 0, false, false);
+  AddOutputProfile(p, "Davinci DAT 3D", "dat", 11, 33, 0, false, false);
+  AddOutputProfile(p, "Nucoda 3D", "cms", 5, 33, 0, true, false);
+  AddOutputProfile(p, "Luther 3D", "txt", 9, 33, 10, false, false);
+  AddOutputProfile(p, "Pandora 3D, Apple 3D m3d", "m3d", 3, 17, 16, false, false);
+  AddOutputProfile(p, "PixelFarm PFClean 3D", "pfl", 28, 16, 8, false, false);
+  AddOutputProfile(p, "Quantel 3D", "txt", 12, 17, 12, false, false);
+  AddOutputProfile(p, "Technicolor 3D mga", "mga", 3, 33, 16, false, false);
+  AddOutputProfile(p, "Autodesk Lustre 1D", "lut", 14, 65536, 16, true, true);
+  AddOutputProfile(p, "Blackmagic HDLink 1D", "txt", 21, 1024, 0, false, false);
+  AddOutputProfile(p, "Cine-tal 1D", "txt", 22, 1024, 10, false, false);
+  AddOutputProfile(p, "Codex 1D, Sony SRW-1, Scratch 1D", "dat", 13, 1024, 10, false, false);
+  AddOutputProfile(p, "Colorfront OSD 1D", "1dlut", 19, 1024, 0, false, false);
+  AddOutputProfile(p, "Cube 1D", "cube", 7, 4096, 0, false, false);
+  AddOutputProfile(p, "Filmlight Truelight 1D", "cube", 15, 4096, 0, false, false);
+  AddOutputProfile(p, "Fusion 1D", "alut", 20, 65536, 16, false, false);
+  AddOutputProfile(p, "Nucoda 1D", "cms", 18, 4096, 0, false, false);
+  AddOutputProfile(p, "Quantel 1D", "txt", 16, 1024, 10, false, false);
+  AddOutputProfile(p, "S.two 1D", "swto.xml", 17, 1024, 10, false, false);
+  AddOutputProfile(p, "Shake 1D", "txt", 23, 65536, 16, false, false);
+}
+
+}  // namespace zelvo

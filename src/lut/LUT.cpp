@@ -1,0 +1,59 @@
+#include "lut/LUT.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <new>
+
+#include "lut/Errors.h"
+
+namespace zelvo {
+
+namespace {
+
+TLUTEntry* AllocateZeroed(std::size_t count) {
+  void* p = std::calloc(count, sizeof(TLUTEntry));
+  if (p == nullptr) throw std::bad_alloc();
+  return static_cast<TLUTEntry*>(p);
+}
+
+}  // namespace
+
+void TLUT::FreeDeleter::operator()(TLUTEntry* p) const { std::free(p); }
+
+TLUT::TLUT()
+    : table3d_(AllocateZeroed(static_cast<std::size_t>(kMaxGridSize) * kMaxGridSize * kMaxGridSize)),
+      table1d_(AllocateZeroed(kMax1DSize)) {}
+
+const char* KindName(TLUTKind kind) {
+  switch (kind) {
+    case TLUTKind::lk1D: return "1D";
+    case TLUTKind::lk3D: return "3D";
+    case TLUTKind::lk1DAnd3D: return "1D & 3D";
+    case TLUTKind::lkNone: return "none";
+  }
+  return "none";
+}
+
+void CheckGridSize(long long size) {
+  if (size < 1 || size > kMaxGridSize) {
+    throw ELUTError("The 3D grid size " + std::to_string(size) +
+                    " is not supported (1 to " + std::to_string(kMaxGridSize) + " points per axis).");
+  }
+}
+
+void Check1DSize(long long size) {
+  if (size < 1 || size > kMax1DSize) {
+    throw ELUTError("The 1D table length " + std::to_string(size) +
+                    " is not supported (1 to " + std::to_string(kMax1DSize) + " entries).");
+  }
+}
+
+std::int64_t QuantizeValue(int bits, double value) {
+  if (!(value >= 0.0)) value = 0.0;
+  if (value > 1.0) value = 1.0;
+  const double scale = std::ldexp(1.0, bits) - 1.0;
+  // nearbyint follows the current rounding mode, which is round-to-nearest-even.
+  return static_cast<std::int64_t>(std::nearbyint(scale * value));
+}
+
+}  // namespace zelvo

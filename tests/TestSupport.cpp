@@ -1,0 +1,81 @@
+#include "TestSupport.h"
+
+#include <cmath>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+
+namespace zelvo::test {
+
+TempDir::TempDir() {
+  std::random_device rd;
+  const auto base = std::filesystem::temp_directory_path();
+  for (int i = 0; i < 100; ++i) {
+    auto candidate = base / ("zelvo-test-" + std::to_string(rd()) + std::to_string(rd()));
+    if (std::filesystem::create_directory(candidate)) {
+      path_ = candidate;
+      return;
+    }
+  }
+  throw std::runtime_error("cannot create a temporary folder");
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+std::string TempDir::File(std::string_view name) const { return (path_ / std::string(name)).string(); }
+
+std::string TempDir::Write(std::string_view name, std::string_view content) const {
+  const std::string file = File(name);
+  std::ofstream out(file, std::ios::binary);
+  out.write(content.data(), static_cast<std::streamsize>(content.size()));
+  return file;
+}
+
+std::string ReadAll(const std::string& file_name) {
+  std::ifstream in(file_name, std::ios::binary);
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+std::string PeerFile(std::string_view relative) {
+  const std::filesystem::path p = std::filesystem::path(ZELVO_TESTDATA_DIR) / "peer-luts" / std::string(relative);
+  return std::filesystem::exists(p) ? p.string() : std::string();
+}
+
+void FillSample3D(TLUT& lut, int n) {
+  lut.Kind = TLUTKind::lk3D;
+  lut.Size3D = n;
+  const double s = n - 1;
+  for (int r = 0; r < n; ++r)
+    for (int g = 0; g < n; ++g)
+      for (int b = 0; b < n; ++b) {
+        const double x = r / s, y = g / s, z = b / s;
+        lut.Table3D(r, g, b) = TLUTEntry{0.8 * x + 0.15 * y * y + 0.05 * z, std::sqrt(0.6 * y + 0.3 * x * z + 0.1 * z),
+                                         0.9 * z * z + 0.1 * x};
+      }
+}
+
+void FillSample1D(TLUT& lut, int m) {
+  lut.Kind = TLUTKind::lk1D;
+  lut.Size1D = m;
+  for (int i = 0; i < m; ++i) {
+    const double x = static_cast<double>(i) / (m - 1);
+    lut.Table1D(i) = TLUTEntry{std::pow(x, 1.0 / 2.2), x * x, 0.5 * x + 0.5 * x * x * x};
+  }
+}
+
+void FillIdentity3D(TLUT& lut, int n) {
+  lut.Kind = TLUTKind::lk3D;
+  lut.Size3D = n;
+  const double s = n - 1;
+  for (int r = 0; r < n; ++r)
+    for (int g = 0; g < n; ++g)
+      for (int b = 0; b < n; ++b) lut.Table3D(r, g, b) = TLUTEntry{r / s, g / s, b / s};
+}
+
+}  // namespace zelvo::test

@@ -1,0 +1,41 @@
+// Helpers shared by the test programs: a fresh temporary folder per test, file
+// reading and writing, and the location of the peer files.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "lut/LUT.h"
+
+namespace zelvo::test {
+
+// A new empty folder, removed with everything in it when the object goes.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  // Full path of a file in the folder, as a string.
+  std::string File(std::string_view name) const;
+  // Writes `content` to a file in the folder and returns its path.
+  std::string Write(std::string_view name, std::string_view content) const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+std::string ReadAll(const std::string& file_name);
+
+// ../shared/testdata/peer-luts/<relative>, or empty when the folder is missing.
+std::string PeerFile(std::string_view relative);
+
+// Fills a LUT with a smooth non-identity table (all channels mixed).
+void FillSample3D(TLUT& lut, int n);
+void FillSample1D(TLUT& lut, int m);
+// Fills an identity table.
+void FillIdentity3D(TLUT& lut, int n);
+
+}  // namespace zelvo::test
