@@ -1,0 +1,63 @@
+// The batch conversion job, without any window: the settings dialog, the
+// command line and the tests all drive it through these calls.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "formats/LUTFormat.h"
+
+namespace zelvo {
+
+struct ConversionSettings {
+  std::string OutputFolder;
+  const TLutOutputProfile* OutputProfile = nullptr;
+  std::string SizeText = "Default";  // "Default" or the digits the user typed
+  int Bits = -1;                     // -1 for the profile's default
+  // The command line may also set size and bits for profiles whose dialog keeps
+  // them fixed; the writer then refuses what its format cannot express.
+  bool AllowFixedOverrides = false;
+};
+
+struct ConversionEntry {
+  std::string FileName;  // without folder
+  std::string Folder;
+  bool Checked = true;
+};
+
+enum class OverwriteAnswer { Yes, No, Cancel };
+
+struct ConversionFeedback {
+  std::function<OverwriteAnswer(const std::string& target_path)> ConfirmOverwrite;
+  std::function<void(double percent)> ReportProgress;
+  std::function<bool()> PollCancelled;
+};
+
+enum class BatchResult { Completed, Cancelled };
+
+// The output folder remembered while the program runs (dialogs share it).
+std::string& LastOutputFolder();
+
+// The source name with its extension replaced by "." + extension.
+std::string TargetFileName(const std::string& source_name, const std::string& extension);
+// Folder and name joined with the platform's separator.
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+// The text of the overwrite question for a target path.
+std::string OverwriteQuestion(const std::string& target_path);
+
+// The grid size or 1D length for a size text: "Default" or an invalid number
+// give the profile's DefaultSize.
+int ResolveGridSize(const std::string& size_text, const TLutOutputProfile& profile);
+
+// Reads one file, resamples it to the profile's kind and size, writes it.
+// Errors carry the source file's name.
+void ConvertFile(const ConversionSettings& settings, const std::string& source_path, const std::string& target_path);
+
+// The batch loop over the entries in list order. Errors end the batch and pass
+// to the caller; files written before stay.
+BatchResult ConvertFiles(const ConversionSettings& settings, const std::vector<ConversionEntry>& entries,
+                         const ConversionFeedback& feedback);
+
+}  // namespace zelvo
