@@ -1,5 +1,276 @@
 #include "cli/CliMain.h"
 
+#include <CLI/CLI.hpp>
+
+#include <charconv>
+#include <filesystem>
+#include <istream>
+#include <ostream>
+
+#include "convert/ConvertJob.h"
+#include "formats/LUTFormat.h"
+#include "formats/StringLib.h"
+#include "lut/Errors.h"
+#include "lut/Resample.h"
+
 namespace zelvo {
-int RunCli(const std::vector<std::string>&, const CliEnvironment&) { return 2; }
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+// Nine significant digits, locale-free.
+std::string FormatSignificant(double v) {
+  char buf[64];
+  const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 9);
+  return std::string(buf, res.ptr);
+}
+
+const TLutOutputProfile* FindProfile(const std::string& text) {
+  int index = 0;
+  if (TryParseInt(text, index)) {
+    if (index >= 0 && static_cast<std::size_t>(index) < OutputProfiles().size()) return &OutputProfileByIndex(index);
+    return nullptr;
+  }
+  return OutputProfileByCaption(text);
+}
+
+struct ConvertOptions {
+  std::string profile;
+  std::string output_folder;
+  std::string size = "Default";
+  int bits = -1;
+  bool overwrite = false;
+  bool skip_existing = false;
+  std::vector<std::string> files;
+};
+
+OverwriteAnswer AskOverwrite(const CliEnvironment& env, const std::string& target) {
+  for (;;) {
+    *env.err << OverwriteQuestion(target) << " [y]es/[n]o/[c]ancel: " << std::flush;
+    std::string answer;
+    if (!std::getline(*env.in, answer)) return OverwriteAnswer::Cancel;
+    const std::string a = UpperCase(Trim(answer));
+    if (a == "Y" || a == "YES") return OverwriteAnswer::Yes;
+    if (a == "N" || a == "NO") return OverwriteAnswer::No;
+    if (a == "C" || a == "CANCEL") return OverwriteAnswer::Cancel;
+  }
+}
+
+// Thrown out of the overwrite question when nobody can answer it.
+class EOverwriteRefused : public EZelvoError {
+ public:
+  using EZelvoError::EZelvoError;
+};
+
+int RunConvert(const ConvertOptions& o, const CliEnvironment& env) {
+  const TLutOutputProfile* profile = FindProfile(o.profile);
+  if (profile == nullptr) {
+    *env.err << "Unknown output profile \"" << o.profile << "\"; 'zelvo-lut profiles' lists them.\n";
+    return kExitUsage;
+  }
+  std::error_code ec;
+  if (!std::filesystem::is_directory(o.output_folder, ec)) {
+    *env.err << o.output_folder << ": The output folder does not exist.\n";
+    return kExitUsage;
+  }
+  ConversionSettings settings;
+  settings.OutputFolder = o.output_folder;
+  settings.OutputProfile = profile;
+  settings.SizeText = o.size;
+  settings.Bits = o.bits;
+  try {
+    CheckConversionSettings(settings);
+  } catch (const EZelvoError& e) {
+    *env.err << e.what() << "\n";
+    return kExitUsage;
+  }
+
+  std::vector<ConversionEntry> entries;
+  for (const std::string& f : o.files) {
+    const std::filesystem::path p(f);
+    entries.push_back(ConversionEntry{p.filename().string(), p.parent_path().string(), true});
+  }
+
+  const std::size_t total = entries.size();
+  std::size_t started = 0;
+  std::string current = o.files.empty() ? std::string() : o.files.front();
+  ConversionFeedback feedback;
+  feedback.ConfirmOverwrite = [&](const std::string& target) {
+    if (o.overwrite) return OverwriteAnswer::Yes;
+    if (o.skip_existing) return OverwriteAnswer::No;
+    if (env.interactive && env.in != nullptr) return AskOverwrite(env, target);
+    throw EOverwriteRefused(target + ": The file already exists; pass --overwrite to replace it or --skip-existing to keep it.");
+  };
+  feedback.FileStarting = [&](const std::string& source, const std::string& target) {
+    current = source;
+    ++started;
+    if (total > 1) *env.err << "[" << started << "/" << total << "] " << source << " -> " << target << "\n";
+  };
+  feedback.PollCancelled = [] { return false; };
+
+  try {
+    if (ConvertFiles(settings, entries, feedback) == BatchResult::Cancelled) {
+      *env.err << "Cancelled.\n";
+      return kExitFailed;
+    }
+  } catch (const EOverwriteRefused& e) {
+    *env.err << e.what() << "\n";
+    return kExitFailed;
+  } catch (const std::exception& e) {
+    *env.err << current << ": " << e.what() << "\n";
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
+int RunInfo(const std::vector<std::string>& files, const CliEnvironment& env) {
+  int status = kExitOk;
+  for (const std::string& f : files) {
+    try {
+      TLUT lut;
+      LoadLUTFile(f, lut, -1);
+      *env.out << f << "\n";
+      if (lut.FormatIndex == -1) {
+        *env.out << "  Format: unknown\n";
+        continue;
+      }
+      *env.out << "  Format: " << LUTFormatByIndex(lut.FormatIndex)->Name << "\n";
+      for (const std::string& line : DescribeLUT(lut)) *env.out << "  " << line << "\n";
+      for (const std::string& c : lut.Comments) *env.out << "  Comment: " << c << "\n";
+    } catch (const std::exception& e) {
+      *env.err << f << ": " << e.what() << "\n";
+      status = kExitFailed;
+    }
+  }
+  return status;
+}
+
+void PrintColor(const CliEnvironment& env, const TColor& c) {
+  *env.out << FormatSignificant(c.R) << " " << FormatSignificant(c.G) << " " << FormatSignificant(c.B) << "\n";
+}
+
+int RunEval(const std::string& file, const std::vector<std::string>& rgb, const CliEnvironment& env) {
+  TLUT lut;
+  try {
+    LoadLUTFile(file, lut, -1);
+  } catch (const std::exception& e) {
+    *env.err << file << ": " << e.what() << "\n";
+    return kExitFailed;
+  }
+  if (lut.FormatIndex == -1) {
+    *env.err << file << ": The file is not a LUT file of a known format.\n";
+    return kExitFailed;
+  }
+  if (!HasUsableTable(lut)) {
+    *env.err << file << ": The LUT has fewer than 2 points.\n";
+    return kExitFailed;
+  }
+  if (!rgb.empty()) {
+    if (rgb.size() != 3) {
+      *env.err << "eval takes three input values R G B.\n";
+      return kExitUsage;
+    }
+    TColor in;
+    if (!TryParseFloat(rgb[0], in.R) || !TryParseFloat(rgb[1], in.G) || !TryParseFloat(rgb[2], in.B)) {
+      *env.err << "R G B must be decimal numbers.\n";
+      return kExitUsage;
+    }
+    PrintColor(env, EvaluateLUT(lut, in));
+    return kExitOk;
+  }
+  std::string line;
+  std::size_t line_no = 0;
+  while (env.in != nullptr && std::getline(*env.in, line)) {
+    ++line_no;
+    if (IsBlank(line.empty() ? ' ' : line[0]) && Trim(line).empty()) continue;
+    TColor in;
+    if (!ReadFloatTriple(line, in.R, in.G, in.B)) {
+      *env.err << "line " << line_no << ": expected three numbers \"R G B\".\n";
+      return kExitFailed;
+    }
+    PrintColor(env, EvaluateLUT(lut, in));
+  }
+  return kExitOk;
+}
+
+int RunProfiles(const CliEnvironment& env) {
+  const auto& profiles = OutputProfiles();
+  for (std::size_t i = 0; i < profiles.size(); ++i) {
+    const TLutOutputProfile& p = *profiles[i];
+    const TLUTFormat* f = LUTFormatByIndex(p.FormatIndex);
+    *env.out << i << "\t" << p.Caption << "\t." << p.Extension << "\tformat " << p.FormatIndex << " (" << f->Name
+             << ")\t" << (f->Is3D ? "size " : "length ") << p.DefaultSize << (p.SizeSelectable ? " (selectable)" : "")
+             << "\t";
+    if (p.DefaultBits == 0) *env.out << "floating point";
+    else *env.out << "bits " << p.DefaultBits << (p.BitsSelectable ? " (selectable)" : "");
+    *env.out << "\n";
+  }
+  return kExitOk;
+}
+
+int RunFormats(const CliEnvironment& env) {
+  const auto& formats = LUTFormats();
+  for (std::size_t i = 0; i < formats.size(); ++i) {
+    const TLUTFormat& f = *formats[i];
+    std::string rw;
+    if (f.CanLoad()) rw += "read";
+    if (f.CanSave()) rw += rw.empty() ? "write" : "/write";
+    if (rw.empty()) rw = "not available";
+    *env.out << i << "\t" << f.Name << "\t" << (f.Is3D ? "3D" : "1D") << "\t" << rw << "\n";
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, const CliEnvironment& env) {
+  CLI::App app{"Zelvo LUT Converter: converts colour look-up tables between file formats.", "zelvo-lut"};
+  app.set_version_flag("--version", std::string("zelvo-lut ") + ZELVO_VERSION);
+  app.require_subcommand(1);
+
+  ConvertOptions conv;
+  CLI::App* convert = app.add_subcommand("convert", "Convert LUT files into one output profile");
+  convert->add_option("-p,--profile", conv.profile, "Output profile: its index (0..27) or its exact caption")
+      ->required();
+  convert->add_option("-o,--output", conv.output_folder, "Output folder")->required();
+  convert->add_option("--size", conv.size, "Grid size (3D) or number of entries (1D); default: the profile's");
+  convert->add_option("--bits", conv.bits, "Bit depth of integer formats; default: the profile's");
+  CLI::Option* overwrite = convert->add_flag("--overwrite", conv.overwrite, "Replace existing output files");
+  CLI::Option* skip = convert->add_flag("--skip-existing", conv.skip_existing, "Keep existing output files");
+  overwrite->excludes(skip);
+  convert->add_option("files", conv.files, "LUT files to convert")->required();
+
+  std::vector<std::string> info_files;
+  CLI::App* info = app.add_subcommand("info", "Show the detected format, kind, size and comments of LUT files");
+  info->add_option("files", info_files, "LUT files")->required();
+
+  std::string eval_file;
+  std::vector<std::string> eval_rgb;
+  CLI::App* eval = app.add_subcommand(
+      "eval", "Evaluate a LUT at one normalised colour, or at every \"R G B\" line of standard input");
+  eval->add_option("file", eval_file, "LUT file")->required();
+  eval->add_option("rgb", eval_rgb, "R G B input values (0..1)");
+
+  CLI::App* profiles = app.add_subcommand("profiles", "List the output profiles");
+  CLI::App* formats = app.add_subcommand("formats", "List the LUT formats in detection order");
+
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  try {
+    app.parse(reversed);
+  } catch (const CLI::ParseError& e) {
+    const int code = app.exit(e, *env.out, *env.err);
+    return code == 0 ? kExitOk : kExitUsage;
+  }
+
+  if (*convert) return RunConvert(conv, env);
+  if (*info) return RunInfo(info_files, env);
+  if (*eval) return RunEval(eval_file, eval_rgb, env);
+  if (*profiles) return RunProfiles(env);
+  if (*formats) return RunFormats(env);
+  return kExitUsage;
+}
+
 }  // namespace zelvo

@@ -15,9 +15,6 @@ struct ConversionSettings {
   const TLutOutputProfile* OutputProfile = nullptr;
   std::string SizeText = "Default";  // "Default" or the digits the user typed
   int Bits = -1;                     // -1 for the profile's default
-  // The command line may also set size and bits for profiles whose dialog keeps
-  // them fixed; the writer then refuses what its format cannot express.
-  bool AllowFixedOverrides = false;
 };
 
 struct ConversionEntry {
@@ -32,6 +29,9 @@ struct ConversionFeedback {
   std::function<OverwriteAnswer(const std::string& target_path)> ConfirmOverwrite;
   std::function<void(double percent)> ReportProgress;
   std::function<bool()> PollCancelled;
+  // Optional: told which file is about to be converted, so that a caller can
+  // name it when the conversion fails.
+  std::function<void(const std::string& source_path, const std::string& target_path)> FileStarting;
 };
 
 enum class BatchResult { Completed, Cancelled };
@@ -50,6 +50,10 @@ std::string OverwriteQuestion(const std::string& target_path);
 // The grid size or 1D length for a size text: "Default" or an invalid number
 // give the profile's DefaultSize.
 int ResolveGridSize(const std::string& size_text, const TLutOutputProfile& profile);
+
+// Refuses settings that no writer can honour: no profile, or a bit depth for a
+// floating-point profile or outside 1..32 bits.
+void CheckConversionSettings(const ConversionSettings& settings);
 
 // Reads one file, resamples it to the profile's kind and size, writes it.
 // Errors carry the source file's name.

@@ -34,6 +34,17 @@ const char* KindName(TLUTKind kind) {
   return "none";
 }
 
+std::vector<std::string> DescribeLUT(const TLUT& lut) {
+  switch (lut.Kind) {
+    case TLUTKind::lk1D: return {"Type: 1D", "Dimension: " + std::to_string(lut.Size1D)};
+    case TLUTKind::lk3D: return {"Type: 3D", "Dimension: " + std::to_string(lut.Size3D)};
+    case TLUTKind::lk1DAnd3D:
+      return {"Type: 1D & 3D", "Dimension: " + std::to_string(lut.Size1D) + " & " + std::to_string(lut.Size3D)};
+    case TLUTKind::lkNone: return {"No LUT data."};
+  }
+  return {};
+}
+
 void CheckGridSize(long long size) {
   if (size < 1 || size > kMaxGridSize) {
     throw ELUTError("The 3D grid size " + std::to_string(size) +

@@ -27,6 +27,11 @@ enum class TLUTKind : std::uint8_t {
 
 const char* KindName(TLUTKind kind);
 
+class TLUT;
+// The lines that describe a loaded LUT to the user: "Type: 3D" and
+// "Dimension: 33", "Type: 1D & 3D" and "Dimension: 4096 & 33", or "No LUT data.".
+std::vector<std::string> DescribeLUT(const TLUT& lut);
+
 class TLUT {
  public:
   TLUT();

@@ -1,0 +1,114 @@
+#include "convert/ConvertJob.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "formats/StringLib.h"
+#include "lut/Errors.h"
+#include "lut/Resample.h"
+
+namespace zelvo {
+
+std::string& LastOutputFolder() {
+  static std::string folder;
+  return folder;
+}
+
+std::string TargetFileName(const std::string& source_name, const std::string& extension) {
+  const std::size_t dot = source_name.rfind('.');
+  const std::string stem = dot == std::string::npos ? source_name : source_name.substr(0, dot);
+  return stem + "." + extension;
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  if (folder.empty()) return name;
+  return (std::filesystem::path(folder) / name).string();
+}
+
+std::string OverwriteQuestion(const std::string& target_path) {
+  return "The " + target_path + " file is already exist. Are you sure want you to overwrite it?";
+}
+
+int ResolveGridSize(const std::string& size_text, const TLutOutputProfile& profile) {
+  if (size_text == "Default") return profile.DefaultSize;
+  int size = 0;
+  if (!TryParseInt(size_text, size)) return profile.DefaultSize;
+  return size;
+}
+
+void CheckConversionSettings(const ConversionSettings& settings) {
+  const TLutOutputProfile* profile = settings.OutputProfile;
+  if (profile == nullptr || LUTFormatByIndex(profile->FormatIndex) == nullptr) {
+    throw EZelvoError("No output format is selected.");
+  }
+  if (settings.Bits == -1) return;
+  if (profile->DefaultBits == 0) {
+    throw EZelvoError("The output format \"" + profile->Caption +
+                      "\" writes floating-point values and takes no bit depth.");
+  }
+  if (settings.Bits < 1 || settings.Bits > 32) {
+    throw EZelvoError("A bit depth of " + std::to_string(settings.Bits) + " is not supported (1 to 32 bits).");
+  }
+}
+
+void ConvertFile(const ConversionSettings& settings, const std::string& source_path, const std::string& target_path) {
+  CheckConversionSettings(settings);
+  const TLutOutputProfile& profile = *settings.OutputProfile;
+
+  TLUT source;
+  LoadLUTFile(source_path, source, -1);
+  // A file that no format recognises (any more) leaves the source empty; never
+  // write a table built from it.
+  if (source.FormatIndex == -1) {
+    throw ELUTError("The file \"" + source_path + "\" is not a LUT file of a known format.");
+  }
+  if (!HasUsableTable(source)) {
+    throw ELUTError("The LUT in \"" + source_path + "\" has fewer than 2 points; it cannot be converted.");
+  }
+
+  const TLUTFormat& format = *LUTFormatByIndex(profile.FormatIndex);
+  const int size = ResolveGridSize(settings.SizeText, profile);
+  TLUT target;
+  if (format.Is3D) {
+    target.Kind = TLUTKind::lk3D;
+    target.Size3D = std::min(size, kMaxConvertGridSize);
+  } else {
+    target.Kind = TLUTKind::lk1D;
+    target.Size1D = std::min(size, kMaxConvert1DSize);
+  }
+  if (size < kMinUsableSize) {
+    throw ELUTError("A target size of " + std::to_string(size) + " is not supported; a LUT needs at least " +
+                    std::to_string(kMinUsableSize) + (format.Is3D ? " points per axis." : " entries."));
+  }
+  ResampleLUT(target, source);
+  SaveLUTFile(target_path, target, profile, settings.Bits);
+}
+
+BatchResult ConvertFiles(const ConversionSettings& settings, const std::vector<ConversionEntry>& entries,
+                         const ConversionFeedback& feedback) {
+  CheckConversionSettings(settings);
+  const std::size_t n = entries.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const ConversionEntry& entry = entries[i];
+    if (!entry.Checked) continue;
+    const std::string source_path = JoinPath(entry.Folder, entry.FileName);
+    const std::string target_path =
+        JoinPath(settings.OutputFolder, TargetFileName(entry.FileName, settings.OutputProfile->Extension));
+
+    std::error_code ec;
+    if (std::filesystem::exists(target_path, ec)) {
+      // Without someone to ask, an existing file is never replaced.
+      const OverwriteAnswer answer =
+          feedback.ConfirmOverwrite ? feedback.ConfirmOverwrite(target_path) : OverwriteAnswer::No;
+      if (answer == OverwriteAnswer::No) continue;
+      if (answer == OverwriteAnswer::Cancel) return BatchResult::Cancelled;
+    }
+    if (feedback.ReportProgress) feedback.ReportProgress(static_cast<double>(i + 1) * 100.0 / static_cast<double>(n));
+    if (feedback.PollCancelled && feedback.PollCancelled()) return BatchResult::Cancelled;
+    if (feedback.FileStarting) feedback.FileStarting(source_path, target_path);
+    ConvertFile(settings, source_path, target_path);
+  }
+  return BatchResult::Completed;
+}
+
+}  // namespace zelvo
