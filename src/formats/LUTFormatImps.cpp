@@ -164,4 +164,79 @@ void CreateOutputProfiles(std::vector<std::unique_ptr<TLutOutputProfile>>& p) {
   AddOutputProfile(p, "Shake 1D", "txt", 23, 65536, 16, false, false);
 }
 
+void AddIntRowsBlueFastest(TTextFile& file, const TLUT& lut, int n, int bits) {
+  std::string row;
+  ForEachBlueFastest(n, [&](int r, int g, int b) {
+    row.clear();
+    AppendIntTriple(row, lut.Table3D(r, g, b), bits);
+    file.Add(row);
+  });
+}
+
+void AddFloatRowsBGRRedFastest(TTextFile& file, const TLUT& lut, int n) {
+  std::string row;
+  ForEachRedFastest(n, [&](int r, int g, int b) {
+    const TLUTEntry& e = lut.Table3D(r, g, b);
+    row.clear();
+    AppendFloatTriple(row, TLUTEntry{e.B, e.G, e.R});
+    file.Add(row);
+  });
+}
+
+int WritableBits(int bits, int max_bits) {
+  if (bits < 1 || bits > max_bits) {
+    throw ELUTError("A bit depth of " + std::to_string(bits) + " is not supported by this format (1 to " +
+                    std::to_string(max_bits) + " bits).");
+  }
+  return bits;
+}
+
+void RaiseBadHeaderValue(std::string_view header, std::string_view rule) {
+  throw ELUTError("The header value \"" + std::string(Trim(header)) + "\" is not supported (" + std::string(rule) +
+                  ").");
+}
+
+namespace {
+
+// The next field of a row: blanks before it are skipped, it ends at the next
+// tab, blank or comma.
+std::string_view TakeField(std::string_view& rest) {
+  rest = TrimLeft(rest);
+  return Trim(NextField(rest));
+}
+
+bool ScaledInt(std::string_view field, double divisor, double& out) {
+  int v = 0;
+  if (!TryParseInt(field, v)) return false;
+  out = static_cast<double>(v) / divisor;
+  return true;
+}
+
+}  // namespace
+
+bool ReadLeadingIntTriple(std::string_view line, int divisor, double& r, double& g, double& b) {
+  const double d = divisor;
+  return ScaledInt(TakeField(line), d, r) && ScaledInt(TakeField(line), d, g) && ScaledInt(TakeField(line), d, b);
+}
+
+bool ReadIndexedIntTriple(std::string_view line, int divisor, double& r, double& g, double& b) {
+  const double d = divisor;
+  double vr = 0, vg = 0, vb = 0;
+  TakeField(line);
+  if (!ScaledInt(TakeField(line), d, vr)) return false;
+  TakeField(line);
+  if (!ScaledInt(TakeField(line), d, vg)) return false;
+  TakeField(line);
+  if (!ScaledInt(Trim(line), d, vb)) return false;
+  r = vr;
+  g = vg;
+  b = vb;
+  return true;
+}
+
+void AppendRow1D(TLUT& lut, int& count, double r, double g, double b) {
+  if (count < 0 || count >= kMax1DSize) Check1DSize(static_cast<long long>(count) + 1);
+  lut.Table1D(count++) = TLUTEntry{r, g, b};
+}
+
 }  // namespace zelvo

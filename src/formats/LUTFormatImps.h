@@ -70,4 +70,31 @@ int Writable1DSize(const TLUT& lut);
 int CountFloatTripleLines(const TTextFile& lines);
 int GridSizeFromRowCount(long long rows);
 
+// Adds the N^3 integer rows of Table3D, blue fastest (red slowest): the codes
+// of R, G and B at `bits` bits, joined by single blanks.
+void AddIntRowsBlueFastest(TTextFile& file, const TLUT& lut, int n, int bits);
+// Adds the N^3 float rows of Table3D in blue-green-red column order, red fastest.
+void AddFloatRowsBGRRedFastest(TTextFile& file, const TLUT& lut, int n);
+
+// The bit depth an integer writer was given, checked so that every code it
+// writes, and the maximum its header declares, fits the 32-bit integers that
+// the readers take: 1 to `max_bits` bits, else ELUTError.
+int WritableBits(int bits, int max_bits = 31);
+
+// Refuses a header value that would make the table unreadable, naming it:
+// 'The header value "max value 0" is not supported (...).'
+[[noreturn]] void RaiseBadHeaderValue(std::string_view header, std::string_view rule);
+
+// The first three fields of a row as integers, each divided by Divisor. Blanks
+// before a field are skipped; fields after the third are ignored, so rows with
+// extra columns are read.
+bool ReadLeadingIntTriple(std::string_view line, int divisor, double& r, double& g, double& b);
+// A row of six fields: index, R, index, G, index, B. The index fields are skipped
+// unchecked; B is the whole rest of the row. Each value is divided by Divisor.
+// On failure the outputs are left as they were.
+bool ReadIndexedIntTriple(std::string_view line, int divisor, double& r, double& g, double& b);
+// Stores a row at entry `count` of Table1D and counts it, for formats whose
+// table length is the number of rows read; refuses the row past the capacity.
+void AppendRow1D(TLUT& lut, int& count, double r, double g, double b);
+
 }  // namespace zelvo
