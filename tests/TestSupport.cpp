@@ -1,5 +1,8 @@
 #include "TestSupport.h"
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <cmath>
 #include <fstream>
 #include <random>
@@ -33,6 +36,23 @@ std::string TempDir::Write(std::string_view name, std::string_view content) cons
   std::ofstream out(file, std::ios::binary);
   out.write(content.data(), static_cast<std::streamsize>(content.size()));
   return file;
+}
+
+FileSizeLimit::FileSizeLimit(long long bytes) {
+  rlimit rl{};
+  getrlimit(RLIMIT_FSIZE, &rl);
+  old_soft_ = static_cast<long long>(rl.rlim_cur);
+  old_handler_ = std::signal(SIGXFSZ, SIG_IGN);
+  rl.rlim_cur = static_cast<rlim_t>(bytes);
+  setrlimit(RLIMIT_FSIZE, &rl);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+  rlimit rl{};
+  getrlimit(RLIMIT_FSIZE, &rl);
+  rl.rlim_cur = static_cast<rlim_t>(old_soft_);
+  setrlimit(RLIMIT_FSIZE, &rl);
+  std::signal(SIGXFSZ, old_handler_);
 }
 
 std::string ReadAll(const std::string& file_name) {

@@ -27,6 +27,20 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+// Limits the size of files this process writes while the object lives (writes
+// beyond it fail with EFBIG instead of raising a signal).
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(long long bytes);
+  ~FileSizeLimit();
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  long long old_soft_;
+  void (*old_handler_)(int);
+};
+
 std::string ReadAll(const std::string& file_name);
 
 // ../shared/testdata/peer-luts/<relative>, or empty when the folder is missing.

@@ -1,0 +1,483 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "TestSupport.h"
+#include "formats/LUTFormat.h"
+#include "formats/TextFile.h"
+#include "lut/Resample.h"
+
+namespace zelvo {
+namespace {
+
+using test::TempDir;
+
+constexpr int kCube3D = 1;
+constexpr int kTruelight = 0;
+constexpr int kNucoda3D = 5;
+constexpr int kCube1D = 7;
+
+std::vector<std::string> FileLines(const std::string& name) {
+  TTextFile f;
+  f.ReadFromFile(name);
+  std::vector<std::string> lines;
+  for (std::size_t i = 0; i < f.Count(); ++i) lines.emplace_back(f[i]);
+  return lines;
+}
+
+std::string ErrorOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+  return "";
+}
+
+// ---------------------------------------------------------------------------
+// Writers, byte for byte
+
+TEST(CubeWriters, Cube3D) {
+  TempDir dir;
+  TLUT lut;
+  test::FillIdentity3D(lut, 33);
+  lut.Comments = {"Made by hand", "second"};
+  const std::string name = dir.File("id.cube");
+  SaveLUTFile(name, lut, *OutputProfileByCaption("Cube 3D Davinci"));
+  const std::string text = test::ReadAll(name);
+  const std::string head =
+            "# Made by hand\n# second\n# Converted by Zelvo LUT Converter\n\nLUT_3D_SIZE 33\n"
+            "0.000000 0.000000 0.000000\n0.031250 0.000000 0.000000\n0.062500 0.000000 0.000000\n"
+            "0.093750 0.000000 0.000000\n0.125000 0.000000 0.000000\n0.156250 0.000000 0.000000\n";
+  EXPECT_EQ(text.substr(0, head.size()), head);
+  EXPECT_EQ(text.substr(text.size() - 27), "1.000000 1.000000 1.000000\n");
+  EXPECT_EQ(text.find('\r'), std::string::npos);
+  EXPECT_EQ(FileLines(name).size(), 5u + 33u * 33u * 33u);
+}
+
+TEST(CubeWriters, Cube3DKeepsValuesOutsideTheRange) {
+  TempDir dir;
+  TLUT lut;
+  test::FillIdentity3D(lut, 2);
+  lut.Table3D(0, 0, 0) = {1.25, -0.25, 0.0000005};
+  const std::string name = dir.File("v.cube");
+  SaveLUTFile(name, lut, *OutputProfileByCaption("Cube 3D Iridas, Nuke, AfterEffects"));
+  EXPECT_EQ(FileLines(name)[3], "1.250000 -0.250000 0.000001");
+}
+
+TEST(CubeWriters, NonFiniteValuesRefusedAndNothingWritten) {
+  TempDir dir;
+  TLUT lut;
+  test::FillIdentity3D(lut, 2);
+  lut.Table3D(1, 0, 1).G = std::numeric_limits<double>::infinity();
+  const std::string name = dir.Write("keep.cube", "old\n");
+  EXPECT_NE(ErrorOf([&] { SaveLUTFile(name, lut, *OutputProfileByCaption("Cube 3D Davinci")); })
+                .find("not a finite number"),
+            std::string::npos);
+  EXPECT_EQ(test::ReadAll(name), "old\n");
+}
+
+TEST(CubeWriters, Truelight) {
+  TempDir dir;
+  TLUT lut;
+  test::FillIdentity3D(lut, 33);
+  lut.Comments = {"not written"};
+  const std::string name = dir.File("t.cube");
+  SaveLUTFile(name, lut, *OutputProfileByCaption("Cube 3D Truelight"));
+  const auto lines = FileLines(name);
+  const std::vector<std::string> head(lines.begin(), lines.begin() + 8);
+  EXPECT_EQ(head, (std::vector<std::string>{"# Truelight Cube v2.0", "# iDims     3", "# oDims     3",
+                                            "# width     33 33 33", "", "# Cube", "0.000000 0.000000 0.000000",
+                                            "0.031250 0.000000 0.000000"}));
+  EXPECT_EQ(lines[lines.size() - 2], "# end");
+  EXPECT_EQ(lines.back(), "# Converted by Zelvo LUT Converter");
+  EXPECT_EQ(lines.size(), 6u + 33u * 33u * 33u + 2u);
+}
+
+TEST(CubeWriters, Nucoda3D) {
+  TempDir dir;
+  TLUT lut;
+  test::FillIdentity3D(lut, 17);
+  const std::string name = dir.File("grade.cms");
+  SaveLUTFile(name, lut, *OutputProfileByCaption("Nucoda 3D"));
+  const auto lines = FileLines(name);
+  const std::vector<std::string> head(lines.begin(), lines.begin() + 9);
+  EXPECT_EQ(head, (std::vector<std::string>{"NUCODA_3D_CUBE 1", "", "TITLE \"grade\"", "", "LUT_1D_SIZE 4096",
+                                            "LUT_3D_SIZE 17", "", "0.000000 0.000000 0.000000",
+                                            "0.008059 0.008059 0.008059"}));
+  EXPECT_EQ(lines[7 + 4095], "32.999999 32.999999 32.999999");
+  EXPECT_EQ(lines[7 + 4096], "");
+  EXPECT_EQ(lines[7 + 4097], "0.000000 0.000000 0.000000");
+  EXPECT_EQ(lines[7 + 4098], "0.062500 0.000000 0.000000");
+  EXPECT_EQ(lines.size(), 7u + 4096u + 1u + 17u * 17u * 17u);
+}
+
+TEST(CubeWriters, Cube1DAndNucoda1D) {
+  TempDir dir;
+  TLUT lut;
+  lut.Kind = TLUTKind::lk1D;
+  lut.Size1D = 3;
+  lut.Table1D(0) = {0, 0, 0};
+  lut.Table1D(1) = {0.5, 0.25, 0.125};
+  lut.Table1D(2) = {1, 1, 1};
+  lut.Comments = {"c"};
+  const std::string cube = dir.File("a.cube");
+  SaveLUTFile(cube, lut, *OutputProfileByCaption("Cube 1D"));
+  EXPECT_EQ(test::ReadAll(cube),
+            "# c\n# Converted by Zelvo LUT Converter\n\nLUT_1D_SIZE 3\n0.000000 0.000000 0.000000\n"
+            "0.500000 0.250000 0.125000\n1.000000 1.000000 1.000000\n");
+  const std::string nucoda = dir.File("my.curve.cms");
+  SaveLUTFile(nucoda, lut, *OutputProfileByCaption("Nucoda 1D"));
+  EXPECT_EQ(test::ReadAll(nucoda),
+            "NUCODA_3D_CUBE 2\n\nTITLE \"my.curve\"\n\nLUT_1D_SIZE 3\n\n0.000000 0.000000 0.000000\n"
+            "0.500000 0.250000 0.125000\n1.000000 1.000000 1.000000\n");
+}
+
+// ---------------------------------------------------------------------------
+// Readers
+
+TEST(Cube3DReader, HeaderCommentsRowOrderAndSkippedRows) {
+  TempDir dir;
+  const std::string name = dir.Write("a.cube",
+                                     "#   first comment  \n"
+                                     "TITLE \"x\"\n"
+                                     "# second\n"
+                                     "LUT_3D_SIZE 2\n"
+                                     "# dropped after the size line\n"
+                                     "0 0 0\n"
+                                     "0.1,0.2,0.3\n"          // commas separate fields
+                                     "0.5 0.5 0.5 0.5\n"      // four numbers: skipped
+                                     "0,5 0,5 0,5\n"          // decimal comma: skipped
+                                     "\t0.2\t0.3\t0.4\n"
+                                     "0.3 0.4 0.5\n0.4 0.5 0.6\n0.5 0.6 0.7\n0.6 0.7 0.8\n0.7 0.8 0.9\n"
+                                     "9 9 9\n");              // beyond N^3: ignored
+  TLUT lut;
+  LoadLUTFile(name, lut);
+  EXPECT_EQ(lut.FormatIndex, kCube3D);
+  EXPECT_EQ(lut.Kind, TLUTKind::lk3D);
+  EXPECT_EQ(lut.Size3D, 2);
+  EXPECT_EQ(lut.Comments, (std::vector<std::string>{"first comment", "second"}));
+  // Red fastest: [0][0][0], [1][0][0], [0][1][0], [1][1][0], [0][0][1], ...
+  EXPECT_EQ(lut.Table3D(0, 0, 0), (TLUTEntry{0, 0, 0}));
+  EXPECT_EQ(lut.Table3D(1, 0, 0), (TLUTEntry{0.1, 0.2, 0.3}));
+  EXPECT_EQ(lut.Table3D(0, 1, 0), (TLUTEntry{0.2, 0.3, 0.4}));
+  EXPECT_EQ(lut.Table3D(1, 1, 0), (TLUTEntry{0.3, 0.4, 0.5}));
+  EXPECT_EQ(lut.Table3D(0, 0, 1), (TLUTEntry{0.4, 0.5, 0.6}));
+  EXPECT_EQ(lut.Table3D(1, 1, 1), (TLUTEntry{0.7, 0.8, 0.9}));
+}
+
+TEST(Cube3DReader, Failures) {
+  TempDir dir;
+  struct Case {
+    const char* content;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"LUT_3D_SIZE 2\n0 0 0\n", "Incomplete file."},
+      {"0 0 0\nLUT_3D_SIZE 1\n", "Incomplete file."},  // a row before the size line is lost
+      {"# LUT_3D_SIZE 2\n", "Incomplete file."},
+      {"LUT_3D_SIZE x\n", "'x' is not a valid integer value"},
+      {"LUT_3D_SIZE 200\n0 0 0\n", "The 3D grid size 200 is not supported (1 to 101 points per axis)."},
+      {"LUT_3D_SIZE 0\n0 0 0\n", "The 3D grid size 0 is not supported (1 to 101 points per axis)."},
+      {"LUT_3D_SIZE -3\n0 0 0\n", "The 3D grid size -3 is not supported (1 to 101 points per axis)."},
+      {"LUT_1D_SIZE 200000\nLUT_3D_SIZE 2\n", "The 1D table length 200000 is not supported (1 to 100001 entries)."},
+  };
+  for (const Case& c : cases) {
+    const std::string name = dir.Write("bad.cube", c.content);
+    TLUT lut;
+    EXPECT_EQ(ErrorOf([&] { LUTFormatByIndex(kCube3D)->Load(name, lut); }), c.message) << c.content;
+  }
+}
+
+TEST(Cube3DReader, ShaperSectionAheadOfTheCube) {
+  TempDir dir;
+  std::string text = "TITLE \"shaper\"\nLUT_1D_SIZE 3\nLUT_1D_INPUT_RANGE 0 1\nLUT_3D_SIZE 2\n";
+  text += "0 0 0\n0.25 0.25 0.25\n1 1 1\n";  // shaper
+  for (int b = 0; b < 2; ++b)
+    for (int g = 0; g < 2; ++g)
+      for (int r = 0; r < 2; ++r)
+        text += std::to_string(r * 0.5) + " " + std::to_string(g * 0.5) + " " + std::to_string(b * 0.5) + "\n";
+  TLUT lut;
+  LoadLUTFile(dir.Write("s.cube", text), lut);
+  EXPECT_EQ(lut.Kind, TLUTKind::lk1DAnd3D);
+  EXPECT_EQ(lut.Size1D, 3);
+  EXPECT_EQ(lut.Size3D, 2);
+  EXPECT_EQ(lut.Table1D(1), (TLUTEntry{0.25, 0.25, 0.25}));
+  EXPECT_EQ(lut.Table3D(1, 1, 1), (TLUTEntry{0.5, 0.5, 0.5}));
+  EXPECT_EQ(lut.Table3D(1, 0, 0), (TLUTEntry{0.5, 0, 0}));
+  // Input 0.5 goes through the shaper to 0.25, then the cube halves it.
+  const TColor out = EvaluateLUT(lut, TColor{0.5, 0.5, 0.5});
+  EXPECT_NEAR(out.R, 0.125, 1e-12);
+
+  // The shaper size may also follow the cube size.
+  const std::string after = "LUT_3D_SIZE 2\nLUT_1D_SIZE 2\n0 0 0\n1 1 1\n" + text.substr(text.find("0 0 0\n0.25") + 26);
+  TLUT lut2;
+  LoadLUTFile(dir.Write("s2.cube", after), lut2);
+  EXPECT_EQ(lut2.Kind, TLUTKind::lk1DAnd3D);
+  EXPECT_EQ(lut2.Size1D, 2);
+  EXPECT_EQ(lut2.Table3D(1, 1, 1), (TLUTEntry{0.5, 0.5, 0.5}));
+}
+
+TEST(TruelightReader, PlainAndWithInputLUT) {
+  TempDir dir;
+  std::string rows;
+  for (int i = 0; i < 8; ++i) rows += std::to_string(i / 8.0) + " 0 0\n";
+  TLUT plain;
+  LoadLUTFile(dir.Write("p.cub", "# Truelight Cube v2.0\n# iDims 3\n# oDims 3\n# width 2 2 2\n\n# Cube\n" + rows +
+                                     "# end\n"),
+              plain);
+  EXPECT_EQ(plain.FormatIndex, kTruelight);
+  EXPECT_EQ(plain.Kind, TLUTKind::lk3D);
+  EXPECT_EQ(plain.Size3D, 2);
+  EXPECT_TRUE(plain.Comments.empty());
+  EXPECT_EQ(plain.Table3D(1, 1, 1).R, 7 / 8.0);
+
+  // A non-identity input LUT in grid-index units (0 to width-1).
+  std::string rows3;
+  for (int i = 0; i < 27; ++i) rows3 += std::to_string(i) + " 0 0\n";
+  const std::string shaped = "# Truelight Cube v2.0\n# lutLength 3\n# iDims 3\n# oDims 3\n# width 3 3 3\n"
+                             "# InputLUT\n0 0 0\n1.5 1.5 1.5\n2 2 2\n# Cube\n" + rows3 + "# end\n";
+  TLUT lut;
+  LoadLUTFile(dir.Write("s.cub", shaped), lut);
+  EXPECT_EQ(lut.Kind, TLUTKind::lk1DAnd3D);
+  EXPECT_EQ(lut.Size1D, 3);
+  EXPECT_EQ(lut.Table1D(1), (TLUTEntry{0.75, 0.75, 0.75}));
+  EXPECT_EQ(lut.Table3D(2, 2, 2).R, 26.0);
+
+  // An identity input LUT is dropped.
+  const std::string identity = "# Truelight Cube v2.0\n# iDims 3\n# oDims 3\n# width 3 3 3\n# lutLength 5\n"
+                               "# InputLUT\n0 0 0\n0.5 0.5 0.5\n1 1 1\n1.5 1.5 1.5\n2 2 2\n\n# Cube\n" + rows3;
+  TLUT lut2;
+  LoadLUTFile(dir.Write("i.cub", identity), lut2);
+  EXPECT_EQ(lut2.Kind, TLUTKind::lk3D);
+  EXPECT_EQ(lut2.Table3D(0, 0, 1).R, 9.0);
+}
+
+TEST(TruelightReader, WithoutWidthLineIsIncomplete) {
+  TempDir dir;
+  TLUT lut;
+  const std::string name = dir.Write("x.cube", "# iDims oDims width\nLUT_3D_SIZE 2\n0 0 0\n");
+  EXPECT_EQ(DetectLUTFormat(name), kTruelight);
+  EXPECT_EQ(ErrorOf([&] { LoadLUTFile(name, lut); }), "Incomplete file.");
+}
+
+TEST(Nucoda3DReader, VersionsShaperAndCube) {
+  TempDir dir;
+  std::string cube;
+  for (int i = 0; i < 8; ++i) cube += "0.5 0.5 " + std::to_string(i) + "\n";
+  TLUT v1;
+  LoadLUTFile(dir.Write("v1.cms", "NUCODA_3D_CUBE 1\nTITLE \"t\"\nLUT_3D_SIZE 2\nLUT_1D_SIZE 2\n33.0 16.5 0.0\n33 33 33\n" +
+                                      cube),
+              v1);
+  EXPECT_EQ(v1.FormatIndex, kNucoda3D);
+  EXPECT_EQ(v1.Kind, TLUTKind::lk1DAnd3D);
+  EXPECT_EQ(v1.Table1D(0), (TLUTEntry{1.0, 0.5, 0.0}));
+  EXPECT_EQ(v1.Table3D(1, 1, 1).B, 7.0);
+
+  TLUT v2;
+  LoadLUTFile(dir.Write("v2.cms", "NUCODA_3D_CUBE 2\nLUT_1D_SIZE 4096\n33.0 16.5 0.0\n0.5 0.5 0.5\n"), v2);
+  EXPECT_EQ(v2.Kind, TLUTKind::lk1D);
+  EXPECT_EQ(v2.Size1D, 2);  // the rows present, not the declared length
+  EXPECT_EQ(v2.Table1D(0), (TLUTEntry{33.0, 16.5, 0.0}));
+
+  // The version of one file does not carry over to the next.
+  TLUT v0;
+  LoadLUTFile(dir.Write("v0.cms", "# NUCODA_3D_CUBE\nLUT_1D_SIZE 1\n33 33 33\n"), v0);
+  EXPECT_EQ(v0.Table1D(0), (TLUTEntry{33, 33, 33}));
+}
+
+TEST(Nucoda3DReader, Failures) {
+  TempDir dir;
+  TLUT lut;
+  EXPECT_EQ(ErrorOf([&] { LoadLUTFile(dir.Write("a.cms", "NUCODA_3D_CUBE 1\nLUT_3D_SIZE 2\n"), lut); }),
+            "Incomplete file.");
+  EXPECT_EQ(ErrorOf([&] { LoadLUTFile(dir.Write("b.cms", "NUCODA_3D_CUBE 1\nLUT_3D_SIZE 2\n0 0 0\n"), lut); }),
+            "Incomplete file.");  // a cube of 8 rows holding one
+  EXPECT_EQ(ErrorOf([&] { LoadLUTFile(dir.Write("c.cms", "NUCODA_3D_CUBE\n"), lut); }),
+            "'' is not a valid integer value");
+  EXPECT_EQ(ErrorOf([&] { LoadLUTFile(dir.Write("d.cms", "NUCODA_3D_CUBE 1\nLUT_3D_SIZE 300\n"), lut); }),
+            "The 3D grid size 300 is not supported (1 to 101 points per axis).");
+  // Changing the size under the cursor never leads it outside the table.
+  std::string rows;
+  for (int i = 0; i < 2000; ++i) rows += "0.1 0.2 0.3\n";
+  EXPECT_NO_THROW(LoadLUTFile(dir.Write("e.cms", "NUCODA_3D_CUBE 2\nLUT_3D_SIZE 9\n" + rows.substr(0, 12 * 50) +
+                                                     "LUT_3D_SIZE 2\n" + rows),
+                              lut));
+}
+
+TEST(Cube1DReader, CommentsAnywhereAndSizeChecks) {
+  TempDir dir;
+  TLUT lut;
+  LoadLUTFile(dir.Write("a.cube", "# one\nLUT_1D_SIZE 2\n# two\n0 0 0\n1 1 1\n5 5 5\n# three\n"), lut);
+  EXPECT_EQ(lut.FormatIndex, kCube1D);
+  EXPECT_EQ(lut.Kind, TLUTKind::lk1D);
+  EXPECT_EQ(lut.Size1D, 2);
+  EXPECT_EQ(lut.Comments, (std::vector<std::string>{"one", "two", "three"}));
+  EXPECT_EQ(ErrorOf([&] { LoadLUTFile(dir.Write("b.cube", "LUT_1D_SIZE 3\n0 0 0\n"), lut); }), "Incomplete file.");
+  EXPECT_EQ(ErrorOf([&] { LoadLUTFile(dir.Write("c.cube", "LUT_1D_SIZE 100002\n0 0 0\n"), lut); }),
+            "The 1D table length 100002 is not supported (1 to 100001 entries).");
+  // A second, smaller size line does not let the rows run past it.
+  EXPECT_THROW(LoadLUTFile(dir.Write("d.cube", "LUT_1D_SIZE 3\n0 0 0\n1 1 1\nLUT_1D_SIZE 1\n2 2 2\n3 3 3\n"), lut), ELUTError);
+}
+
+TEST(CubeReaders, ReusedLUTGetsOnlyTheNewComments) {
+  TempDir dir;
+  TLUT lut;
+  LoadLUTFile(dir.Write("a.cube", "# a\n# b\nLUT_1D_SIZE 2\n0 0 0\n1 1 1\n"), lut);
+  LoadLUTFile(dir.Write("b.cube", "# c\nLUT_1D_SIZE 2\n0 0 0\n1 1 1\n"), lut);
+  EXPECT_EQ(lut.Comments, std::vector<std::string>{"c"});
+}
+
+// ---------------------------------------------------------------------------
+// Round trips
+
+TEST(CubeRoundTrips, EveryCubeProfileReadsBackWhatItWrote) {
+  TempDir dir;
+  struct Case {
+    const char* profile;
+    int format;
+    TLUTKind kind;
+  };
+  const Case cases[] = {
+      {"Cube 3D Iridas, Nuke, AfterEffects", kCube3D, TLUTKind::lk3D},
+      {"Cube 3D Davinci", kCube3D, TLUTKind::lk3D},
+      {"Cube 3D Truelight", kTruelight, TLUTKind::lk3D},
+      {"Nucoda 3D", kNucoda3D, TLUTKind::lk1DAnd3D},
+      {"Cube 1D", kCube1D, TLUTKind::lk1D},
+      {"Nucoda 1D", kNucoda3D, TLUTKind::lk1D},
+  };
+  for (const Case& c : cases) {
+    const TLutOutputProfile& profile = *OutputProfileByCaption(c.profile);
+    const bool is_3d = LUTFormatByIndex(profile.FormatIndex)->Is3D;
+    TLUT written;
+    if (is_3d) test::FillSample3D(written, 17);
+    else test::FillSample1D(written, 1024);
+    // Values that print exactly with 6 decimals come back bit for bit.
+    auto six = [](double v) { return std::round(v * 1e6) / 1e6; };
+    for (int i = 0; i < 1024; ++i) {
+      TLUTEntry& e = written.Table1D(i);
+      e = {six(e.R), six(e.G), six(e.B)};
+    }
+    for (int r = 0; r < 17; ++r)
+      for (int g = 0; g < 17; ++g)
+        for (int b = 0; b < 17; ++b) {
+          TLUTEntry& e = written.Table3D(r, g, b);
+          e = {six(e.R), six(e.G), six(e.B)};
+        }
+    const std::string name = dir.File(std::string("rt.") + profile.Extension);
+    SaveLUTFile(name, written, profile);
+    TLUT back;
+    LoadLUTFile(name, back);
+    EXPECT_EQ(back.FormatIndex, c.format) << c.profile;
+    EXPECT_EQ(back.Kind, c.kind) << c.profile;
+    if (is_3d) {
+      ASSERT_EQ(back.Size3D, 17) << c.profile;
+      for (int r = 0; r < 17; ++r)
+        for (int g = 0; g < 17; ++g)
+          for (int b = 0; b < 17; ++b) ASSERT_EQ(back.Table3D(r, g, b), written.Table3D(r, g, b)) << c.profile;
+    } else {
+      ASSERT_EQ(back.Size1D, 1024) << c.profile;
+      for (int i = 0; i < 1024; ++i) ASSERT_EQ(back.Table1D(i), written.Table1D(i)) << c.profile;
+    }
+  }
+}
+
+TEST(CubeRoundTrips, OwnCommentLineComesBackAndIsWrittenTwice) {
+  TempDir dir;
+  TLUT lut;
+  test::FillIdentity3D(lut, 2);
+  const std::string a = dir.File("a.cube");
+  SaveLUTFile(a, lut, *OutputProfileByCaption("Cube 3D Davinci"));
+  TLUT back;
+  LoadLUTFile(a, back);
+  EXPECT_EQ(back.Comments, std::vector<std::string>{"Converted by Zelvo LUT Converter"});
+  const std::string b = dir.File("b.cube");
+  SaveLUTFile(b, back, *OutputProfileByCaption("Cube 3D Davinci"));
+  EXPECT_EQ(test::ReadAll(b).substr(0, 71),
+            "# Converted by Zelvo LUT Converter\n# Converted by Zelvo LUT Converter\n\n");
+}
+
+TEST(CubeRoundTrips, NucodaShaperComesBackFromZeroToAlmostOne) {
+  TempDir dir;
+  TLUT lut;
+  test::FillSample3D(lut, 5);
+  const std::string name = dir.File("n.cms");
+  SaveLUTFile(name, lut, *OutputProfileByCaption("Nucoda 3D"));
+  TLUT back;
+  LoadLUTFile(name, back);
+  EXPECT_EQ(back.Size1D, 4096);
+  EXPECT_EQ(back.Table1D(0).R, 0.0);
+  EXPECT_DOUBLE_EQ(back.Table1D(4095).G, 32.999999 / 33.0);
+  EXPECT_FALSE(LUTFormatByIndex(18)->CanRead(name));
+}
+
+// ---------------------------------------------------------------------------
+// Files written by other tools
+
+TEST(CubePeerFiles, ReadWithPlausibleValues) {
+  struct Case {
+    const char* file;
+    int format;
+    TLUTKind kind;
+    int size1d, size3d;
+  };
+  const Case cases[] = {
+      {"OpenColorIO/iridas_3d.cube", kCube3D, TLUTKind::lk3D, 0, 2},
+      {"OpenColorIO/iridas_1d.cube", kCube1D, TLUTKind::lk1D, 5, 0},
+      {"OpenColorIO/resolve_1d3d.cube", kCube3D, TLUTKind::lk1DAnd3D, 6, 3},
+      {"colour/resolve_cube/Three_Dimensional_Table_With_Shaper.cube", kCube3D, TLUTKind::lk1DAnd3D, 10, 3},
+      {"ociobakelut/shaper_log2_resolve_cube.cube", kCube3D, TLUTKind::lk1DAnd3D, 256, 17},
+      {"ociobakelut/cdl_nosat_resolve_1d.cube", kCube1D, TLUTKind::lk1D, 4096, 0},
+      {"ociobakelut/cdl_sat_truelight_17.cub", kTruelight, TLUTKind::lk3D, 0, 17},
+      {"OpenColorIO-inline-samples/FileFormatTruelight_tests__shaper_and_lut_3d.cub", kTruelight, TLUTKind::lk3D, 0,
+       3},
+  };
+  for (const Case& c : cases) {
+    const std::string file = test::PeerFile(c.file);
+    if (file.empty()) GTEST_SKIP() << "peer files missing";
+    TLUT lut;
+    LoadLUTFile(file, lut);
+    EXPECT_EQ(lut.FormatIndex, c.format) << c.file;
+    EXPECT_EQ(lut.Kind, c.kind) << c.file;
+    if (c.size1d) {
+      EXPECT_EQ(lut.Size1D, c.size1d) << c.file;
+    }
+    if (c.size3d) {
+      EXPECT_EQ(lut.Size3D, c.size3d) << c.file;
+    }
+  }
+}
+
+TEST(CubePeerFiles, BakedCDLMatchesTheAnalyticResult) {
+  // Slope 1.1 1.0 0.9, offset 0.01 0 -0.01, power 1.2 1.0 0.8 (negative values
+  // pass the power unchanged, nothing is clamped), then saturation 0.7 with
+  // Rec.709 weights: check a few grid points.
+  const std::string file = test::PeerFile("ociobakelut/cdl_sat_truelight_17.cub");
+  if (file.empty()) GTEST_SKIP() << "peer files missing";
+  TLUT lut;
+  LoadLUTFile(file, lut);
+  auto cdl = [](double r, double g, double b) {
+    auto ch = [](double v, double s, double o, double p) {
+      v = v * s + o;
+      return v < 0 ? v : std::pow(v, p);
+    };
+    r = ch(r, 1.1, 0.01, 1.2);
+    g = ch(g, 1.0, 0.0, 1.0);
+    b = ch(b, 0.9, -0.01, 0.8);
+    const double luma = 0.2126 * r + 0.7152 * g + 0.0722 * b;
+    return TColor{luma + 0.7 * (r - luma), luma + 0.7 * (g - luma), luma + 0.7 * (b - luma)};
+  };
+  for (int r : {0, 5, 12, 16})
+    for (int g : {0, 8, 16})
+      for (int b : {3, 16}) {
+        const TColor want = cdl(r / 16.0, g / 16.0, b / 16.0);
+        const TLUTEntry& got = lut.Table3D(r, g, b);
+        EXPECT_NEAR(got.R, want.R, 2e-4) << r << " " << g << " " << b;
+        EXPECT_NEAR(got.G, want.G, 2e-4);
+        EXPECT_NEAR(got.B, want.B, 2e-4);
+      }
+}
+
+}  // namespace
+}  // namespace zelvo

@@ -1,0 +1,244 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "TestSupport.h"
+#include "lut/Errors.h"
+#include "lut/LUT.h"
+#include "lut/Resample.h"
+
+namespace zelvo {
+namespace {
+
+TEST(LUTModel, NewLUTIsEmpty) {
+  TLUT lut;
+  EXPECT_EQ(lut.FormatIndex, -1);
+  EXPECT_EQ(lut.Kind, TLUTKind::lk1D);
+  EXPECT_EQ(lut.Size1D, 0);
+  EXPECT_EQ(lut.Size3D, 0);
+  EXPECT_TRUE(lut.Comments.empty());
+  EXPECT_EQ(lut.Table3D(100, 100, 100), TLUTEntry{});
+  EXPECT_EQ(lut.Table1D(100000), TLUTEntry{});
+}
+
+TEST(LUTModel, QuantisingRule) {
+  struct Case {
+    int bits;
+    double value;
+    std::int64_t code;
+  };
+  const Case cases[] = {
+      {10, 0.5, 512},   // 511.5 ties to even
+      {10, 1.2, 1023},  // clamped
+      {10, -0.1, 0},
+      {10, std::numeric_limits<double>::quiet_NaN(), 0},
+      {8, 1.0 / 255.0, 1},
+      {8, 0.998, 254},  // 254.49 rounds down
+      {8, 0.5, 128},    // 127.5 ties to even
+      {12, 1.5, 4095},
+      {16, -0.2, 0},
+      {16, 1.0, 65535},
+      {0, 0.7, 0},
+  };
+  for (const Case& c : cases) EXPECT_EQ(QuantizeValue(c.bits, c.value), c.code) << c.bits << " bits, " << c.value;
+}
+
+TEST(LUTModel, CapacityChecks) {
+  EXPECT_NO_THROW(CheckGridSize(1));
+  EXPECT_NO_THROW(CheckGridSize(101));
+  EXPECT_NO_THROW(Check1DSize(100001));
+  for (long long bad : {0LL, -1LL, 102LL, 1LL << 40}) {
+    EXPECT_THROW(CheckGridSize(bad), ELUTError) << bad;
+    EXPECT_THROW(Check1DSize(bad == 102 ? 100002 : bad), ELUTError) << bad;
+  }
+  try {
+    CheckGridSize(120);
+    FAIL();
+  } catch (const ELUTError& e) {
+    EXPECT_NE(std::string(e.what()).find("120 is not supported"), std::string::npos) << e.what();
+  }
+}
+
+TEST(LUTModel, Description) {
+  TLUT lut;
+  lut.Kind = TLUTKind::lk3D;
+  lut.Size3D = 33;
+  EXPECT_EQ(DescribeLUT(lut), (std::vector<std::string>{"Type: 3D", "Dimension: 33"}));
+  lut.Kind = TLUTKind::lk1DAnd3D;
+  lut.Size1D = 4096;
+  EXPECT_EQ(DescribeLUT(lut), (std::vector<std::string>{"Type: 1D & 3D", "Dimension: 4096 & 33"}));
+  lut.Kind = TLUTKind::lk1D;
+  EXPECT_EQ(DescribeLUT(lut), (std::vector<std::string>{"Type: 1D", "Dimension: 4096"}));
+  lut.Kind = TLUTKind::lkNone;
+  EXPECT_EQ(DescribeLUT(lut), (std::vector<std::string>{"No LUT data."}));
+}
+
+// A 2x2x2 grid whose outputs are (x, y/2, z/4): trilinear interpolation must
+// reproduce that affine function everywhere.
+TEST(Interpolation, TrilinearMatchesAnalyticGrid) {
+  TLUT lut;
+  lut.Kind = TLUTKind::lk3D;
+  lut.Size3D = 2;
+  for (int r = 0; r < 2; ++r)
+    for (int g = 0; g < 2; ++g)
+      for (int b = 0; b < 2; ++b) lut.Table3D(r, g, b) = TLUTEntry{double(r), g / 2.0, b / 4.0};
+  for (int i = 0; i <= 10; ++i)
+    for (int j = 0; j <= 10; ++j)
+      for (int k = 0; k <= 10; ++k) {
+        const TColor in{i / 10.0, j / 10.0, k / 10.0};
+        const TColor out = EvaluateLUT(lut, in);
+        EXPECT_NEAR(out.R, in.R, 1e-15);
+        EXPECT_NEAR(out.G, in.G / 2, 1e-15);
+        EXPECT_NEAR(out.B, in.B / 4, 1e-15);
+      }
+}
+
+TEST(Interpolation, EndpointsAndMidpoints) {
+  TLUT lut;
+  test::FillSample3D(lut, 17);
+  const TColor white = EvaluateLUT(lut, TColor{1, 1, 1});
+  const TLUTEntry& last = lut.Table3D(16, 16, 16);
+  EXPECT_EQ(white, (TColor{last.R, last.G, last.B}));
+
+  TLUT curve;
+  curve.Kind = TLUTKind::lk1D;
+  curve.Size1D = 3;
+  curve.Table1D(0) = {0.0, 0.2, 0.4};
+  curve.Table1D(1) = {0.5, 0.3, 0.9};
+  curve.Table1D(2) = {1.0, 0.1, 0.0};
+  const TColor mid = EvaluateLUT(curve, TColor{0.25, 0.75, 1.0});
+  EXPECT_DOUBLE_EQ(mid.R, 0.25);  // halfway between entries 0 and 1
+  EXPECT_DOUBLE_EQ(mid.G, 0.2);   // halfway between entries 1 and 2
+  EXPECT_DOUBLE_EQ(mid.B, 0.0);   // exactly the last entry
+}
+
+TEST(Interpolation, InputsOutsideTheRangeStayInsideTheTable) {
+  TLUT lut;
+  test::FillSample3D(lut, 101);  // the largest grid: no spare point above it
+  lut.Kind = TLUTKind::lk1DAnd3D;
+  lut.Size1D = 2;
+  lut.Table1D(0) = {-3.0, -1.0, std::numeric_limits<double>::quiet_NaN()};
+  lut.Table1D(1) = {5.0, 2.0, 1e300};
+  for (double x : {0.0, 0.3, 1.0, 4.0, -2.0}) {
+    const TColor out = EvaluateLUT(lut, TColor{x, x, x});
+    EXPECT_TRUE(std::isfinite(out.R) && std::isfinite(out.G) && std::isfinite(out.B)) << x;
+  }
+}
+
+TEST(Interpolation, TablesTooSmallDoNotDivideByZero) {
+  TLUT lut;
+  lut.Kind = TLUTKind::lk3D;
+  lut.Size3D = 0;
+  EXPECT_EQ(EvaluateLUT(lut, TColor{0.2, 0.4, 0.6}), (TColor{0.2, 0.4, 0.6}));
+  lut.Size3D = 1;
+  lut.Table3D(0, 0, 0) = {0.5, 0.5, 0.5};
+  EXPECT_EQ(EvaluateLUT(lut, TColor{0.9, 0.1, 0.3}), (TColor{0.5, 0.5, 0.5}));
+  lut.Size3D = -1;
+  EXPECT_FALSE(HasUsableTable(lut));
+  lut.Kind = TLUTKind::lk1D;
+  lut.Size1D = 1;
+  EXPECT_FALSE(HasUsableTable(lut));
+  lut.Kind = TLUTKind::lkNone;
+  EXPECT_TRUE(HasUsableTable(lut));
+}
+
+TEST(Resampling, SameKindAndSizeCopiesExactly) {
+  TLUT source;
+  test::FillSample3D(source, 33);
+  source.Comments = {"first", "second"};
+  TLUT target;
+  target.Kind = TLUTKind::lk3D;
+  target.Size3D = 33;
+  ResampleLUT(target, source);
+  EXPECT_EQ(target.Comments, source.Comments);
+  for (int r = 0; r < 33; ++r)
+    for (int g = 0; g < 33; ++g)
+      for (int b = 0; b < 33; ++b) ASSERT_EQ(target.Table3D(r, g, b), source.Table3D(r, g, b));
+
+  TLUT curve;
+  test::FillSample1D(curve, 1024);
+  TLUT curve_target;
+  curve_target.Kind = TLUTKind::lk1D;
+  curve_target.Size1D = 1024;
+  ResampleLUT(curve_target, curve);
+  for (int i = 0; i < 1024; ++i) ASSERT_EQ(curve_target.Table1D(i), curve.Table1D(i));
+}
+
+TEST(Resampling, IdentityStaysIdentityAtEverySize) {
+  TLUT source;
+  test::FillIdentity3D(source, 17);
+  for (int n : {2, 16, 33, 65, 99}) {
+    TLUT target;
+    target.Kind = TLUTKind::lk3D;
+    target.Size3D = n;
+    ResampleLUT(target, source);
+    const double s = n - 1;
+    for (int r = 0; r < n; r += 3)
+      for (int g = 0; g < n; g += 5)
+        for (int b = 0; b < n; ++b) {
+          const TLUTEntry& e = target.Table3D(r, g, b);
+          ASSERT_NEAR(e.R, r / s, 1e-12);
+          ASSERT_NEAR(e.G, g / s, 1e-12);
+          ASSERT_NEAR(e.B, b / s, 1e-12);
+        }
+  }
+}
+
+TEST(Resampling, ThreeDToOneDFollowsTheNeutralAxis) {
+  TLUT source;
+  test::FillSample3D(source, 17);
+  TLUT target;
+  target.Kind = TLUTKind::lk1D;
+  target.Size1D = 1024;
+  ResampleLUT(target, source);
+  EXPECT_EQ(target.Table1D(0), source.Table3D(0, 0, 0));
+  EXPECT_EQ(target.Table1D(1023), source.Table3D(16, 16, 16));
+  const double x = 500.0 / 1023.0;
+  const TColor grey = EvaluateLUT(source, TColor{x, x, x});
+  EXPECT_EQ(target.Table1D(500), (TLUTEntry{grey.R, grey.G, grey.B}));
+}
+
+TEST(Resampling, OneDToThreeDKeepsChannelsApart) {
+  TLUT source;
+  test::FillSample1D(source, 4096);
+  TLUT target;
+  target.Kind = TLUTKind::lk3D;
+  target.Size3D = 9;
+  ResampleLUT(target, source);
+  for (int r = 0; r < 9; ++r)
+    for (int g = 0; g < 9; ++g)
+      for (int b = 0; b < 9; ++b) {
+        ASSERT_EQ(target.Table3D(r, g, b).R, target.Table3D(r, 0, 0).R);
+        ASSERT_EQ(target.Table3D(r, g, b).G, target.Table3D(0, g, 0).G);
+        ASSERT_EQ(target.Table3D(r, g, b).B, target.Table3D(0, 0, b).B);
+      }
+}
+
+TEST(Resampling, NoLUTDataGivesTheIdentity) {
+  TLUT source;
+  source.Kind = TLUTKind::lkNone;
+  TLUT target;
+  target.Kind = TLUTKind::lk3D;
+  target.Size3D = 17;
+  ResampleLUT(target, source);
+  EXPECT_EQ(target.Table3D(16, 8, 0), (TLUTEntry{1.0, 0.5, 0.0}));
+  EXPECT_EQ(target.Table3D(4, 12, 2), (TLUTEntry{0.25, 0.75, 0.125}));
+}
+
+TEST(Resampling, RefusesTargetsThatCannotBeInterpolated) {
+  TLUT source;
+  test::FillSample3D(source, 5);
+  for (int n : {-1, 0, 1, 102}) {
+    TLUT target;
+    target.Kind = TLUTKind::lk3D;
+    target.Size3D = n;
+    EXPECT_THROW(ResampleLUT(target, source), ELUTError) << n;
+    target.Kind = TLUTKind::lk1D;
+    target.Size1D = n == 102 ? 100002 : n;
+    EXPECT_THROW(ResampleLUT(target, source), ELUTError) << n;
+  }
+}
+
+}  // namespace
+}  // namespace zelvo
