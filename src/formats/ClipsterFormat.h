@@ -1,4 +1,4 @@
-// Clipster 3D.
+// Clipster 3D: an XML document with one LUT3D element.
 #pragma once
 
 #include "formats/LUTFormat.h"
@@ -11,8 +11,6 @@ class TClipster3DLutFormat : public TGenericLutFormat {
   bool CanRead(const std::string& file_name) const override;
   void Load(const std::string& file_name, TLUT& lut) override;
   void Save(const std::string& file_name, const TLUT& lut, int bits) const override;
-  bool CanLoad() const override { return false; }
-  bool CanSave() const override { return false; }
 };
 
 }  // namespace zelvo

@@ -1,31 +1,263 @@
+// The XML-based formats. An S.two 1D file (10-bit codes):
+//
+//   <?xml version="1.0"?>
+//   <lut name="film">
+//   <data>
+//   <elem r="0" g="0" b="0"/>
+//   ...
+//   </data>
+//   </lut>
+//
+// A PixelFarm PFClean 3D file (blue varies fastest):
+//
+//   <?xml version="1.0" encoding="UTF-8" standalone="yes"?>
+//   <lut type="ascii">
+//   <maximum>255</maximum>
+//   <size>16</size>
+//   <cube>
+//   0 0 0
+//   ...
+//   </cube>
+//   </lut>
+//
+// An Adobe Speedgrade look carries its table as little-endian single-precision
+// numbers in hexadecimal, red varying fastest:
+//
+//   <look><shaders>...</shaders>
+//     <LUT><size>"33"</size><data>"0000803F0000803F..."</data></LUT>
+//   </look>
 #include "formats/XMLFormats.h"
 
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
 #include "formats/LUTFormatImps.h"
+#include "formats/XMLNode.h"
 
 namespace zelvo {
+
+namespace {
+
+constexpr int kMaxXMLBits = 31;
+
+void CheckXMLGridSize(long long size, std::string_view source) {
+  if (size < kMinUsableSize || size > kMaxGridSize) {
+    throw ELUTError("The grid size " + std::to_string(size) + " (" + std::string(source) +
+                    ") is not supported (" + std::to_string(kMinUsableSize) + " to " + std::to_string(kMaxGridSize) +
+                    " points per axis).");
+  }
+}
+
+// Integer value of an attribute or element that must be there.
+int RequiredInteger(const TXMLValue& value, std::string_view what, std::string_view source) {
+  if (Trim(value.Text).empty()) {
+    throw ELUTError("The " + std::string(what) + " (" + std::string(source) + ") is missing or empty.");
+  }
+  return value.AsInteger();
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// The next value of Speedgrade data: eight hexadecimal digits, other characters
+// skipped, as the bytes of a little-endian float. False when the text ends first.
+bool NextHexFloat(std::string_view data, std::size_t& pos, double& value) {
+  std::uint32_t bits = 0;
+  int digits = 0;
+  while (digits < 8) {
+    if (pos >= data.size()) return false;
+    const int d = HexDigit(data[pos++]);
+    if (d < 0) continue;
+    // Digit pairs are bytes in file order, the first byte the lowest.
+    const int byte = digits / 2;
+    const int shift = byte * 8 + (digits % 2 == 0 ? 4 : 0);
+    bits |= static_cast<std::uint32_t>(d) << shift;
+    ++digits;
+  }
+  float f;
+  std::memcpy(&f, &bits, sizeof f);
+  value = std::isnan(f) ? 0.0 : static_cast<double>(f);
+  return true;
+}
+
+}  // namespace
+
+int XMLGridSize(const TXMLValue& value, std::string_view source) {
+  const int size = RequiredInteger(value, "grid size", source);
+  CheckXMLGridSize(size, source);
+  return size;
+}
+
+int XMLBitDepth(const TXMLValue& value, std::string_view source) {
+  const int bits = RequiredInteger(value, "bit depth", source);
+  if (bits < 1 || bits > kMaxXMLBits) {
+    throw ELUTError("The bit depth " + std::to_string(bits) + " (" + std::string(source) +
+                    ") is not supported (1 to " + std::to_string(kMaxXMLBits) + " bits).");
+  }
+  return bits;
+}
+
+void CheckXMLWriterBits(const TLUTFormat& format, int bits) {
+  if (bits < 1 || bits > kMaxXMLBits) {
+    throw ELUTError("The format \"" + format.Name + "\" cannot be written at " + std::to_string(bits) +
+                    " bits (1 to " + std::to_string(kMaxXMLBits) + " bits).");
+  }
+}
+
+void AddCodeRowsBlueFastest(TTextFile& text, const TLUT& lut, int n, int bits) {
+  std::string row;
+  ForEachBlueFastest(n, [&](int r, int g, int b) {
+    row.clear();
+    AppendIntTriple(row, lut.Table3D(r, g, b), bits);
+    text.Add(row);
+  });
+}
+
+// ---------------------------------------------------------------------------
+// S.two 1D
 
 bool TStwo1DLutFormat::CanRead(const std::string& file_name) const {
   return MatchSignature(file_name, "<lut,<data>,<elem");
 }
 
-void TStwo1DLutFormat::Load(const std::string&, TLUT&) { RaiseReadingNotAvailable(*this); }
+void TStwo1DLutFormat::Load(const std::string& file_name, TLUT& lut) {
+  const double divisor = std::ldexp(1.0, Range) - 1.0;
+  TXMLNode doc;
+  doc.LoadFromFile(file_name);
+  const TXMLNode& data = doc.ChildByName("lut").ChildByName("data");
+  long long count = 0;
+  for (const auto& child : data.Children) {
+    if (XMLNamesMatch(child->Name, "elem")) ++count;
+  }
+  if (count > kMax1DSize) Check1DSize(count);
+  Size = 0;
+  for (const auto& child : data.Children) {
+    if (!XMLNamesMatch(child->Name, "elem")) continue;
+    TXMLAttributes& a = child->Attributes;
+    lut.Table1D(Size) =
+        TLUTEntry{a.Value("r").AsFloat() / divisor, a.Value("g").AsFloat() / divisor, a.Value("b").AsFloat() / divisor};
+    ++Size;
+  }
+  lut.Kind = TLUTKind::lk1D;
+  lut.Size1D = Size;
+}
 
-void TStwo1DLutFormat::Save(const std::string&, const TLUT&, int) const { RaiseWritingNotAvailable(*this); }
+void TStwo1DLutFormat::Save(const std::string& file_name, const TLUT& lut, int bits) const {
+  const int m = Writable1DSize(lut);
+  CheckXMLWriterBits(*this, bits);
+  TTextFile text;
+  text.Add(R"(<?xml version="1.0"?>)");
+  text.Add("<lut name=\"" + XMLAttributeSafeText(BaseNameOf(file_name)) + "\">");
+  text.Add("<data>");
+  std::string row;
+  for (int i = 0; i < m; ++i) {
+    const TLUTEntry& e = lut.Table1D(i);
+    row.assign(R"(<elem r=")");
+    AppendIntValue(row, bits, e.R);
+    row.append(R"(" g=")");
+    AppendIntValue(row, bits, e.G);
+    row.append(R"(" b=")");
+    AppendIntValue(row, bits, e.B);
+    row.append(R"("/>)");
+    text.Add(row);
+  }
+  text.Add("</data>");
+  text.Add("</lut>");
+  text.WriteToFile(file_name);
+}
+
+// ---------------------------------------------------------------------------
+// PixelFarm PFClean 3D
 
 bool TPFClean3D_Format::CanRead(const std::string& file_name) const {
   return MatchSignature(file_name, "<lut,<maximum>,<cube>");
 }
 
-void TPFClean3D_Format::Load(const std::string&, TLUT&) { RaiseReadingNotAvailable(*this); }
+void TPFClean3D_Format::Load(const std::string& file_name, TLUT& lut) {
+  ResetReadState();
+  TXMLNode doc;
+  doc.LoadFromFile(file_name);
+  TXMLNode& root = doc.ChildByName("lut");
+  const TXMLNode& size = root.ChildByName("size");
+  const TXMLNode& maximum = root.ChildByName("maximum");
+  TXMLNode& cube = root.ChildByName("cube");
+  Size = XMLGridSize(size.Value, "\"size\" element");
+  // The maximum is the divisor of every code: it must be a positive number.
+  Range = RequiredInteger(maximum.Value, "maximum code value", "\"maximum\" element");
+  if (Range < 1) {
+    throw ELUTError("The maximum code value " + std::to_string(Range) +
+                    " (\"maximum\" element) is not supported; it must be above 0.");
+  }
+  ForEachCodeRow(std::move(cube.Value.Text), Range,
+                 [&](double r, double g, double b) { return StoreAndStepBlueFastest(lut, r, g, b); });
+  lut.Kind = TLUTKind::lk3D;
+  lut.Size3D = Size;
+}
 
-void TPFClean3D_Format::Save(const std::string&, const TLUT&, int) const { RaiseWritingNotAvailable(*this); }
+void TPFClean3D_Format::Save(const std::string& file_name, const TLUT& lut, int bits) const {
+  const int n = WritableGridSize(lut);
+  CheckXMLWriterBits(*this, bits);
+  TTextFile text;
+  text.Add(R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)");
+  text.Add(R"(<lut type="ascii">)");
+  std::string line = "<maximum>";
+  AppendInt(line, (std::int64_t{1} << bits) - 1);
+  line.append("</maximum>");
+  text.Add(line);
+  line = "<size>";
+  AppendInt(line, n);
+  line.append("</size>");
+  text.Add(line);
+  text.Add("<cube>");
+  AddCodeRowsBlueFastest(text, lut, n, bits);
+  text.Add("</cube>");
+  text.Add("</lut>");
+  text.WriteToFile(file_name);
+}
+
+// ---------------------------------------------------------------------------
+// Adobe Speedgrade Look 3D
 
 bool TSpeedgradeLook3DLutFormat::CanRead(const std::string& file_name) const {
   return MatchSignature(file_name, "<look>,<shaders>");
 }
 
-void TSpeedgradeLook3DLutFormat::Load(const std::string&, TLUT&) { RaiseReadingNotAvailable(*this); }
+void TSpeedgradeLook3DLutFormat::Load(const std::string& file_name, TLUT& lut) {
+  ResetReadState();
+  Size = 0;
+  TXMLNode doc;
+  doc.LoadFromFile(file_name);
+  std::string_view data;
+  if (const TXMLNode* look = doc.FindChild("look"); look != nullptr && look->HasChild("lut")) {
+    const TXMLNode& table = look->ChildByName("lut");
+    const std::string& size_text = table.ChildByName("size").Value.Text;
+    data = table.ChildByName("data").Value.Text;
+    // The size is written between quotation marks: "33".
+    Size = StrToInt(size_text.size() >= 2 ? std::string_view(size_text).substr(1, size_text.size() - 2)
+                                          : std::string_view{});
+  }
+  if (Size == 0) {
+    // A look that only grades with its shaders has no table: colours pass.
+    lut.Kind = TLUTKind::lkNone;
+    return;
+  }
+  CheckXMLGridSize(Size, "\"size\" element");
+  std::size_t pos = 0;
+  double v[3];
+  // A value or triple cut short by the end of the text is not stored.
+  while (pos < data.size() && NextHexFloat(data, pos, v[0]) && NextHexFloat(data, pos, v[1]) &&
+         NextHexFloat(data, pos, v[2])) {
+    if (StoreAndStepRedFastest(lut, v[0], v[1], v[2])) break;
+  }
+  lut.Kind = TLUTKind::lk3D;
+  lut.Size3D = Size;
+}
 
-void TSpeedgradeLook3DLutFormat::Save(const std::string&, const TLUT&, int) const { RaiseWritingNotAvailable(*this); }
+void TSpeedgradeLook3DLutFormat::Save(const std::string&, const TLUT&, int) const {}
 
 }  // namespace zelvo

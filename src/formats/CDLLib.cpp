@@ -1,0 +1,91 @@
+#include "formats/CDLLib.h"
+
+#include <cfloat>
+#include <cmath>
+#include <string_view>
+
+#include "formats/StringLib.h"
+#include "formats/XMLNode.h"
+#include "lut/Errors.h"
+
+namespace zelvo {
+
+namespace {
+
+// One number of a Slope, Offset or Power text, in single precision.
+float ToSingle(std::string_view field) {
+  const double v = StrToFloat(field);
+  // A value beyond single precision would turn the whole table into infinities.
+  if (!(std::fabs(v) <= FLT_MAX)) throw EConvertError::InvalidFloat(field);
+  return static_cast<float>(v);
+}
+
+// The three numbers of a Slope, Offset or Power text. Blanks (line breaks
+// included) around the text and runs of blanks and commas between the numbers
+// are allowed, as tools write "1.0 1.0 1.0", "1.0,1.0,1.0" and "1.0, 1.0, 1.0"
+// alike; a missing number raises the conversion error for an empty field, and
+// anything after the third number is ignored.
+void ReadThree(std::string_view text, float& r, float& g, float& b) {
+  const auto is_separator = [](char c) { return IsBlank(c) || c == ','; };
+  float* out[3] = {&r, &g, &b};
+  std::string_view rest = text;
+  for (float* v : out) {
+    while (!rest.empty() && is_separator(rest.front())) rest.remove_prefix(1);
+    std::size_t n = 0;
+    while (n < rest.size() && !is_separator(rest[n])) ++n;
+    *v = ToSingle(rest.substr(0, n));
+    rest.remove_prefix(n);
+  }
+}
+
+}  // namespace
+
+void ReadCDLFile(const std::string& file_name, TCDLData& cdl) {
+  TXMLNode doc;
+  doc.LoadFromFile(file_name);
+  TXMLNode& cc = doc.ChildByName("ColorCorrection");
+  TCDLData read;
+  read.Id = cc.Attributes.Value("id").Text;
+  TXMLNode& sop = cc.ChildByName("SOPNode");
+  const std::string& slope = sop.ChildByName("Slope").Value.Text;
+  const std::string& offset = sop.ChildByName("Offset").Value.Text;
+  const std::string& power = sop.ChildByName("Power").Value.Text;
+  ReadThree(slope, read.SOP[0].Slope, read.SOP[1].Slope, read.SOP[2].Slope);
+  ReadThree(offset, read.SOP[0].Offset, read.SOP[1].Offset, read.SOP[2].Offset);
+  ReadThree(power, read.SOP[0].Power, read.SOP[1].Power, read.SOP[2].Power);
+  read.Saturation = 1.0f;
+  if (const TXMLNode* sat_node = cc.FindChild("SATNode")) {
+    if (const TXMLNode* sat = sat_node->FindChild("Saturation")) {
+      const double s = sat->Value.AsFloat();
+      if (!(std::fabs(s) <= FLT_MAX)) throw EConvertError::InvalidFloat(Trim(sat->Value.Text));
+      read.Saturation = static_cast<float>(s);
+    }
+  }
+  cdl = std::move(read);
+}
+
+void ApplyCDL(const TCDLData& cdl, float in_r, float in_g, float in_b, float& out_r, float& out_g, float& out_b) {
+  const float in[3] = {in_r, in_g, in_b};
+  float out[3];
+  for (int c = 0; c < 3; ++c) {
+    const TCDLChannel& ch = cdl.SOP[c];
+    const float scaled = in[c] * ch.Slope;
+    const float v = scaled + ch.Offset;
+    // Only positive values are raised to the power; the rest clip to 0.
+    out[c] = v > 0.0f ? std::pow(v, ch.Power) : 0.0f;
+  }
+  const float sum = out[0] + out[1] + out[2];
+  const float mean = sum / 3.0f;
+  const float sat = cdl.Saturation;
+  const float keep = 1.0f - sat;
+  for (float& o : out) {
+    const float own = o * sat;
+    const float mix = keep * mean;
+    o = own + mix;
+  }
+  out_r = out[0];
+  out_g = out[1];
+  out_b = out[2];
+}
+
+}  // namespace zelvo

@@ -1,0 +1,266 @@
+#include "formats/XMLNode.h"
+
+#include <climits>
+#include <cmath>
+#include <filesystem>
+#include <istream>
+#include <iterator>
+
+#include "formats/StringLib.h"
+#include "formats/TextFile.h"
+#include "lut/Errors.h"
+
+namespace zelvo {
+
+namespace {
+
+constexpr char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+std::size_t FirstBlank(std::string_view s) {
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (IsBlank(s[i])) return i;
+  }
+  return std::string_view::npos;
+}
+
+// Length of the well-formed UTF-8 sequence at s[i] that XML allows, or 0.
+std::size_t Utf8SequenceLength(std::string_view s, std::size_t i) {
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+  const unsigned char c = byte(i);
+  if (c < 0x80) return 1;
+  std::size_t n = 0;
+  unsigned char lo = 0x80, hi = 0xBF;
+  if (c >= 0xC2 && c <= 0xDF) {
+    n = 2;
+  } else if (c >= 0xE0 && c <= 0xEF) {
+    n = 3;
+    if (c == 0xE0) lo = 0xA0;
+    if (c == 0xED) hi = 0x9F;  // no surrogates
+  } else if (c >= 0xF0 && c <= 0xF4) {
+    n = 4;
+    if (c == 0xF0) lo = 0x90;
+    if (c == 0xF4) hi = 0x8F;
+  } else {
+    return 0;
+  }
+  if (i + n > s.size()) return 0;
+  if (byte(i + 1) < lo || byte(i + 1) > hi) return 0;
+  for (std::size_t k = 2; k < n; ++k) {
+    if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) return 0;
+  }
+  // U+FFFE and U+FFFF are not XML characters.
+  if (n == 3 && c == 0xEF && byte(i + 1) == 0xBF && byte(i + 2) >= 0xBE) return 0;
+  return n;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Values and attributes
+
+double TXMLValue::AsFloat() const {
+  const std::string_view t = Trim(Text);
+  if (t.empty()) return 0.0;
+  // Files from regional settings with a decimal comma read like those with a point.
+  std::string s(t);
+  if (const std::size_t comma = s.find(','); comma != std::string::npos) s[comma] = '.';
+  double v = 0.0;
+  if (!TryParseFloat(s, v)) throw EConvertError::InvalidFloat(t);
+  return v;
+}
+
+int TXMLValue::AsInteger() const {
+  const double rounded = std::nearbyint(AsFloat());  // halves to even
+  if (!(rounded >= static_cast<double>(INT_MIN) && rounded <= static_cast<double>(INT_MAX))) {
+    throw EConvertError::InvalidInteger(Trim(Text));
+  }
+  return static_cast<int>(rounded);
+}
+
+TXMLValue& TXMLAttributes::Value(std::string_view name) {
+  for (auto& item : Items) {
+    if (XMLNamesMatch(item.first, name)) return item.second;
+  }
+  Items.emplace_back(std::string(name), TXMLValue{});
+  return Items.back().second;
+}
+
+const TXMLValue* TXMLAttributes::Find(std::string_view name) const {
+  for (const auto& item : Items) {
+    if (XMLNamesMatch(item.first, name)) return &item.second;
+  }
+  return nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Helpers
+
+bool XMLNamesMatch(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
+  }
+  return true;
+}
+
+std::string_view Unquote(std::string_view s) {
+  if (s.empty() || (s.front() != '"' && s.front() != '\'')) return s;
+  return s.size() >= 2 ? s.substr(1, s.size() - 2) : std::string_view{};
+}
+
+void SkipComment(std::string_view& text) {
+  const std::size_t lt = text.find('<');
+  if (lt == std::string_view::npos || text.substr(lt + 1, 3) != "!--") return;
+  const std::size_t end = text.find("-->");
+  text.remove_prefix(end == std::string_view::npos ? text.size() : end + 3);
+}
+
+void LineBreaksToBlanks(std::string& s) {
+  for (char& c : s) {
+    if (c == '\r' || c == '\n') c = ' ';
+  }
+}
+
+std::string XMLAttributeSafeText(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  std::size_t i = 0;
+  while (i < s.size()) {
+    const char c = s[i];
+    const std::size_t n = Utf8SequenceLength(s, i);
+    if (n == 0 || static_cast<unsigned char>(c) < 0x20 || c == '\'' || c == '"' || c == '<' || c == '>' ||
+        c == '&') {
+      out.push_back('_');
+      ++i;
+      continue;
+    }
+    out.append(s.substr(i, n));
+    i += n;
+  }
+  return out;
+}
+
+// ---------------------------------------------------------------------------
+// Nodes
+
+void TXMLNode::Clear() {
+  Name.clear();
+  Attributes.Clear();
+  Children.clear();
+}
+
+TXMLNode& TXMLNode::AddChild() {
+  Children.push_back(std::make_unique<TXMLNode>());
+  return *Children.back();
+}
+
+void TXMLNode::LoadFromFile(const std::string& file_name) {
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(file_name, ec);
+  if (!ec && size > kMaxTextFileBytes) {
+    throw ELUTError("The file \"" + file_name + "\" is too large to be a LUT file.");
+  }
+  // Without a size (a missing file, a folder) the read raises the system's reason.
+  LoadFromString(ReadFileHead(file_name, ec ? 0 : static_cast<std::size_t>(size)));
+}
+
+void TXMLNode::LoadFromStream(std::istream& stream) {
+  const std::string text((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+  LoadFromString(text);
+}
+
+void TXMLNode::LoadFromString(std::string_view text) {
+  Clear();
+  while (!text.empty()) AddChild().ParseElementAt(text, 1);
+}
+
+void TXMLNode::ParseElement(std::string_view& text) { ParseElementAt(text, 1); }
+
+void TXMLNode::ParseContent(std::string_view& text) { ParseContentAt(text, 1); }
+
+void TXMLNode::ParseElementAt(std::string_view& text, int depth) {
+  if (depth > kMaxXMLDepth) {
+    throw ELUTError("The XML document is nested more than " + std::to_string(kMaxXMLDepth) + " levels deep.");
+  }
+  SkipComment(text);
+  if (const std::size_t lt = text.find('<'); lt != std::string_view::npos) text.remove_prefix(lt + 1);
+  // The tag runs to the first '>'; without one, the rest of the text is the tag
+  // (its last character dropped, as the closing '>' would be).
+  const std::size_t gt = text.find('>');
+  const std::size_t end = gt == std::string_view::npos ? text.size() : gt + 1;
+  const std::size_t tag_length = end > 0 ? end - 1 : 0;
+  bool no_content = tag_length > 0 && (text[tag_length - 1] == '/' || text[tag_length - 1] == '?');
+  if (!text.empty() && text.front() == '!') no_content = true;
+  std::string tag(text.substr(0, tag_length));
+  text.remove_prefix(end);
+  if (no_content && !tag.empty()) tag.pop_back();
+  LineBreaksToBlanks(tag);
+
+  const std::string_view tag_view(tag);
+  const std::size_t blank = FirstBlank(tag_view);
+  Name = std::string(tag_view.substr(0, blank));
+  if (blank != std::string_view::npos) {
+    const std::string_view rest = Trim(tag_view.substr(blank + 1));
+    if (!rest.empty()) ParseAttributes(rest);
+  }
+  if (!no_content) ParseContentAt(text, depth);
+}
+
+void TXMLNode::ParseAttributes(std::string_view text) {
+  while (!text.empty()) {
+    const std::size_t blank = FirstBlank(text);
+    const std::string_view pair = text.substr(0, blank);
+    text.remove_prefix(blank == std::string_view::npos ? text.size() : blank + 1);
+    if (pair.empty()) continue;  // a run of blanks between attributes
+    const std::size_t eq = pair.find('=');
+    if (eq == std::string_view::npos) {
+      Attributes.Value(Trim(pair)).Text.clear();
+    } else {
+      Attributes.Value(Trim(pair.substr(0, eq))).Text = std::string(Unquote(Trim(pair.substr(eq + 1))));
+    }
+  }
+}
+
+void TXMLNode::ParseContentAt(std::string_view& text, int depth) {
+  Value.Text.clear();
+  for (;;) {
+    const std::size_t lt = text.find('<');
+    // Without a '<', the last character stays behind, as it does for a tag.
+    const std::size_t chunk_length = lt != std::string_view::npos ? lt : (text.empty() ? 0 : text.size() - 1);
+    const std::string_view chunk = text.substr(0, chunk_length);
+    if (!Trim(chunk).empty()) Value.Text.append(chunk);
+    text.remove_prefix(chunk_length);
+    if (text.empty() || lt == std::string_view::npos) return;
+
+    // text now starts with '<'.
+    if (text.substr(1, 8) == "![CDATA[") {
+      const std::size_t close = text.find("]]>", 9);
+      const std::string_view section = close == std::string_view::npos ? text.substr(9) : text.substr(9, close - 9);
+      Value.Text.push_back(' ');
+      Value.Text.append(section);
+      text.remove_prefix(close == std::string_view::npos ? text.size() : close + 3);
+      continue;
+    }
+    if (text.size() > 1 && text[1] == '/') {
+      // Any closing tag ends this element; its name is not compared.
+      const std::size_t gt = text.find('>');
+      text.remove_prefix(gt == std::string_view::npos ? text.size() : gt + 1);
+      return;
+    }
+    AddChild().ParseElementAt(text, depth + 1);
+  }
+}
+
+TXMLNode* TXMLNode::FindChild(std::string_view name) const {
+  for (const auto& child : Children) {
+    if (XMLNamesMatch(child->Name, name)) return child.get();
+  }
+  return nullptr;
+}
+
+TXMLNode& TXMLNode::ChildByName(std::string_view name) const {
+  if (TXMLNode* child = FindChild(name)) return *child;
+  throw EZelvoError("The \"" + std::string(name) + "\" node is not found");
+}
+
+}  // namespace zelvo
