@@ -1,0 +1,182 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "TestSupport.h"
+#include "cli/CliMain.h"
+#include "formats/LUTFormat.h"
+
+namespace zelvo {
+namespace {
+
+using test::TempDir;
+
+struct CliRun {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+CliRun Zelvo(std::vector<std::string> args, const std::string& input = "", bool interactive = false) {
+  std::istringstream in(input);
+  std::ostringstream out, err;
+  CliEnvironment env{&in, &out, &err, interactive};
+  const int status = RunCli(args, env);
+  return CliRun{status, out.str(), err.str()};
+}
+
+const char* kCube2 =
+    "# hello\nLUT_3D_SIZE 2\n0 0 0\n1 0 0\n0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n0.5 0.5 0.5\n";
+
+TEST(Cli, ListsProfilesAndFormats) {
+  const CliRun profiles = Zelvo({"profiles"});
+  EXPECT_EQ(profiles.status, 0);
+  EXPECT_NE(profiles.out.find("7\tCube 3D Davinci\t.cube\tformat 1 (Cube 3D)\tsize 33 (selectable)\tfloating point\n"),
+            std::string::npos)
+      << profiles.out;
+  EXPECT_NE(profiles.out.find("16\tAutodesk Lustre 1D\t.lut\tformat 14 (Autodesk Lustre 1D)\tlength 65536 "
+                              "(selectable)\tbits 16 (selectable)\n"),
+            std::string::npos);
+  const CliRun formats = Zelvo({"formats"});
+  EXPECT_EQ(formats.status, 0);
+  EXPECT_EQ(formats.out.substr(0, 37), "0\tCube 3D Truelight\t3D\tread/write\n1\tCub");
+  EXPECT_NE(formats.out.find("18\tNucoda 1D\t1D\twrite\n"), std::string::npos);
+}
+
+TEST(Cli, UsageErrors) {
+  EXPECT_EQ(Zelvo({}).status, 2);
+  EXPECT_EQ(Zelvo({"frobnicate"}).status, 2);
+  EXPECT_EQ(Zelvo({"convert", "-o", "/tmp", "x.cube"}).status, 2);  // no profile
+  TempDir dir;
+  const std::string src = dir.Write("a.cube", kCube2);
+  const CliRun unknown = Zelvo({"convert", "-p", "No such profile", "-o", dir.path().string(), src});
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_NE(unknown.err.find("Unknown output profile"), std::string::npos);
+  EXPECT_EQ(Zelvo({"convert", "-p", "28", "-o", dir.path().string(), src}).status, 2);
+  EXPECT_EQ(Zelvo({"convert", "-p", "7", "-o", dir.File("missing"), src}).status, 2);
+  const CliRun float_bits = Zelvo({"convert", "-p", "7", "--bits", "10", "-o", dir.path().string(), src});
+  EXPECT_EQ(float_bits.status, 2);
+  EXPECT_NE(float_bits.err.find("takes no bit depth"), std::string::npos);
+  EXPECT_EQ(Zelvo({"convert", "-p", "7", "--overwrite", "--skip-existing", "-o", dir.path().string(), src}).status, 2);
+  const CliRun help = Zelvo({"convert", "--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("--skip-existing"), std::string::npos);
+  const CliRun version = Zelvo({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_NE(version.out.find("zelvo-lut"), std::string::npos);
+}
+
+TEST(Cli, ConvertByIndexAndByCaption) {
+  TempDir in, out;
+  const std::string a = in.Write("a.cube", kCube2);
+  const std::string b = in.Write("b.cube", kCube2);
+  const CliRun run = Zelvo({"convert", "-p", "Cube 1D", "--size", "1024", "-o", out.path().string(), a, b});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("[1/2] " + a), std::string::npos) << run.err;  // progress for several files
+  TLUT lut;
+  LoadLUTFile(out.File("b.cube"), lut);
+  EXPECT_EQ(lut.Size1D, 1024);
+
+  const CliRun single = Zelvo({"convert", "-p", "10", "-o", out.path().string(), a});
+  EXPECT_EQ(single.status, 0) << single.err;
+  EXPECT_TRUE(single.err.empty()) << single.err;
+  EXPECT_TRUE(std::filesystem::exists(out.File("a.cms")));
+}
+
+TEST(Cli, ExistingTargets) {
+  TempDir in, out;
+  const std::string a = in.Write("a.cube", kCube2);
+  out.Write("a.cms", "existing");
+  const std::string folder = out.path().string();
+
+  const CliRun refused = Zelvo({"convert", "-p", "10", "-o", folder, a});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find(out.File("a.cms")), std::string::npos) << refused.err;
+  EXPECT_NE(refused.err.find("--overwrite"), std::string::npos);
+  EXPECT_NE(refused.err.find("--skip-existing"), std::string::npos);
+  EXPECT_EQ(test::ReadAll(out.File("a.cms")), "existing");
+
+  EXPECT_EQ(Zelvo({"convert", "-p", "10", "--skip-existing", "-o", folder, a}).status, 0);
+  EXPECT_EQ(test::ReadAll(out.File("a.cms")), "existing");
+
+  const CliRun asked_no = Zelvo({"convert", "-p", "10", "-o", folder, a}, "maybe\nn\n", true);
+  EXPECT_EQ(asked_no.status, 0);
+  EXPECT_NE(asked_no.err.find("is already exist"), std::string::npos);
+  EXPECT_EQ(test::ReadAll(out.File("a.cms")), "existing");
+
+  EXPECT_EQ(Zelvo({"convert", "-p", "10", "-o", folder, a}, "", true).status, 1);  // end of input cancels
+
+  EXPECT_EQ(Zelvo({"convert", "-p", "10", "-o", folder, a}, "y\n", true).status, 0);
+  EXPECT_NE(test::ReadAll(out.File("a.cms")), "existing");
+  out.Write("a.cms", "existing");
+  EXPECT_EQ(Zelvo({"convert", "-p", "10", "--overwrite", "-o", folder, a}).status, 0);
+  EXPECT_NE(test::ReadAll(out.File("a.cms")), "existing");
+}
+
+TEST(Cli, FailingFileIsNamedAndEarlierFilesStay) {
+  TempDir in, out;
+  const std::string good = in.Write("good.cube", kCube2);
+  const std::string bad = in.Write("bad.cube", "LUT_3D_SIZE 2\n0 0 0\n");
+  const std::string later = in.Write("later.cube", kCube2);
+  const CliRun run = Zelvo({"convert", "-p", "6", "-o", out.path().string(), good, bad, later});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find(bad + ": Incomplete file.\n"), std::string::npos) << run.err;
+  EXPECT_TRUE(std::filesystem::exists(out.File("good.cube")));
+  EXPECT_FALSE(std::filesystem::exists(out.File("later.cube")));
+  const CliRun missing = Zelvo({"convert", "-p", "6", "-o", out.path().string(), in.File("nope.cube")});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("nope.cube: Cannot open file"), std::string::npos) << missing.err;
+}
+
+TEST(Cli, Info) {
+  TempDir dir;
+  const std::string a = dir.Write("a.cube", kCube2);
+  const std::string u = dir.Write("u.txt", "hello");
+  const CliRun run = Zelvo({"info", a, u});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, a + "\n  Format: Cube 3D\n  Type: 3D\n  Dimension: 2\n  Comment: hello\n" + u +
+                         "\n  Format: unknown\n");
+  const CliRun bad = Zelvo({"info", dir.Write("b.cube", "LUT_3D_SIZE 9\n")});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_NE(bad.err.find("Incomplete file."), std::string::npos);
+}
+
+TEST(Cli, Eval) {
+  TempDir dir;
+  const std::string a = dir.Write("a.cube", kCube2);
+  const CliRun one = Zelvo({"eval", a, "1", "1", "1"});
+  EXPECT_EQ(one.status, 0);
+  EXPECT_EQ(one.out, "0.5 0.5 0.5\n");
+  const CliRun many = Zelvo({"eval", a}, "0 0 0\n\n0.5 0.5 0.5\n1 0 0\n");
+  EXPECT_EQ(many.status, 0);
+  EXPECT_EQ(many.out, "0 0 0\n0.4375 0.4375 0.4375\n1 0 0\n");
+  const CliRun third = Zelvo({"eval", a, "0.333333333", "0", "0"});
+  EXPECT_EQ(third.out, "0.333333333 0 0\n");
+  EXPECT_EQ(Zelvo({"eval", a, "1", "1"}).status, 2);
+  EXPECT_EQ(Zelvo({"eval", a, "x", "1", "1"}).status, 2);
+  EXPECT_EQ(Zelvo({"eval", a}, "1 2\n").status, 1);
+  EXPECT_EQ(Zelvo({"eval", dir.Write("u.txt", "hello"), "0", "0", "0"}).status, 1);
+}
+
+TEST(Cli, ConvertsPeerCubeFiles) {
+  const std::string a = test::PeerFile("colour/iridas_cube/Colour_Correct.cube");
+  const std::string b = test::PeerFile("OpenColorIO/resolve_1d3d.cube");
+  const std::string c = test::PeerFile("ociobakelut/cdl_sat_truelight_17.cub");
+  if (a.empty() || b.empty() || c.empty()) GTEST_SKIP() << "peer files missing";
+  TempDir out;
+  const CliRun run = Zelvo({"convert", "-p", "Cube 3D Davinci", "--size", "17", "-o", out.path().string(), a, b, c});
+  EXPECT_EQ(run.status, 0) << run.err;
+  for (const char* name : {"Colour_Correct.cube", "resolve_1d3d.cube", "cdl_sat_truelight_17.cube"}) {
+    TLUT lut;
+    LoadLUTFile(out.File(name), lut);
+    EXPECT_EQ(lut.Size3D, 17) << name;
+  }
+  // The Truelight file went through unchanged at its own size: same values.
+  const CliRun src = Zelvo({"eval", c, "0.25", "0.5", "0.75"});
+  const CliRun dst = Zelvo({"eval", out.File("cdl_sat_truelight_17.cube"), "0.25", "0.5", "0.75"});
+  EXPECT_EQ(src.out, dst.out);
+}
+
+}  // namespace
+}  // namespace zelvo

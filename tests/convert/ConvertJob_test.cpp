@@ -1,0 +1,270 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "TestSupport.h"
+#include "convert/ConvertJob.h"
+#include "formats/LUTFormat.h"
+#include "lut/Resample.h"
+
+namespace zelvo {
+namespace {
+
+using test::TempDir;
+
+// A feedback that records every call and answers from a script.
+struct ScriptedFeedback {
+  std::vector<OverwriteAnswer> answers;  // consumed in order
+  int cancel_at_poll = -1;               // the poll (0-based) that reports a cancel
+  std::vector<double> progress;
+  std::vector<std::string> questions;
+  std::vector<std::string> started;
+  int polls = 0;
+
+  ConversionFeedback Make() {
+    ConversionFeedback f;
+    f.ConfirmOverwrite = [this](const std::string& target) {
+      questions.push_back(target);
+      const OverwriteAnswer a = answers.empty() ? OverwriteAnswer::Yes : answers.front();
+      if (!answers.empty()) answers.erase(answers.begin());
+      return a;
+    };
+    f.ReportProgress = [this](double p) { progress.push_back(p); };
+    f.PollCancelled = [this] { return polls++ == cancel_at_poll; };
+    f.FileStarting = [this](const std::string& source, const std::string&) { started.push_back(source); };
+    return f;
+  }
+};
+
+std::string CubeText(int n) {
+  std::string text = "# source comment\nLUT_3D_SIZE " + std::to_string(n) + "\n";
+  for (int b = 0; b < n; ++b)
+    for (int g = 0; g < n; ++g)
+      for (int r = 0; r < n; ++r)
+        text += std::to_string(r / (n - 1.0)) + " " + std::to_string(g / (n - 1.0)) + " " +
+                std::to_string(b / (n - 1.0) * 0.5) + "\n";
+  return text;
+}
+
+class ConvertJob : public ::testing::Test {
+ protected:
+  TempDir in_;
+  TempDir out_;
+  ConversionSettings Settings(const char* profile, std::string size = "Default", int bits = -1) {
+    ConversionSettings s;
+    s.OutputFolder = out_.path().string();
+    s.OutputProfile = OutputProfileByCaption(profile);
+    s.SizeText = std::move(size);
+    s.Bits = bits;
+    return s;
+  }
+  ConversionEntry Entry(const std::string& name, const std::string& content, bool checked = true) {
+    in_.Write(name, content);
+    return ConversionEntry{name, in_.path().string(), checked};
+  }
+};
+
+TEST(ConvertNames, TargetNameAndQuestion) {
+  EXPECT_EQ(TargetFileName("a.lut", "cube"), "a.cube");
+  EXPECT_EQ(TargetFileName("lut", "cube"), "lut.cube");
+  EXPECT_EQ(TargetFileName("a.lut", "swto.xml"), "a.swto.xml");
+  EXPECT_EQ(TargetFileName("my.grade.cube", "3dl"), "my.grade.3dl");
+  EXPECT_EQ(OverwriteQuestion("/out/a.cube"),
+            "The /out/a.cube file is already exist. Are you sure want you to overwrite it?");
+  EXPECT_EQ(JoinPath("/out", "a.cube"), "/out/a.cube");
+}
+
+TEST(ConvertNames, ResolveGridSize) {
+  const TLutOutputProfile& davinci = *OutputProfileByCaption("Cube 3D Davinci");
+  EXPECT_EQ(ResolveGridSize("Default", davinci), 33);
+  EXPECT_EQ(ResolveGridSize("64", davinci), 64);
+  EXPECT_EQ(ResolveGridSize("", davinci), 33);
+  EXPECT_EQ(ResolveGridSize("default", davinci), 33);  // not a number either
+  EXPECT_EQ(ResolveGridSize("120", davinci), 120);     // capped by the job, not here
+}
+
+TEST_F(ConvertJob, ResolvedSizesAreCappedAtTheJobLimits) {
+  const ConversionEntry e = Entry("a.cube", CubeText(3));
+  const std::string target = out_.File("a.cube");
+  struct Case {
+    const char* profile;
+    const char* size;
+    int expected;
+  };
+  const Case cases[] = {
+      {"Cube 3D Davinci", "Default", 33}, {"Cube 3D Davinci", "64", 64}, {"Cube 3D Davinci", "120", 99},
+      {"Cube 1D", "99999", 99999},        {"Cube 1D", "150000", 99999},
+  };
+  for (const Case& c : cases) {
+    ConvertFile(Settings(c.profile, c.size), JoinPath(e.Folder, e.FileName), target);
+    TLUT back;
+    LoadLUTFile(target, back);
+    EXPECT_EQ(LUTFormatByIndex(back.FormatIndex)->Is3D ? back.Size3D : back.Size1D, c.expected) << c.size;
+  }
+}
+
+TEST_F(ConvertJob, ConvertedTableMatchesTheSource) {
+  const ConversionEntry e = Entry("src.cube", CubeText(5));
+  const std::string source = JoinPath(e.Folder, e.FileName);
+  TLUT src;
+  LoadLUTFile(source, src);
+  ConvertFile(Settings("Cube 1D"), source, out_.File("src.cube"));
+  TLUT back;
+  LoadLUTFile(out_.File("src.cube"), back);
+  EXPECT_EQ(back.Kind, TLUTKind::lk1D);
+  EXPECT_EQ(back.Size1D, 4096);
+  EXPECT_EQ(back.Comments, (std::vector<std::string>{"source comment", "Converted by Zelvo LUT Converter"}));
+  for (int i : {0, 1000, 2048, 4095}) {
+    const double x = i / 4095.0;
+    const TColor want = EvaluateLUT(src, TColor{x, x, x});
+    EXPECT_NEAR(back.Table1D(i).R, want.R, 5e-7);
+    EXPECT_NEAR(back.Table1D(i).B, want.B, 5e-7);
+  }
+}
+
+TEST_F(ConvertJob, BatchLoopProgressSkipsAndOrder) {
+  std::vector<ConversionEntry> entries = {Entry("a.cube", CubeText(2)), Entry("b.cube", CubeText(2), false),
+                                          Entry("c.cube", CubeText(2))};
+  out_.Write("c.cms", "existing");
+  ScriptedFeedback script;
+  script.answers = {OverwriteAnswer::No};
+  EXPECT_EQ(ConvertFiles(Settings("Nucoda 3D"), entries, script.Make()), BatchResult::Completed);
+  EXPECT_EQ(script.progress, std::vector<double>{100.0 / 3.0});  // only a; c was skipped with No
+  EXPECT_EQ(script.questions, std::vector<std::string>{out_.File("c.cms")});
+  EXPECT_TRUE(std::filesystem::exists(out_.File("a.cms")));
+  EXPECT_FALSE(std::filesystem::exists(out_.File("b.cms")));
+  EXPECT_EQ(test::ReadAll(out_.File("c.cms")), "existing");
+}
+
+TEST_F(ConvertJob, OnlyFirstOfThreeCheckedReportsAThird) {
+  std::vector<ConversionEntry> entries = {Entry("a.cube", CubeText(2)), Entry("b.cube", CubeText(2), false),
+                                          Entry("c.cube", CubeText(2), false)};
+  ScriptedFeedback script;
+  ConvertFiles(Settings("Cube 3D Davinci"), entries, script.Make());
+  ASSERT_EQ(script.progress.size(), 1u);
+  EXPECT_DOUBLE_EQ(script.progress[0], 100.0 / 3.0);
+}
+
+TEST_F(ConvertJob, CancelInTheQuestionEndsTheBatch) {
+  std::vector<ConversionEntry> entries = {Entry("a.cube", CubeText(2)), Entry("b.cube", CubeText(2))};
+  out_.Write("a.3dl", "existing");
+  ScriptedFeedback script;
+  script.answers = {OverwriteAnswer::Cancel};
+  EXPECT_EQ(ConvertFiles(Settings("Cube 3D Davinci"), entries, script.Make()), BatchResult::Completed);
+  // a.cube maps to a.cube, which does not exist: no question at all.
+  EXPECT_TRUE(script.questions.empty());
+
+  ScriptedFeedback again;
+  again.answers = {OverwriteAnswer::Cancel};
+  EXPECT_EQ(ConvertFiles(Settings("Cube 3D Davinci"), entries, again.Make()), BatchResult::Cancelled);
+  EXPECT_EQ(again.questions.size(), 1u);
+  EXPECT_TRUE(again.progress.empty());
+}
+
+TEST_F(ConvertJob, PollThatCancelsStopsBeforeTheNextFile) {
+  std::vector<ConversionEntry> entries;
+  for (const char* n : {"1.cube", "2.cube", "3.cube", "4.cube", "5.cube"}) entries.push_back(Entry(n, CubeText(2)));
+  out_.Write("3.cms", "existing");
+  ScriptedFeedback script;
+  script.cancel_at_poll = 2;  // reported while the second file was converted
+  script.answers = {OverwriteAnswer::Yes};
+  EXPECT_EQ(ConvertFiles(Settings("Nucoda 3D"), entries, script.Make()), BatchResult::Cancelled);
+  EXPECT_TRUE(std::filesystem::exists(out_.File("2.cms")));
+  EXPECT_EQ(test::ReadAll(out_.File("3.cms")), "existing");
+  EXPECT_EQ(script.questions.size(), 1u);  // the question comes before the poll
+  EXPECT_EQ(script.started.size(), 2u);
+  EXPECT_EQ(script.progress, (std::vector<double>{20.0, 40.0, 60.0}));
+}
+
+TEST_F(ConvertJob, SameNameInTwoFoldersAsksBeforeOverwriting) {
+  TempDir other;
+  other.Write("a.cube", CubeText(2));
+  std::vector<ConversionEntry> entries = {Entry("a.cube", CubeText(2)),
+                                          ConversionEntry{"a.cube", other.path().string(), true}};
+  ScriptedFeedback script;
+  script.answers = {OverwriteAnswer::No};
+  ConvertFiles(Settings("3DL Fusion"), entries, script.Make());
+  EXPECT_EQ(script.questions, std::vector<std::string>{out_.File("a.3dl")});
+}
+
+TEST_F(ConvertJob, ErrorEndsTheBatchAndKeepsEarlierFiles) {
+  std::vector<ConversionEntry> entries = {Entry("a.cube", CubeText(2)), Entry("b.cube", "LUT_3D_SIZE 2\n0 0 0\n"),
+                                          Entry("c.cube", CubeText(2))};
+  ScriptedFeedback script;
+  EXPECT_THROW(ConvertFiles(Settings("Cube 3D Davinci"), entries, script.Make()), ELUTError);
+  EXPECT_TRUE(std::filesystem::exists(out_.File("a.cube")));
+  EXPECT_FALSE(std::filesystem::exists(out_.File("b.cube")));
+  EXPECT_FALSE(std::filesystem::exists(out_.File("c.cube")));
+  EXPECT_EQ(script.started.back(), JoinPath(in_.path().string(), "b.cube"));
+}
+
+TEST_F(ConvertJob, RefusesSourcesAndTargetsItCannotConvert) {
+  struct Case {
+    const char* name;
+    const char* content;
+    const char* size;
+    const char* message_part;
+  };
+  const Case cases[] = {
+      {"gone.cube", "no longer a LUT", "Default", "is not a LUT file of a known format"},
+      {"one.cube", "LUT_3D_SIZE 1\n0.5 0.5 0.5\n", "Default", "has fewer than 2 points"},
+      {"nosize.cms", "NUCODA_3D_CUBE 1\nTITLE \"x\"\n", "Default", "has fewer than 2 points"},
+      {"ok.cube", "LUT_3D_SIZE 2\n0 0 0\n1 0 0\n0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n1 1 1\n", "1",
+       "A target size of 1 is not supported"},
+      {"ok2.cube", "LUT_3D_SIZE 2\n0 0 0\n1 0 0\n0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n1 1 1\n", "0",
+       "A target size of 0 is not supported"},
+  };
+  for (const Case& c : cases) {
+    const ConversionEntry e = Entry(c.name, c.content);
+    const std::string target = out_.File("t.cube");
+    try {
+      ConvertFile(Settings("Cube 3D Davinci", c.size), JoinPath(e.Folder, e.FileName), target);
+      ADD_FAILURE() << c.name << " converted";
+    } catch (const EZelvoError& err) {
+      EXPECT_NE(std::string(err.what()).find(c.message_part), std::string::npos) << err.what();
+      if (std::string(c.size) == "Default") {
+        EXPECT_NE(std::string(err.what()).find(c.name), std::string::npos);
+      }
+    }
+    EXPECT_FALSE(std::filesystem::exists(target)) << c.name;
+  }
+}
+
+TEST_F(ConvertJob, SettingsNoWriterCanHonour) {
+  EXPECT_THROW(CheckConversionSettings(Settings("Cube 3D Davinci", "Default", 10)), EZelvoError);
+  EXPECT_THROW(CheckConversionSettings(Settings("Autodesk Lustre 1D", "Default", 0)), EZelvoError);
+  EXPECT_THROW(CheckConversionSettings(Settings("Autodesk Lustre 1D", "Default", 40)), EZelvoError);
+  EXPECT_NO_THROW(CheckConversionSettings(Settings("Autodesk Lustre 1D", "Default", 12)));
+  ConversionSettings none;
+  EXPECT_THROW(CheckConversionSettings(none), EZelvoError);
+}
+
+TEST_F(ConvertJob, NoOneToAskMeansNothingIsReplaced) {
+  std::vector<ConversionEntry> entries = {Entry("a.cube", CubeText(2))};
+  out_.Write("a.cms", "existing");
+  ConvertFiles(Settings("Nucoda 3D"), entries, ConversionFeedback{});
+  EXPECT_EQ(test::ReadAll(out_.File("a.cms")), "existing");
+}
+
+TEST_F(ConvertJob, PeerCubeFilesConvertToEveryCubeProfile) {
+  const std::string file = test::PeerFile("ociobakelut/shaper_log2_resolve_cube.cube");
+  if (file.empty()) GTEST_SKIP() << "peer files missing";
+  TLUT src;
+  LoadLUTFile(file, src);
+  for (const char* profile : {"Cube 3D Iridas, Nuke, AfterEffects", "Cube 3D Truelight", "Nucoda 3D", "Cube 1D"}) {
+    const std::string target = out_.File("x." + OutputProfileByCaption(profile)->Extension);
+    ConvertFile(Settings(profile), file, target);
+    TLUT back;
+    LoadLUTFile(target, back);
+    // Grey ramp through both: the written table follows the source within the
+    // interpolation error of the target grid.
+    for (double x : {0.0, 0.25, 0.5, 1.0}) {
+      const TColor a = EvaluateLUT(src, TColor{x, x, x});
+      const TColor b = EvaluateLUT(back, TColor{x, x, x});
+      EXPECT_NEAR(a.G, b.G, 0.02) << profile << " at " << x;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zelvo
