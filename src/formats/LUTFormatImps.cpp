@@ -239,4 +239,13 @@ void AppendRow1D(TLUT& lut, int& count, double r, double g, double b) {
   lut.Table1D(count++) = TLUTEntry{r, g, b};
 }
 
+void AddIntRows1D(TTextFile& file, const TLUT& lut, int m, int bits) {
+  std::string row;
+  for (int i = 0; i < m; ++i) {
+    row.clear();
+    AppendIntTriple(row, lut.Table1D(i), bits);
+    file.Add(row);
+  }
+}
+
 }  // namespace zelvo

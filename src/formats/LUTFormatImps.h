@@ -96,5 +96,7 @@ bool ReadIndexedIntTriple(std::string_view line, int divisor, double& r, double&
 // Stores a row at entry `count` of Table1D and counts it, for formats whose
 // table length is the number of rows read; refuses the row past the capacity.
 void AppendRow1D(TLUT& lut, int& count, double r, double g, double b);
+// Adds entries 0..m-1 of Table1D as rows of three codes at `bits` bits.
+void AddIntRows1D(TTextFile& file, const TLUT& lut, int m, int bits);
 
 }  // namespace zelvo

@@ -1,0 +1,551 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "convert/ConvertJob.h"
+#include "formats/LUTFormat.h"
+#include "formats/StringLib.h"
+#include "lut/Resample.h"
+
+namespace zelvo {
+namespace {
+
+using test::TempDir;
+
+constexpr int kCodex = 13;
+constexpr int kLustre = 14;
+constexpr int kFilmlight = 15;
+constexpr int kQuantel = 16;
+constexpr int kFusion = 20;
+
+const TLutOutputProfile& Profile(std::string_view caption) {
+  const TLutOutputProfile* p = OutputProfileByCaption(caption);
+  if (p == nullptr) throw std::runtime_error("no profile " + std::string(caption));
+  return *p;
+}
+
+// Three entries that show rounding (0.5 at odd code counts), clamping and the
+// unclamped Codex codes.
+void FillThree(TLUT& lut) {
+  lut.Kind = TLUTKind::lk1D;
+  lut.Size1D = 3;
+  lut.Table1D(0) = {0.0, 0.25, -0.1};
+  lut.Table1D(1) = {0.5, 0.75, 1.25};
+  lut.Table1D(2) = {1.0, 0.001, 0.999};
+}
+
+struct LoadFailure {
+  std::string type;  // "ELUTError" or "EConvertError"
+  std::string message;
+};
+
+LoadFailure FailureOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const EConvertError& e) {
+    return {"EConvertError", e.what()};
+  } catch (const ELUTError& e) {
+    return {"ELUTError", e.what()};
+  }
+  return {"none", ""};
+}
+
+void ExpectEntry(const TLUTEntry& got, const TLUTEntry& want, const std::string& where) {
+  EXPECT_NEAR(got.R, want.R, 1e-12) << where;
+  EXPECT_NEAR(got.G, want.G, 1e-12) << where;
+  EXPECT_NEAR(got.B, want.B, 1e-12) << where;
+}
+
+// ---------------------------------------------------------------------------
+// Writers, byte for byte
+
+TEST(Header1DWriters, DefaultDepths) {
+  struct Case {
+    const char* profile;
+    std::string text;
+  };
+  const std::vector<Case> cases = {
+      {"Autodesk Lustre 1D",
+       "LUT16\n\n# Converted by Zelvo LUT Converter\n\n0 0 16384 0\n1 32768 49151 65535\n2 65535 66 65469\n"},
+      {"Filmlight Truelight 1D",
+       "# Truelight Cube v2.0\n# lutLength 3\n# iDims     3\n\n# InputLUT\n"
+       "0.000000 0.250000 -0.100000\n0.500000 0.750000 1.250000\n1.000000 0.001000 0.999000\n"
+       "# end\n# Converted by Zelvo LUT Converter\n"},
+      {"Quantel 1D", "table type\t2\n\ngMax\t1023\ngSize\t3\n\ngamma\nr\tg\tb\n0 256 0\n512 767 1023\n1023 1 1022\n"},
+      {"Fusion 1D", "F5LT\n\n16\n\n0 0 0 16384 0 0\n1 32768 1 49151 1 65535\n2 65535 2 66 2 65469\n"},
+  };
+  TempDir dir;
+  TLUT lut;
+  FillThree(lut);
+  lut.Comments = {"never written by these formats"};
+  for (const Case& c : cases) {
+    const std::string name = dir.File("out.txt");
+    SaveLUTFile(name, lut, Profile(c.profile));
+    EXPECT_EQ(test::ReadAll(name), c.text) << c.profile;
+  }
+}
+
+TEST(Header1DWriters, LustreAtEverySelectableDepth) {
+  const std::vector<std::pair<int, std::string>> cases = {
+      {8, "LUT8\n\n# Converted by Zelvo LUT Converter\n\n0 0 64 0\n1 128 191 255\n2 255 0 255\n"},
+      {10, "LUT10\n\n# Converted by Zelvo LUT Converter\n\n0 0 256 0\n1 512 767 1023\n2 1023 1 1022\n"},
+      {12, "LUT12\n\n# Converted by Zelvo LUT Converter\n\n0 0 1024 0\n1 2048 3071 4095\n2 4095 4 4091\n"},
+      {14, "LUT14\n\n# Converted by Zelvo LUT Converter\n\n0 0 4096 0\n1 8192 12287 16383\n2 16383 16 16367\n"},
+      {16, "LUT16\n\n# Converted by Zelvo LUT Converter\n\n0 0 16384 0\n1 32768 49151 65535\n2 65535 66 65469\n"},
+  };
+  TempDir dir;
+  TLUT lut;
+  FillThree(lut);
+  for (const auto& [bits, text] : cases) {
+    const std::string name = dir.File("out.lut");
+    SaveLUTFile(name, lut, Profile("Autodesk Lustre 1D"), bits);
+    EXPECT_EQ(test::ReadAll(name), text) << bits;
+  }
+}
+
+TEST(Header1DWriters, CodexBlocksAndUnclampedCodes) {
+  TempDir dir;
+  TLUT lut;
+  lut.Kind = TLUTKind::lk1D;
+  lut.Size1D = 1024;
+  for (int i = 0; i < 1024; ++i) lut.Table1D(i) = {0.0, 0.0, 0.0};
+  lut.Table1D(0) = {0.0, 0.25, -0.1};
+  lut.Table1D(1) = {0.5, 0.75, 1.25};
+  lut.Table1D(1023) = {1.0, 0.001, 0.999};
+  const std::string name = dir.File("out.dat");
+  SaveLUTFile(name, lut, Profile("Codex 1D, Sony SRW-1, Scratch 1D"));
+
+  auto block = [](const std::string& first, const std::string& second, const std::string& last) {
+    std::string s = first + "\n" + second + "\n";
+    for (int i = 2; i < 1023; ++i) s += "0\n";
+    return s + last + "\n";
+  };
+  const std::string want = "# Converted by Zelvo LUT Converter\n\nLUT: 3 1024\n\n" + block("0", "512", "1023") +
+                           block("256", "767", "1") + block("-102", "1279", "1022");
+  EXPECT_EQ(test::ReadAll(name), want);
+}
+
+TEST(Header1DWriters, CodexDeclaresTheCodeCountWhenItDiffersFromTheLength) {
+  TempDir dir;
+  TLUT lut;
+  FillThree(lut);
+  const std::string name = dir.File("out.dat");
+  SaveLUTFile(name, lut, Profile("Codex 1D, Sony SRW-1, Scratch 1D"));
+  EXPECT_EQ(test::ReadAll(name),
+            "# Converted by Zelvo LUT Converter\n\nLUT: 3 3 1024\n\n0\n512\n1023\n256\n767\n1\n-102\n1279\n1022\n");
+}
+
+TEST(Header1DWriters, RefusalsLeaveTheTargetAlone) {
+  TempDir dir;
+  TLUT lut;
+  FillThree(lut);
+  const std::string name = dir.Write("keep.txt", "old\n");
+  lut.Table1D(1).G = std::nan("");
+  for (const char* p : {"Filmlight Truelight 1D", "Codex 1D, Sony SRW-1, Scratch 1D"}) {
+    EXPECT_NE(FailureOf([&] { SaveLUTFile(name, lut, Profile(p)); }).message.find("not a finite number"),
+              std::string::npos)
+        << p;
+  }
+  lut.Table1D(1).G = 0.5;
+  lut.Table1D(1).B = 5e9;  // a Codex code no reader can take back
+  EXPECT_EQ(FailureOf([&] { SaveLUTFile(name, lut, Profile("Codex 1D, Sony SRW-1, Scratch 1D")); }).type,
+            "ELUTError");
+  EXPECT_EQ(FailureOf([&] { SaveLUTFile(name, lut, Profile("Fusion 1D"), 40); }).type, "ELUTError");
+  lut.Size1D = 100002;
+  EXPECT_EQ(FailureOf([&] { SaveLUTFile(name, lut, Profile("Autodesk Lustre 1D")); }).type, "ELUTError");
+  EXPECT_EQ(test::ReadAll(name), "old\n");
+}
+
+// ---------------------------------------------------------------------------
+// Readers
+
+struct ReadCase {
+  const char* what;
+  int format;
+  std::string text;
+  std::vector<TLUTEntry> entries;  // the whole table
+  std::vector<std::string> comments = {};
+};
+
+TEST(Header1DReaders, HeaderRulesCommentsAndSkippedRows) {
+  const double c12 = 4095.0;
+  const double c16 = 65535.0;
+  const std::vector<ReadCase> cases = {
+      {"Codex one channel, comments before the header kept", kCodex,
+       "  # made by hand  \n#second\nLUT: 1 3\n# dropped after the header\n0\n1\n2\n7\n",
+       {{0, 0, 0}, {0.5, 0.5, 0.5}, {1, 1, 1}},
+       {"made by hand", "second"}},
+      {"Codex three channels, red block first", kCodex, "LUT: 3 2\n\n0\n1\n1\n0\n0\n1\n",
+       {{0, 1, 0}, {1, 0, 1}}},
+      {"Codex leading blanks taken, trailing blank and text skipped", kCodex, "LUT: 1 2\n   0\n1 \nabc\n\t4\n",
+       {{0, 0, 0}, {4, 4, 4}}},
+      {"Codex third header number is the code count", kCodex, "LUT: 3 2 1024\n0\n1023\n0\n0\n1023\n1023\n",
+       {{0, 0, 1}, {1, 0, 1}}},
+      {"Lustre 16-bit, index column not checked", kLustre,
+       "# c\nLUT16\n\n0 0 0 0\n7 65535 65535 65535\nnot a row\n9 1 2\n",
+       {{0, 0, 0}, {1, 1, 1}}},
+      {"Lustre 12-bit after a stray line", kLustre, "hello\n  LUT12  \n0 0 2048 4095\n",
+       {{0, 2048 / c12, 1}}},
+      {"Filmlight length in a comment, rows before it and past it ignored", kFilmlight,
+       "0 0 0\n# lutLength 2\n# iDims 3\n0.5 0.25 2\n1,1,1\n9 9 9\n",
+       {{0.5, 0.25, 2}, {1, 1, 1}}},
+      {"Quantel divides by gMax", kQuantel,
+       "table type\t2\n\ngMax\t1023\ngSize\t2\n\ngamma\nr\tg\tb\n0 512 1023\n1023 1100 1023\n",
+       {{0, 512 / 1023.0, 1}, {1, 1100 / 1023.0, 1}}},
+      {"Fusion bit depth line, runs of blanks between fields", kFusion,
+       "F5LT\n\n16\n\n5 100 5 200 5 300\n0  1   0 2\t0 3\nbad\n",
+       {{100 / c16, 200 / c16, 300 / c16}, {1 / c16, 2 / c16, 3 / c16}}},
+  };
+  TempDir dir;
+  for (const ReadCase& c : cases) {
+    TLUT lut;
+    const std::string name = dir.Write("in.txt", c.text);
+    LoadLUTFile(name, lut, c.format);
+    EXPECT_EQ(lut.Kind, TLUTKind::lk1D) << c.what;
+    ASSERT_EQ(lut.Size1D, static_cast<int>(c.entries.size())) << c.what;
+    for (std::size_t i = 0; i < c.entries.size(); ++i) {
+      ExpectEntry(lut.Table1D(static_cast<int>(i)), c.entries[i], std::string(c.what) + " #" + std::to_string(i));
+    }
+    EXPECT_EQ(lut.Comments, c.comments) << c.what;
+  }
+}
+
+TEST(Header1DReaders, CodexDividesByTheEntryCountMinusOne) {
+  std::string text = "LUT: 1 1024\n1023\n512\n";
+  for (int i = 2; i < 1024; ++i) text += "0\n";
+  TempDir dir;
+  TLUT lut;
+  LoadLUTFile(dir.Write("in.dat", text), lut, kCodex);
+  ASSERT_EQ(lut.Size1D, 1024);
+  EXPECT_EQ(lut.Table1D(0), (TLUTEntry{1, 1, 1}));
+  EXPECT_EQ(lut.Table1D(1).G, 512 / 1023.0);
+}
+
+TEST(Header1DReaders, Failures) {
+  struct Case {
+    int format;
+    std::string text;
+    LoadFailure want;
+  };
+  const std::string incomplete = "Incomplete file.";
+  const std::vector<Case> cases = {
+      {kCodex, "0\n1\n", {"ELUTError", incomplete}},
+      {kCodex, "LUT: 1 3\n0\n1\n", {"ELUTError", incomplete}},
+      {kCodex, "LUT: 3 2\n0\n1\n0\n1\n0\n", {"ELUTError", incomplete}},
+      {kCodex, "LUT:3 1024\n", {"EConvertError", "'' is not a valid integer value"}},
+      {kCodex, "LUT: 3 12a\n", {"EConvertError", "'12a' is not a valid integer value"}},
+      {kCodex, "LUT: x 12\n", {"EConvertError", "'x' is not a valid integer value"}},
+      {kCodex, "LUT: 1 1\n0\n",
+       {"ELUTError",
+        "The header value \"LUT: 1 1\" is not supported (a table needs at least 2 codes: they are divided by "
+        "their number minus 1)."}},
+      {kCodex, "LUT: 1 4 1\n",
+       {"ELUTError",
+        "The header value \"LUT: 1 4 1\" is not supported (a table needs at least 2 codes: they are divided by "
+        "their number minus 1)."}},
+      {kCodex, "LUT: 1 100002\n",
+       {"ELUTError", "The 1D table length 100002 is not supported (1 to 100001 entries)."}},
+      {kLustre, "lut16\n0 0 0 0\n", {"ELUTError", incomplete}},
+      {kLustre, "LUT10\n0 0 0 0\n", {"ELUTError", incomplete}},
+      {kLustre, "LUT16\n\n# only a comment\n", {"ELUTError", incomplete}},
+      {kFilmlight, "# iDims 3\n0 0 0\n", {"ELUTError", incomplete}},
+      {kFilmlight, "# lutLength 3\n0 0 0\n1 1 1\n", {"ELUTError", incomplete}},
+      {kFilmlight, "# lutLength 1024x\n", {"EConvertError", "'1024x' is not a valid integer value"}},
+      {kFilmlight, "# lutLength 200000\n",
+       {"ELUTError", "The 1D table length 200000 is not supported (1 to 100001 entries)."}},
+      {kQuantel, "table type\t2\ngMax\t1023\n0 0 0\n", {"ELUTError", incomplete}},
+      {kQuantel, "gSize\t2\ngMax\t0\n0 0 0\n1 1 1\n",
+       {"ELUTError",
+        "The header value \"gMax\t0\" is not supported (gMax must be at least 1: the codes are divided by it)."}},
+      {kQuantel, "gSize\t2 \ngMax\t\n", {"EConvertError", "'' is not a valid integer value"}},
+      {kQuantel, "gSize\t100002\n",
+       {"ELUTError", "The 1D table length 100002 is not supported (1 to 100001 entries)."}},
+      {kFusion, "F5LT\n", {"ELUTError", incomplete}},
+      {kFusion, "F5LT\n16\n\n", {"ELUTError", incomplete}},
+      {kFusion, "F5LT\n0\n0 0 0 0 0 0\n",
+       {"ELUTError", "The header value \"0\" is not supported (the bit depth must be 1 to 31 bits)."}},
+      {kFusion, "F5LT\n-4\n", {"ELUTError", "The header value \"-4\" is not supported (the bit depth must be 1 to 31 bits)."}},
+      {kFusion, "F5LT\n32\n", {"ELUTError", "The header value \"32\" is not supported (the bit depth must be 1 to 31 bits)."}},
+  };
+  TempDir dir;
+  for (const Case& c : cases) {
+    TLUT lut;
+    const std::string name = dir.Write("in.txt", c.text);
+    const LoadFailure got = FailureOf([&] { LoadLUTFile(name, lut, c.format); });
+    EXPECT_EQ(got.type, c.want.type) << c.text;
+    EXPECT_EQ(got.message, c.want.message) << c.text;
+  }
+}
+
+TEST(Header1DReaders, HeaderErrorsLeaveKindAndSizeAlone) {
+  TempDir dir;
+  TLUT lut;
+  lut.Kind = TLUTKind::lk3D;
+  lut.Size1D = 7;
+  const std::string name = dir.Write("in.dat", "LUT: 3 abc\n");
+  EXPECT_THROW(LoadLUTFile(name, lut, kCodex), EConvertError);
+  EXPECT_EQ(lut.Kind, TLUTKind::lk3D);
+  EXPECT_EQ(lut.Size1D, 7);
+}
+
+TEST(Header1DReaders, RowCountBeyondTheCapacityIsRefused) {
+  TempDir dir;
+  struct Case {
+    int format;
+    std::string header;
+    std::string row;
+  };
+  for (const Case& c : {Case{kLustre, "LUT16\n", "1 2 3 4\n"}, Case{kFusion, "F5LT\n16\n", "1 2 1 3 1 4\n"}}) {
+    std::string text = c.header;
+    for (int i = 0; i < 100001; ++i) text += c.row;
+    TLUT lut;
+    const std::string full = dir.Write("full.txt", text);
+    LoadLUTFile(full, lut, c.format);
+    EXPECT_EQ(lut.Size1D, 100001);
+    const std::string over = dir.Write("over.txt", text + c.row);
+    EXPECT_EQ(FailureOf([&] { LoadLUTFile(over, lut, c.format); }).message,
+              "The 1D table length 100002 is not supported (1 to 100001 entries).");
+  }
+}
+
+TEST(Header1DReaders, Detection) {
+  struct Case {
+    const char* name;
+    const char* text;
+    int format;
+  };
+  const std::vector<Case> cases = {
+      {"a.dat", "LUT: 1 2\n0\n1\n", kCodex},
+      {"a.lut", "lut16\n0 0 0 0\n", kLustre},  // detected, although the reader wants "LUT16"
+      {"a.lut", "LUT12\n0 0 0 0\n", kLustre},
+      {"a.cube", "# lutLength 2\n# iDims 3\n", kFilmlight},
+      {"a.txt", "table type 2\ngMax 1023\ngSize 2\n", kQuantel},
+      {"a.alut", "f5lt\n16\n", kFusion},
+  };
+  TempDir dir;
+  for (const Case& c : cases) EXPECT_EQ(DetectLUTFormat(dir.Write(c.name, c.text)), c.format) << c.text;
+}
+
+// ---------------------------------------------------------------------------
+// Round trips through every writable profile
+
+void FillCurves(TLUT& lut, int m) {
+  test::FillSample1D(lut, m);
+  // A value that needs all digits, so that nothing is exact by accident.
+  lut.Table1D(m / 3).R = 0.123456789;
+}
+
+TEST(Header1DRoundTrip, IntegerFormatsAgreeWithinHalfACodeStep) {
+  struct Case {
+    const char* profile;
+    int bits;
+    int format;
+  };
+  const std::vector<Case> cases = {
+      {"Autodesk Lustre 1D", 16, kLustre},
+      {"Autodesk Lustre 1D", 12, kLustre},
+      {"Codex 1D, Sony SRW-1, Scratch 1D", 10, kCodex},
+      {"Quantel 1D", 10, kQuantel},
+      {"Fusion 1D", 16, kFusion},
+  };
+  TempDir dir;
+  for (const Case& c : cases) {
+    for (int m : {1024, 4096}) {
+      TLUT lut, back;
+      FillCurves(lut, m);
+      const std::string name = dir.File("rt." + Profile(c.profile).Extension);
+      SaveLUTFile(name, lut, Profile(c.profile), c.bits);
+      LoadLUTFile(name, back);
+      const std::string what = std::string(c.profile) + " " + std::to_string(c.bits) + " bits, " + std::to_string(m);
+      ASSERT_EQ(back.FormatIndex, c.format) << what;
+      ASSERT_EQ(back.Size1D, m) << what;
+      const double step = 0.5 / (std::ldexp(1.0, c.bits) - 1) + 1e-12;
+      for (int i = 0; i < m; ++i) {
+        const TLUTEntry& a = lut.Table1D(i);
+        const TLUTEntry& b = back.Table1D(i);
+        ASSERT_NEAR(a.R, b.R, step) << what << " #" << i;
+        ASSERT_NEAR(a.G, b.G, step) << what << " #" << i;
+        ASSERT_NEAR(a.B, b.B, step) << what << " #" << i;
+      }
+    }
+  }
+}
+
+TEST(Header1DRoundTrip, FilmlightIsExactAtSixDecimals) {
+  TempDir dir;
+  for (int m : {1024, 4096}) {
+    TLUT lut, back;
+    FillCurves(lut, m);
+    const std::string name = dir.File("rt.cube");
+    SaveLUTFile(name, lut, Profile("Filmlight Truelight 1D"));
+    LoadLUTFile(name, back);
+    ASSERT_EQ(back.FormatIndex, kFilmlight);
+    ASSERT_EQ(back.Size1D, m);
+    for (int i = 0; i < m; ++i) {
+      const TLUTEntry& a = lut.Table1D(i);
+      ASSERT_EQ(back.Table1D(i), (TLUTEntry{StrToFloat(FormatFloatValue(6, a.R)), StrToFloat(FormatFloatValue(6, a.G)),
+                                            StrToFloat(FormatFloatValue(6, a.B))}))
+          << i;
+    }
+  }
+}
+
+TEST(Header1DRoundTrip, LustreAtDepthsItsReaderRefuses) {
+  TempDir dir;
+  TLUT lut, back;
+  FillCurves(lut, 1024);
+  for (int bits : {8, 10, 14}) {
+    const std::string name = dir.File("rt.lut");
+    SaveLUTFile(name, lut, Profile("Autodesk Lustre 1D"), bits);
+    EXPECT_EQ(DetectLUTFormat(name), -1) << bits;
+    EXPECT_EQ(FailureOf([&] { LoadLUTFile(name, back, kLustre); }).message, "Incomplete file.") << bits;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Through the batch job
+
+TEST(Header1DConvert, ThreeDToLustre1DAlongTheNeutralAxis) {
+  TempDir dir;
+  TLUT cube;
+  test::FillSample3D(cube, 17);
+  const std::string source_path = dir.File("grade.cube");
+  SaveLUTFile(source_path, cube, Profile("Cube 3D Davinci"));
+  TLUT source;
+  LoadLUTFile(source_path, source);
+
+  ConversionSettings settings;
+  settings.OutputFolder = dir.path().string();
+  settings.OutputProfile = &Profile("Autodesk Lustre 1D");
+  const std::string target_path = dir.File("grade.lut");
+  ConvertFile(settings, source_path, target_path);
+
+  TLUT target;
+  LoadLUTFile(target_path, target);
+  ASSERT_EQ(target.FormatIndex, kLustre);
+  ASSERT_EQ(target.Size1D, 65536);
+  const double step = 0.5 / 65535 + 1e-12;
+  for (int i = 0; i < 65536; i += 257) {
+    const double x = i / 65535.0;
+    const TColor want = EvaluateLUT(source, {x, x, x});
+    ASSERT_NEAR(target.Table1D(i).R, std::clamp(want.R, 0.0, 1.0), step) << i;
+    ASSERT_NEAR(target.Table1D(i).G, std::clamp(want.G, 0.0, 1.0), step) << i;
+    ASSERT_NEAR(target.Table1D(i).B, std::clamp(want.B, 0.0, 1.0), step) << i;
+  }
+}
+
+TEST(Header1DConvert, Fusion1DExpandedToA3DCube) {
+  TempDir dir;
+  TLUT curves;
+  FillCurves(curves, 1024);
+  const std::string source_path = dir.File("curves.alut");
+  SaveLUTFile(source_path, curves, Profile("Fusion 1D"));
+  TLUT source;
+  LoadLUTFile(source_path, source);
+  ASSERT_EQ(source.FormatIndex, kFusion);
+
+  ConversionSettings settings;
+  settings.OutputFolder = dir.path().string();
+  settings.OutputProfile = &Profile("Cube 3D Iridas, Nuke, AfterEffects");
+  const std::string target_path = dir.File("curves.cube");
+  ConvertFile(settings, source_path, target_path);
+
+  TLUT target;
+  LoadLUTFile(target_path, target);
+  ASSERT_EQ(target.Kind, TLUTKind::lk3D);
+  ASSERT_EQ(target.Size3D, 32);
+  for (int r = 0; r < 32; r += 3) {
+    for (int g = 0; g < 32; g += 5) {
+      for (int b = 0; b < 32; b += 7) {
+        const TColor want = EvaluateLUT(source, {r / 31.0, g / 31.0, b / 31.0});
+        const TLUTEntry& got = target.Table3D(r, g, b);
+        ASSERT_NEAR(got.R, want.R, 5e-7);
+        ASSERT_NEAR(got.G, want.G, 5e-7);
+        ASSERT_NEAR(got.B, want.B, 5e-7);
+      }
+    }
+  }
+}
+
+TEST(Header1DConvert, FilesThatLoadEmptyAreNotConverted) {
+  struct Case {
+    const char* name;
+    const char* text;
+    int format;
+  };
+  const std::vector<Case> cases = {
+      {"empty.lut", "LUT16\n\nno rows here\n1 2\n", kLustre},
+      {"empty.alut", "F5LT\n\n16\n\n0 1 0 2\n", kFusion},
+  };
+  TempDir dir;
+  ConversionSettings settings;
+  settings.OutputFolder = dir.path().string();
+  settings.OutputProfile = &Profile("Cube 1D");
+  for (const Case& c : cases) {
+    const std::string source_path = dir.Write(c.name, c.text);
+    // The preview may still show the file: it loads, with no entries.
+    TLUT lut;
+    LoadLUTFile(source_path, lut);
+    EXPECT_EQ(lut.FormatIndex, c.format) << c.name;
+    EXPECT_EQ(lut.Size1D, 0) << c.name;
+
+    const std::string target_path = dir.File("out.cube");
+    const LoadFailure got = FailureOf([&] { ConvertFile(settings, source_path, target_path); });
+    EXPECT_EQ(got.type, "ELUTError") << c.name;
+    EXPECT_NE(got.message.find(source_path), std::string::npos) << got.message;
+    EXPECT_FALSE(std::filesystem::exists(target_path)) << c.name;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Files written by other tools
+
+TEST(Header1DPeerFiles, ReadWithoutError) {
+  struct Case {
+    const char* file;
+    int format;
+    int size;
+    TLUTEntry last;
+  };
+  const std::vector<Case> cases = {
+      // "LUT: 3 256 256": the third number is the code count.
+      {"OpenColorIO/logtolin_8to8.lut", kCodex, 256, {1, 1, 1}},
+      // Half-float codes under a 12-bit length: read as integers over 4095.
+      {"OpenColorIO/Test_12to16fp.lut", kCodex, 4096, {18036 / 4095.0, 18036 / 4095.0, 18036 / 4095.0}},
+      {"OpenColorIO/Test_16fpto12.lut", kCodex, 65536, {0, 0, 0}},
+      {"OpenColorIO/legacy_slog_to_log_v3_lustre.lut", kLustre, 1024, {1, 1, 1}},
+  };
+  for (const Case& c : cases) {
+    const std::string path = test::PeerFile(c.file);
+    if (path.empty()) GTEST_SKIP() << "peer files missing";
+    TLUT lut;
+    LoadLUTFile(path, lut);
+    EXPECT_EQ(lut.FormatIndex, c.format) << c.file;
+    ASSERT_EQ(lut.Size1D, c.size) << c.file;
+    ExpectEntry(lut.Table1D(c.size - 1), c.last, c.file);
+  }
+}
+
+TEST(Header1DPeerFiles, TruncatedAndForeignFiles) {
+  const std::string truncated = test::PeerFile("OpenColorIO/error_truncated_file.lut");
+  if (truncated.empty()) GTEST_SKIP() << "peer files missing";
+  TLUT lut;
+  EXPECT_EQ(FailureOf([&] { LoadLUTFile(truncated, lut); }).message, "Incomplete file.");
+  EXPECT_EQ(lut.FormatIndex, -1);
+  // Houdini tables carry a "LUT:" line of their own, so they are taken for
+  // Codex 1D; that header has no numbers.
+  for (const char* file : {"ociobakelut/cdl_nosat_houdini_1d.lut", "OpenColorIO/houdini.lut"}) {
+    const std::string path = test::PeerFile(file);
+    EXPECT_EQ(DetectLUTFormat(path), kCodex) << file;
+    EXPECT_EQ(FailureOf([&] { LoadLUTFile(path, lut); }).message, "'' is not a valid integer value") << file;
+  }
+}
+
+}  // namespace
+}  // namespace zelvo
