@@ -1,0 +1,267 @@
+#include "formats/XMLNode.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <sstream>
+
+#include "TestSupport.h"
+#include "lut/Errors.h"
+
+namespace zelvo {
+namespace {
+
+std::string ErrorOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+  return "";
+}
+
+TEST(XMLNode, DeclarationAndRootAreChildrenOfTheDocument) {
+  TXMLNode doc;
+  doc.LoadFromString("<?xml version=\"1.0\" encoding='UTF-8'?>\n<lut type=\"ascii\">\n<size>33</size>\n</lut>\n");
+  EXPECT_EQ(doc.Name, "");
+  ASSERT_GE(doc.ChildCount(), 2);
+  const TXMLNode& decl = doc.Child(0);
+  EXPECT_EQ(decl.Name, "?xml");
+  EXPECT_EQ(decl.Value.Text, "");
+  ASSERT_NE(decl.Attributes.Find("version"), nullptr);
+  EXPECT_EQ(decl.Attributes.Find("version")->Text, "1.0");
+  EXPECT_EQ(decl.Attributes.Find("encoding")->Text, "UTF-8");
+  EXPECT_EQ(doc.Child(1).Name, "lut");
+  EXPECT_EQ(doc.Child(1).ChildByName("size").Value.Text, "33");
+  // The line feed after the root becomes a nameless node.
+  ASSERT_EQ(doc.ChildCount(), 3);
+  EXPECT_EQ(doc.Child(2).Name, "");
+}
+
+TEST(XMLNode, LookupsIgnoreCase) {
+  TXMLNode doc;
+  doc.LoadFromString("<Look><LUT SIZE='8'><Data>x</Data></LUT></Look>");
+  TXMLNode& lut = doc.ChildByName("LOOK").ChildByName("lut");
+  EXPECT_EQ(lut.Name, "LUT");
+  EXPECT_TRUE(lut.HasChild("dAtA"));
+  EXPECT_FALSE(lut.HasChild("size"));
+  EXPECT_EQ(lut.Attributes.Value("size").Text, "8");
+}
+
+TEST(XMLNode, ValueKeepsBlanksAndNumbersTrimThem) {
+  TXMLNode doc;
+  doc.LoadFromString("<size>\n   33\n</size>");
+  const TXMLValue& v = doc.ChildByName("size").Value;
+  EXPECT_EQ(v.Text, "\n   33\n");
+  EXPECT_EQ(v.AsFloat(), 33.0);
+  EXPECT_EQ(v.AsInteger(), 33);
+}
+
+TEST(XMLNode, TextSplitByChildrenIsGluedTogether) {
+  TXMLNode doc;
+  doc.LoadFromString("<a>12<b/>34<c>x</c>56</a>");
+  const TXMLNode& a = doc.ChildByName("a");
+  EXPECT_EQ(a.Value.Text, "123456");
+  ASSERT_EQ(a.ChildCount(), 2);
+  EXPECT_EQ(a.Child(0).Name, "b");
+  EXPECT_EQ(a.Child(1).Value.Text, "x");
+}
+
+TEST(XMLNode, CDataAddsABlankAndItsTextUnparsed) {
+  TXMLNode doc;
+  doc.LoadFromString("<d>1<![CDATA[<x>2 & 3</x>]]>4</d>");
+  const TXMLNode& d = doc.ChildByName("d");
+  EXPECT_EQ(d.Value.Text, "1 <x>2 & 3</x>4");
+  EXPECT_EQ(d.ChildCount(), 0);
+}
+
+TEST(XMLNode, AttributesUnquotedAndCutAtBlanks) {
+  TXMLNode doc;
+  doc.LoadFromString("<LUT3D name='my grade' N='17'\r\n\tBitDepth=\"16\" flag r=1 N='5'/>");
+  const TXMLNode& n = doc.ChildByName("lut3d");
+  EXPECT_EQ(n.Attributes.Find("name")->Text, "m");  // cut at the blank, then unquoted
+  EXPECT_EQ(n.Attributes.Find("bitdepth")->Text, "16");
+  EXPECT_EQ(n.Attributes.Find("flag")->Text, "");
+  EXPECT_EQ(n.Attributes.Find("r")->Text, "1");
+  EXPECT_EQ(n.Attributes.Find("N")->Text, "5");  // a repeated name overwrites
+  EXPECT_EQ(n.ChildCount(), 0);
+}
+
+TEST(XMLNode, MissingAttributeIsAddedEmpty) {
+  TXMLAttributes a;
+  EXPECT_EQ(a.Value("BitDepth").Text, "");
+  EXPECT_EQ(a.Value("BitDepth").AsFloat(), 0.0);
+  ASSERT_EQ(a.Items.size(), 1u);
+  EXPECT_EQ(a.Items[0].first, "BitDepth");
+}
+
+TEST(XMLNode, CommentsAreSkipped) {
+  TXMLNode doc;
+  doc.LoadFromString("<!-- a <b> c --><root><!-- one --><x>1</x></root>");
+  ASSERT_EQ(doc.ChildCount(), 1);
+  const TXMLNode& root = doc.Child(0);
+  EXPECT_EQ(root.Name, "root");
+  EXPECT_EQ(root.ChildByName("x").Value.Text, "1");
+}
+
+TEST(XMLNode, NotFoundNamesTheElementAsAsked) {
+  TXMLNode doc;
+  doc.LoadFromString("<lut><data/></lut>");
+  try {
+    doc.ChildByName("lut").ChildByName("Cube");
+    FAIL() << "no error";
+  } catch (const ELUTError&) {
+    FAIL() << "the not-found error is the general one, not a LUT error";
+  } catch (const EZelvoError& e) {
+    EXPECT_STREQ(e.what(), "The \"Cube\" node is not found");
+  }
+  TXMLNode empty;
+  EXPECT_EQ(ErrorOf([&] { empty.ChildByName("ColorCorrection"); }), "The \"ColorCorrection\" node is not found");
+}
+
+TEST(XMLNode, MalformedMarkupRaisesNothing) {
+  struct Case {
+    const char* text;
+    const char* first_name;
+  };
+  const Case cases[] = {
+      {"<a", ""},                          // no '>': the rest is the tag, its last character dropped
+      {"<abc", "ab"},                      //
+      {"<a><![CDATA[never closed", "a"},   // the rest is the section
+      {"<a><b>1</wrong>2</a>", "a"},       // any closing tag closes the current element
+      {"<!DOCTYPE lut><lut/>", "!DOCTYPE"},
+      {"just text", "just"},               // text without markup is a tag too
+      {"<", ""},
+      {"<>", ""},
+      {"</>", ""},
+      {"<a></", "a"},
+      {"<!-- never closed", ""},
+      {"<a>x<!--", "a"},
+      {"<a b= c='' d=\"\"/>", "a"},
+      {"<?", ""},
+  };
+  for (const Case& c : cases) {
+    TXMLNode doc;
+    EXPECT_NO_THROW(doc.LoadFromString(c.text)) << c.text;
+    if (doc.ChildCount() > 0) {
+      EXPECT_EQ(doc.Child(0).Name, c.first_name) << c.text;
+    }
+  }
+  TXMLNode doc;
+  doc.LoadFromString("<a><b>1</wrong>2</a>");
+  EXPECT_EQ(doc.Child(0).Value.Text, "2");
+  EXPECT_EQ(doc.Child(0).Child(0).Value.Text, "1");
+}
+
+TEST(XMLNode, NestingDepthIsBounded) {
+  auto nested = [](int depth) {
+    std::string s;
+    for (int i = 0; i < depth; ++i) s += "<a>";
+    s += "1";
+    for (int i = 0; i < depth; ++i) s += "</a>";
+    return s;
+  };
+  TXMLNode doc;
+  EXPECT_NO_THROW(doc.LoadFromString(nested(kMaxXMLDepth)));
+  const std::string message = ErrorOf([&] { doc.LoadFromString(nested(kMaxXMLDepth + 1)); });
+  EXPECT_EQ(message, "The XML document is nested more than 256 levels deep.");
+  // Far deeper input ends the same way, long before the stack would run out.
+  std::string opened;
+  for (int i = 0; i < 200'000; ++i) opened += "<x>";
+  EXPECT_THROW(doc.LoadFromString(opened), ELUTError);
+}
+
+TEST(XMLNode, HugeInputsLoadInOnePass) {
+  TXMLNode doc;
+  const std::string tag = "<" + std::string(1'000'000, 'x');
+  doc.LoadFromString(tag);
+  EXPECT_EQ(doc.Child(0).Name.size(), 1'000'000u - 1);
+  std::string siblings = "<r>";
+  for (int i = 0; i < 20'000; ++i) siblings += "<e v='1'/>";
+  siblings += "</r>";
+  doc.LoadFromString(siblings);
+  EXPECT_EQ(doc.Child(0).ChildCount(), 20'000);
+  doc.LoadFromString("<a>" + std::string(1'000'000, ' ') + "z</a>");
+  EXPECT_EQ(doc.Child(0).Value.Text.size(), 1'000'001u);
+}
+
+TEST(XMLNode, LoadingAgainReplacesTheTree) {
+  TXMLNode doc;
+  doc.LoadFromString("<a/><b/>");
+  std::istringstream in("<c>1</c>");
+  doc.LoadFromStream(in);
+  ASSERT_EQ(doc.ChildCount(), 1);
+  EXPECT_EQ(doc.Child(0).Name, "c");
+}
+
+TEST(XMLNode, LoadFromFile) {
+  test::TempDir dir;
+  TXMLNode doc;
+  doc.LoadFromFile(dir.Write("a.xml", "\xEF\xBB\xBF<a>1</a>"));
+  EXPECT_EQ(doc.ChildByName("a").Value.AsInteger(), 1);
+  EXPECT_THROW(doc.LoadFromFile(dir.File("missing.xml")), EOSError);
+  EXPECT_THROW(doc.LoadFromFile(dir.path().string()), EOSError);
+}
+
+TEST(XMLValue, Numbers) {
+  struct Case {
+    const char* text;
+    double value;
+  };
+  const Case good[] = {{"", 0.0},         {"  ", 0.0},     {"0.5", 0.5},      {"0,5", 0.5},
+                       {" \n1023\t", 1023}, {"-2.5e1", -25}, {".25", 0.25},     {"1e2", 100}};
+  for (const Case& c : good) {
+    TXMLValue v{c.text};
+    EXPECT_DOUBLE_EQ(v.AsFloat(), c.value) << c.text;
+  }
+  for (const char* bad : {"abc", "1,5.0", "0.5.5", "1 2", "nan", "inf", "1e999", "0x10"}) {
+    TXMLValue v{bad};
+    EXPECT_EQ(ErrorOf([&] { v.AsFloat(); }), "'" + std::string(bad) + "' is not a valid floating point value");
+  }
+  const std::pair<const char*, int> ints[] = {{"2.5", 2}, {"3.5", 4}, {"-2.5", -2}, {"16,4", 16}, {"", 0}};
+  for (const auto& [text, value] : ints) EXPECT_EQ(TXMLValue{text}.AsInteger(), value) << text;
+  EXPECT_THROW(TXMLValue{"1e10"}.AsInteger(), EConvertError);
+  EXPECT_EQ(ErrorOf([] { TXMLValue{"x1"}.AsInteger(); }), "'x1' is not a valid floating point value");
+}
+
+TEST(XMLHelpers, UnquoteSkipCommentLineBreaks) {
+  EXPECT_EQ(Unquote("\"33\""), "33");
+  EXPECT_EQ(Unquote("'33'"), "33");
+  EXPECT_EQ(Unquote("'33"), "3");  // the last character goes, whatever it is
+  EXPECT_EQ(Unquote("'"), "");
+  EXPECT_EQ(Unquote("33\""), "33\"");
+
+  std::string_view t = "  <!-- x --> <a>";
+  SkipComment(t);
+  EXPECT_EQ(t, " <a>");
+  t = "<a><!-- x -->";
+  SkipComment(t);
+  EXPECT_EQ(t, "<a><!-- x -->");  // only a comment at the first '<' goes
+  t = "<!-- open";
+  SkipComment(t);
+  EXPECT_EQ(t, "");
+
+  std::string s = "a\r\nb\nc\r";
+  LineBreaksToBlanks(s);
+  EXPECT_EQ(s, "a  b c ");
+}
+
+TEST(XMLHelpers, AttributeSafeText) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"grade", "grade"},
+      {"my grade", "my grade"},
+      {"it's", "it_s"},
+      {"a\"b<c>d&e", "a_b_c_d_e"},
+      {"tab\there", "tab_here"},
+      {"caf\xC3\xA9", "caf\xC3\xA9"},         // UTF-8 stays
+      {"caf\xE9", "caf_"},                    // a Latin-1 byte is no UTF-8
+      {"\xC3", "_"},                          // a cut sequence
+      {"\xED\xA0\x80", "___"},                // a surrogate
+      {"\xEF\xBF\xBF", "___"},                // U+FFFF is no XML character
+      {"\xF0\x9F\x8E\xA8x", "\xF0\x9F\x8E\xA8x"},
+  };
+  for (const auto& [in, out] : cases) EXPECT_EQ(XMLAttributeSafeText(in), out) << in;
+}
+
+}  // namespace
+}  // namespace zelvo
