@@ -1,0 +1,277 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "convert/ConvertJob.h"
+#include "formats/LUTFormat.h"
+#include "formats/StringLib.h"
+
+namespace zelvo {
+namespace {
+
+using test::TempDir;
+
+constexpr int kColorFront = 19;
+constexpr int kBlackmagic = 21;
+constexpr int kCinetal = 22;
+constexpr int kShake = 23;
+constexpr int kILut = 24;
+constexpr int kOLut = 25;
+
+const TLutOutputProfile& Profile(std::string_view caption) {
+  const TLutOutputProfile* p = OutputProfileByCaption(caption);
+  if (p == nullptr) throw std::runtime_error("no profile " + std::string(caption));
+  return *p;
+}
+
+std::string ErrorOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const ELUTError& e) {
+    return e.what();
+  }
+  return "";
+}
+
+void FillThree(TLUT& lut) {
+  lut.Kind = TLUTKind::lk1D;
+  lut.Size1D = 3;
+  lut.Table1D(0) = {0.0, 0.25, -0.1};
+  lut.Table1D(1) = {0.5, 0.75, 1.25};
+  lut.Table1D(2) = {1.0, 0.001, 0.999};
+}
+
+// ---------------------------------------------------------------------------
+// Writers, byte for byte
+
+TEST(PlainRow1DWriters, DefaultDepths) {
+  const std::vector<std::pair<const char*, std::string>> cases = {
+      {"Colorfront OSD 1D", "0.000000 0.250000 -0.100000\n0.500000 0.750000 1.250000\n1.000000 0.001000 0.999000\n"},
+      {"Blackmagic HDLink 1D",
+       "R\tG\tB - HDLINK GAMMA TABLE\n0.00 250.00 -100.00\n500.00 750.00 1250.00\n1000.00 1.00 999.00\n"},
+      {"Cine-tal 1D", "0 256 0\n512 767 1023\n1023 1 1022\n"},
+      {"Shake 1D", "0 16384 0\n32768 49151 65535\n65535 66 65469\n"},
+  };
+  TempDir dir;
+  TLUT lut;
+  FillThree(lut);
+  lut.Comments = {"never written by these formats"};
+  for (const auto& [profile, text] : cases) {
+    const std::string name = dir.File("out.txt");
+    SaveLUTFile(name, lut, Profile(profile));
+    EXPECT_EQ(test::ReadAll(name), text) << profile;
+  }
+  // Shake and Cine-tal write the same rows at the same depth.
+  const std::string shake = dir.File("shake.txt");
+  SaveLUTFile(shake, lut, Profile("Shake 1D"), 10);
+  EXPECT_EQ(test::ReadAll(shake), cases[2].second);
+}
+
+TEST(PlainRow1DWriters, ReadOnlyAndWriteOnlyFormats) {
+  TempDir dir;
+  TLUT lut;
+  FillThree(lut);
+  for (int index : {kILut, kOLut}) {
+    const TLUTFormat& format = *LUTFormatByIndex(index);
+    EXPECT_FALSE(format.CanSave()) << format.Name;
+    EXPECT_TRUE(format.CanLoad()) << format.Name;
+    const std::string name = dir.File("out.ilut");
+    EXPECT_EQ(ErrorOf([&] { format.Save(name, lut, 10); }),
+              "The format \"" + format.Name + "\" is read only; it cannot be written.");
+    EXPECT_FALSE(std::filesystem::exists(name));
+  }
+  for (int index : {kCinetal, kShake}) {
+    TLUTFormat& format = *LUTFormatByIndex(index);
+    EXPECT_FALSE(format.CanLoad()) << format.Name;
+    EXPECT_TRUE(format.CanSave()) << format.Name;
+    const std::string name = dir.File("written.txt");
+    FillThree(lut);  // the failed load below leaves the LUT's size at -1
+    SaveLUTFile(name, lut, Profile(format.Name));
+    EXPECT_FALSE(format.CanRead(name));
+    EXPECT_EQ(ErrorOf([&] { format.Load(name, lut); }), "Incomplete file.") << format.Name;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Readers
+
+TEST(PlainRow1DReaders, RowsCommentsAndSkippedLines) {
+  struct Case {
+    const char* what;
+    int format;
+    const char* text;
+    std::vector<TLUTEntry> entries;
+  };
+  const std::vector<Case> cases = {
+      {"Colorfront: four numbers and decimal commas are skipped", kColorFront,
+       "# comment\n\n0 0 0\n0.5 0.25 1\n1 1 1 1\n0,5 0,5 0,5\n1.5e0\t2 -0.5\n",
+       {{0, 0, 0}, {0.5, 0.25, 1}, {1.5, 2, -0.5}}},
+      {"Blackmagic: title and text lines skipped, values over 1000", kBlackmagic,
+       "R\tG\tB - HDLINK GAMMA TABLE\n1000.00 500.00 0.00\nText 1 2 3\n  250 250 250\n-5 0 0\n",
+       {{1, 0.5, 0}, {0.25, 0.25, 0.25}}},
+      {"ilut: 14-bit codes, extra columns ignored", kILut, "0 0 0\n16383 8192 0\n# c\n1 2 3 4 5\n",
+       {{0, 0, 0}, {1, 8192 / 16383.0, 0}, {1 / 16383.0, 2 / 16383.0, 3 / 16383.0}}},
+      {"olut: 12-bit codes, commas and blanks between fields", kOLut, "4095 4095 4095 17\nx y z\n0,0,  4095\n",
+       {{1, 1, 1}, {0, 0, 1}}},
+  };
+  TempDir dir;
+  for (const Case& c : cases) {
+    TLUT lut;
+    LoadLUTFile(dir.Write("in.txt", c.text), lut, c.format);
+    EXPECT_EQ(lut.Kind, TLUTKind::lk1D) << c.what;
+    ASSERT_EQ(lut.Size1D, static_cast<int>(c.entries.size())) << c.what;
+    for (std::size_t i = 0; i < c.entries.size(); ++i) {
+      const TLUTEntry& got = lut.Table1D(static_cast<int>(i));
+      EXPECT_NEAR(got.R, c.entries[i].R, 1e-12) << c.what << " #" << i;
+      EXPECT_NEAR(got.G, c.entries[i].G, 1e-12) << c.what << " #" << i;
+      EXPECT_NEAR(got.B, c.entries[i].B, 1e-12) << c.what << " #" << i;
+    }
+    EXPECT_TRUE(lut.Comments.empty()) << c.what;
+  }
+}
+
+TEST(PlainRow1DReaders, FilesWithoutARowCandidateAreIncomplete) {
+  const std::vector<std::pair<int, const char*>> cases = {
+      {kColorFront, "# only a comment\n\n"},
+      {kBlackmagic, "R\tG\tB - HDLINK GAMMA TABLE\nno digits here\n"},
+      {kILut, ""},
+      {kOLut, "  \n# 1 2 3\n"},
+  };
+  TempDir dir;
+  for (const auto& [format, text] : cases) {
+    TLUT lut;
+    EXPECT_EQ(ErrorOf([&] { LoadLUTFile(dir.Write("in.txt", text), lut, format); }), "Incomplete file.") << text;
+  }
+}
+
+TEST(PlainRow1DReaders, RowCountBeyondTheCapacityIsRefused) {
+  TempDir dir;
+  for (int format : {kColorFront, kBlackmagic, kILut, kOLut}) {
+    std::string text;
+    for (int i = 0; i < 100001; ++i) text += "1 2 3\n";
+    TLUT lut;
+    LoadLUTFile(dir.Write("full.txt", text), lut, format);
+    EXPECT_EQ(lut.Size1D, 100001);
+    EXPECT_EQ(ErrorOf([&] { LoadLUTFile(dir.Write("over.txt", text + "1 2 3\n"), lut, format); }),
+              "The 1D table length 100002 is not supported (1 to 100001 entries).")
+        << format;
+  }
+}
+
+TEST(PlainRow1DReaders, Detection) {
+  struct Case {
+    const char* name;
+    const char* text;
+    int format;
+  };
+  const std::vector<Case> cases = {
+      {"a.1dlut", "anything at all\n", kColorFront},
+      {"a.1DLUT", "0 0 0\n", kColorFront},
+      {"a.txt", "0.000000 0.000000 0.000000\n", -1},  // the content alone says nothing
+      {"b.txt", "r g b - hdlink gamma table\n", kBlackmagic},
+      {"c.ilut", "0 0 0\n", kILut},
+      {"c.ILUT", "<?xml version=\"1.0\"?>\n<iridascript>\n", -1},
+      {"d.olut", "<IRIDAScript>\n", kOLut},
+  };
+  TempDir dir;
+  for (const Case& c : cases) EXPECT_EQ(DetectLUTFormat(dir.Write(c.name, c.text)), c.format) << c.name;
+}
+
+// ---------------------------------------------------------------------------
+// Round trips
+
+double Written(int digits, double v, double scale) {
+  return StrToFloat(FormatFloatValue(digits, v * scale)) / scale;
+}
+
+TEST(PlainRow1DRoundTrip, FloatingPointFormatsReadBackWhatTheyWrote) {
+  struct Case {
+    const char* profile;
+    int format;
+    int digits;
+    double scale;
+  };
+  const std::vector<Case> cases = {{"Colorfront OSD 1D", kColorFront, 6, 1}, {"Blackmagic HDLink 1D", kBlackmagic, 2, 1000}};
+  TempDir dir;
+  for (const Case& c : cases) {
+    for (int m : {1024, 4096}) {
+      TLUT lut, back;
+      test::FillSample1D(lut, m);
+      lut.Table1D(m / 3).R = 0.123456789;
+      const std::string name = dir.File("rt." + Profile(c.profile).Extension);
+      SaveLUTFile(name, lut, Profile(c.profile));
+      LoadLUTFile(name, back);
+      ASSERT_EQ(back.FormatIndex, c.format) << c.profile;
+      ASSERT_EQ(back.Size1D, m) << c.profile;
+      for (int i = 0; i < m; ++i) {
+        const TLUTEntry& a = lut.Table1D(i);
+        ASSERT_EQ(back.Table1D(i), (TLUTEntry{Written(c.digits, a.R, c.scale), Written(c.digits, a.G, c.scale),
+                                              Written(c.digits, a.B, c.scale)}))
+            << c.profile << " #" << i;
+      }
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Through the batch job
+
+TEST(PlainRow1DConvert, FilesThatLoadEmptyAreNotConverted) {
+  struct Case {
+    const char* name;
+    const char* text;
+    int format;
+  };
+  const std::vector<Case> cases = {
+      {"empty.1dlut", "# header\n0.5 0.5\n", kColorFront},
+      {"empty.txt", "R\tG\tB - HDLINK GAMMA TABLE\n1000,00 0 0\n", kBlackmagic},
+      {"empty.ilut", "1.5 2 3\n", kILut},
+      {"empty.olut", "12 13\n", kOLut},
+  };
+  TempDir dir;
+  ConversionSettings settings;
+  settings.OutputFolder = dir.path().string();
+  settings.OutputProfile = &Profile("Autodesk Lustre 1D");
+  for (const Case& c : cases) {
+    const std::string source_path = dir.Write(c.name, c.text);
+    TLUT lut;
+    LoadLUTFile(source_path, lut);
+    EXPECT_EQ(lut.FormatIndex, c.format) << c.name;
+    EXPECT_EQ(lut.Size1D, 0) << c.name;
+
+    const std::string target_path = dir.File("out.lut");
+    const std::string message = ErrorOf([&] { ConvertFile(settings, source_path, target_path); });
+    EXPECT_NE(message.find(source_path), std::string::npos) << c.name << ": " << message;
+    EXPECT_FALSE(std::filesystem::exists(target_path)) << c.name;
+  }
+}
+
+TEST(PlainRow1DConvert, OlutToColorfrontOSD1D) {
+  TempDir dir;
+  std::string text;
+  for (int i = 0; i < 4096; ++i) text += std::to_string(i) + " " + std::to_string(4095 - i) + " 2048 99\n";
+  const std::string source_path = dir.Write("grade.olut", text);
+  ConversionSettings settings;
+  settings.OutputFolder = dir.path().string();
+  settings.OutputProfile = &Profile("Colorfront OSD 1D");
+  const std::string target_path = dir.File("grade.1dlut");
+  ConvertFile(settings, source_path, target_path);
+
+  TLUT target;
+  LoadLUTFile(target_path, target);
+  ASSERT_EQ(target.FormatIndex, kColorFront);
+  ASSERT_EQ(target.Size1D, 1024);
+  for (int i = 0; i < 1024; ++i) {
+    const double x = i / 1023.0;
+    ASSERT_NEAR(target.Table1D(i).R, x, 5e-7) << i;
+    ASSERT_NEAR(target.Table1D(i).G, 1 - x, 5e-7) << i;
+    ASSERT_NEAR(target.Table1D(i).B, 2048 / 4095.0, 5e-7) << i;
+  }
+}
+
+}  // namespace
+}  // namespace zelvo
