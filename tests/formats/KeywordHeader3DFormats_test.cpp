@@ -1,0 +1,333 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "convert/ConvertJob.h"
+#include "formats/LUTFormat.h"
+#include "lut/Errors.h"
+#include "lut/Resample.h"
+
+namespace zelvo {
+namespace {
+
+using test::TempDir;
+
+constexpr int kPandora = 3;
+constexpr int kCodex3D = 6;
+constexpr int kLuther = 9;
+constexpr int kDavinciDat = 11;
+constexpr int kQuantel3D = 12;
+
+std::string ErrorOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const EZelvoError& e) {
+    return e.what();
+  }
+  return "";
+}
+
+// Rows of a 2-point grid, blue fastest, with `max` for the upper corner codes.
+std::string CornerRows(int max, const std::string& sep = " ") {
+  std::string rows;
+  for (int r = 0; r < 2; ++r)
+    for (int g = 0; g < 2; ++g)
+      for (int b = 0; b < 2; ++b)
+        rows += std::to_string(r * max) + sep + std::to_string(g * max) + sep + std::to_string(b * max) + "\n";
+  return rows;
+}
+
+// ---------------------------------------------------------------------------
+// Writers, byte for byte
+
+TEST(KeywordWriters, PandoraHeaderAndTabSeparatedRows) {
+  TempDir dir;
+  TLUT lut;
+  test::FillIdentity3D(lut, 2);
+  lut.Comments = {"not written"};
+  const std::string name = dir.File("a.m3d");
+  SaveLUTFile(name, lut, *OutputProfileByCaption("Pandora 3D, Apple 3D m3d"), 16);
+  EXPECT_EQ(test::ReadAll(name),
+            "#HEADER\n#type: 3D cube file\n#format: 1.00\n#comment: Converted by Zelvo LUT Converter\n#END\n\n"
+            "channel 3d\nin 8\nout 65536\n\nformat lut\n\nvalues\tred\tgreen\tblue\n"
+            "0\t0\t0\t0\n1\t0\t0\t65535\n2\t0\t65535\t0\n3\t0\t65535\t65535\n"
+            "4\t65535\t0\t0\n5\t65535\t0\t65535\n6\t65535\t65535\t0\n7\t65535\t65535\t65535\n");
+
+  test::FillIdentity3D(lut, 33);
+  SaveLUTFile(name, lut, *OutputProfileByCaption("Technicolor 3D mga"), 12);
+  const std::string text = test::ReadAll(name);
+  EXPECT_NE(text.find("\nchannel 3d\nin 35937\nout 4096\n\nformat lut\n\nvalues\tred\tgreen\tblue\n0\t0\t0\t0\n"
+                      "1\t0\t0\t128\n2\t0\t0\t256\n"),
+            std::string::npos);
+  EXPECT_NE(text.find("\n35936\t4095\t4095\t4095\n"), std::string::npos);
+}
+
+TEST(KeywordWriters, HeadersAndFirstRowsAtDefaultAndOtherDepths) {
+  struct Case {
+    const char* caption;
+    int bits;  // -1: the profile's default
+    int header_lines;
+    std::string head;
+  };
+  const Case cases[] = {
+      {"Luther 3D", -1, 2, "#channels: c3\n#elements = 35937\n0 0 0\n0 0 32\n0 0 64\n"},
+      {"Luther 3D", 12, 2, "#channels: c3\n#elements = 35937\n0 0 0\n0 0 128\n0 0 256\n"},
+      {"Codex 3D", -1, 3, "Lut3D: 33\n\nR\tG\tB\n0 0 0\n0 0 128\n0 0 256\n"},
+      {"Codex 3D", 10, 3, "Lut3D: 33\n\nR\tG\tB\n0 0 0\n0 0 32\n0 0 64\n"},
+      {"Quantel 3D", -1, 7,
+       "max value 4095\nvertices 33\nblue is fastest changing\nred is slowest changing\n\ncube data\nR G B\n"
+       "0 0 0\n0 0 128\n"},
+      {"Quantel 3D", 10, 7,
+       "max value 1023\nvertices 33\nblue is fastest changing\nred is slowest changing\n\ncube data\nR G B\n"
+       "0 0 0\n0 0 32\n"},
+      {"Davinci DAT 3D", -1, 2, "3DLUTSIZE 33\n\n0.000000 0.000000 0.000000\n0.000000 0.000000 0.031250\n"},
+  };
+  TempDir dir;
+  TLUT lut;
+  test::FillIdentity3D(lut, 33);
+  lut.Comments = {"not written"};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.caption) + " " + std::to_string(c.bits));
+    const std::string name = dir.File("a.out");
+    SaveLUTFile(name, lut, *OutputProfileByCaption(c.caption), c.bits);
+    const std::string text = test::ReadAll(name);
+    EXPECT_EQ(text.substr(0, c.head.size()), c.head);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), c.header_lines + 33 * 33 * 33);
+  }
+}
+
+TEST(KeywordWriters, DavinciColumnsAreBlueGreenRedWithRedFastest) {
+  TempDir dir;
+  TLUT lut;
+  test::FillIdentity3D(lut, 2);
+  lut.Table3D(1, 0, 0) = {0.3, 0.2, 0.1};
+  const std::string name = dir.File("a.dat");
+  SaveLUTFile(name, lut, *OutputProfileByCaption("Davinci DAT 3D"));
+  EXPECT_EQ(test::ReadAll(name),
+            "3DLUTSIZE 2\n\n"
+            "0.000000 0.000000 0.000000\n0.100000 0.200000 0.300000\n"
+            "0.000000 1.000000 0.000000\n0.000000 1.000000 1.000000\n"
+            "1.000000 0.000000 0.000000\n1.000000 0.000000 1.000000\n"
+            "1.000000 1.000000 0.000000\n1.000000 1.000000 1.000000\n");
+}
+
+TEST(KeywordWriters, HeadersThatWouldNotReadBackAreRefused) {
+  TempDir dir;
+  TLUT lut;
+  test::FillIdentity3D(lut, 2);
+  for (const char* caption : {"Pandora 3D, Apple 3D m3d", "Quantel 3D", "Codex 3D", "Luther 3D"}) {
+    SCOPED_TRACE(caption);
+    for (int bits : {0, 32}) {
+      EXPECT_NE(ErrorOf([&] { SaveLUTFile(dir.File("a.txt"), lut, *OutputProfileByCaption(caption), bits); })
+                    .find("bit depth"),
+                std::string::npos);
+    }
+  }
+  // "out" states 2^d, which a 32-bit header value holds up to 30 bits.
+  EXPECT_NE(ErrorOf([&] { SaveLUTFile(dir.File("a.m3d"), lut, *OutputProfileByCaption("Technicolor 3D mga"), 31); })
+                .find("1 to 30 bits"),
+            std::string::npos);
+}
+
+// ---------------------------------------------------------------------------
+// Readers
+
+TEST(KeywordReaders, PandoraSkipsTheIndexColumnAndDividesByOutMinusOne) {
+  TempDir dir;
+  const std::string text =
+      "#HEADER\n#type: 3D cube file\n#END\n\nchannel 3d\nin   8\nout 1024\n\nformat lut\n\nvalues\tred\tgreen\tblue\n"
+      "0\t0\t0\t0\n"
+      "9,0,0,1023\n"  // the index column is not checked
+      "2 0 1023 0\n"
+      "3\t0\t1023\t1023\n"
+      "4\t1023\t0\n"  // too few values: not a row
+      "4\t1023\t0\t0\n5\t1023\t0\t1023\n6\t1023\t1023\t0\n7\t1100\t512\t1023\n";
+  TLUT lut;
+  LoadLUTFile(dir.Write("a.m3d", text), lut);
+  EXPECT_EQ(lut.FormatIndex, kPandora);
+  EXPECT_EQ(lut.Size3D, 2);
+  EXPECT_TRUE(lut.Comments.empty());
+  EXPECT_EQ(lut.Table3D(0, 0, 1), (TLUTEntry{0, 0, 1}));
+  EXPECT_EQ(lut.Table3D(1, 0, 0), (TLUTEntry{1, 0, 0}));
+  EXPECT_EQ(lut.Table3D(1, 1, 1), (TLUTEntry{1100 / 1023.0, 512 / 1023.0, 1}));
+}
+
+TEST(KeywordReaders, LutherAlwaysReads10BitCodes) {
+  TempDir dir;
+  TLUT lut;
+  LoadLUTFile(dir.Write("a.txt", "#channels: c3\n#elements = 8\n# a comment\n" + CornerRows(4095)), lut);
+  EXPECT_EQ(lut.FormatIndex, kLuther);
+  EXPECT_EQ(lut.Size3D, 2);
+  EXPECT_TRUE(lut.Comments.empty());
+  EXPECT_EQ(lut.Table3D(0, 0, 1), (TLUTEntry{0, 0, 4095 / 1023.0}));
+  EXPECT_EQ(lut.Table3D(1, 1, 0), (TLUTEntry{4095 / 1023.0, 4095 / 1023.0, 0}));
+}
+
+TEST(KeywordReaders, CodexCollectsCommentsAndTakesTheKeywordInAnyCase) {
+  TempDir dir;
+  for (const char* keyword : {"Lut3D:", "LUT3D:", "lut3d:"}) {
+    SCOPED_TRACE(keyword);
+    TLUT lut;
+    LoadLUTFile(dir.Write("a.txt", "# first\n" + std::string(keyword) + " 2\n\nR\tG\tB\n# second\n" + CornerRows(4095)),
+                lut);
+    EXPECT_EQ(lut.FormatIndex, kCodex3D);
+    EXPECT_EQ(lut.Size3D, 2);
+    EXPECT_EQ(lut.Comments, (std::vector<std::string>{"first", "second"}));
+    EXPECT_EQ(lut.Table3D(0, 1, 1), (TLUTEntry{0, 1, 1}));
+  }
+}
+
+TEST(KeywordReaders, QuantelTakesItsHeaderInEitherOrder) {
+  TempDir dir;
+  const std::string tail = "blue is fastest changing\nred is slowest changing\n\ncube data\nR G B\n" + CornerRows(1023);
+  for (const std::string& head : {std::string("max value 1023\nvertices 2\n"), std::string("vertices 2\nmax value 1023\n")}) {
+    TLUT lut;
+    LoadLUTFile(dir.Write("a.txt", head + tail), lut);
+    EXPECT_EQ(lut.FormatIndex, kQuantel3D);
+    EXPECT_EQ(lut.Size3D, 2);
+    EXPECT_EQ(lut.Table3D(1, 0, 1), (TLUTEntry{1, 0, 1}));
+  }
+}
+
+TEST(KeywordReaders, DavinciSizeFromKeywordOrFromTheRowCount) {
+  TempDir dir;
+  std::string rows;
+  for (int i = 0; i < 8; ++i) rows += i == 1 ? "0.1 0.2 0.3\n" : "0 0 " + std::to_string(i) + "\n";
+  TLUT lut;
+  // With the keyword, rows before it are not part of the table.
+  LoadLUTFile(dir.Write("a.dat", "# c\n9 9 9\n3DLUTSIZE 2\n\n" + rows), lut);
+  EXPECT_EQ(lut.FormatIndex, kDavinciDat);
+  EXPECT_EQ(lut.Size3D, 2);
+  EXPECT_EQ(lut.Table3D(0, 0, 0), (TLUTEntry{0, 0, 0}));
+  EXPECT_EQ(lut.Table3D(1, 0, 0), (TLUTEntry{0.3, 0.2, 0.1}));
+  EXPECT_EQ(lut.Table3D(1, 1, 1).R, 7.0);
+
+  LoadLUTFile(dir.Write("b.dat", "# no keyword\n" + rows), lut);
+  EXPECT_EQ(lut.FormatIndex, kDavinciDat);
+  EXPECT_EQ(lut.Size3D, 2);
+  EXPECT_EQ(lut.Table3D(1, 0, 0), (TLUTEntry{0.3, 0.2, 0.1}));
+  EXPECT_EQ(lut.Table3D(0, 1, 0).R, 2.0);
+}
+
+TEST(KeywordReaders, BadHeadersAndShortFilesFailCleanly) {
+  struct Case {
+    const char* name;
+    std::string text;
+    std::string message;
+  };
+  const std::string pandora = "channel 3d\nformat lut\n";
+  const std::string quantel = "blue is fastest changing\n";
+  const Case cases[] = {
+      {"p.m3d", pandora + "in 8 \nout 1024\n", "'8 ' is not a valid integer value"},
+      {"p.m3d", pandora + "IN 8\nout 1024\n" + CornerRows(1023), "Incomplete file."},
+      {"p.m3d", pandora + "in 8\n" + CornerRows(1023), "Incomplete file."},
+      {"p.m3d", pandora + "in 8\nout 1\n" + CornerRows(0),
+       "The header value \"out 1\" is not supported (the number of codes must be 2 or more)."},
+      {"p.m3d", pandora + "in 8\nout 0\n", "The header value \"out 0\" is not supported"},
+      {"p.m3d", pandora + "in 1061208\nout 1024\n", "The 3D grid size 102 is not supported"},
+      {"l.txt", "#channels: c3\n#elements = 8 \n", "' 8 ' is not a valid integer value"},
+      {"l.txt", "#channels: c3\n#elements = 1061208\n", "The 3D grid size 102 is not supported"},
+      {"l.txt", "#channels: c3\n#elements = 8\n0 0 0\n", "Incomplete file."},
+      {"c.txt", "Lut3D: x\n", "'x' is not a valid integer value"},
+      {"c.txt", "Lut3D: 500\n", "The 3D grid size 500 is not supported"},
+      {"q.txt", quantel + "vertices 2\nmax value 0\n" + CornerRows(0),
+       "The header value \"max value 0\" is not supported (the largest code must be 1 or more)."},
+      {"q.txt", quantel + "vertices 17 \nmax value 4095\n", "' 17 ' is not a valid integer value"},
+      {"q.txt", quantel + "vertices 102\nmax value 4095\n", "The 3D grid size 102 is not supported"},
+      {"q.txt", "vertices 2\nmax value\n", "'' is not a valid integer value"},
+      {"d.dat", "3DLUTSIZE 102\n", "The 3D grid size 102 is not supported"},
+      {"d.dat", "3DLUTSIZE x\n", "'x' is not a valid integer value"},
+      {"d.dat", "3DLUTSIZE 2\n0 0 0\n", "Incomplete file."},
+  };
+  TempDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    TLUT lut;
+    EXPECT_EQ(ErrorOf([&] { LoadLUTFile(dir.Write(c.name, c.text), lut); }).substr(0, c.message.size()), c.message);
+    EXPECT_EQ(lut.FormatIndex, -1);
+  }
+}
+
+TEST(KeywordReaders, PandoraRowCountRoundsToTheNearestGrid) {
+  TempDir dir;
+  TLUT lut;
+  EXPECT_EQ(ErrorOf([&] { LoadLUTFile(dir.Write("a.m3d", "channel 3d\nformat lut\nin 4912\nout 4096\n"), lut); }),
+            "Incomplete file.");
+  EXPECT_EQ(lut.Size3D, 17);
+}
+
+// ---------------------------------------------------------------------------
+// Detection
+
+TEST(KeywordDetection, DatFallbackComesBeforeCodex1D) {
+  TempDir dir;
+  EXPECT_EQ(DetectLUTFormat(dir.Write("a.dat", "LUT: 3 1024\n0.1 0.2 0.3\n")), kDavinciDat);
+  EXPECT_EQ(DetectLUTFormat(dir.Write("b.DAT", "3DLUTSIZE 2\n")), kDavinciDat);
+  EXPECT_EQ(DetectLUTFormat(dir.Write("c.txt", "3dlutsize 2\n")), kDavinciDat);
+  EXPECT_NE(DetectLUTFormat(dir.Write("d.dat", "LUT: 3 1024\n0\n1\n2\n")), kDavinciDat);
+  EXPECT_EQ(DetectLUTFormat(dir.Write("e.txt", "Channel 3D\nFormat LUT\n")), kPandora);
+  EXPECT_EQ(DetectLUTFormat(dir.Write("f.txt", "#channels: c3\n")), kLuther);
+  EXPECT_EQ(DetectLUTFormat(dir.Write("g.txt", "MAX VALUE 1023\nVERTICES 17\n")), kQuantel3D);
+}
+
+// ---------------------------------------------------------------------------
+// Files written by other tools
+
+TEST(KeywordPeerFiles, PandoraSampleReadsWithItsOutValue) {
+  const std::string name = test::PeerFile("OpenColorIO/pandora_3d.m3d");
+  if (name.empty()) GTEST_SKIP() << "peer files missing";
+  TLUT lut;
+  LoadLUTFile(name, lut);
+  EXPECT_EQ(lut.FormatIndex, kPandora);
+  EXPECT_EQ(lut.Size3D, 2);
+  EXPECT_EQ(lut.Table3D(0, 0, 1), (TLUTEntry{0, 0, 204 / 255.0}));
+  EXPECT_EQ(lut.Table3D(1, 0, 0), (TLUTEntry{1, 0, 0}));
+  EXPECT_EQ(lut.Table3D(1, 1, 1), (TLUTEntry{306 / 255.0, 1, 306 / 255.0}));
+}
+
+// ---------------------------------------------------------------------------
+// The conversion job end to end
+
+TEST(Grid3DConversion, CubeFileConvertsToEveryGridProfile) {
+  TempDir dir;
+  TLUT source;
+  test::FillSample3D(source, 9);
+  const std::string cube = dir.File("look.cube");
+  SaveLUTFile(cube, source, *OutputProfileByCaption("Cube 3D Iridas, Nuke, AfterEffects"));
+  TLUT read_source;
+  LoadLUTFile(cube, read_source);
+  for (const char* caption :
+       {"3DL Scratch, Autodesk, Blackmagic, Cine-tal", "3DL Fusion", "Autodesk Lustre 3D", "Colorfront OSD 3D",
+        "Davinci DAT 3D", "Luther 3D", "Pandora 3D, Apple 3D m3d", "Quantel 3D", "Technicolor 3D mga", "Codex 3D"}) {
+    SCOPED_TRACE(caption);
+    ConversionSettings settings;
+    settings.OutputFolder = dir.path().string();
+    settings.OutputProfile = OutputProfileByCaption(caption);
+    const std::string target = dir.File("look." + settings.OutputProfile->Extension);
+    ConvertFile(settings, cube, target);
+    TLUT back;
+    LoadLUTFile(target, back);
+    EXPECT_EQ(back.FormatIndex, settings.OutputProfile->FormatIndex);
+    ASSERT_EQ(back.Size3D, settings.OutputProfile->DefaultSize);
+    // Each grid point holds the source table interpolated there, within a code step.
+    const int bits = settings.OutputProfile->DefaultBits;
+    const double step = bits > 0 ? 1.0 / (std::ldexp(1.0, bits) - 1) : 1e-6;
+    const int n = back.Size3D;
+    for (int i = 0; i < n; ++i) {
+      const int g = n - 1 - i, b = i / 2;
+      const TColor want = Interpolate3D(read_source, TColor{i / (n - 1.0), g / (n - 1.0), b / (n - 1.0)});
+      const TLUTEntry& got = back.Table3D(i, g, b);
+      EXPECT_NEAR(got.R, want.R, step);
+      EXPECT_NEAR(got.G, want.G, step);
+      EXPECT_NEAR(got.B, want.B, step);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zelvo
