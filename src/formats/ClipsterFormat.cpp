@@ -34,7 +34,7 @@ void TClipster3DLutFormat::Load(const std::string& file_name, TLUT& lut) {
   lut.Comments.push_back("Name: " + root.Attributes.Value("name").Text);
 
   const int divisor = static_cast<int>((std::int64_t{1} << Range) - 1);
-  ForEachCodeRow(std::move(values.Value.Text), divisor,
+  ForEachCodeRow(values.Value.Text, divisor,
                  [&](double r, double g, double b) { return StoreAndStepBlueFastest(lut, r, g, b); });
   lut.Kind = TLUTKind::lk3D;
   lut.Size3D = Size;

@@ -193,7 +193,7 @@ void TPFClean3D_Format::Load(const std::string& file_name, TLUT& lut) {
     throw ELUTError("The maximum code value " + std::to_string(Range) +
                     " (\"maximum\" element) is not supported; it must be above 0.");
   }
-  ForEachCodeRow(std::move(cube.Value.Text), Range,
+  ForEachCodeRow(cube.Value.Text, Range,
                  [&](double r, double g, double b) { return StoreAndStepBlueFastest(lut, r, g, b); });
   lut.Kind = TLUTKind::lk3D;
   lut.Size3D = Size;

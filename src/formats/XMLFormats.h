@@ -26,9 +26,9 @@ void CheckXMLWriterBits(const TLUTFormat& format, int bits);
 // `divisor`, passed to store(r, g, b) until it returns true. Blank rows and rows
 // that are not three integers are skipped.
 template <typename Store>
-void ForEachCodeRow(std::string text, int divisor, Store&& store) {
+void ForEachCodeRow(std::string_view text, int divisor, Store&& store) {
   TTextFile rows;
-  rows.ReadFromText(std::move(text));
+  rows.ReadFromText(text);
   double r, g, b;
   for (std::size_t i = 0; i < rows.Count(); ++i) {
     if (!ReadIntTriple(rows[i], divisor, false, r, g, b)) continue;

@@ -1,0 +1,332 @@
+#include "formats/XMLFormats.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <functional>
+#include <limits>
+
+#include "TestSupport.h"
+#include "convert/ConvertJob.h"
+#include "formats/LUTFormat.h"
+#include "formats/TextFile.h"
+
+namespace zelvo {
+namespace {
+
+using test::TempDir;
+
+constexpr int kStwo = 17;
+constexpr int kSpeedgrade = 26;
+constexpr int kPFClean = 28;
+
+std::string ErrorOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+  return "";
+}
+
+std::vector<std::string> FileLines(const std::string& name) {
+  TTextFile f;
+  f.ReadFromFile(name);
+  std::vector<std::string> lines;
+  for (std::size_t i = 0; i < f.Count(); ++i) lines.emplace_back(f[i]);
+  return lines;
+}
+
+// ---------------------------------------------------------------------------
+// S.two 1D
+
+TEST(StwoReader, TenBitCodesInAttributes) {
+  TempDir dir;
+  const std::string doc =
+      "<?xml version=\"1.0\"?>\n<lut name=\"x\">\n<data>\n"
+      "<elem r=\"1023\" g=\"0\" b=\"511.5\"/>\n"
+      "<comment r=\"9\"/>\n"
+      "<ELEM R='511,5' G='1023' B='0'/>\n"
+      "<elem g=\"1023\"/>\n"
+      "</data>\n</lut>\n";
+  TLUT lut;
+  lut.Comments = {"kept?"};
+  LoadLUTFile(dir.Write("a.xml", doc), lut);
+  EXPECT_EQ(lut.FormatIndex, kStwo);
+  EXPECT_EQ(lut.Kind, TLUTKind::lk1D);
+  ASSERT_EQ(lut.Size1D, 3);
+  EXPECT_EQ(lut.Table1D(0), (TLUTEntry{1.0, 0.0, 0.5}));
+  EXPECT_EQ(lut.Table1D(1), (TLUTEntry{0.5, 1.0, 0.0}));
+  EXPECT_EQ(lut.Table1D(2), (TLUTEntry{0.0, 1.0, 0.0}));  // missing attributes read as 0
+  EXPECT_TRUE(lut.Comments.empty());
+}
+
+TEST(StwoReader, EmptyDataAndMissingElements) {
+  TempDir dir;
+  TLUT lut;
+  LoadLUTFile(dir.Write("e.xml", "<lut><data></data><elem/></lut>"), lut);
+  EXPECT_EQ(lut.Kind, TLUTKind::lk1D);
+  EXPECT_EQ(lut.Size1D, 0);
+  EXPECT_EQ(ErrorOf([&] { LoadLUTFile(dir.Write("i.xml", "<lut/><data/><elem/>"), lut, kStwo); }),
+            "The \"data\" node is not found");
+  EXPECT_EQ(ErrorOf([&] { LoadLUTFile(dir.Write("j.xml", "<x><lut><data><elem/></data></lut></x>"), lut, kStwo); }),
+            "The \"lut\" node is not found");
+  EXPECT_EQ(ErrorOf([&] { LoadLUTFile(dir.Write("k.xml", "<lut><data><elem r='1.0.0'/></data></lut>"), lut); }),
+            "'1.0.0' is not a valid floating point value");
+}
+
+TEST(StwoReader, MoreEntriesThanTheTableHoldsAreRefused) {
+  TempDir dir;
+  std::string doc = "<lut><data>";
+  doc.reserve(kMax1DSize * 7 + 40);
+  for (int i = 0; i <= kMax1DSize; ++i) doc += "<elem/>";
+  doc += "</data></lut>";
+  TLUT lut;
+  EXPECT_EQ(ErrorOf([&] { LoadLUTFile(dir.Write("big.xml", doc), lut); }),
+            "The 1D table length 100002 is not supported (1 to 100001 entries).");
+  EXPECT_EQ(lut.Size1D, 0);
+}
+
+TEST(StwoWriter, ElemLinesAndTheNameOfTheFile) {
+  TempDir dir;
+  TLUT lut;
+  test::FillSample1D(lut, 1024);
+  lut.Table1D(0) = TLUTEntry{0.5, -1, 2};
+  const std::string name = dir.File("film.swto.xml");
+  SaveLUTFile(name, lut, *OutputProfileByCaption("S.two 1D"));
+  const std::vector<std::string> lines = FileLines(name);
+  ASSERT_EQ(lines.size(), 1024u + 5u);
+  EXPECT_EQ(lines[0], "<?xml version=\"1.0\"?>");
+  EXPECT_EQ(lines[1], "<lut name=\"film.swto\">");
+  EXPECT_EQ(lines[2], "<data>");
+  EXPECT_EQ(lines[3], "<elem r=\"512\" g=\"0\" b=\"1023\"/>");
+  EXPECT_EQ(lines[1026], "<elem r=\"1023\" g=\"1023\" b=\"1023\"/>");
+  EXPECT_EQ(lines[1027], "</data>");
+  EXPECT_EQ(lines[1028], "</lut>");
+  EXPECT_EQ(test::ReadAll(name).back(), '\n');
+
+  SaveLUTFile(dir.File("a&b \"c\".swto.xml"), lut, *OutputProfileByCaption("S.two 1D"));
+  EXPECT_EQ(FileLines(dir.File("a&b \"c\".swto.xml"))[1], "<lut name=\"a_b _c_.swto\">");
+}
+
+TEST(StwoFormat, RoundTripWithinHalfACodeStep) {
+  TempDir dir;
+  TLUT lut;
+  test::FillSample1D(lut, 1024);
+  const std::string name = dir.File("r.swto.xml");
+  SaveLUTFile(name, lut, *OutputProfileByCaption("S.two 1D"));
+  TLUT back;
+  LoadLUTFile(name, back);
+  ASSERT_EQ(back.FormatIndex, kStwo);
+  ASSERT_EQ(back.Size1D, 1024);
+  for (int i = 0; i < 1024; ++i) {
+    ASSERT_NEAR(back.Table1D(i).R, lut.Table1D(i).R, 0.5 / 1023 + 1e-12);
+    ASSERT_NEAR(back.Table1D(i).G, lut.Table1D(i).G, 0.5 / 1023 + 1e-12);
+    ASSERT_NEAR(back.Table1D(i).B, lut.Table1D(i).B, 0.5 / 1023 + 1e-12);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// PixelFarm PFClean 3D
+
+TEST(PFCleanWriter, DeclarationAndCubeRows) {
+  TempDir dir;
+  TLUT lut;
+  test::FillIdentity3D(lut, 2);
+  lut.Table3D(0, 0, 1) = TLUTEntry{0.5, 0.25, 1.5};
+  const std::string name = dir.File("x.pfl");
+  LUTFormatByIndex(kPFClean)->Save(name, lut, 8);
+  EXPECT_EQ(test::ReadAll(name),
+            "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+            "<lut type=\"ascii\">\n"
+            "<maximum>255</maximum>\n"
+            "<size>2</size>\n"
+            "<cube>\n"
+            "0 0 0\n"
+            "128 64 255\n"
+            "0 255 0\n"
+            "0 255 255\n"
+            "255 0 0\n"
+            "255 0 255\n"
+            "255 255 0\n"
+            "255 255 255\n"
+            "</cube>\n"
+            "</lut>\n");
+  EXPECT_THROW(LUTFormatByIndex(kPFClean)->Save(name, lut, 0), ELUTError);
+}
+
+TEST(PFCleanReader, MaximumDividesAndOddRowsAreSkipped) {
+  TempDir dir;
+  const std::string doc =
+      "<?xml version=\"1.0\"?>\n<lut type=\"ascii\">\n<maximum> 255 </maximum>\n<size>2</size>\n<cube>\n"
+      "0 0 0\n\n   \n255 0 128\n1 2\n0 255 0\n0 255 255\n255 0 0\n255 0 255\n255 255 0\n255 255 255\n9 9 9\n"
+      "</cube>\n</lut>\n";
+  TLUT lut;
+  LoadLUTFile(dir.Write("a.pfl", doc), lut);
+  EXPECT_EQ(lut.FormatIndex, kPFClean);
+  EXPECT_EQ(lut.Kind, TLUTKind::lk3D);
+  EXPECT_EQ(lut.Size3D, 2);
+  EXPECT_EQ(lut.Table3D(0, 0, 1), (TLUTEntry{1.0, 0.0, 128.0 / 255.0}));
+  EXPECT_EQ(lut.Table3D(0, 1, 0), (TLUTEntry{0, 1, 0}));
+  EXPECT_EQ(lut.Table3D(1, 1, 1), (TLUTEntry{1, 1, 1}));
+}
+
+TEST(PFCleanReader, RefusesBadHeadersBeforeStoring) {
+  TempDir dir;
+  const auto doc = [](const std::string& head) { return "<lut>" + head + "<cube>\n1 1 1\n</cube></lut>"; };
+  const std::pair<std::string, std::string> cases[] = {
+      {"<maximum>255</maximum>", "The \"size\" node is not found"},
+      {"<size>2</size>", "The \"maximum\" node is not found"},
+      {"<size>2</size><maximum></maximum>",
+       "The maximum code value (\"maximum\" element) is missing or empty."},
+      {"<size>2</size><maximum>0</maximum>",
+       "The maximum code value 0 (\"maximum\" element) is not supported; it must be above 0."},
+      {"<size>2</size><maximum>-255</maximum>",
+       "The maximum code value -255 (\"maximum\" element) is not supported; it must be above 0."},
+      {"<size> </size><maximum>255</maximum>", "The grid size (\"size\" element) is missing or empty."},
+      {"<size>1</size><maximum>255</maximum>",
+       "The grid size 1 (\"size\" element) is not supported (2 to 101 points per axis)."},
+      {"<size>200</size><maximum>255</maximum>",
+       "The grid size 200 (\"size\" element) is not supported (2 to 101 points per axis)."},
+      {"<size>2</size><maximum>x</maximum>", "'x' is not a valid floating point value"},
+  };
+  for (const auto& [head, message] : cases) {
+    TLUT lut;
+    EXPECT_EQ(ErrorOf([&] { LoadLUTFile(dir.Write("b.pfl", doc(head)), lut, kPFClean); }), message) << head;
+    EXPECT_EQ(lut.Table3D(0, 0, 0), (TLUTEntry{}));
+    EXPECT_EQ(lut.Size3D, 0);
+  }
+}
+
+TEST(PFCleanFormat, RoundTripWithinHalfACodeStep) {
+  TempDir dir;
+  TLUT lut;
+  test::FillSample3D(lut, 16);
+  const std::string name = dir.File("r.pfl");
+  SaveLUTFile(name, lut, *OutputProfileByCaption("PixelFarm PFClean 3D"));
+  TLUT back;
+  LoadLUTFile(name, back);
+  ASSERT_EQ(back.FormatIndex, kPFClean);
+  ASSERT_EQ(back.Size3D, 16);
+  for (int r = 0; r < 16; ++r)
+    for (int g = 0; g < 16; ++g)
+      for (int b = 0; b < 16; ++b) {
+        ASSERT_NEAR(back.Table3D(r, g, b).R, lut.Table3D(r, g, b).R, 0.5 / 255 + 1e-12);
+        ASSERT_NEAR(back.Table3D(r, g, b).G, lut.Table3D(r, g, b).G, 0.5 / 255 + 1e-12);
+        ASSERT_NEAR(back.Table3D(r, g, b).B, lut.Table3D(r, g, b).B, 0.5 / 255 + 1e-12);
+      }
+}
+
+// ---------------------------------------------------------------------------
+// Adobe Speedgrade Look 3D
+
+std::string Look(const std::string& size, const std::string& data) {
+  return "<?xml version=\"1.0\" ?>\n<look>\n  <shaders><base/></shaders>\n  <LUT>\n    <size>" + size +
+         "</size>\n    <data>" + data + "</data>\n  </LUT>\n</look>\n";
+}
+
+TEST(SpeedgradeReader, HexadecimalSingles) {
+  TempDir dir;
+  // 2^3 triples, red fastest; the second triple is split by blanks, a line
+  // break and quotation marks; NaN becomes 0 and infinity passes.
+  std::string data = "\"0000803f00000000 0000c07f\n";
+  data += "00 00 00 3f\n\"0000 803e\"0000807f";
+  for (int i = 2; i < 8; ++i) data += "000000000000803f00000000";
+  data += "\"";
+  TLUT lut;
+  LoadLUTFile(dir.Write("a.look", Look("\"2\"", data)), lut);
+  EXPECT_EQ(lut.FormatIndex, kSpeedgrade);
+  EXPECT_EQ(lut.Kind, TLUTKind::lk3D);
+  EXPECT_EQ(lut.Size3D, 2);
+  EXPECT_EQ(lut.Table3D(0, 0, 0), (TLUTEntry{1.0, 0.0, 0.0}));
+  EXPECT_EQ(lut.Table3D(1, 0, 0), (TLUTEntry{0.5, 0.25, std::numeric_limits<double>::infinity()}));
+  EXPECT_EQ(lut.Table3D(0, 1, 0), (TLUTEntry{0.0, 1.0, 0.0}));
+  EXPECT_EQ(lut.Table3D(1, 1, 1), (TLUTEntry{0.0, 1.0, 0.0}));
+}
+
+TEST(SpeedgradeReader, DataEndingInsideATripleStoresNoPartOfIt) {
+  TempDir dir;
+  for (const std::string tail : {"", "0000", "0000803f", "0000803f0000803f", "0000803f0000803f0000"}) {
+    TLUT lut;
+    lut.Table3D(1, 0, 0) = TLUTEntry{7, 7, 7};
+    LoadLUTFile(dir.Write("b.look", Look("\"2\"", "0000003f0000003f0000003f" + tail + " x")), lut);
+    EXPECT_EQ(lut.Size3D, 2);
+    EXPECT_EQ(lut.Table3D(0, 0, 0), (TLUTEntry{0.5, 0.5, 0.5})) << tail;
+    EXPECT_EQ(lut.Table3D(1, 0, 0), (TLUTEntry{7, 7, 7})) << tail;
+  }
+}
+
+TEST(SpeedgradeReader, LookWithoutTableHasNoLUTData) {
+  TempDir dir;
+  const std::string files[] = {
+      "<look><shaders><base/></shaders></look>",
+      "<look><shaders></shaders><LUT><size>\"0\"</size><data></data></LUT></look>",
+  };
+  for (const std::string& text : files) {
+    TLUT lut;
+    lut.Size3D = 5;
+    LoadLUTFile(dir.Write("c.look", text), lut);
+    EXPECT_EQ(lut.FormatIndex, kSpeedgrade);
+    EXPECT_EQ(lut.Kind, TLUTKind::lkNone) << text;
+  }
+  // Converted, a look without a table is the identity.
+  const std::string target = dir.File("c.cube");
+  ConvertFile(ConversionSettings{dir.path().string(), OutputProfileByCaption("Cube 3D Davinci"), "Default", -1},
+              dir.File("c.look"), target);
+  TLUT cube;
+  LoadLUTFile(target, cube);
+  ASSERT_EQ(cube.Size3D, 33);
+  EXPECT_EQ(cube.Table3D(0, 0, 0), (TLUTEntry{0, 0, 0}));
+  EXPECT_EQ(cube.Table3D(32, 16, 8), (TLUTEntry{1.0, 0.5, 0.25}));
+}
+
+TEST(SpeedgradeReader, SizeErrors) {
+  TempDir dir;
+  const std::pair<std::string, std::string> cases[] = {
+      {"\"102\"", "The grid size 102 (\"size\" element) is not supported (2 to 101 points per axis)."},
+      {"\"-3\"", "The grid size -3 (\"size\" element) is not supported (2 to 101 points per axis)."},
+      {"\"1\"", "The grid size 1 (\"size\" element) is not supported (2 to 101 points per axis)."},
+      {"33", "'' is not a valid integer value"},
+      {"\"3.5\"", "'3.5' is not a valid integer value"},
+  };
+  for (const auto& [size, message] : cases) {
+    TLUT lut;
+    EXPECT_EQ(ErrorOf([&] { LoadLUTFile(dir.Write("d.look", Look(size, "00")), lut); }), message) << size;
+  }
+  TLUT lut;
+  EXPECT_EQ(ErrorOf([&] {
+              LoadLUTFile(dir.Write("e.look", "<look><shaders></shaders><lut><size>\"2\"</size></lut></look>"), lut);
+            }),
+            "The \"data\" node is not found");
+}
+
+TEST(SpeedgradeFormat, WritesNothing) {
+  TempDir dir;
+  TLUT lut;
+  test::FillIdentity3D(lut, 2);
+  LUTFormatByIndex(kSpeedgrade)->Save(dir.File("x.look"), lut, 0);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("x.look")));
+  EXPECT_FALSE(LUTFormatByIndex(kSpeedgrade)->CanSave());
+}
+
+TEST(SpeedgradeReader, PeerLooks) {
+  const std::string simple = test::PeerFile("OpenColorIO-inline-samples/FileFormatIridasLook_tests__simple3d.look");
+  if (simple.empty()) GTEST_SKIP() << "peer files missing";
+  TLUT lut;
+  LoadLUTFile(simple, lut);
+  EXPECT_EQ(lut.FormatIndex, kSpeedgrade);
+  EXPECT_EQ(lut.Size3D, 8);
+  // A grey ramp along the red axis, values between 0 and 1.
+  EXPECT_EQ(lut.Table3D(0, 0, 0).R, 0.0);
+  EXPECT_NEAR(lut.Table3D(1, 0, 0).R, 0.0427, 1e-4);
+  for (int r = 1; r < 8; ++r) EXPECT_GT(lut.Table3D(r, 0, 0).R, lut.Table3D(r - 1, 0, 0).R);
+  // The look whose table was cut short upstream still loads: what it has is read.
+  TLUT masked;
+  LoadLUTFile(test::PeerFile("OpenColorIO-inline-samples/FileFormatIridasLook_tests__fail_on_mask.look"), masked);
+  EXPECT_EQ(masked.FormatIndex, kSpeedgrade);
+  EXPECT_EQ(masked.Size3D, 8);
+}
+
+}  // namespace
+}  // namespace zelvo
