@@ -58,6 +58,8 @@ void AddCommentLines(TTextFile& file, const TLUT& lut) {
 }
 
 void AddFloatRowsRedFastest(TTextFile& file, const TLUT& lut, int n) {
+  const std::size_t rows = static_cast<std::size_t>(n) * static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
+  file.Reserve(rows, rows * 27);  // "0.000000 0.000000 0.000000"
   std::string row;
   ForEachRedFastest(n, [&](int r, int g, int b) {
     row.clear();
@@ -67,6 +69,7 @@ void AddFloatRowsRedFastest(TTextFile& file, const TLUT& lut, int n) {
 }
 
 void AddFloatRows1D(TTextFile& file, const TLUT& lut, int m) {
+  file.Reserve(static_cast<std::size_t>(m), static_cast<std::size_t>(m) * 27);
   std::string row;
   for (int i = 0; i < m; ++i) {
     row.clear();

@@ -95,8 +95,9 @@ std::string_view CutAt(std::string_view sep, std::string_view& s) {
 }
 
 std::string_view NextField(std::string_view& s) {
-  const std::size_t p = s.find_first_of("\t ,");
-  if (p == std::string_view::npos) {
+  std::size_t p = 0;
+  while (p < s.size() && s[p] != ' ' && s[p] != '\t' && s[p] != ',') ++p;
+  if (p == s.size()) {
     std::string_view all = s;
     s = {};
     return all;
@@ -127,7 +128,47 @@ bool TryParseInt(std::string_view t, int& value) {
   return true;
 }
 
+namespace {
+
+constexpr double kExactPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                  1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The common LUT value "-0.031250": at most 15 significant digits and no
+// exponent. Both the digits and the power of ten are exact doubles, so one
+// division gives the correctly rounded result, as from_chars would.
+bool TryParsePlainDecimal(std::string_view t, double& value) {
+  std::size_t i = 0;
+  bool negative = false;
+  if (i < t.size() && (t[i] == '-' || t[i] == '+')) negative = t[i++] == '-';
+  std::uint64_t mantissa = 0;
+  int digits = 0;
+  int frac_digits = 0;
+  bool seen_point = false;
+  bool any_digit = false;
+  for (; i < t.size(); ++i) {
+    const char c = t[i];
+    if (c >= '0' && c <= '9') {
+      any_digit = true;
+      if (mantissa != 0 || c != '0') ++digits;
+      if (digits > 15) return false;
+      mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+      if (seen_point) ++frac_digits;
+    } else if (c == '.' && !seen_point) {
+      seen_point = true;
+    } else {
+      return false;
+    }
+  }
+  if (!any_digit || frac_digits > 22) return false;
+  const double v = static_cast<double>(mantissa) / kExactPow10[frac_digits];
+  value = negative ? -v : v;
+  return true;
+}
+
+}  // namespace
+
 bool TryParseFloat(std::string_view t, double& value) {
+  if (TryParsePlainDecimal(t, value)) return true;
   if (!IsDecimalSyntax(t)) return false;
   if (t[0] == '+') t.remove_prefix(1);
   const char* end = t.data() + t.size();
@@ -209,14 +250,27 @@ namespace {
 // Writes an unsigned integer part and `digits` decimals of a scaled value:
 // `scaled` is the magnitude times 10^digits, already rounded.
 void AppendFixed(std::string& out, bool negative, std::uint64_t scaled, int digits) {
-  char buf[32];
-  auto res = std::to_chars(buf, buf + sizeof buf, scaled);
-  std::size_t len = static_cast<std::size_t>(res.ptr - buf);
-  if (negative && scaled != 0) out.push_back('-');
-  const std::size_t need = static_cast<std::size_t>(digits) + 1;
-  if (len < need) out.append(need - len, '0'), out.append(buf, len);
-  else out.append(buf, len);
-  if (digits > 0) out.insert(out.end() - digits, '.');
+  char num[24];
+  const std::size_t len = static_cast<std::size_t>(std::to_chars(num, num + sizeof num, scaled).ptr - num);
+  const std::size_t frac = static_cast<std::size_t>(digits);
+  char text[48];
+  std::size_t k = 0;
+  if (negative && scaled != 0) text[k++] = '-';
+  if (len > frac) {
+    for (std::size_t i = 0; i < len - frac; ++i) text[k++] = num[i];
+  } else {
+    text[k++] = '0';
+  }
+  if (frac > 0) {
+    text[k++] = '.';
+    if (len < frac) {
+      for (std::size_t z = len; z < frac; ++z) text[k++] = '0';
+      for (std::size_t i = 0; i < len; ++i) text[k++] = num[i];
+    } else {
+      for (std::size_t i = len - frac; i < len; ++i) text[k++] = num[i];
+    }
+  }
+  out.append(text, k);
 }
 
 // The general path: reduce to 15 significant digits, then round half away from

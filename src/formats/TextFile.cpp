@@ -1,5 +1,6 @@
 #include "formats/TextFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -52,26 +53,37 @@ std::string ReadFileHead(const std::string& file_name, std::size_t max_bytes) {
 
 void TTextFile::ReadFromFile(const std::string& file_name) {
   FileHandle f = OpenForReading(file_name);
-  std::string data;
-  char chunk[65536];
+  // Read in one piece when the size is known; grow in chunks otherwise (pipes).
+  std::error_code ec;
+  const auto known = std::filesystem::file_size(file_name, ec);
+  if (!ec && known > kMaxTextFileBytes) {
+    throw ELUTError("The file \"" + file_name + "\" is too large to be a LUT file.");
+  }
+  Buffer& data = buffer_;
+  std::size_t used = 0;
+  data.resize(ec ? 65536 : static_cast<std::size_t>(known) + 1);
   for (;;) {
-    const std::size_t got = std::fread(chunk, 1, sizeof chunk, f.get());
-    data.append(chunk, got);
-    if (data.size() > kMaxTextFileBytes) {
-      throw ELUTError("The file \"" + file_name + "\" is too large to be a LUT file.");
-    }
-    if (got < sizeof chunk) {
+    const std::size_t got = std::fread(data.data() + used, 1, data.size() - used, f.get());
+    used += got;
+    if (used < data.size()) {
       if (std::ferror(f.get())) {
         throw EOSError("Cannot read file \"" + file_name + "\". " + SystemMessage(errno ? errno : EIO));
       }
       break;
     }
+    if (used > kMaxTextFileBytes) {
+      throw ELUTError("The file \"" + file_name + "\" is too large to be a LUT file.");
+    }
+    data.resize(data.size() * 2);
   }
-  ReadFromText(std::move(data));
+  data.resize(used);
+  added_only_ = false;
+  SplitLines();
 }
 
-void TTextFile::ReadFromText(std::string text) {
-  buffer_ = std::move(text);
+void TTextFile::ReadFromText(std::string_view text) {
+  buffer_.assign(text.data(), text.size());
+  added_only_ = false;
   SplitLines();
 }
 
@@ -82,36 +94,54 @@ void TTextFile::SplitLines() {
   if (const void* nul = std::memchr(data, '\0', n)) n = static_cast<std::size_t>(static_cast<const char*>(nul) - data);
   std::size_t i = 0;
   if (n >= 3 && std::memcmp(data, "\xEF\xBB\xBF", 3) == 0) i = 3;
-  std::size_t start = i;
+  spans_.reserve(static_cast<std::size_t>(std::count(data + i, data + n, '\n')) + 1);
+  // Lines end at LF, CR or CR LF. Search for LF (the usual end) and then look
+  // for CRs inside the piece found.
   while (i < n) {
-    const char c = data[i];
-    if (c == '\n' || c == '\r') {
-      spans_.emplace_back(start, i - start);
-      ++i;
-      if (c == '\r' && i < n && data[i] == '\n') ++i;
-      start = i;
-    } else {
-      ++i;
+    const char* lf = static_cast<const char*>(std::memchr(data + i, '\n', n - i));
+    const std::size_t piece_end = lf ? static_cast<std::size_t>(lf - data) : n;
+    std::size_t start = i;
+    while (const void* cr = std::memchr(data + start, '\r', piece_end - start)) {
+      const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(cr) - data);
+      spans_.emplace_back(start, at - start);
+      start = at + 1;
     }
+    // A CR directly before the LF already ended the line: CR LF is one line end.
+    const bool crlf = start == piece_end && start > i && data[start - 1] == '\r' && lf;
+    if (!crlf && (lf || start < piece_end)) spans_.emplace_back(start, piece_end - start);
+    i = piece_end + (lf ? 1 : 0);
   }
-  if (start < n) spans_.emplace_back(start, n - start);
 }
 
 void TTextFile::Add(std::string_view line) {
   spans_.emplace_back(buffer_.size(), line.size());
   buffer_.append(line);
+  buffer_.append(LineBreak);
+  if (spans_.size() == 1) {
+    added_break_ = LineBreak;
+  } else if (added_break_.size() != LineBreak.size() || added_break_ != LineBreak) {
+    mixed_breaks_ = true;
+  }
+}
+
+void TTextFile::Reserve(std::size_t lines, std::size_t bytes) {
+  spans_.reserve(spans_.size() + lines);
+  buffer_.reserve(buffer_.size() + bytes + lines * LineBreak.size());
 }
 
 void TTextFile::Clear() {
   buffer_.clear();
   spans_.clear();
+  added_only_ = true;
+  mixed_breaks_ = false;
+  added_break_.clear();
 }
 
 std::string TTextFile::Text() const {
   std::size_t total = 0;
   for (const auto& s : spans_) total += s.second + LineBreak.size();
   std::string out;
-  out.reserve(total);
+  out.reserve(total);  // one allocation
   for (const auto& s : spans_) {
     out.append(buffer_, s.first, s.second);
     out.append(LineBreak);
@@ -119,7 +149,18 @@ std::string TTextFile::Text() const {
   return out;
 }
 
-void TTextFile::WriteToFile(const std::string& file_name) const { WriteFileAtomically(file_name, Text()); }
+std::string_view TTextFile::TextView(std::string& scratch) const {
+  if (added_only_ && !mixed_breaks_ && (spans_.empty() || added_break_ == LineBreak)) {
+    return std::string_view(buffer_.data(), buffer_.size());
+  }
+  scratch = Text();
+  return scratch;
+}
+
+void TTextFile::WriteToFile(const std::string& file_name) const {
+  std::string scratch;
+  WriteFileAtomically(file_name, TextView(scratch));
+}
 
 void WriteFileAtomically(const std::string& file_name, std::string_view data) {
   namespace fs = std::filesystem;

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "lut/LargeAlloc.h"
+
 namespace zelvo {
 
 // Files larger than this are not LUT files; reading them is refused rather
@@ -20,10 +22,13 @@ class TTextFile {
   // Replace the lines by those of a file or a string. A line ends at CR, LF or
   // CR LF; a NUL byte ends the text; a UTF-8 byte-order mark at the start is skipped.
   void ReadFromFile(const std::string& file_name);
-  void ReadFromText(std::string text);
+  void ReadFromText(std::string_view text);
 
   // Append one line (the text is copied).
   void Add(std::string_view line);
+  // Room for `lines` more lines of `bytes` characters in all, so that a writer
+  // of a large table fills one buffer without growing it.
+  void Reserve(std::size_t lines, std::size_t bytes);
   void Clear();
 
   std::size_t Count() const { return spans_.size(); }
@@ -33,6 +38,8 @@ class TTextFile {
 
   // All lines, each followed by LineBreak, the last one included.
   std::string Text() const;
+  // The same without a copy where possible.
+  std::string_view TextView(std::string& scratch) const;
 
   // Writes Text() so that the file is either replaced whole or left as it was:
   // the text goes to a new file in the same folder, which then replaces the target.
@@ -40,8 +47,15 @@ class TTextFile {
 
  private:
   void SplitLines();
-  std::string buffer_;
-  std::vector<std::pair<std::size_t, std::size_t>> spans_;  // offset, length
+  // True while every line came from Add: buffer_ then holds each line followed
+  // by LineBreak, which is exactly the file's text.
+  bool added_only_ = true;
+  bool mixed_breaks_ = false;
+  std::string added_break_;
+  using Buffer = std::basic_string<char, std::char_traits<char>, LargeAllocator<char>>;
+  Buffer buffer_;
+  std::vector<std::pair<std::size_t, std::size_t>, LargeAllocator<std::pair<std::size_t, std::size_t>>>
+      spans_;  // offset, length
 };
 
 // The first max_bytes bytes of a file (all of it when shorter).

@@ -5,24 +5,19 @@
 #include <new>
 
 #include "lut/Errors.h"
+#include "lut/LargeAlloc.h"
 
 namespace zelvo {
 
 namespace {
 
 TLUTEntry* AllocateZeroed(std::size_t count) {
-  void* p = std::calloc(count, sizeof(TLUTEntry));
-  if (p == nullptr) throw std::bad_alloc();
-  return static_cast<TLUTEntry*>(p);
+  return static_cast<TLUTEntry*>(AllocateLarge(count * sizeof(TLUTEntry)));
 }
 
 }  // namespace
 
-void TLUT::FreeDeleter::operator()(TLUTEntry* p) const { std::free(p); }
-
-TLUT::TLUT()
-    : table3d_(AllocateZeroed(static_cast<std::size_t>(kMaxGridSize) * kMaxGridSize * kMaxGridSize)),
-      table1d_(AllocateZeroed(kMax1DSize)) {}
+TLUT::TLUT() : table3d_(AllocateZeroed(k3DEntries)), table1d_(AllocateZeroed(kMax1DSize)) {}
 
 const char* KindName(TLUTKind kind) {
   switch (kind) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "lut/LargeAlloc.h"
 #include "lut/LutLimits.h"
 
 namespace zelvo {
@@ -59,13 +60,15 @@ class TLUT {
   }
 
  private:
-  // Zero-filled on allocation (calloc); untouched pages cost nothing, so a LUT
-  // for a small grid stays cheap although the capacity is fixed.
+  // Zero-filled on allocation; untouched pages cost nothing, so a LUT for a
+  // small grid stays cheap although the capacity is fixed.
+  template <std::size_t Count>
   struct FreeDeleter {
-    void operator()(TLUTEntry* p) const;
+    void operator()(TLUTEntry* p) const { FreeLarge(p, Count * sizeof(TLUTEntry)); }
   };
-  std::unique_ptr<TLUTEntry[], FreeDeleter> table3d_;
-  std::unique_ptr<TLUTEntry[], FreeDeleter> table1d_;
+  static constexpr std::size_t k3DEntries = static_cast<std::size_t>(kMaxGridSize) * kMaxGridSize * kMaxGridSize;
+  std::unique_ptr<TLUTEntry[], FreeDeleter<k3DEntries>> table3d_;
+  std::unique_ptr<TLUTEntry[], FreeDeleter<kMax1DSize>> table1d_;
 };
 
 // Quantising a normalised value at `bits` bits: not >= 0 gives 0, above 1 gives 1,
