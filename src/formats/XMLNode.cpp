@@ -191,16 +191,16 @@ void TXMLNode::ParseElementAt(std::string_view& text, int depth) {
   const std::size_t tag_length = end > 0 ? end - 1 : 0;
   bool no_content = tag_length > 0 && (text[tag_length - 1] == '/' || text[tag_length - 1] == '?');
   if (!text.empty() && text.front() == '!') no_content = true;
-  std::string tag(text.substr(0, tag_length));
+  std::string_view tag = text.substr(0, tag_length);
   text.remove_prefix(end);
-  if (no_content && !tag.empty()) tag.pop_back();
-  LineBreaksToBlanks(tag);
+  if (no_content && !tag.empty()) tag.remove_suffix(1);
 
-  const std::string_view tag_view(tag);
-  const std::size_t blank = FirstBlank(tag_view);
-  Name = std::string(tag_view.substr(0, blank));
+  // Line breaks count as blanks here (as if LineBreaksToBlanks had run), so
+  // the tag needs no copy.
+  const std::size_t blank = FirstBlank(tag);
+  Name = std::string(tag.substr(0, blank));
   if (blank != std::string_view::npos) {
-    const std::string_view rest = Trim(tag_view.substr(blank + 1));
+    const std::string_view rest = Trim(tag.substr(blank + 1));
     if (!rest.empty()) ParseAttributes(rest);
   }
   if (!no_content) ParseContentAt(text, depth);
