@@ -133,8 +133,12 @@ void TCodex1DLutFormat::Save(const std::string& file_name, const TLUT& lut, int 
   // The reader divides by the entry count minus 1 unless a third number gives
   // the number of codes; without it a table whose length differs from the code
   // count (4096 entries at 10 bits) would read back scaled.
-  std::string header = "LUT: 3 " + std::to_string(m);
-  if (m != MaxCode(bits) + 1) header += " " + std::to_string(MaxCode(bits) + 1);
+  std::string header = "LUT: 3 ";
+  AppendInt(header, m);
+  if (m != MaxCode(bits) + 1) {
+    header.push_back(' ');
+    AppendInt(header, MaxCode(bits) + 1);
+  }
   text.Add(header);
   text.Add("");
   std::string row;

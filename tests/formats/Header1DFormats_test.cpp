@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -470,36 +469,6 @@ TEST(Header1DConvert, Fusion1DExpandedToA3DCube) {
         ASSERT_NEAR(got.B, want.B, 5e-7);
       }
     }
-  }
-}
-
-TEST(Header1DConvert, FilesThatLoadEmptyAreNotConverted) {
-  struct Case {
-    const char* name;
-    const char* text;
-    int format;
-  };
-  const std::vector<Case> cases = {
-      {"empty.lut", "LUT16\n\nno rows here\n1 2\n", kLustre},
-      {"empty.alut", "F5LT\n\n16\n\n0 1 0 2\n", kFusion},
-  };
-  TempDir dir;
-  ConversionSettings settings;
-  settings.OutputFolder = dir.path().string();
-  settings.OutputProfile = &Profile("Cube 1D");
-  for (const Case& c : cases) {
-    const std::string source_path = dir.Write(c.name, c.text);
-    // The preview may still show the file: it loads, with no entries.
-    TLUT lut;
-    LoadLUTFile(source_path, lut);
-    EXPECT_EQ(lut.FormatIndex, c.format) << c.name;
-    EXPECT_EQ(lut.Size1D, 0) << c.name;
-
-    const std::string target_path = dir.File("out.cube");
-    const LoadFailure got = FailureOf([&] { ConvertFile(settings, source_path, target_path); });
-    EXPECT_EQ(got.type, "ELUTError") << c.name;
-    EXPECT_NE(got.message.find(source_path), std::string::npos) << got.message;
-    EXPECT_FALSE(std::filesystem::exists(target_path)) << c.name;
   }
 }
 

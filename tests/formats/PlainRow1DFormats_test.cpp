@@ -15,7 +15,9 @@ namespace {
 
 using test::TempDir;
 
+constexpr int kLustre = 14;
 constexpr int kColorFront = 19;
+constexpr int kFusion = 20;
 constexpr int kBlackmagic = 21;
 constexpr int kCinetal = 22;
 constexpr int kShake = 23;
@@ -220,6 +222,8 @@ TEST(PlainRow1DRoundTrip, FloatingPointFormatsReadBackWhatTheyWrote) {
 // ---------------------------------------------------------------------------
 // Through the batch job
 
+// Every 1D reader whose length is the number of rows read: a file whose rows
+// all fail to parse loads with no entries, and the batch job refuses it.
 TEST(PlainRow1DConvert, FilesThatLoadEmptyAreNotConverted) {
   struct Case {
     const char* name;
@@ -227,6 +231,8 @@ TEST(PlainRow1DConvert, FilesThatLoadEmptyAreNotConverted) {
     int format;
   };
   const std::vector<Case> cases = {
+      {"empty.lut", "LUT16\n\nno rows here\n1 2\n", kLustre},
+      {"empty.alut", "F5LT\n\n16\n\n0 1 0 2\n", kFusion},
       {"empty.1dlut", "# header\n0.5 0.5\n", kColorFront},
       {"empty.txt", "R\tG\tB - HDLINK GAMMA TABLE\n1000,00 0 0\n", kBlackmagic},
       {"empty.ilut", "1.5 2 3\n", kILut},
