@@ -237,7 +237,7 @@ TEST(ThreeDlReader, BadFilesFailCleanly) {
     std::string message;
   };
   std::string shaper102 = "0";
-  for (int i = 1; i < 102; ++i) shaper102 += " " + std::to_string(i);
+  for (int i = 1; i < 102; ++i) shaper102.append(" ").append(std::to_string(i));
   const Case cases[] = {
       {"missing rows", Shaper17() + "\n0 0 0\n1 1 1\n", "Incomplete file."},
       {"no shaper line", "# only a comment\nLUT8\n", "Incomplete file."},
