@@ -164,8 +164,13 @@ void TTextFile::WriteToFile(const std::string& file_name) const {
 
 void WriteFileAtomically(const std::string& file_name, std::string_view data) {
   namespace fs = std::filesystem;
-  const fs::path target(file_name);
   std::error_code ec;
+  // Writing through a link replaces the file it points to, not the link.
+  fs::path target(file_name);
+  if (fs::is_symlink(target, ec)) {
+    const fs::path real = fs::canonical(target, ec);
+    if (!ec) target = real;
+  }
   if (fs::is_directory(target, ec)) {
     throw EOSError("Cannot create file \"" + file_name + "\". " + SystemMessage(EISDIR));
   }

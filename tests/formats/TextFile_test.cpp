@@ -78,6 +78,17 @@ TEST(TextFile, WriteIntoMissingFolderOrOverAFolderFails) {
   EXPECT_TRUE(std::filesystem::is_directory(dir.File("sub")));
 }
 
+TEST(TextFile, WritingThroughALinkReplacesTheFileItPointsTo) {
+  test::TempDir dir;
+  const std::string real = dir.Write("real.cube", "old\n");
+  std::filesystem::create_symlink(real, dir.File("link.cube"));
+  TTextFile f;
+  f.Add("new");
+  f.WriteToFile(dir.File("link.cube"));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.File("link.cube")));
+  EXPECT_EQ(test::ReadAll(real), "new\n");
+}
+
 TEST(TextFile, ReadingErrorsNameTheFile) {
   test::TempDir dir;
   TTextFile f;
