@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "formats/TextFile.h"
+
 #include <sys/resource.h>
 
 #include <csignal>
@@ -60,6 +62,29 @@ std::string ReadAll(const std::string& file_name) {
   std::ostringstream ss;
   ss << in.rdbuf();
   return ss.str();
+}
+
+std::vector<std::string> FileLines(const std::string& file_name) {
+  TTextFile f;
+  f.ReadFromFile(file_name);
+  std::vector<std::string> lines;
+  for (std::size_t i = 0; i < f.Count(); ++i) lines.emplace_back(f[i]);
+  return lines;
+}
+
+std::string ErrorOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+  return "";
+}
+
+const TLutOutputProfile& Profile(std::string_view caption) {
+  const TLutOutputProfile* p = OutputProfileByCaption(caption);
+  if (p == nullptr) throw std::runtime_error("no output profile \"" + std::string(caption) + "\"");
+  return *p;
 }
 
 std::string PeerFile(std::string_view relative) {

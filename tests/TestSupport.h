@@ -3,9 +3,12 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "formats/LUTFormat.h"
 #include "lut/LUT.h"
 
 namespace zelvo::test {
@@ -42,9 +45,16 @@ class FileSizeLimit {
 };
 
 std::string ReadAll(const std::string& file_name);
+// The lines of a file as the readers see them.
+std::vector<std::string> FileLines(const std::string& file_name);
+// The message of the error f raises, or "" when it raises none.
+std::string ErrorOf(const std::function<void()>& f);
 
 // ../shared/testdata/peer-luts/<relative>, or empty when the folder is missing.
 std::string PeerFile(std::string_view relative);
+
+// The output profile with this caption; fails the test when there is none.
+const TLutOutputProfile& Profile(std::string_view caption);
 
 // Fills a LUT with a smooth non-identity table (all channels mixed).
 void FillSample3D(TLUT& lut, int n);

@@ -18,22 +18,8 @@ constexpr int kTruelight = 0;
 constexpr int kNucoda3D = 5;
 constexpr int kCube1D = 7;
 
-std::vector<std::string> FileLines(const std::string& name) {
-  TTextFile f;
-  f.ReadFromFile(name);
-  std::vector<std::string> lines;
-  for (std::size_t i = 0; i < f.Count(); ++i) lines.emplace_back(f[i]);
-  return lines;
-}
-
-std::string ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "";
-}
+using test::ErrorOf;
+using test::FileLines;
 
 // ---------------------------------------------------------------------------
 // Writers, byte for byte
