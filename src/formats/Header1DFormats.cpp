@@ -141,6 +141,7 @@ void TCodex1DLutFormat::Save(const std::string& file_name, const TLUT& lut, int 
   }
   text.Add(header);
   text.Add("");
+  text.Reserve(3 * static_cast<std::size_t>(m), 3 * static_cast<std::size_t>(m) * 5);
   std::string row;
   for (double TLUTEntry::*channel : {&TLUTEntry::R, &TLUTEntry::G, &TLUTEntry::B}) {
     for (int i = 0; i < m; ++i) {
@@ -182,6 +183,7 @@ void TLustre1DLutFormat::Save(const std::string& file_name, const TLUT& lut, int
   text.Add("");
   text.Add(kConvertedByLine);
   text.Add("");
+  text.Reserve(static_cast<std::size_t>(m), static_cast<std::size_t>(m) * 24);  // "65535 65535 65535 65535"
   std::string row;
   for (int i = 0; i < m; ++i) {
     row.clear();
@@ -303,6 +305,7 @@ void TFusion1DLutFormat::Save(const std::string& file_name, const TLUT& lut, int
   text.Add("");
   text.Add(std::to_string(bits));
   text.Add("");
+  text.Reserve(static_cast<std::size_t>(m), static_cast<std::size_t>(m) * 36);  // six fields of up to 5 digits
   std::string row;
   for (int i = 0; i < m; ++i) {
     const TLUTEntry& e = lut.Table1D(i);

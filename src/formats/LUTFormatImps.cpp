@@ -243,6 +243,7 @@ void AppendRow1D(TLUT& lut, int& count, double r, double g, double b) {
 }
 
 void AddIntRows1D(TTextFile& file, const TLUT& lut, int m, int bits) {
+  file.Reserve(static_cast<std::size_t>(m), static_cast<std::size_t>(m) * 18);  // "65535 65535 65535"
   std::string row;
   for (int i = 0; i < m; ++i) {
     row.clear();

@@ -93,6 +93,7 @@ void TBlackmagic1DLutFormat::Save(const std::string& file_name, const TLUT& lut,
   const int m = Writable1DSize(lut);
   TTextFile text;
   text.Add("R\tG\tB - HDLINK GAMMA TABLE");
+  text.Reserve(static_cast<std::size_t>(m), static_cast<std::size_t>(m) * 24);  // "1000.00 1000.00 1000.00"
   std::string row;
   for (int i = 0; i < m; ++i) {
     const TLUTEntry& e = lut.Table1D(i);
