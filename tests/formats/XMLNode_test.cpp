@@ -216,7 +216,9 @@ TEST(XMLValue, Numbers) {
   }
   for (const char* bad : {"abc", "1,5.0", "0.5.5", "1 2", "nan", "inf", "1e999", "0x10"}) {
     TXMLValue v{bad};
-    EXPECT_EQ(ErrorOf([&] { v.AsFloat(); }), "'" + std::string(bad) + "' is not a valid floating point value");
+    std::string expected = "'";
+    expected.append(bad).append("' is not a valid floating point value");
+    EXPECT_EQ(ErrorOf([&] { v.AsFloat(); }), expected);
   }
   const std::pair<const char*, int> ints[] = {{"2.5", 2}, {"3.5", 4}, {"-2.5", -2}, {"16,4", 16}, {"", 0}};
   for (const auto& [text, value] : ints) EXPECT_EQ(TXMLValue{text}.AsInteger(), value) << text;
