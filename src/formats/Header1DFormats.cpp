@@ -126,7 +126,8 @@ void TCodex1DLutFormat::ParseLine(std::string_view line, TLUT& lut) {
 
 void TCodex1DLutFormat::Save(const std::string& file_name, const TLUT& lut, int bits) const {
   const int m = Writable1DSize(lut);
-  bits = WritableBits(bits);
+  // The code count in the header (2^bits) must itself be a 32-bit integer.
+  bits = WritableBits(bits, 30);
   TTextFile text;
   text.Add(kConvertedByLine);
   text.Add("");

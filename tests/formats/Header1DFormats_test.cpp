@@ -156,6 +156,8 @@ TEST(Header1DWriters, RefusalsLeaveTheTargetAlone) {
   EXPECT_EQ(FailureOf([&] { SaveLUTFile(name, lut, Profile("Codex 1D, Sony SRW-1, Scratch 1D")); }).type,
             "ELUTError");
   EXPECT_EQ(FailureOf([&] { SaveLUTFile(name, lut, Profile("Fusion 1D"), 40); }).type, "ELUTError");
+  EXPECT_EQ(FailureOf([&] { SaveLUTFile(name, lut, Profile("Codex 1D, Sony SRW-1, Scratch 1D"), 31); }).type,
+            "ELUTError");
   lut.Size1D = 100002;
   EXPECT_EQ(FailureOf([&] { SaveLUTFile(name, lut, Profile("Autodesk Lustre 1D")); }).type, "ELUTError");
   EXPECT_EQ(test::ReadAll(name), "old\n");
@@ -374,6 +376,17 @@ TEST(Header1DRoundTrip, IntegerFormatsAgreeWithinHalfACodeStep) {
       }
     }
   }
+}
+
+TEST(Header1DRoundTrip, CodexAtItsDeepestDepthReadsBack) {
+  TempDir dir;
+  TLUT lut, back;
+  FillCurves(lut, 1024);
+  const std::string name = dir.File("deep.dat");
+  SaveLUTFile(name, lut, Profile("Codex 1D, Sony SRW-1, Scratch 1D"), 30);
+  LoadLUTFile(name, back, kCodex);
+  ASSERT_EQ(back.Size1D, 1024);
+  for (int i = 0; i < 1024; ++i) ASSERT_NEAR(back.Table1D(i).G, lut.Table1D(i).G, 1e-9) << i;
 }
 
 TEST(Header1DRoundTrip, FilmlightIsExactAtSixDecimals) {
