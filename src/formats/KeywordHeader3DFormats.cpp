@@ -88,6 +88,8 @@ void TPandora3DLutFormat::Save(const std::string& file_name, const TLUT& lut, in
   text.Add("format lut");
   text.Add("");
   text.Add("values\tred\tgreen\tblue");
+  const std::size_t rows = static_cast<std::size_t>(n) * static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
+  text.Reserve(rows, rows * 28);  // "274624\t65535\t65535\t65535"
   std::string row;
   long long index = 0;
   ForEachBlueFastest(n, [&](int r, int g, int b) {

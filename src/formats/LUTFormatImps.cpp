@@ -168,6 +168,9 @@ void CreateOutputProfiles(std::vector<std::unique_ptr<TLutOutputProfile>>& p) {
 }
 
 void AddIntRowsBlueFastest(TTextFile& file, const TLUT& lut, int n, int bits) {
+  const std::size_t rows = static_cast<std::size_t>(n) * static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
+  const std::size_t digits = std::to_string(QuantizeValue(bits, 1.0)).size();
+  file.Reserve(rows, rows * (3 * digits + 2));
   std::string row;
   ForEachBlueFastest(n, [&](int r, int g, int b) {
     row.clear();
@@ -177,6 +180,8 @@ void AddIntRowsBlueFastest(TTextFile& file, const TLUT& lut, int n, int bits) {
 }
 
 void AddFloatRowsBGRRedFastest(TTextFile& file, const TLUT& lut, int n) {
+  const std::size_t rows = static_cast<std::size_t>(n) * static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
+  file.Reserve(rows, rows * 27);  // "0.000000 0.000000 0.000000"
   std::string row;
   ForEachRedFastest(n, [&](int r, int g, int b) {
     const TLUTEntry& e = lut.Table3D(r, g, b);

@@ -2,19 +2,19 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "TestSupport.h"
 #include "convert/ConvertJob.h"
 #include "formats/LUTFormat.h"
-#include "lut/Errors.h"
 #include "lut/Resample.h"
 
 namespace zelvo {
 namespace {
 
+using test::ErrorOf;
+using test::Profile;
 using test::TempDir;
 
 constexpr int kPandora = 3;
@@ -22,15 +22,6 @@ constexpr int kCodex3D = 6;
 constexpr int kLuther = 9;
 constexpr int kDavinciDat = 11;
 constexpr int kQuantel3D = 12;
-
-std::string ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const EZelvoError& e) {
-    return e.what();
-  }
-  return "";
-}
 
 // Rows of a 2-point grid, blue fastest, with `max` for the upper corner codes.
 std::string CornerRows(int max, const std::string& sep = " ") {
@@ -51,7 +42,7 @@ TEST(KeywordWriters, PandoraHeaderAndTabSeparatedRows) {
   test::FillIdentity3D(lut, 2);
   lut.Comments = {"not written"};
   const std::string name = dir.File("a.m3d");
-  SaveLUTFile(name, lut, *OutputProfileByCaption("Pandora 3D, Apple 3D m3d"), 16);
+  SaveLUTFile(name, lut, Profile("Pandora 3D, Apple 3D m3d"), 16);
   EXPECT_EQ(test::ReadAll(name),
             "#HEADER\n#type: 3D cube file\n#format: 1.00\n#comment: Converted by Zelvo LUT Converter\n#END\n\n"
             "channel 3d\nin 8\nout 65536\n\nformat lut\n\nvalues\tred\tgreen\tblue\n"
@@ -59,7 +50,7 @@ TEST(KeywordWriters, PandoraHeaderAndTabSeparatedRows) {
             "4\t65535\t0\t0\n5\t65535\t0\t65535\n6\t65535\t65535\t0\n7\t65535\t65535\t65535\n");
 
   test::FillIdentity3D(lut, 33);
-  SaveLUTFile(name, lut, *OutputProfileByCaption("Technicolor 3D mga"), 12);
+  SaveLUTFile(name, lut, Profile("Technicolor 3D mga"), 12);
   const std::string text = test::ReadAll(name);
   EXPECT_NE(text.find("\nchannel 3d\nin 35937\nout 4096\n\nformat lut\n\nvalues\tred\tgreen\tblue\n0\t0\t0\t0\n"
                       "1\t0\t0\t128\n2\t0\t0\t256\n"),
@@ -94,7 +85,7 @@ TEST(KeywordWriters, HeadersAndFirstRowsAtDefaultAndOtherDepths) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.caption) + " " + std::to_string(c.bits));
     const std::string name = dir.File("a.out");
-    SaveLUTFile(name, lut, *OutputProfileByCaption(c.caption), c.bits);
+    SaveLUTFile(name, lut, Profile(c.caption), c.bits);
     const std::string text = test::ReadAll(name);
     EXPECT_EQ(text.substr(0, c.head.size()), c.head);
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), c.header_lines + 33 * 33 * 33);
@@ -107,7 +98,7 @@ TEST(KeywordWriters, DavinciColumnsAreBlueGreenRedWithRedFastest) {
   test::FillIdentity3D(lut, 2);
   lut.Table3D(1, 0, 0) = {0.3, 0.2, 0.1};
   const std::string name = dir.File("a.dat");
-  SaveLUTFile(name, lut, *OutputProfileByCaption("Davinci DAT 3D"));
+  SaveLUTFile(name, lut, Profile("Davinci DAT 3D"));
   EXPECT_EQ(test::ReadAll(name),
             "3DLUTSIZE 2\n\n"
             "0.000000 0.000000 0.000000\n0.100000 0.200000 0.300000\n"
@@ -123,13 +114,13 @@ TEST(KeywordWriters, HeadersThatWouldNotReadBackAreRefused) {
   for (const char* caption : {"Pandora 3D, Apple 3D m3d", "Quantel 3D", "Codex 3D", "Luther 3D"}) {
     SCOPED_TRACE(caption);
     for (int bits : {0, 32}) {
-      EXPECT_NE(ErrorOf([&] { SaveLUTFile(dir.File("a.txt"), lut, *OutputProfileByCaption(caption), bits); })
+      EXPECT_NE(ErrorOf([&] { SaveLUTFile(dir.File("a.txt"), lut, Profile(caption), bits); })
                     .find("bit depth"),
                 std::string::npos);
     }
   }
   // "out" states 2^d, which a 32-bit header value holds up to 30 bits.
-  EXPECT_NE(ErrorOf([&] { SaveLUTFile(dir.File("a.m3d"), lut, *OutputProfileByCaption("Technicolor 3D mga"), 31); })
+  EXPECT_NE(ErrorOf([&] { SaveLUTFile(dir.File("a.m3d"), lut, Profile("Technicolor 3D mga"), 31); })
                 .find("1 to 30 bits"),
             std::string::npos);
 }
@@ -298,7 +289,7 @@ TEST(Grid3DConversion, CubeFileConvertsToEveryGridProfile) {
   TLUT source;
   test::FillSample3D(source, 9);
   const std::string cube = dir.File("look.cube");
-  SaveLUTFile(cube, source, *OutputProfileByCaption("Cube 3D Iridas, Nuke, AfterEffects"));
+  SaveLUTFile(cube, source, Profile("Cube 3D Iridas, Nuke, AfterEffects"));
   TLUT read_source;
   LoadLUTFile(cube, read_source);
   for (const char* caption :
@@ -307,7 +298,7 @@ TEST(Grid3DConversion, CubeFileConvertsToEveryGridProfile) {
     SCOPED_TRACE(caption);
     ConversionSettings settings;
     settings.OutputFolder = dir.path().string();
-    settings.OutputProfile = OutputProfileByCaption(caption);
+    settings.OutputProfile = &Profile(caption);
     const std::string target = dir.File("look." + settings.OutputProfile->Extension);
     ConvertFile(settings, cube, target);
     TLUT back;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,27 +9,18 @@
 #include "formats/LUTFormat.h"
 #include "formats/MeshFormats.h"
 #include "formats/TextFile.h"
-#include "lut/Errors.h"
 #include "lut/Resample.h"
 
 namespace zelvo {
 namespace {
 
+using test::ErrorOf;
+using test::Profile;
 using test::TempDir;
 
 constexpr int kLustre3D = 2;
 constexpr int k3dl = 4;
 constexpr int kColorfront = 10;
-
-// The message of the library error f raises, or "" when it raises none.
-std::string ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const EZelvoError& e) {
-    return e.what();
-  }
-  return "";
-}
 
 T3dlLutFormat& The3dlFormat() { return dynamic_cast<T3dlLutFormat&>(*LUTFormatByIndex(k3dl)); }
 
@@ -46,7 +36,7 @@ TEST(MeshWriters, ThreeDlAt12BitsWithCommentsAndShaper) {
   lut.Comments = {"first", "second"};
   lut.Table3D(16, 16, 15) = {0.5, 1.3, -0.1};
   const std::string name = dir.File("a.3dl");
-  SaveLUTFile(name, lut, *OutputProfileByCaption("3DL Scratch, Autodesk, Blackmagic, Cine-tal"));
+  SaveLUTFile(name, lut, Profile("3DL Scratch, Autodesk, Blackmagic, Cine-tal"));
   const std::string text = test::ReadAll(name);
   const std::string head = "# first\n# second\n# Converted by Zelvo LUT Converter\n" + Shaper17() +
                            "\n0 0 0\n0 0 256\n0 0 512\n0 0 768\n";
@@ -63,7 +53,7 @@ TEST(MeshWriters, ThreeDlShaperFor33PointsAt10Bits) {
   TLUT lut;
   test::FillIdentity3D(lut, 33);
   const std::string name = dir.File("a.3dl");
-  SaveLUTFile(name, lut, *OutputProfileByCaption("3DL Fusion"), 10);
+  SaveLUTFile(name, lut, Profile("3DL Fusion"), 10);
   std::string shaper;
   for (int i = 0; i < 32; ++i) shaper += std::to_string(32 * i) + " ";
   shaper += "1023";
@@ -89,7 +79,7 @@ TEST(MeshWriters, LustreDeclaresTheMeshExponentOfTheGrid) {
     test::FillIdentity3D(lut, c.size);
     lut.Comments = {"not written"};
     const std::string name = dir.File("a.lut");
-    SaveLUTFile(name, lut, *OutputProfileByCaption("Autodesk Lustre 3D"), c.bits);
+    SaveLUTFile(name, lut, Profile("Autodesk Lustre 3D"), c.bits);
     const std::string text = test::ReadAll(name);
     EXPECT_EQ(text.substr(0, c.head.size()), c.head);
     const std::string max = std::to_string((1 << c.bits) - 1);
@@ -104,7 +94,7 @@ TEST(MeshWriters, LustreRefusesGridsTheMeshLineCannotState) {
   for (int size : {32, 16, 1}) {
     TLUT lut;
     test::FillIdentity3D(lut, size);
-    const std::string message = ErrorOf([&] { SaveLUTFile(name, lut, *OutputProfileByCaption("Autodesk Lustre 3D")); });
+    const std::string message = ErrorOf([&] { SaveLUTFile(name, lut, Profile("Autodesk Lustre 3D")); });
     EXPECT_NE(message.find("2^n + 1 points"), std::string::npos) << message;
     EXPECT_NE(message.find(std::to_string(size) + " points"), std::string::npos) << message;
   }
@@ -130,7 +120,7 @@ TEST(MeshWriters, ColorfrontWritesBlueGreenRedRowsRedFastest) {
   lut.Table3D(1, 0, 0) = {0.3, 0.2, 0.1};
   lut.Comments = {"not written"};
   const std::string name = dir.File("a.3dmesh");
-  SaveLUTFile(name, lut, *OutputProfileByCaption("Colorfront OSD 3D"), 12);
+  SaveLUTFile(name, lut, Profile("Colorfront OSD 3D"), 12);
   EXPECT_EQ(test::ReadAll(name),
             "0.000000 0.000000 0.000000\n"
             "0.100000 0.200000 0.300000\n"
@@ -210,7 +200,7 @@ TEST(ThreeDlReader, OwnDarkTableAt12BitsReadsBackExactly) {
         e = {e.R * 0.2, e.G * 0.2, e.B * 0.2};
       }
   const std::string name = dir.File("dark.3dl");
-  SaveLUTFile(name, lut, *OutputProfileByCaption("3DL Scratch, Autodesk, Blackmagic, Cine-tal"));
+  SaveLUTFile(name, lut, Profile("3DL Scratch, Autodesk, Blackmagic, Cine-tal"));
   TLUT back;
   LoadLUTFile(name, back);
   EXPECT_EQ(The3dlFormat().ReadBits, 12);
@@ -438,7 +428,7 @@ TEST(Grid3DProfiles, TablesComeBackWithinHalfACodeStep) {
   };
   TempDir dir;
   for (const char* caption : captions) {
-    const TLutOutputProfile& profile = *OutputProfileByCaption(caption);
+    const TLutOutputProfile& profile = Profile(caption);
     // Floating-point formats keep 6 decimals.
     const double tolerance = profile.DefaultBits > 0 ? 0.5 / (std::ldexp(1.0, profile.DefaultBits) - 1) : 0.5e-6;
     for (int size : {17, 33}) {
