@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <istream>
 #include <iterator>
+#include <unordered_map>
 
 #include "formats/StringLib.h"
 #include "formats/TextFile.h"
@@ -169,16 +170,30 @@ void TXMLNode::LoadFromStream(std::istream& stream) {
   LoadFromString(text);
 }
 
-void TXMLNode::LoadFromString(std::string_view text) {
+void TXMLNode::LoadFromString(std::string_view text, long long max_elements) {
   Clear();
-  while (!text.empty()) AddChild().ParseElementAt(text, 1);
+  TParseLimits limits{max_elements, max_elements};
+  while (!text.empty()) AddParsedChild(limits).ParseElementAt(text, 1, limits);
 }
 
-void TXMLNode::ParseElement(std::string_view& text) { ParseElementAt(text, 1); }
+void TXMLNode::ParseElement(std::string_view& text) {
+  TParseLimits limits;
+  ParseElementAt(text, 1, limits);
+}
 
-void TXMLNode::ParseContent(std::string_view& text) { ParseContentAt(text, 1); }
+void TXMLNode::ParseContent(std::string_view& text) {
+  TParseLimits limits;
+  ParseContentAt(text, 1, limits);
+}
 
-void TXMLNode::ParseElementAt(std::string_view& text, int depth) {
+TXMLNode& TXMLNode::AddParsedChild(TParseLimits& limits) {
+  if (--limits.ElementsLeft < 0) {
+    throw ELUTError("The XML document has too many elements (more than " + std::to_string(limits.MaxElements) + ").");
+  }
+  return AddChild();
+}
+
+void TXMLNode::ParseElementAt(std::string_view& text, int depth, TParseLimits& limits) {
   if (depth > kMaxXMLDepth) {
     throw ELUTError("The XML document is nested more than " + std::to_string(kMaxXMLDepth) + " levels deep.");
   }
@@ -203,10 +218,24 @@ void TXMLNode::ParseElementAt(std::string_view& text, int depth) {
     const std::string_view rest = Trim(tag.substr(blank + 1));
     if (!rest.empty()) ParseAttributes(rest);
   }
-  if (!no_content) ParseContentAt(text, depth);
+  if (!no_content) ParseContentAt(text, depth, limits);
 }
 
 void TXMLNode::ParseAttributes(std::string_view text) {
+  // Names are looked up one by one while there are few; a tag with many gets an
+  // index, so that one huge tag is read in linear time.
+  constexpr std::size_t kIndexFrom = 16;
+  std::unordered_map<std::string, std::size_t> index;  // upper-cased name -> item
+  auto& items = Attributes.Items;
+  const auto value_of = [&](std::string_view name) -> TXMLValue& {
+    if (index.empty() && items.size() < kIndexFrom) return Attributes.Value(name);
+    if (index.empty()) {
+      for (std::size_t i = 0; i < items.size(); ++i) index.emplace(UpperCase(items[i].first), i);
+    }
+    const auto [it, added] = index.try_emplace(UpperCase(name), items.size());
+    if (added) items.emplace_back(std::string(name), TXMLValue{});
+    return items[it->second].second;
+  };
   while (!text.empty()) {
     const std::size_t blank = FirstBlank(text);
     const std::string_view pair = text.substr(0, blank);
@@ -214,14 +243,14 @@ void TXMLNode::ParseAttributes(std::string_view text) {
     if (pair.empty()) continue;  // a run of blanks between attributes
     const std::size_t eq = pair.find('=');
     if (eq == std::string_view::npos) {
-      Attributes.Value(Trim(pair)).Text.clear();
+      value_of(Trim(pair)).Text.clear();
     } else {
-      Attributes.Value(Trim(pair.substr(0, eq))).Text = std::string(Unquote(Trim(pair.substr(eq + 1))));
+      value_of(Trim(pair.substr(0, eq))).Text = std::string(Unquote(Trim(pair.substr(eq + 1))));
     }
   }
 }
 
-void TXMLNode::ParseContentAt(std::string_view& text, int depth) {
+void TXMLNode::ParseContentAt(std::string_view& text, int depth, TParseLimits& limits) {
   Value.Text.clear();
   for (;;) {
     const std::size_t lt = text.find('<');
@@ -247,7 +276,7 @@ void TXMLNode::ParseContentAt(std::string_view& text, int depth) {
       text.remove_prefix(gt == std::string_view::npos ? text.size() : gt + 1);
       return;
     }
-    AddChild().ParseElementAt(text, depth + 1);
+    AddParsedChild(limits).ParseElementAt(text, depth + 1, limits);
   }
 }
 

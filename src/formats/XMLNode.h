@@ -24,6 +24,9 @@ namespace zelvo {
 // Elements nested deeper than this end the load with an error, so that a
 // hostile file cannot exhaust the stack.
 inline constexpr int kMaxXMLDepth = 256;
+// A document with more elements than this ends the load too: each element costs
+// far more memory than its text, and no LUT document comes near it.
+inline constexpr long long kMaxXMLElements = 2'000'000;
 
 class TXMLValue {
  public:
@@ -66,7 +69,8 @@ class TXMLNode {
   // Make this node the document: its children are the top-level items.
   void LoadFromFile(const std::string& file_name);
   void LoadFromStream(std::istream& stream);
-  void LoadFromString(std::string_view text);
+  // `max_elements` bounds the elements one load may create (tests lower it).
+  void LoadFromString(std::string_view text, long long max_elements = kMaxXMLElements);
 
   // The parsing steps; each consumes what it handled from the front of `text`.
   void ParseElement(std::string_view& text);
@@ -82,8 +86,14 @@ class TXMLNode {
   TXMLNode* FindChild(std::string_view name) const;
 
  private:
-  void ParseElementAt(std::string_view& text, int depth);
-  void ParseContentAt(std::string_view& text, int depth);
+  // What one parse may still create; shared by all nodes of the parse.
+  struct TParseLimits {
+    long long MaxElements = kMaxXMLElements;
+    long long ElementsLeft = kMaxXMLElements;
+  };
+  TXMLNode& AddParsedChild(TParseLimits& limits);
+  void ParseElementAt(std::string_view& text, int depth, TParseLimits& limits);
+  void ParseContentAt(std::string_view& text, int depth, TParseLimits& limits);
 };
 
 // Element and attribute names compare ignoring the case of ASCII letters.

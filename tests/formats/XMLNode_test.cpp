@@ -171,6 +171,29 @@ TEST(XMLNode, NestingDepthIsBounded) {
   EXPECT_THROW(doc.LoadFromString(opened), ELUTError);
 }
 
+TEST(XMLNode, ElementCountIsBounded) {
+  TXMLNode doc;
+  EXPECT_NO_THROW(doc.LoadFromString("<a><b/><c/></a>", 3));
+  EXPECT_EQ(ErrorOf([&] { doc.LoadFromString("<a><b/><c/></a><d/>", 3); }),
+            "The XML document has too many elements (more than 3).");
+}
+
+TEST(XMLNode, ManyAttributesInOneTag) {
+  // Past a few attributes the names are indexed: a tag of 50000 stays fast,
+  // and a repeated name (in any case) still overwrites the first.
+  std::string tag = "<a";
+  for (int i = 0; i < 50'000; ++i) tag += " n" + std::to_string(i) + "='" + std::to_string(i) + "'";
+  tag += " N7='x' N49999=y/>";
+  TXMLNode doc;
+  doc.LoadFromString(tag);
+  const TXMLAttributes& a = doc.Child(0).Attributes;
+  ASSERT_EQ(a.Items.size(), 50'000u);
+  EXPECT_EQ(a.Find("n7")->Text, "x");
+  EXPECT_EQ(a.Find("n49999")->Text, "y");
+  EXPECT_EQ(a.Find("n12345")->Text, "12345");
+  EXPECT_EQ(a.Items[20].first, "n20");
+}
+
 TEST(XMLNode, HugeInputsLoadInOnePass) {
   TXMLNode doc;
   const std::string tag = "<" + std::string(1'000'000, 'x');
