@@ -1,6 +1,7 @@
 // Loading and saving cube files, and resampling, at the sizes colourists use.
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <filesystem>
 #include <memory>
 
@@ -10,14 +11,20 @@
 namespace zelvo {
 namespace {
 
+// A grade as a real tool would bake it: a colour matrix and a display gamma,
+// so the values are not short binary fractions.
 void FillSample(TLUT& lut, int n) {
   lut.Kind = TLUTKind::lk3D;
   lut.Size3D = n;
   const double s = n - 1;
   for (int r = 0; r < n; ++r)
     for (int g = 0; g < n; ++g)
-      for (int b = 0; b < n; ++b)
-        lut.Table3D(r, g, b) = TLUTEntry{0.9 * r / s + 0.1 * g / s, g / s * (0.5 + 0.5 * b / s), b / s * b / s};
+      for (int b = 0; b < n; ++b) {
+        const double x = r / s, y = g / s, z = b / s;
+        lut.Table3D(r, g, b) = TLUTEntry{std::pow(0.8123 * x + 0.1377 * y + 0.05 * z, 1 / 2.4),
+                                         std::pow(0.0731 * x + 0.8892 * y + 0.0377 * z, 1 / 2.4),
+                                         std::pow(0.0213 * x + 0.1044 * y + 0.8743 * z, 1 / 2.4)};
+      }
 }
 
 std::string TempFile(const std::string& name) {

@@ -46,8 +46,8 @@ void CheckConversionSettings(const ConversionSettings& settings) {
     throw EZelvoError("The output format \"" + profile->Caption +
                       "\" writes floating-point values and takes no bit depth.");
   }
-  if (settings.Bits < 1 || settings.Bits > 32) {
-    throw EZelvoError("A bit depth of " + std::to_string(settings.Bits) + " is not supported (1 to 32 bits).");
+  if (settings.Bits < 1 || settings.Bits > 31) {
+    throw EZelvoError("A bit depth of " + std::to_string(settings.Bits) + " is not supported (1 to 31 bits).");
   }
 }
 

@@ -52,7 +52,7 @@ std::string OverwriteQuestion(const std::string& target_path);
 int ResolveGridSize(const std::string& size_text, const TLutOutputProfile& profile);
 
 // Refuses settings that no writer can honour: no profile, or a bit depth for a
-// floating-point profile or outside 1..32 bits.
+// floating-point profile or outside 1..31 bits.
 void CheckConversionSettings(const ConversionSettings& settings);
 
 // Reads one file, resamples it to the profile's kind and size, writes it.

@@ -38,11 +38,20 @@ std::string BaseNameOf(const std::string& file_name) {
 }
 
 void AppendFloatTriple(std::string& line, const TLUTEntry& e, char sep) {
-  AppendFloatValue(line, kFloatDigits, e.R);
-  line.push_back(sep);
-  AppendFloatValue(line, kFloatDigits, e.G);
-  line.push_back(sep);
-  AppendFloatValue(line, kFloatDigits, e.B);
+  // Three values into one buffer and one append; values that need the general
+  // formatting path go through AppendFloatValue.
+  char buf[3 * (kMaxFastFloatChars + 1)];
+  char* p = buf;
+  const double values[3] = {e.R, e.G, e.B};
+  for (int i = 0; i < 3; ++i) {
+    if (i > 0) *p++ = sep;
+    if (!TryWriteFloatValueFast(p, kFloatDigits, values[i])) {
+      line.append(buf, static_cast<std::size_t>(p - buf));
+      p = buf;
+      AppendFloatValue(line, kFloatDigits, values[i]);
+    }
+  }
+  line.append(buf, static_cast<std::size_t>(p - buf));
 }
 
 void AppendIntTriple(std::string& line, const TLUTEntry& e, int bits, char sep) {

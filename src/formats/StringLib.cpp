@@ -247,30 +247,36 @@ std::string FormatIntValue(int bits, double value) {
 
 namespace {
 
-// Writes an unsigned integer part and `digits` decimals of a scaled value:
-// `scaled` is the magnitude times 10^digits, already rounded.
-void AppendFixed(std::string& out, bool negative, std::uint64_t scaled, int digits) {
-  char num[24];
-  const std::size_t len = static_cast<std::size_t>(std::to_chars(num, num + sizeof num, scaled).ptr - num);
-  const std::size_t frac = static_cast<std::size_t>(digits);
-  char text[48];
-  std::size_t k = 0;
-  if (negative && scaled != 0) text[k++] = '-';
-  if (len > frac) {
-    for (std::size_t i = 0; i < len - frac; ++i) text[k++] = num[i];
-  } else {
-    text[k++] = '0';
+constexpr std::uint32_t kPow10Int[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000};
+
+// Writes `scaled` / 10^digits with exactly `digits` decimals at p; `scaled` is
+// the rounded magnitude times 10^digits, at most 1000 × 10^digits (digits <= 9).
+char* WriteFixed(char* p, bool negative, std::uint64_t scaled, int digits) {
+  if (negative && scaled != 0) *p++ = '-';
+  const std::uint64_t unit = kPow10Int[digits];
+  auto whole = static_cast<std::uint32_t>(scaled / unit);
+  auto frac = static_cast<std::uint32_t>(scaled % unit);
+  if (whole >= 1000) {
+    *p++ = static_cast<char>('0' + whole / 1000);
+    whole %= 1000;
+    *p++ = static_cast<char>('0' + whole / 100);
+    *p++ = static_cast<char>('0' + whole / 10 % 10);
+  } else if (whole >= 100) {
+    *p++ = static_cast<char>('0' + whole / 100);
+    *p++ = static_cast<char>('0' + whole / 10 % 10);
+  } else if (whole >= 10) {
+    *p++ = static_cast<char>('0' + whole / 10);
   }
-  if (frac > 0) {
-    text[k++] = '.';
-    if (len < frac) {
-      for (std::size_t z = len; z < frac; ++z) text[k++] = '0';
-      for (std::size_t i = 0; i < len; ++i) text[k++] = num[i];
-    } else {
-      for (std::size_t i = len - frac; i < len; ++i) text[k++] = num[i];
+  *p++ = static_cast<char>('0' + whole % 10);
+  if (digits > 0) {
+    *p++ = '.';
+    for (int i = digits - 1; i >= 0; --i) {
+      p[i] = static_cast<char>('0' + frac % 10);
+      frac /= 10;
     }
+    p += digits;
   }
-  out.append(text, k);
+  return p;
 }
 
 // The general path: reduce to 15 significant digits, then round half away from
@@ -322,24 +328,31 @@ constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
 
 }  // namespace
 
+bool TryWriteFloatValueFast(char*& p, int digits, double value) {
+  const double mag = std::fabs(value);
+  // For the usual LUT values, scaling by 10^digits is accurate to far better
+  // than the margin kept around a half, so rounding the scaled value gives the
+  // same digits as the decimal rounding of the general path. NaN and infinity
+  // fail the range test and take the general path.
+  if (digits < 0 || digits > 9 || !(mag < 1e3)) return false;
+  const double x = mag * kPow10[digits];
+  const auto whole = static_cast<std::uint64_t>(x);  // x >= 0: truncation is floor
+  const double frac = x - static_cast<double>(whole);
+  if (!(std::fabs(frac - 0.5) > 1e-3)) return false;
+  p = WriteFixed(p, std::signbit(value), whole + (frac > 0.5 ? 1 : 0), digits);
+  return true;
+}
+
 void AppendFloatValue(std::string& out, int digits, double value) {
+  char buf[kMaxFastFloatChars];
+  char* p = buf;
+  if (TryWriteFloatValueFast(p, digits, value)) {
+    out.append(buf, static_cast<std::size_t>(p - buf));
+    return;
+  }
   if (!std::isfinite(value)) {
     throw ELUTError("The table holds a value that is not a finite number (" +
                     std::string(std::isnan(value) ? "NaN" : "infinity") + "); it cannot be written.");
-  }
-  const double mag = std::fabs(value);
-  // Fast path for the usual LUT values: scaling by 10^digits is then accurate to
-  // far better than the margin kept around a half, so rounding the scaled value
-  // gives the same digits as the decimal rounding of the slow path.
-  if (digits >= 0 && digits <= 9 && mag < 1e3) {
-    const double x = mag * kPow10[digits];
-    const double whole = std::floor(x);
-    const double frac = x - whole;
-    if (std::fabs(frac - 0.5) > 1e-3) {
-      const std::uint64_t scaled = static_cast<std::uint64_t>(whole) + (frac > 0.5 ? 1 : 0);
-      AppendFixed(out, std::signbit(value), scaled, digits);
-      return;
-    }
   }
   AppendFixedSlow(out, digits, value);
 }

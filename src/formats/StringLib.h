@@ -59,6 +59,11 @@ void AppendIntValue(std::string& out, int bits, double value);
 // no text format can hold.
 std::string FormatFloatValue(int digits, double value);
 void AppendFloatValue(std::string& out, int digits, double value);
+// The common case of AppendFloatValue written straight into a buffer with room
+// for kMaxFastFloatChars; false (nothing written) when the value needs the
+// general path of AppendFloatValue.
+inline constexpr int kMaxFastFloatChars = 32;
+bool TryWriteFloatValueFast(char*& p, int digits, double value);
 
 // Decimal digits of an integer, locale-free.
 void AppendInt(std::string& out, std::int64_t value);

@@ -1,5 +1,7 @@
 #include "lut/LUT.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <new>
@@ -55,9 +57,16 @@ void Check1DSize(long long size) {
 }
 
 std::int64_t QuantizeValue(int bits, double value) {
+  // 2^b - 1 for every depth a double can count exactly; depths outside that
+  // range are clamped so that the code always fits the result.
+  static const auto scales = [] {
+    std::array<double, 54> s{};
+    for (int b = 0; b < 54; ++b) s[static_cast<std::size_t>(b)] = std::ldexp(1.0, b) - 1.0;
+    return s;
+  }();
+  const double scale = scales[static_cast<std::size_t>(std::clamp(bits, 0, 53))];
   if (!(value >= 0.0)) value = 0.0;
   if (value > 1.0) value = 1.0;
-  const double scale = std::ldexp(1.0, bits) - 1.0;
   // nearbyint follows the current rounding mode, which is round-to-nearest-even.
   return static_cast<std::int64_t>(std::nearbyint(scale * value));
 }

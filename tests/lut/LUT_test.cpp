@@ -40,6 +40,8 @@ TEST(LUTModel, QuantisingRule) {
       {16, -0.2, 0},
       {16, 1.0, 65535},
       {0, 0.7, 0},
+      {-3, 0.7, 0},                                 // depths out of range are clamped
+      {64, 1.0, (std::int64_t{1} << 53) - 1},
   };
   for (const Case& c : cases) EXPECT_EQ(QuantizeValue(c.bits, c.value), c.code) << c.bits << " bits, " << c.value;
 }
