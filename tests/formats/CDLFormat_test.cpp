@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <filesystem>
-#include <functional>
 
 #include "TestSupport.h"
 #include "convert/ConvertJob.h"
@@ -15,18 +14,10 @@
 namespace zelvo {
 namespace {
 
+using test::ErrorOf;
 using test::TempDir;
 
 constexpr int kCDL = 27;
-
-std::string ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "";
-}
 
 std::string Correction(const std::string& slope, const std::string& offset, const std::string& power,
                        const std::string& sat = "") {

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 
 #include "TestSupport.h"
 #include "formats/LUTFormat.h"
@@ -13,18 +12,10 @@
 namespace zelvo {
 namespace {
 
+using test::ErrorOf;
 using test::TempDir;
 
 constexpr int kClipster = 8;
-
-std::string ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "";
-}
 
 // A Clipster document with the given start tag and n^3 rows, code i in all channels.
 std::string Document(const std::string& start_tag, int n) {

@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <filesystem>
-#include <functional>
 #include <limits>
 
 #include "TestSupport.h"
@@ -15,28 +14,13 @@
 namespace zelvo {
 namespace {
 
+using test::ErrorOf;
+using test::FileLines;
 using test::TempDir;
 
 constexpr int kStwo = 17;
 constexpr int kSpeedgrade = 26;
 constexpr int kPFClean = 28;
-
-std::string ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "";
-}
-
-std::vector<std::string> FileLines(const std::string& name) {
-  TTextFile f;
-  f.ReadFromFile(name);
-  std::vector<std::string> lines;
-  for (std::size_t i = 0; i < f.Count(); ++i) lines.emplace_back(f[i]);
-  return lines;
-}
 
 // ---------------------------------------------------------------------------
 // S.two 1D

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <sstream>
 
 #include "TestSupport.h"
@@ -11,14 +10,7 @@
 namespace zelvo {
 namespace {
 
-std::string ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "";
-}
+using test::ErrorOf;
 
 TEST(XMLNode, DeclarationAndRootAreChildrenOfTheDocument) {
   TXMLNode doc;
