@@ -28,7 +28,7 @@ void CheckXMLWriterBits(const TLUTFormat& format, int bits);
 template <typename Store>
 void ForEachCodeRow(std::string_view text, int divisor, Store&& store) {
   TTextFile rows;
-  rows.ReadFromText(std::string(text));
+  rows.ReadFromText(text);
   double r, g, b;
   for (std::size_t i = 0; i < rows.Count(); ++i) {
     if (!ReadIntTriple(rows[i], divisor, false, r, g, b)) continue;
