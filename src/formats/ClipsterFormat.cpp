@@ -42,7 +42,7 @@ void TClipster3DLutFormat::Load(const std::string& file_name, TLUT& lut) {
 
 void TClipster3DLutFormat::Save(const std::string& file_name, const TLUT& lut, int bits) const {
   const int n = WritableGridSize(lut);
-  CheckXMLWriterBits(*this, bits);
+  bits = WritableBits(bits);
   TTextFile text;
   // The name goes into a quoted attribute: characters that would end the value
   // or the tag are replaced so that the document stays readable.
@@ -53,7 +53,7 @@ void TClipster3DLutFormat::Save(const std::string& file_name, const TLUT& lut, i
   line.append("'>");
   text.Add(line);
   text.Add("<values>");
-  AddCodeRowsBlueFastest(text, lut, n, bits);
+  AddIntRowsBlueFastest(text, lut, n, bits);
   text.Add("</values>");
   text.Add("</LUT3D>");
   text.WriteToFile(file_name);

@@ -102,22 +102,6 @@ int XMLBitDepth(const TXMLValue& value, std::string_view source) {
   return bits;
 }
 
-void CheckXMLWriterBits(const TLUTFormat& format, int bits) {
-  if (bits < 1 || bits > kMaxXMLBits) {
-    throw ELUTError("The format \"" + format.Name + "\" cannot be written at " + std::to_string(bits) +
-                    " bits (1 to " + std::to_string(kMaxXMLBits) + " bits).");
-  }
-}
-
-void AddCodeRowsBlueFastest(TTextFile& text, const TLUT& lut, int n, int bits) {
-  std::string row;
-  ForEachBlueFastest(n, [&](int r, int g, int b) {
-    row.clear();
-    AppendIntTriple(row, lut.Table3D(r, g, b), bits);
-    text.Add(row);
-  });
-}
-
 // ---------------------------------------------------------------------------
 // S.two 1D
 
@@ -149,7 +133,7 @@ void TStwo1DLutFormat::Load(const std::string& file_name, TLUT& lut) {
 
 void TStwo1DLutFormat::Save(const std::string& file_name, const TLUT& lut, int bits) const {
   const int m = Writable1DSize(lut);
-  CheckXMLWriterBits(*this, bits);
+  bits = WritableBits(bits);
   TTextFile text;
   text.Add(R"(<?xml version="1.0"?>)");
   text.Add("<lut name=\"" + XMLAttributeSafeText(BaseNameOf(file_name)) + "\">");
@@ -201,7 +185,7 @@ void TPFClean3D_Format::Load(const std::string& file_name, TLUT& lut) {
 
 void TPFClean3D_Format::Save(const std::string& file_name, const TLUT& lut, int bits) const {
   const int n = WritableGridSize(lut);
-  CheckXMLWriterBits(*this, bits);
+  bits = WritableBits(bits);
   TTextFile text;
   text.Add(R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)");
   text.Add(R"(<lut type="ascii">)");
@@ -214,7 +198,7 @@ void TPFClean3D_Format::Save(const std::string& file_name, const TLUT& lut, int 
   line.append("</size>");
   text.Add(line);
   text.Add("<cube>");
-  AddCodeRowsBlueFastest(text, lut, n, bits);
+  AddIntRowsBlueFastest(text, lut, n, bits);
   text.Add("</cube>");
   text.Add("</lut>");
   text.WriteToFile(file_name);

@@ -19,8 +19,6 @@ class TXMLValue;
 int XMLGridSize(const TXMLValue& value, std::string_view source);
 // A bit depth of 1 to 31 bits, so that every code fits a 32-bit integer.
 int XMLBitDepth(const TXMLValue& value, std::string_view source);
-// The bit depth an XML writer is asked for, checked the same way.
-void CheckXMLWriterBits(const TLUTFormat& format, int bits);
 
 // The rows of three integer codes in an element's text, each divided by
 // `divisor`, passed to store(r, g, b) until it returns true. Blank rows and rows
@@ -35,8 +33,6 @@ void ForEachCodeRow(std::string_view text, int divisor, Store&& store) {
     if (store(r, g, b)) return;
   }
 }
-// The N^3 rows of codes at `bits`, blue fastest, joined by single blanks.
-void AddCodeRowsBlueFastest(TTextFile& text, const TLUT& lut, int n, int bits);
 
 class TStwo1DLutFormat : public TGenericLutFormat {
  public:
