@@ -29,6 +29,6 @@ void TASC_CDL_Format::Load(const std::string& file_name, TLUT& lut) {
   });
 }
 
-void TASC_CDL_Format::Save(const std::string&, const TLUT&, int) const {}
+void TASC_CDL_Format::Save(const std::string&, const TLUT&, int) const { RaiseReadOnly(*this); }
 
 }  // namespace zelvo

@@ -34,10 +34,13 @@ void TClipster3DLutFormat::Load(const std::string& file_name, TLUT& lut) {
   lut.Comments.push_back("Name: " + root.Attributes.Value("name").Text);
 
   const int divisor = static_cast<int>((std::int64_t{1} << Range) - 1);
-  ForEachCodeRow(values.Value.Text, divisor,
-                 [&](double r, double g, double b) { return StoreAndStepBlueFastest(lut, r, g, b); });
+  ForEachCodeRow(values.Value.Text, divisor, [&](double r, double g, double b) {
+    return Complete = StoreAndStepBlueFastest(lut, r, g, b);
+  });
   lut.Kind = TLUTKind::lk3D;
   lut.Size3D = Size;
+  // A grid cut short would keep another table's entries in its last cells.
+  if (!Complete) throw ELUTError("Incomplete file.");
 }
 
 void TClipster3DLutFormat::Save(const std::string& file_name, const TLUT& lut, int bits) const {

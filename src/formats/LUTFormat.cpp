@@ -123,12 +123,8 @@ void TGenericLutFormat::Store1D(TLUT& lut, double r, double g, double b) {
   if (++Index1D == Size) Complete = true;
 }
 
-void RaiseReadingNotAvailable(const TLUTFormat& format) {
-  throw ELUTError("Reading the format \"" + format.Name + "\" is not available in this build.");
-}
-
-void RaiseWritingNotAvailable(const TLUTFormat& format) {
-  throw ELUTError("Writing the format \"" + format.Name + "\" is not available in this build.");
+void RaiseReadOnly(const TLUTFormat& format) {
+  throw ELUTError("The format \"" + format.Name + "\" is read only; it cannot be written.");
 }
 
 // ---------------------------------------------------------------------------

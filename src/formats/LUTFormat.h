@@ -85,10 +85,9 @@ class TGenericLutFormat : public TLUTFormat {
   void ParseAllLines(const std::string& file_name, TLUT& lut);
 };
 
-// Formats of later releases: detection works, reading and writing refuse with a
-// clear message.
-[[noreturn]] void RaiseReadingNotAvailable(const TLUTFormat& format);
-[[noreturn]] void RaiseWritingNotAvailable(const TLUTFormat& format);
+// The Save of a read-only format: no profile writes through it, and a caller
+// that tries anyway gets a clear error instead of a file that was never written.
+[[noreturn]] void RaiseReadOnly(const TLUTFormat& format);
 
 class TLutOutputProfile {
  public:

@@ -33,10 +33,6 @@ void SaveIntRows(const std::string& file_name, const TLUT& lut, int bits) {
   text.WriteToFile(file_name);
 }
 
-[[noreturn]] void RaiseReadOnly(const TLUTFormat& format) {
-  throw ELUTError("The format \"" + format.Name + "\" is read only; it cannot be written.");
-}
-
 // A row candidate: stored when it parsed, counted as the end of the header
 // either way. One candidate completes the file even when it does not parse, so
 // such a file loads with no entries.

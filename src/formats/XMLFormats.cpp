@@ -177,10 +177,13 @@ void TPFClean3D_Format::Load(const std::string& file_name, TLUT& lut) {
     throw ELUTError("The maximum code value " + std::to_string(Range) +
                     " (\"maximum\" element) is not supported; it must be above 0.");
   }
-  ForEachCodeRow(cube.Value.Text, Range,
-                 [&](double r, double g, double b) { return StoreAndStepBlueFastest(lut, r, g, b); });
+  ForEachCodeRow(cube.Value.Text, Range, [&](double r, double g, double b) {
+    return Complete = StoreAndStepBlueFastest(lut, r, g, b);
+  });
   lut.Kind = TLUTKind::lk3D;
   lut.Size3D = Size;
+  // A cube cut short would keep another table's entries in its last cells.
+  if (!Complete) throw ELUTError("Incomplete file.");
 }
 
 void TPFClean3D_Format::Save(const std::string& file_name, const TLUT& lut, int bits) const {
@@ -236,12 +239,13 @@ void TSpeedgradeLook3DLutFormat::Load(const std::string& file_name, TLUT& lut) {
   // A value or triple cut short by the end of the text is not stored.
   while (pos < data.size() && NextHexFloat(data, pos, v[0]) && NextHexFloat(data, pos, v[1]) &&
          NextHexFloat(data, pos, v[2])) {
-    if (StoreAndStepRedFastest(lut, v[0], v[1], v[2])) break;
+    if ((Complete = StoreAndStepRedFastest(lut, v[0], v[1], v[2]))) break;
   }
   lut.Kind = TLUTKind::lk3D;
   lut.Size3D = Size;
+  if (!Complete) throw ELUTError("Incomplete file.");
 }
 
-void TSpeedgradeLook3DLutFormat::Save(const std::string&, const TLUT&, int) const {}
+void TSpeedgradeLook3DLutFormat::Save(const std::string&, const TLUT&, int) const { RaiseReadOnly(*this); }
 
 }  // namespace zelvo

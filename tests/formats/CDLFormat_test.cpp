@@ -150,7 +150,7 @@ TEST(ASCCDL, CollectionIsNotDetected) {
   EXPECT_FALSE(LUTFormatByIndex(kCDL)->CanSave());
   TLUT lut;
   test::FillIdentity3D(lut, 2);
-  LUTFormatByIndex(kCDL)->Save(dir.File("x.cc"), lut, 0);
+  EXPECT_THROW(LUTFormatByIndex(kCDL)->Save(dir.File("x.cc"), lut, 0), ELUTError);
   EXPECT_FALSE(std::filesystem::exists(dir.File("x.cc")));
 }
 

@@ -128,11 +128,15 @@ TEST(ClipsterReader, TolerantRows) {
   EXPECT_EQ(lut.Table3D(1, 1, 1), (TLUTEntry{1, 1, 1}));  // the extra row is not read
 }
 
-TEST(ClipsterReader, ShortDocumentLoadsAndKeepsTheRest) {
+TEST(ClipsterReader, ShortDocumentIsIncomplete) {
   TempDir dir;
   TLUT lut;
   lut.Table3D(1, 1, 1) = TLUTEntry{9, 9, 9};
-  LoadLUTFile(dir.Write("c.txt", "<LUT3D N='2' BitDepth='10'><values>1023 1023 1023\n</values></LUT3D>"), lut);
+  EXPECT_EQ(test::ErrorOf([&] {
+              LoadLUTFile(dir.Write("c.txt", "<LUT3D N='2' BitDepth='10'><values>1023 1023 1023\n</values></LUT3D>"),
+                          lut);
+            }),
+            "Incomplete file.");
   EXPECT_EQ(lut.Size3D, 2);
   EXPECT_EQ(lut.Table3D(0, 0, 0), (TLUTEntry{1, 1, 1}));
   EXPECT_EQ(lut.Table3D(1, 1, 1), (TLUTEntry{9, 9, 9}));

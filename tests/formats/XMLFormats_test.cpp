@@ -234,7 +234,10 @@ TEST(SpeedgradeReader, DataEndingInsideATripleStoresNoPartOfIt) {
   for (const std::string tail : {"", "0000", "0000803f", "0000803f0000803f", "0000803f0000803f0000"}) {
     TLUT lut;
     lut.Table3D(1, 0, 0) = TLUTEntry{7, 7, 7};
-    LoadLUTFile(dir.Write("b.look", Look("\"2\"", "0000003f0000003f0000003f" + tail + " x")), lut);
+    EXPECT_EQ(test::ErrorOf([&] {
+                LoadLUTFile(dir.Write("b.look", Look("\"2\"", "0000003f0000003f0000003f" + tail + " x")), lut);
+              }),
+              "Incomplete file.");
     EXPECT_EQ(lut.Size3D, 2);
     EXPECT_EQ(lut.Table3D(0, 0, 0), (TLUTEntry{0.5, 0.5, 0.5})) << tail;
     EXPECT_EQ(lut.Table3D(1, 0, 0), (TLUTEntry{7, 7, 7})) << tail;
@@ -289,7 +292,8 @@ TEST(SpeedgradeFormat, WritesNothing) {
   TempDir dir;
   TLUT lut;
   test::FillIdentity3D(lut, 2);
-  LUTFormatByIndex(kSpeedgrade)->Save(dir.File("x.look"), lut, 0);
+  EXPECT_EQ(test::ErrorOf([&] { LUTFormatByIndex(kSpeedgrade)->Save(dir.File("x.look"), lut, 0); }),
+            "The format \"Adobe Speedgrade Look 3D\" is read only; it cannot be written.");
   EXPECT_FALSE(std::filesystem::exists(dir.File("x.look")));
   EXPECT_FALSE(LUTFormatByIndex(kSpeedgrade)->CanSave());
 }
@@ -305,10 +309,11 @@ TEST(SpeedgradeReader, PeerLooks) {
   EXPECT_EQ(lut.Table3D(0, 0, 0).R, 0.0);
   EXPECT_NEAR(lut.Table3D(1, 0, 0).R, 0.0427, 1e-4);
   for (int r = 1; r < 8; ++r) EXPECT_GT(lut.Table3D(r, 0, 0).R, lut.Table3D(r - 1, 0, 0).R);
-  // The look whose table was cut short upstream still loads: what it has is read.
+  // The look whose table was cut short is refused rather than read in part.
   TLUT masked;
-  LoadLUTFile(test::PeerFile("OpenColorIO-inline-samples/FileFormatIridasLook_tests__fail_on_mask.look"), masked);
-  EXPECT_EQ(masked.FormatIndex, kSpeedgrade);
+  const std::string cut = test::PeerFile("OpenColorIO-inline-samples/FileFormatIridasLook_tests__fail_on_mask.look");
+  EXPECT_EQ(DetectLUTFormat(cut), kSpeedgrade);
+  EXPECT_EQ(test::ErrorOf([&] { LoadLUTFile(cut, masked); }), "Incomplete file.");
   EXPECT_EQ(masked.Size3D, 8);
 }
 
