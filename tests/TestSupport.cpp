@@ -123,4 +123,12 @@ void FillIdentity3D(TLUT& lut, int n) {
       for (int b = 0; b < n; ++b) lut.Table3D(r, g, b) = TLUTEntry{r / s, g / s, b / s};
 }
 
+void FillThree1D(TLUT& lut) {
+  lut.Kind = TLUTKind::lk1D;
+  lut.Size1D = 3;
+  lut.Table1D(0) = {0.0, 0.25, -0.1};
+  lut.Table1D(1) = {0.5, 0.75, 1.25};
+  lut.Table1D(2) = {1.0, 0.001, 0.999};
+}
+
 }  // namespace zelvo::test

@@ -61,5 +61,8 @@ void FillSample3D(TLUT& lut, int n);
 void FillSample1D(TLUT& lut, int m);
 // Fills an identity table.
 void FillIdentity3D(TLUT& lut, int n);
+// Three 1D entries that show rounding (0.5 at odd code counts), clamping below
+// 0 and above 1.
+void FillThree1D(TLUT& lut);
 
 }  // namespace zelvo::test

@@ -15,6 +15,8 @@
 namespace zelvo {
 namespace {
 
+using test::FillThree1D;
+using test::Profile;
 using test::TempDir;
 
 constexpr int kCodex = 13;
@@ -22,22 +24,6 @@ constexpr int kLustre = 14;
 constexpr int kFilmlight = 15;
 constexpr int kQuantel = 16;
 constexpr int kFusion = 20;
-
-const TLutOutputProfile& Profile(std::string_view caption) {
-  const TLutOutputProfile* p = OutputProfileByCaption(caption);
-  if (p == nullptr) throw std::runtime_error("no profile " + std::string(caption));
-  return *p;
-}
-
-// Three entries that show rounding (0.5 at odd code counts), clamping and the
-// unclamped Codex codes.
-void FillThree(TLUT& lut) {
-  lut.Kind = TLUTKind::lk1D;
-  lut.Size1D = 3;
-  lut.Table1D(0) = {0.0, 0.25, -0.1};
-  lut.Table1D(1) = {0.5, 0.75, 1.25};
-  lut.Table1D(2) = {1.0, 0.001, 0.999};
-}
 
 struct LoadFailure {
   std::string type;  // "ELUTError" or "EConvertError"
@@ -81,7 +67,7 @@ TEST(Header1DWriters, DefaultDepths) {
   };
   TempDir dir;
   TLUT lut;
-  FillThree(lut);
+  FillThree1D(lut);
   lut.Comments = {"never written by these formats"};
   for (const Case& c : cases) {
     const std::string name = dir.File("out.txt");
@@ -100,7 +86,7 @@ TEST(Header1DWriters, LustreAtEverySelectableDepth) {
   };
   TempDir dir;
   TLUT lut;
-  FillThree(lut);
+  FillThree1D(lut);
   for (const auto& [bits, text] : cases) {
     const std::string name = dir.File("out.lut");
     SaveLUTFile(name, lut, Profile("Autodesk Lustre 1D"), bits);
@@ -133,7 +119,7 @@ TEST(Header1DWriters, CodexBlocksAndUnclampedCodes) {
 TEST(Header1DWriters, CodexDeclaresTheCodeCountWhenItDiffersFromTheLength) {
   TempDir dir;
   TLUT lut;
-  FillThree(lut);
+  FillThree1D(lut);
   const std::string name = dir.File("out.dat");
   SaveLUTFile(name, lut, Profile("Codex 1D, Sony SRW-1, Scratch 1D"));
   EXPECT_EQ(test::ReadAll(name),
@@ -143,7 +129,7 @@ TEST(Header1DWriters, CodexDeclaresTheCodeCountWhenItDiffersFromTheLength) {
 TEST(Header1DWriters, RefusalsLeaveTheTargetAlone) {
   TempDir dir;
   TLUT lut;
-  FillThree(lut);
+  FillThree1D(lut);
   const std::string name = dir.Write("keep.txt", "old\n");
   lut.Table1D(1).G = std::nan("");
   for (const char* p : {"Filmlight Truelight 1D", "Codex 1D, Sony SRW-1, Scratch 1D"}) {

@@ -13,6 +13,9 @@
 namespace zelvo {
 namespace {
 
+using test::ErrorOf;
+using test::FillThree1D;
+using test::Profile;
 using test::TempDir;
 
 constexpr int kLustre = 14;
@@ -23,29 +26,6 @@ constexpr int kCinetal = 22;
 constexpr int kShake = 23;
 constexpr int kILut = 24;
 constexpr int kOLut = 25;
-
-const TLutOutputProfile& Profile(std::string_view caption) {
-  const TLutOutputProfile* p = OutputProfileByCaption(caption);
-  if (p == nullptr) throw std::runtime_error("no profile " + std::string(caption));
-  return *p;
-}
-
-std::string ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const ELUTError& e) {
-    return e.what();
-  }
-  return "";
-}
-
-void FillThree(TLUT& lut) {
-  lut.Kind = TLUTKind::lk1D;
-  lut.Size1D = 3;
-  lut.Table1D(0) = {0.0, 0.25, -0.1};
-  lut.Table1D(1) = {0.5, 0.75, 1.25};
-  lut.Table1D(2) = {1.0, 0.001, 0.999};
-}
 
 // ---------------------------------------------------------------------------
 // Writers, byte for byte
@@ -60,7 +40,7 @@ TEST(PlainRow1DWriters, DefaultDepths) {
   };
   TempDir dir;
   TLUT lut;
-  FillThree(lut);
+  FillThree1D(lut);
   lut.Comments = {"never written by these formats"};
   for (const auto& [profile, text] : cases) {
     const std::string name = dir.File("out.txt");
@@ -76,7 +56,7 @@ TEST(PlainRow1DWriters, DefaultDepths) {
 TEST(PlainRow1DWriters, ReadOnlyAndWriteOnlyFormats) {
   TempDir dir;
   TLUT lut;
-  FillThree(lut);
+  FillThree1D(lut);
   for (int index : {kILut, kOLut}) {
     const TLUTFormat& format = *LUTFormatByIndex(index);
     EXPECT_FALSE(format.CanSave()) << format.Name;
@@ -91,7 +71,7 @@ TEST(PlainRow1DWriters, ReadOnlyAndWriteOnlyFormats) {
     EXPECT_FALSE(format.CanLoad()) << format.Name;
     EXPECT_TRUE(format.CanSave()) << format.Name;
     const std::string name = dir.File("written.txt");
-    FillThree(lut);  // the failed load below leaves the LUT's size at -1
+    FillThree1D(lut);  // the failed load below leaves the LUT's size at -1
     SaveLUTFile(name, lut, Profile(format.Name));
     EXPECT_FALSE(format.CanRead(name));
     EXPECT_EQ(ErrorOf([&] { format.Load(name, lut); }), "Incomplete file.") << format.Name;
