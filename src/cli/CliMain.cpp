@@ -76,6 +76,13 @@ int RunConvert(const ConvertOptions& o, const CliEnvironment& env) {
     *env.err << o.output_folder << ": The output folder does not exist.\n";
     return kExitUsage;
   }
+  // The dialog only lets digits be typed; here a typo must not fall back to the
+  // default size unnoticed.
+  int typed_size = 0;
+  if (o.size != "Default" && !TryParseInt(o.size, typed_size)) {
+    *env.err << "--size takes \"Default\" or a whole number, not \"" << o.size << "\".\n";
+    return kExitUsage;
+  }
   ConversionSettings settings;
   settings.OutputFolder = o.output_folder;
   settings.OutputProfile = profile;

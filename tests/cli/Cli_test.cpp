@@ -55,6 +55,7 @@ TEST(Cli, UsageErrors) {
   EXPECT_NE(unknown.err.find("Unknown output profile"), std::string::npos);
   EXPECT_EQ(Zelvo({"convert", "-p", "28", "-o", dir.path().string(), src}).status, 2);
   EXPECT_EQ(Zelvo({"convert", "-p", "7", "-o", dir.File("missing"), src}).status, 2);
+  EXPECT_EQ(Zelvo({"convert", "-p", "7", "--size", "3x", "-o", dir.path().string(), src}).status, 2);
   const CliRun float_bits = Zelvo({"convert", "-p", "7", "--bits", "10", "-o", dir.path().string(), src});
   EXPECT_EQ(float_bits.status, 2);
   EXPECT_NE(float_bits.err.find("takes no bit depth"), std::string::npos);
