@@ -270,10 +270,20 @@ char* WriteFixed(char* p, bool negative, std::uint64_t scaled, int digits) {
   *p++ = static_cast<char>('0' + whole % 10);
   if (digits > 0) {
     *p++ = '.';
-    for (int i = digits - 1; i >= 0; --i) {
-      p[i] = static_cast<char>('0' + frac % 10);
-      frac /= 10;
+    // Two digits at a time from the right.
+    static constexpr char kPairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    int i = digits;
+    while (i >= 2) {
+      const std::uint32_t pair = frac % 100;
+      frac /= 100;
+      i -= 2;
+      p[i] = kPairs[2 * pair];
+      p[i + 1] = kPairs[2 * pair + 1];
     }
+    if (i == 1) p[0] = static_cast<char>('0' + frac % 10);
     p += digits;
   }
   return p;

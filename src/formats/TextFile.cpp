@@ -103,23 +103,29 @@ void TTextFile::SplitLines() {
     std::size_t start = i;
     while (const void* cr = std::memchr(data + start, '\r', piece_end - start)) {
       const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(cr) - data);
-      spans_.emplace_back(start, at - start);
+      spans_.push_back(Span{static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(at - start)});
       start = at + 1;
     }
     // A CR directly before the LF already ended the line: CR LF is one line end.
     const bool crlf = start == piece_end && start > i && data[start - 1] == '\r' && lf;
-    if (!crlf && (lf || start < piece_end)) spans_.emplace_back(start, piece_end - start);
+    if (!crlf && (lf || start < piece_end)) {
+      spans_.push_back(Span{static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(piece_end - start)});
+    }
     i = piece_end + (lf ? 1 : 0);
   }
 }
 
 void TTextFile::Add(std::string_view line) {
-  spans_.emplace_back(buffer_.size(), line.size());
+  if (buffer_.size() + line.size() + LineBreak.size() > UINT32_MAX) {
+    throw ELUTError("The text is too large to be written as a LUT file.");
+  }
+  spans_.push_back(Span{static_cast<std::uint32_t>(buffer_.size()), static_cast<std::uint32_t>(line.size())});
   buffer_.append(line);
   buffer_.append(LineBreak);
   if (spans_.size() == 1) {
     added_break_ = LineBreak;
-  } else if (added_break_.size() != LineBreak.size() || added_break_ != LineBreak) {
+  } else if (added_break_.size() != LineBreak.size() ||
+             (LineBreak.size() == 1 ? added_break_[0] != LineBreak[0] : added_break_ != LineBreak)) {
     mixed_breaks_ = true;
   }
 }
@@ -139,11 +145,11 @@ void TTextFile::Clear() {
 
 std::string TTextFile::Text() const {
   std::size_t total = 0;
-  for (const auto& s : spans_) total += s.second + LineBreak.size();
+  for (const auto& s : spans_) total += s.length + LineBreak.size();
   std::string out;
   out.reserve(total);  // one allocation
   for (const auto& s : spans_) {
-    out.append(buffer_, s.first, s.second);
+    out.append(buffer_, s.offset, s.length);
     out.append(LineBreak);
   }
   return out;

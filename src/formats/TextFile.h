@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -33,7 +34,7 @@ class TTextFile {
 
   std::size_t Count() const { return spans_.size(); }
   std::string_view operator[](std::size_t i) const {
-    return std::string_view(buffer_.data() + spans_[i].first, spans_[i].second);
+    return std::string_view(buffer_.data() + spans_[i].offset, spans_[i].length);
   }
 
   // All lines, each followed by LineBreak, the last one included.
@@ -54,8 +55,13 @@ class TTextFile {
   std::string added_break_;
   using Buffer = std::basic_string<char, std::char_traits<char>, LargeAllocator<char>>;
   Buffer buffer_;
-  std::vector<std::pair<std::size_t, std::size_t>, LargeAllocator<std::pair<std::size_t, std::size_t>>>
-      spans_;  // offset, length
+  // Offset and length of each line; 32 bits hold any text this class keeps
+  // (files are refused above kMaxTextFileBytes, written text is checked in Add).
+  struct Span {
+    std::uint32_t offset;
+    std::uint32_t length;
+  };
+  std::vector<Span, LargeAllocator<Span>> spans_;
 };
 
 // The first max_bytes bytes of a file (all of it when shorter).
