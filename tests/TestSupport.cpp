@@ -2,7 +2,9 @@
 
 #include "formats/TextFile.h"
 
+#if !defined(_WIN32)
 #include <sys/resource.h>
+#endif
 
 #include <csignal>
 #include <cmath>
@@ -40,6 +42,10 @@ std::string TempDir::Write(std::string_view name, std::string_view content) cons
   return file;
 }
 
+#if defined(_WIN32)
+FileSizeLimit::FileSizeLimit(long long) : old_soft_(0), old_handler_(nullptr) {}
+FileSizeLimit::~FileSizeLimit() = default;
+#else
 FileSizeLimit::FileSizeLimit(long long bytes) {
   rlimit rl{};
   getrlimit(RLIMIT_FSIZE, &rl);
@@ -56,6 +62,7 @@ FileSizeLimit::~FileSizeLimit() {
   setrlimit(RLIMIT_FSIZE, &rl);
   std::signal(SIGXFSZ, old_handler_);
 }
+#endif
 
 std::string ReadAll(const std::string& file_name) {
   std::ifstream in(file_name, std::ios::binary);

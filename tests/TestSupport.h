@@ -31,7 +31,8 @@ class TempDir {
 };
 
 // Limits the size of files this process writes while the object lives (writes
-// beyond it fail with EFBIG instead of raising a signal).
+// beyond it fail with EFBIG instead of raising a signal). POSIX only: elsewhere
+// it does nothing, and tests that need it are skipped.
 class FileSizeLimit {
  public:
   explicit FileSizeLimit(long long bytes);

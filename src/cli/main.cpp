@@ -1,13 +1,20 @@
+#include <cstdio>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#if defined(_WIN32)
+#include <io.h>
+#define ZELVO_STDIN_IS_TERMINAL() (_isatty(_fileno(stdin)) != 0)
+#else
 #include <unistd.h>
+#define ZELVO_STDIN_IS_TERMINAL() (isatty(STDIN_FILENO) != 0)
+#endif
 
 #include "cli/CliMain.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
-  zelvo::CliEnvironment env{&std::cin, &std::cout, &std::cerr, isatty(STDIN_FILENO) != 0};
+  zelvo::CliEnvironment env{&std::cin, &std::cout, &std::cerr, ZELVO_STDIN_IS_TERMINAL()};
   return zelvo::RunCli(args, env);
 }

@@ -45,6 +45,9 @@ TEST(TextFile, WritesLineFeedsOnly) {
 }
 
 TEST(TextFile, FailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
+#if defined(_WIN32)
+  GTEST_SKIP() << "needs a file-size limit";
+#endif
   test::TempDir dir;
   const std::string target = dir.Write("keep.cube", "old contents\n");
   TTextFile f;
