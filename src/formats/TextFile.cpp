@@ -89,30 +89,15 @@ void TTextFile::ReadFromText(std::string_view text) {
 
 void TTextFile::SplitLines() {
   spans_.clear();
-  const char* data = buffer_.data();
-  std::size_t n = buffer_.size();
-  if (const void* nul = std::memchr(data, '\0', n)) n = static_cast<std::size_t>(static_cast<const char*>(nul) - data);
-  std::size_t i = 0;
-  if (n >= 3 && std::memcmp(data, "\xEF\xBB\xBF", 3) == 0) i = 3;
-  spans_.reserve(static_cast<std::size_t>(std::count(data + i, data + n, '\n')) + 1);
-  // Lines end at LF, CR or CR LF. Search for LF (the usual end) and then look
-  // for CRs inside the piece found.
-  while (i < n) {
-    const char* lf = static_cast<const char*>(std::memchr(data + i, '\n', n - i));
-    const std::size_t piece_end = lf ? static_cast<std::size_t>(lf - data) : n;
-    std::size_t start = i;
-    while (const void* cr = std::memchr(data + start, '\r', piece_end - start)) {
-      const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(cr) - data);
-      spans_.push_back(Span{static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(at - start)});
-      start = at + 1;
-    }
-    // A CR directly before the LF already ended the line: CR LF is one line end.
-    const bool crlf = start == piece_end && start > i && data[start - 1] == '\r' && lf;
-    if (!crlf && (lf || start < piece_end)) {
-      spans_.push_back(Span{static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(piece_end - start)});
-    }
-    i = piece_end + (lf ? 1 : 0);
-  }
+  std::string_view text(buffer_.data(), buffer_.size());
+  if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) text = text.substr(0, nul);
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  spans_.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
+  const char* base = buffer_.data();
+  ForEachLineIn(text, [&](std::string_view line) {
+    spans_.push_back(Span{static_cast<std::uint32_t>(line.data() - base), static_cast<std::uint32_t>(line.size())});
+    return false;
+  });
 }
 
 void TTextFile::Add(std::string_view line) {

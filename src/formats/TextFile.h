@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -63,6 +64,34 @@ class TTextFile {
   };
   std::vector<Span, LargeAllocator<Span>> spans_;
 };
+
+// Calls f(line) for each line of `text`, in order, until f returns true. A line
+// ends at LF, CR or CR LF; text after the last line end forms a last line. (The
+// byte-order mark and NUL rules of ReadFromText are applied by the caller.)
+template <typename F>
+void ForEachLineIn(std::string_view text, F&& f) {
+  const char* data = text.data();
+  const std::size_t n = text.size();
+  std::size_t i = 0;
+  // Search for LF (the usual end), then for CRs inside the piece found.
+  while (i < n) {
+    const std::size_t lf = text.find('\n', i);
+    const std::size_t piece_end = lf == std::string_view::npos ? n : lf;
+    std::size_t start = i;
+    // Look for CRs only inside this piece, so the scan stays linear.
+    while (const void* cr = std::memchr(data + start, '\r', piece_end - start)) {
+      const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(cr) - data);
+      if (f(std::string_view(data + start, at - start))) return;
+      start = at + 1;
+    }
+    // A CR directly before the LF already ended the line: CR LF is one line end.
+    const bool crlf = start == piece_end && start > i && data[start - 1] == '\r' && lf != std::string_view::npos;
+    if (!crlf && (lf != std::string_view::npos || start < piece_end)) {
+      if (f(std::string_view(data + start, piece_end - start))) return;
+    }
+    i = piece_end + (lf == std::string_view::npos ? 0 : 1);
+  }
+}
 
 // The first max_bytes bytes of a file (all of it when shorter).
 std::string ReadFileHead(const std::string& file_name, std::size_t max_bytes);

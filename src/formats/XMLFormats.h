@@ -25,13 +25,10 @@ int XMLBitDepth(const TXMLValue& value, std::string_view source);
 // that are not three integers are skipped.
 template <typename Store>
 void ForEachCodeRow(std::string_view text, int divisor, Store&& store) {
-  TTextFile rows;
-  rows.ReadFromText(text);
   double r, g, b;
-  for (std::size_t i = 0; i < rows.Count(); ++i) {
-    if (!ReadIntTriple(rows[i], divisor, false, r, g, b)) continue;
-    if (store(r, g, b)) return;
-  }
+  ForEachLineIn(text, [&](std::string_view row) {
+    return ReadIntTriple(row, divisor, false, r, g, b) && store(r, g, b);
+  });
 }
 
 class TStwo1DLutFormat : public TGenericLutFormat {
