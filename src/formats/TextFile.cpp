@@ -31,7 +31,12 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 FileHandle OpenForReading(const std::string& file_name) {
   std::error_code ec;
-  if (std::filesystem::is_directory(file_name, ec)) RaiseOpenError(file_name, EISDIR);
+  const auto status = std::filesystem::status(file_name, ec);
+  if (std::filesystem::is_directory(status)) RaiseOpenError(file_name, EISDIR);
+  // A pipe or device would block the open or never end; a LUT is a plain file.
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+    throw EOSError("Cannot open file \"" + file_name + "\". It is not a regular file.");
+  }
   errno = 0;
   FileHandle f(std::fopen(file_name.c_str(), "rb"));
   if (!f) RaiseOpenError(file_name, errno ? errno : ENOENT);

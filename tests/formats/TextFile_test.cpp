@@ -2,7 +2,12 @@
 
 #include <filesystem>
 
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
+
 #include "TestSupport.h"
+#include "formats/LUTFormat.h"
 #include "formats/TextFile.h"
 #include "lut/Errors.h"
 
@@ -103,6 +108,13 @@ TEST(TextFile, ReadingErrorsNameTheFile) {
   }
   EXPECT_THROW(f.ReadFromFile(dir.path().string()), EOSError);
   EXPECT_THROW(ReadFileHead(dir.File("missing.cube"), 4096), EOSError);
+#if !defined(_WIN32)
+  // A named pipe with no writer would block the open for ever.
+  const std::string fifo = dir.File("pipe.cube");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_NE(test::ErrorOf([&] { f.ReadFromFile(fifo); }).find("not a regular file"), std::string::npos);
+  EXPECT_THROW(DetectLUTFormat(fifo), EOSError);
+#endif
 }
 
 TEST(TextFile, FileHead) {
