@@ -7,6 +7,7 @@
 #endif
 
 #include <csignal>
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <random>
@@ -97,6 +98,29 @@ const TLutOutputProfile& Profile(std::string_view caption) {
 std::string PeerFile(std::string_view relative) {
   const std::filesystem::path p = std::filesystem::path(ZELVO_TESTDATA_DIR) / "peer-luts" / std::string(relative);
   return std::filesystem::exists(p) ? p.string() : std::string();
+}
+
+namespace {
+
+double Difference(const TLUTEntry& a, const TLUTEntry& b) {
+  const double d = std::max({std::fabs(a.R - b.R), std::fabs(a.G - b.G), std::fabs(a.B - b.B)});
+  return std::isnan(d) || std::isnan(a.R + a.G + a.B + b.R + b.G + b.B) ? INFINITY : d;
+}
+
+}  // namespace
+
+double MaxDifference3D(const TLUT& a, const TLUT& b, int n) {
+  double worst = 0;
+  for (int r = 0; r < n; ++r)
+    for (int g = 0; g < n; ++g)
+      for (int bl = 0; bl < n; ++bl) worst = std::max(worst, Difference(a.Table3D(r, g, bl), b.Table3D(r, g, bl)));
+  return worst;
+}
+
+double MaxDifference1D(const TLUT& a, const TLUT& b, int m) {
+  double worst = 0;
+  for (int i = 0; i < m; ++i) worst = std::max(worst, Difference(a.Table1D(i), b.Table1D(i)));
+  return worst;
 }
 
 void FillSample3D(TLUT& lut, int n) {

@@ -57,6 +57,11 @@ std::string PeerFile(std::string_view relative);
 // The output profile with this caption; fails the test when there is none.
 const TLutOutputProfile& Profile(std::string_view caption);
 
+// The largest difference of any channel between two tables over the first n
+// points per axis (3D) or the first m entries (1D); infinity when a value is NaN.
+double MaxDifference3D(const TLUT& a, const TLUT& b, int n);
+double MaxDifference1D(const TLUT& a, const TLUT& b, int m);
+
 // Fills a LUT with a smooth non-identity table (all channels mixed).
 void FillSample3D(TLUT& lut, int n);
 void FillSample1D(TLUT& lut, int m);

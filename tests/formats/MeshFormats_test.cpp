@@ -402,9 +402,7 @@ TEST(MeshPeerFiles, LustreFilesReadWithTheirMeshLine) {
   LoadLUTFile(test::PeerFile("ociobakelut/cdl_sat_lustre_17.3dl"), lut);
   EXPECT_EQ(lut.FormatIndex, kLustre3D);
   ASSERT_EQ(lut.Size3D, 17);
-  for (int r = 0; r < 17; ++r)
-    for (int g = 0; g < 17; ++g)
-      for (int b = 0; b < 17; ++b) ASSERT_EQ(lut.Table3D(r, g, b), flame.Table3D(r, g, b));
+  EXPECT_EQ(test::MaxDifference3D(lut, flame, 17), 0.0);
 
   EXPECT_EQ(ErrorOf([&] { LoadLUTFile(test::PeerFile("OpenColorIO/error_truncated_file.3dl"), lut); }),
             "Incomplete file.");
@@ -447,15 +445,7 @@ TEST(Grid3DProfiles, TablesComeBackWithinHalfACodeStep) {
       ASSERT_EQ(back.FormatIndex, profile.FormatIndex);
       ASSERT_EQ(back.Kind, TLUTKind::lk3D);
       ASSERT_EQ(back.Size3D, size);
-      double worst = 0;
-      for (int r = 0; r < size; ++r)
-        for (int g = 0; g < size; ++g)
-          for (int b = 0; b < size; ++b) {
-            const TLUTEntry& w = target.Table3D(r, g, b);
-            const TLUTEntry& e = back.Table3D(r, g, b);
-            worst = std::max({worst, std::fabs(w.R - e.R), std::fabs(w.G - e.G), std::fabs(w.B - e.B)});
-          }
-      EXPECT_LE(worst, tolerance * (1 + 1e-9));
+      EXPECT_LE(test::MaxDifference3D(target, back, size), tolerance * (1 + 1e-9));
     }
   }
 }

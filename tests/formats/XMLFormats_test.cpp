@@ -104,11 +104,7 @@ TEST(StwoFormat, RoundTripWithinHalfACodeStep) {
   LoadLUTFile(name, back);
   ASSERT_EQ(back.FormatIndex, kStwo);
   ASSERT_EQ(back.Size1D, 1024);
-  for (int i = 0; i < 1024; ++i) {
-    ASSERT_NEAR(back.Table1D(i).R, lut.Table1D(i).R, 0.5 / 1023 + 1e-12);
-    ASSERT_NEAR(back.Table1D(i).G, lut.Table1D(i).G, 0.5 / 1023 + 1e-12);
-    ASSERT_NEAR(back.Table1D(i).B, lut.Table1D(i).B, 0.5 / 1023 + 1e-12);
-  }
+  EXPECT_LE(test::MaxDifference1D(lut, back, 1024), 0.5 / 1023 + 1e-12);
 }
 
 // ---------------------------------------------------------------------------
@@ -193,13 +189,7 @@ TEST(PFCleanFormat, RoundTripWithinHalfACodeStep) {
   LoadLUTFile(name, back);
   ASSERT_EQ(back.FormatIndex, kPFClean);
   ASSERT_EQ(back.Size3D, 16);
-  for (int r = 0; r < 16; ++r)
-    for (int g = 0; g < 16; ++g)
-      for (int b = 0; b < 16; ++b) {
-        ASSERT_NEAR(back.Table3D(r, g, b).R, lut.Table3D(r, g, b).R, 0.5 / 255 + 1e-12);
-        ASSERT_NEAR(back.Table3D(r, g, b).G, lut.Table3D(r, g, b).G, 0.5 / 255 + 1e-12);
-        ASSERT_NEAR(back.Table3D(r, g, b).B, lut.Table3D(r, g, b).B, 0.5 / 255 + 1e-12);
-      }
+  EXPECT_LE(test::MaxDifference3D(lut, back, 16), 0.5 / 255 + 1e-12);
 }
 
 // ---------------------------------------------------------------------------
