@@ -18,7 +18,7 @@ namespace zelvo::bench {
 inline std::unique_ptr<TLUT> GradedTable(int n) {
   auto lut = std::make_unique<TLUT>();
   lut->Kind = TLUTKind::lk3D;
-  lut->Size3D = n;
+  lut->SetSize3D(n);
   const double s = n - 1;
   for (int r = 0; r < n; ++r)
     for (int g = 0; g < n; ++g)
@@ -34,7 +34,7 @@ inline std::unique_ptr<TLUT> GradedTable(int n) {
 inline std::unique_ptr<TLUT> GradedCurve(int m) {
   auto lut = std::make_unique<TLUT>();
   lut->Kind = TLUTKind::lk1D;
-  lut->Size1D = m;
+  lut->SetSize1D(m);
   for (int i = 0; i < m; ++i) {
     const double x = static_cast<double>(i) / (m - 1);
     lut->Table1D(i) = TLUTEntry{std::pow(x, 1.0 / 2.2), x * x, 0.5 * x + 0.5 * x * x * x};
@@ -64,7 +64,7 @@ inline void LoadLoop(benchmark::State& state, const std::string& file) {
 
 // Saving and loading a table of `size` points (3D) or entries (1D) through a profile.
 inline std::unique_ptr<TLUT> TableFor(const TLutOutputProfile& profile, int size) {
-  return LUTFormatByIndex(profile.FormatIndex)->Is3D ? GradedTable(size) : GradedCurve(size);
+  return FormatOfProfile(profile).Is3D ? GradedTable(size) : GradedCurve(size);
 }
 
 inline void SaveBenchmark(benchmark::State& state, const char* caption) {

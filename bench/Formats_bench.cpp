@@ -23,3 +23,35 @@ ZELVO_FORMAT_BENCH(Stwo1D_65536, "S.two 1D", 65536);
 
 }  // namespace
 }  // namespace zelvo::bench
+
+namespace zelvo::bench {
+namespace {
+
+// The same without the file system: parsing into a table, and printing a table.
+void BM_ParseCube(benchmark::State& state) {
+  const TLutOutputProfile& profile = OutputProfileOf(TOutputProfileId::Cube3DDavinci);
+  const auto text = SaveLUTText(*GradedTable(static_cast<int>(state.range(0))), profile, -1, "bench");
+  for (auto _ : state) {
+    TLUT lut;
+    LoadLUTFromMemory("bench.cube", text, lut);
+    benchmark::DoNotOptimize(lut.Data3D());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_ParseCube)->Arg(33)->Arg(65)->Unit(benchmark::kMillisecond);
+
+void BM_PrintCube(benchmark::State& state) {
+  const TLutOutputProfile& profile = OutputProfileOf(TOutputProfileId::Cube3DDavinci);
+  const auto lut = GradedTable(static_cast<int>(state.range(0)));
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    const auto text = SaveLUTText(*lut, profile, -1, "bench");
+    bytes += text.size();
+    benchmark::DoNotOptimize(text.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
+}
+BENCHMARK(BM_PrintCube)->Arg(33)->Arg(65)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace zelvo::bench

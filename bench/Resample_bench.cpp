@@ -10,7 +10,8 @@ void BM_Resample(benchmark::State& state, TLUTKind kind) {
   const auto source = GradedTable(static_cast<int>(state.range(0)));
   auto target = std::make_unique<TLUT>();
   target->Kind = kind;
-  (kind == TLUTKind::lk3D ? target->Size3D : target->Size1D) = static_cast<int>(state.range(1));
+  if (kind == TLUTKind::lk3D) target->SetSize3D(static_cast<int>(state.range(1)));
+  else target->SetSize1D(static_cast<int>(state.range(1)));
   for (auto _ : state) {
     ResampleLUT(*target, *source);
     benchmark::DoNotOptimize(target->Table3D(1, 1, 1));

@@ -1,29 +1,8 @@
-// Feeds arbitrary bytes to the keyword-header 3D readers (Pandora, Luther,
-// Codex 3D, Quantel 3D, DaVinci DAT). The only allowed outcomes are a loaded
-// table or one of our errors.
-#include <unistd.h>
-
-#include <cstddef>
-#include <cstdint>
-#include <filesystem>
-#include <memory>
-#include <string>
-#include <string_view>
-
-#include "formats/LUTFormat.h"
-#include "formats/TextFile.h"
-#include "lut/Errors.h"
+// Feeds arbitrary bytes to the keyword-header 3D formats.
+#include "FuzzSupport.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const auto lut = std::make_unique<zelvo::TLUT>();
-  static const std::string name =
-      (std::filesystem::temp_directory_path() / ("zelvo-fuzz-keyword3d-" + std::to_string(getpid()) + ".dat")).string();
-  zelvo::WriteFileAtomically(name, std::string_view(reinterpret_cast<const char*>(data), size));
-  for (int index : {3, 9, 6, 12, 11}) {  // Pandora, Luther, Codex 3D, Quantel 3D, Davinci DAT 3D
-    try {
-      zelvo::LUTFormatByIndex(index)->Load(name, *lut);
-    } catch (const zelvo::EZelvoError&) {
-    }
-  }
+  using F = zelvo::TLUTFormatId;
+  zelvo::fuzz::LoadWithEach(data, size, "grade.dat", {F::Pandora3D, F::Luther3D, F::Codex3D, F::Quantel3D, F::DavinciDat3D});
   return 0;
 }

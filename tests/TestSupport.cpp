@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include <gtest/gtest.h>
 
 #include "formats/TextFile.h"
 
@@ -13,6 +14,15 @@
 #include <random>
 #include <sstream>
 #include <stdexcept>
+
+namespace zelvo {
+
+void PrintTo(TLUTFormatId id, std::ostream* os) {
+  const TLUTFormat* format = LUTFormatByIndex(IndexOf(id));
+  *os << IndexOf(id) << " (" << (format != nullptr ? format->Name : "no format") << ")";
+}
+
+}  // namespace zelvo
 
 namespace zelvo::test {
 
@@ -89,6 +99,68 @@ std::string ErrorOf(const std::function<void()>& f) {
   return "";
 }
 
+TLoadInfo LoadWith(TLUTFormatId format, const std::string& file_name, TLUT& lut) {
+  return LUTFormatOf(format).Load(TLUTSource::FromFile(file_name), lut);
+}
+
+void SaveWith(TLUTFormatId format, const std::string& file_name, const TLUT& lut, int bits) {
+  const auto text = LUTFormatOf(format).Save(lut, bits, BaseNameOf(file_name));
+  WriteFileAtomically(file_name, std::string_view(text.data(), text.size()));
+}
+
+TLoadInfo LoadText(std::string_view text, TLUT& lut, TLUTFormatId format, const std::string& name) {
+  return LoadLUTFromMemory(name, text, lut, format);
+}
+
+void ExpectConsistentTable(const TLUT& lut, std::string_view context, bool finite) {
+  const auto check = [&](const TLUTEntry* table, int size, std::size_t entries, int limit, const char* stage) {
+    EXPECT_GE(size, 0) << stage << " of:\n" << context;
+    EXPECT_LE(size, limit) << stage << " of:\n" << context;
+    if (entries == 0) return;
+    ASSERT_NE(table, nullptr) << stage << " of:\n" << context;
+    if (!finite) return;
+    for (std::size_t i = 0; i < entries; ++i) {
+      const TLUTEntry& e = table[i];
+      ASSERT_TRUE(std::isfinite(e.R) && std::isfinite(e.G) && std::isfinite(e.B))
+          << stage << " entry " << i << " of:\n" << context;
+    }
+  };
+  const auto n = static_cast<std::size_t>(std::max(lut.Size3D(), 0));
+  if (lut.Kind == TLUTKind::lk3D || lut.Kind == TLUTKind::lk1DAnd3D) {
+    check(lut.Data3D(), lut.Size3D(), n * n * n, kMaxGridSize, "3D table");
+  }
+  if (lut.Kind == TLUTKind::lk1D || lut.Kind == TLUTKind::lk1DAnd3D) {
+    check(lut.Data1D(), lut.Size1D(), static_cast<std::size_t>(std::max(lut.Size1D(), 0)), kMax1DSize, "1D table");
+  }
+}
+
+std::vector<std::string> MutatedCopies(const std::vector<std::string>& texts, const std::vector<std::string>& tokens,
+                                       int copies_each, unsigned seed) {
+  std::mt19937 rng(seed);
+  std::vector<std::string> out;
+  for (const std::string& original : texts) {
+    for (int i = 0; i < copies_each; ++i) {
+      std::string text = original;
+      switch (i % 4) {
+        case 0:  // cut short
+          text.resize(rng() % (text.size() + 1));
+          break;
+        case 1:  // bytes changed
+          for (int k = 0; k < 4 && !text.empty(); ++k) text[rng() % text.size()] = static_cast<char>(rng());
+          break;
+        case 2:  // a token put somewhere
+          if (!tokens.empty()) text.insert(rng() % (text.size() + 1), tokens[rng() % tokens.size()]);
+          break;
+        default:  // random bytes after the first line
+          text = text.substr(0, text.find('\n') + 1);
+          for (int k = 0; k < 200; ++k) text.push_back(static_cast<char>(rng() % 64 + 32 * (rng() % 2)));
+      }
+      out.push_back(std::move(text));
+    }
+  }
+  return out;
+}
+
 const TLutOutputProfile& Profile(std::string_view caption) {
   const TLutOutputProfile* p = OutputProfileByCaption(caption);
   if (p == nullptr) throw std::runtime_error("no output profile \"" + std::string(caption) + "\"");
@@ -125,7 +197,7 @@ double MaxDifference1D(const TLUT& a, const TLUT& b, int m) {
 
 void FillSample3D(TLUT& lut, int n) {
   lut.Kind = TLUTKind::lk3D;
-  lut.Size3D = n;
+  lut.SetSize3D(n);
   const double s = n - 1;
   for (int r = 0; r < n; ++r)
     for (int g = 0; g < n; ++g)
@@ -138,7 +210,7 @@ void FillSample3D(TLUT& lut, int n) {
 
 void FillSample1D(TLUT& lut, int m) {
   lut.Kind = TLUTKind::lk1D;
-  lut.Size1D = m;
+  lut.SetSize1D(m);
   for (int i = 0; i < m; ++i) {
     const double x = static_cast<double>(i) / (m - 1);
     lut.Table1D(i) = TLUTEntry{std::pow(x, 1.0 / 2.2), x * x, 0.5 * x + 0.5 * x * x * x};
@@ -147,7 +219,7 @@ void FillSample1D(TLUT& lut, int m) {
 
 void FillIdentity3D(TLUT& lut, int n) {
   lut.Kind = TLUTKind::lk3D;
-  lut.Size3D = n;
+  lut.SetSize3D(n);
   const double s = n - 1;
   for (int r = 0; r < n; ++r)
     for (int g = 0; g < n; ++g)
@@ -156,7 +228,7 @@ void FillIdentity3D(TLUT& lut, int n) {
 
 void FillThree1D(TLUT& lut) {
   lut.Kind = TLUTKind::lk1D;
-  lut.Size1D = 3;
+  lut.SetSize1D(3);
   lut.Table1D(0) = {0.0, 0.25, -0.1};
   lut.Table1D(1) = {0.5, 0.75, 1.25};
   lut.Table1D(2) = {1.0, 0.001, 0.999};

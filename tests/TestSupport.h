@@ -4,12 +4,20 @@
 
 #include <filesystem>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "formats/LUTFormat.h"
 #include "lut/LUT.h"
+
+namespace zelvo {
+
+// Test messages show a format identity as its number and the format's name.
+void PrintTo(TLUTFormatId id, std::ostream* os);
+
+}  // namespace zelvo
 
 namespace zelvo::test {
 
@@ -53,6 +61,27 @@ std::string ErrorOf(const std::function<void()>& f);
 
 // ../shared/testdata/peer-luts/<relative>, or empty when the folder is missing.
 std::string PeerFile(std::string_view relative);
+
+// One format's reader and writer on a file, without detection: the file is
+// read whole and handed to the format; the text the format writes goes to the
+// file, titled after its name.
+TLoadInfo LoadWith(TLUTFormatId format, const std::string& file_name, TLUT& lut);
+void SaveWith(TLUTFormatId format, const std::string& file_name, const TLUT& lut, int bits);
+// Loads text from memory under a name whose extension may matter, with the
+// detected format or the given one.
+TLoadInfo LoadText(std::string_view text, TLUT& lut, TLUTFormatId format = TLUTFormatId::None,
+                   const std::string& name = "memory.lut");
+
+// What a load that succeeded must leave: a table of the size it states for
+// every stage its kind puts in force, within the limits, and (unless the
+// format can hold infinities) only finite values. `context` names the input.
+void ExpectConsistentTable(const TLUT& lut, std::string_view context, bool finite = true);
+
+// Mutated copies of texts, as a fuzzer makes them: cut short, bytes changed,
+// one of `tokens` put somewhere, or random bytes after the first line. Seeded,
+// so every run sees the same inputs.
+std::vector<std::string> MutatedCopies(const std::vector<std::string>& texts, const std::vector<std::string>& tokens,
+                                       int copies_each, unsigned seed);
 
 // The output profile with this caption; fails the test when there is none.
 const TLutOutputProfile& Profile(std::string_view caption);

@@ -7,6 +7,7 @@
 #include <istream>
 #include <ostream>
 
+#include "Version.h"
 #include "convert/ConvertJob.h"
 #include "formats/LUTFormat.h"
 #include "formats/StringLib.h"
@@ -138,13 +139,13 @@ int RunInfo(const std::vector<std::string>& files, const CliEnvironment& env) {
   for (const std::string& f : files) {
     try {
       TLUT lut;
-      LoadLUTFile(f, lut, -1);
+      LoadLUTFile(f, lut);
       *env.out << f << "\n";
-      if (lut.FormatIndex == -1) {
+      if (lut.FormatIndex == TLUTFormatId::None) {
         *env.out << "  Format: unknown\n";
         continue;
       }
-      *env.out << "  Format: " << LUTFormatByIndex(lut.FormatIndex)->Name << "\n";
+      *env.out << "  Format: " << LUTFormatOf(lut.FormatIndex).Name << "\n";
       for (const std::string& line : DescribeLUT(lut)) *env.out << "  " << line << "\n";
       for (const std::string& c : lut.Comments) *env.out << "  Comment: " << c << "\n";
     } catch (const std::exception& e) {
@@ -162,12 +163,12 @@ void PrintColor(const CliEnvironment& env, const TColor& c) {
 int RunEval(const std::string& file, const std::vector<std::string>& rgb, const CliEnvironment& env) {
   TLUT lut;
   try {
-    LoadLUTFile(file, lut, -1);
+    LoadLUTFile(file, lut);
   } catch (const std::exception& e) {
     *env.err << file << ": " << e.what() << "\n";
     return kExitFailed;
   }
-  if (lut.FormatIndex == -1) {
+  if (lut.FormatIndex == TLUTFormatId::None) {
     *env.err << file << ": The file is not a LUT file of a known format.\n";
     return kExitFailed;
   }
@@ -207,9 +208,10 @@ int RunProfiles(const CliEnvironment& env) {
   const auto& profiles = OutputProfiles();
   for (std::size_t i = 0; i < profiles.size(); ++i) {
     const TLutOutputProfile& p = *profiles[i];
-    const TLUTFormat* f = LUTFormatByIndex(p.FormatIndex);
-    *env.out << i << "\t" << p.Caption << "\t." << p.Extension << "\tformat " << p.FormatIndex << " (" << f->Name
-             << ")\t" << (f->Is3D ? "size " : "length ") << p.DefaultSize << (p.SizeSelectable ? " (selectable)" : "")
+    const TLUTFormat& f = FormatOfProfile(p);
+    *env.out << i << "\t" << p.Caption << "\t." << p.Extension << "\tformat " << IndexOf(p.FormatIndex) << " ("
+             << f.Name << ")\t" << (f.Is3D ? "size " : "length ") << p.DefaultSize
+             << (p.SizeSelectable ? " (selectable)" : "")
              << "\t";
     if (p.DefaultBits == 0) *env.out << "floating point";
     else *env.out << "bits " << p.DefaultBits << (p.BitsSelectable ? " (selectable)" : "");
@@ -219,14 +221,13 @@ int RunProfiles(const CliEnvironment& env) {
 }
 
 int RunFormats(const CliEnvironment& env) {
-  const auto& formats = LUTFormats();
-  for (std::size_t i = 0; i < formats.size(); ++i) {
-    const TLUTFormat& f = *formats[i];
+  for (const TLUTFormat* format : DetectionOrder()) {
+    const TLUTFormat& f = *format;
     std::string rw;
     if (f.CanLoad()) rw += "read";
     if (f.CanSave()) rw += rw.empty() ? "write" : "/write";
     if (rw.empty()) rw = "not available";
-    *env.out << i << "\t" << f.Name << "\t" << (f.Is3D ? "3D" : "1D") << "\t" << rw << "\n";
+    *env.out << IndexOf(f.Id) << "\t" << f.Name << "\t" << (f.Is3D ? "3D" : "1D") << "\t" << rw << "\n";
   }
   return kExitOk;
 }
@@ -235,7 +236,7 @@ int RunFormats(const CliEnvironment& env) {
 
 int RunCli(const std::vector<std::string>& args, const CliEnvironment& env) {
   CLI::App app{"Zelvo LUT Converter: converts colour look-up tables between file formats.", "zelvo-lut"};
-  app.set_version_flag("--version", std::string("zelvo-lut ") + ZELVO_VERSION);
+  app.set_version_flag("--version", std::string("zelvo-lut ") + ZelvoVersion());
   app.require_subcommand(1);
 
   ConvertOptions conv;

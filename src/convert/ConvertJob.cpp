@@ -38,13 +38,23 @@ int ResolveGridSize(const std::string& size_text, const TLutOutputProfile& profi
 
 void CheckConversionSettings(const ConversionSettings& settings) {
   const TLutOutputProfile* profile = settings.OutputProfile;
-  if (profile == nullptr || LUTFormatByIndex(profile->FormatIndex) == nullptr) {
+  if (profile == nullptr || LUTFormatByIndex(IndexOf(profile->FormatIndex)) == nullptr) {
     throw EZelvoError("No output format is selected.");
+  }
+  const std::string& caption = profile->Caption;
+  if (!profile->SizeSelectable && settings.SizeText != "Default" &&
+      ResolveGridSize(settings.SizeText, *profile) != profile->DefaultSize) {
+    throw EZelvoError("The output format \"" + caption + "\" has a fixed size of " +
+                      std::to_string(profile->DefaultSize) + (FormatOfProfile(*profile).Is3D ? " points" : " entries") +
+                      "; it cannot be changed.");
   }
   if (settings.Bits == -1) return;
   if (profile->DefaultBits == 0) {
-    throw EZelvoError("The output format \"" + profile->Caption +
-                      "\" writes floating-point values and takes no bit depth.");
+    throw EZelvoError("The output format \"" + caption + "\" writes floating-point values and takes no bit depth.");
+  }
+  if (!profile->BitsSelectable && settings.Bits != profile->DefaultBits) {
+    throw EZelvoError("The output format \"" + caption + "\" writes at a fixed depth of " +
+                      std::to_string(profile->DefaultBits) + " bits; it cannot be changed.");
   }
   if (settings.Bits < 1 || settings.Bits > 31) {
     throw EZelvoError("A bit depth of " + std::to_string(settings.Bits) + " is not supported (1 to 31 bits).");
@@ -54,33 +64,35 @@ void CheckConversionSettings(const ConversionSettings& settings) {
 void ConvertFile(const ConversionSettings& settings, const std::string& source_path, const std::string& target_path) {
   CheckConversionSettings(settings);
   const TLutOutputProfile& profile = *settings.OutputProfile;
+  const TLUTFormat& format = FormatOfProfile(profile);
+  const int size = ResolveGridSize(settings.SizeText, profile);
+  if (size < kMinUsableSize) {
+    throw ELUTError("A target size of " + std::to_string(size) + " is not supported; a LUT needs at least " +
+                    std::to_string(kMinUsableSize) + (format.Is3D ? " points per axis." : " entries."));
+  }
 
+  // The file is read once; its bytes are gone when the load returns.
   TLUT source;
-  LoadLUTFile(source_path, source, -1);
+  LoadLUTFile(source_path, source);
   // A file that no format recognises (any more) leaves the source empty; never
   // write a table built from it.
-  if (source.FormatIndex == -1) {
+  if (source.FormatIndex == TLUTFormatId::None) {
     throw ELUTError("The file \"" + source_path + "\" is not a LUT file of a known format.");
   }
   if (!HasUsableTable(source)) {
     throw ELUTError("The LUT in \"" + source_path + "\" has fewer than 2 points; it cannot be converted.");
   }
 
-  const TLUTFormat& format = *LUTFormatByIndex(profile.FormatIndex);
-  const int size = ResolveGridSize(settings.SizeText, profile);
   TLUT target;
   if (format.Is3D) {
     target.Kind = TLUTKind::lk3D;
-    target.Size3D = std::min(size, kMaxConvertGridSize);
+    target.SetSize3D(std::min(size, kMaxConvertGridSize));
   } else {
     target.Kind = TLUTKind::lk1D;
-    target.Size1D = std::min(size, kMaxConvert1DSize);
+    target.SetSize1D(std::min(size, kMaxConvert1DSize));
   }
-  if (size < kMinUsableSize) {
-    throw ELUTError("A target size of " + std::to_string(size) + " is not supported; a LUT needs at least " +
-                    std::to_string(kMinUsableSize) + (format.Is3D ? " points per axis." : " entries."));
-  }
-  ResampleLUT(target, source);
+  // A table of the target's kind and size passes over as it is.
+  ResampleLUT(target, std::move(source));
   SaveLUTFile(target_path, target, profile, settings.Bits);
 }
 

@@ -51,8 +51,10 @@ std::string OverwriteQuestion(const std::string& target_path);
 // give the profile's DefaultSize.
 int ResolveGridSize(const std::string& size_text, const TLutOutputProfile& profile);
 
-// Refuses settings that no writer can honour: no profile, or a bit depth for a
-// floating-point profile or outside 1..31 bits.
+// Refuses settings that no writer can honour or the profile does not allow: no
+// profile; a size other than its default for a profile whose size is fixed; a
+// bit depth for a floating-point profile, other than the default for a profile
+// whose depth is fixed, or outside 1..31 bits.
 void CheckConversionSettings(const ConversionSettings& settings);
 
 // Reads one file, resamples it to the profile's kind and size, writes it.

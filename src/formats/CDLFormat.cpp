@@ -5,30 +5,33 @@
 
 #include "formats/CDLLib.h"
 #include "formats/LUTFormatImps.h"
+#include "lut/Resample.h"
 
 namespace zelvo {
 
-bool TASC_CDL_Format::CanRead(const std::string& file_name) const {
-  return MatchSignature(file_name, "<ColorCorrection,<SOPNode>", "<ColorCorrectionCollection");
+bool TASC_CDL_Format::CanRead(const TLUTSource& source) const {
+  return MatchSignature(source, "<ColorCorrection,<SOPNode>", "<ColorCorrectionCollection");
 }
 
-void TASC_CDL_Format::Load(const std::string& file_name, TLUT& lut) {
-  // The whole file is read before the table is touched, so a bad file leaves
-  // the LUT as it was.
+TLoadInfo TASC_CDL_Format::Load(const TLUTSource& source, TLUT& lut) const {
+  // The whole correction is read before the table is touched, so a bad file
+  // leaves the LUT as it was.
   TCDLData cdl;
-  ReadCDLFile(file_name, cdl);
+  ReadCDL(source.Bytes(), cdl);
   lut.Comments.push_back("Name: " + cdl.Id);
   lut.Kind = TLUTKind::lk3D;
-  lut.Size3D = kGridSize;
-  const float step = static_cast<float>(kGridSize - 1);
-  ForEachBlueFastest(kGridSize, [&](int r, int g, int b) {
-    float out_r, out_g, out_b;
-    ApplyCDL(cdl, static_cast<float>(r) / step, static_cast<float>(g) / step, static_cast<float>(b) / step, out_r,
-             out_g, out_b);
-    lut.Table3D(r, g, b) = TLUTEntry{out_r, out_g, out_b};
+  lut.SetSize3D(kGridSize);
+  // The correction works in single precision, as the grid positions are exact.
+  BakeLUT(lut, [&cdl](const TColor* in, TColor* out, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+      float r, g, b;
+      ApplyCDL(cdl, static_cast<float>(in[i].R), static_cast<float>(in[i].G), static_cast<float>(in[i].B), r, g, b);
+      out[i] = TColor{r, g, b};
+    }
   });
+  return {};
 }
 
-void TASC_CDL_Format::Save(const std::string&, const TLUT&, int) const { RaiseReadOnly(*this); }
+TFileText TASC_CDL_Format::Save(const TLUT&, int, std::string_view) const { RaiseReadOnly(*this); }
 
 }  // namespace zelvo

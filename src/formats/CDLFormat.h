@@ -10,11 +10,11 @@ class TASC_CDL_Format : public TGenericLutFormat {
  public:
   static constexpr int kGridSize = 33;
 
-  TASC_CDL_Format() : TGenericLutFormat("ASC CDL", true) {}
-  bool CanRead(const std::string& file_name) const override;
-  void Load(const std::string& file_name, TLUT& lut) override;
+  TASC_CDL_Format() : TGenericLutFormat(TLUTFormatId::ASC_CDL, "ASC CDL", true) {}
+  bool CanRead(const TLUTSource& source) const override;
+  TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override;
   // Writes nothing: no output profile uses this format.
-  void Save(const std::string& file_name, const TLUT& lut, int bits) const override;
+  TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
   bool CanSave() const override { return false; }
 };
 

@@ -40,9 +40,9 @@ void ReadThree(std::string_view text, float& r, float& g, float& b) {
 
 }  // namespace
 
-void ReadCDLFile(const std::string& file_name, TCDLData& cdl) {
+void ReadCDL(std::string_view document, TCDLData& cdl) {
   TXMLNode doc;
-  doc.LoadFromFile(file_name);
+  doc.LoadFromString(document);
   TXMLNode& cc = doc.ChildByName("ColorCorrection");
   TCDLData read;
   read.Id = cc.Attributes.Value("id").Text;

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace zelvo {
 
@@ -27,9 +28,9 @@ struct TCDLData {
   std::string Id;
 };
 
-// Reads the top-level ColorCorrection of a file. Missing elements raise the XML
-// reader's not-found error; numbers that do not convert raise EConvertError.
-void ReadCDLFile(const std::string& file_name, TCDLData& cdl);
+// Reads the top-level ColorCorrection of a document. Missing elements raise the
+// XML reader's not-found error; numbers that do not convert raise EConvertError.
+void ReadCDL(std::string_view document, TCDLData& cdl);
 
 // Slope, offset and power per channel, then saturation around the plain mean of
 // the three channels, in single precision. Nothing is clamped.

@@ -17,49 +17,47 @@
 
 namespace zelvo {
 
-bool TClipster3DLutFormat::CanRead(const std::string& file_name) const {
-  return MatchSignature(file_name, "<LUT3D");
-}
+bool TClipster3DLutFormat::CanRead(const TLUTSource& source) const { return MatchSignature(source, "<LUT3D"); }
 
-void TClipster3DLutFormat::Load(const std::string& file_name, TLUT& lut) {
-  ResetReadState();
+TLoadInfo TClipster3DLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
+  TLineCursor c(source, lut);
   TXMLNode doc;
-  doc.LoadFromFile(file_name);
+  doc.LoadFromString(source.Bytes());
   TXMLNode& root = doc.ChildByName("LUT3D");
   TXMLNode& values = root.ChildByName("values");
   // Size and depth are checked before anything is stored: a missing depth would
   // divide by 0 and a wrong size would lead the cursor out of the table.
-  Size = XMLGridSize(root.Attributes.Value("N"), "\"N\" attribute");
-  Range = XMLBitDepth(root.Attributes.Value("BitDepth"), "\"BitDepth\" attribute");
+  const int n = XMLGridSize(root.Attributes.Value("N"), "\"N\" attribute");
+  c.Info.Bits = XMLBitDepth(root.Attributes.Value("BitDepth"), "\"BitDepth\" attribute");
+  c.SetGridSize(n);
   lut.Comments.push_back("Name: " + root.Attributes.Value("name").Text);
 
-  const int divisor = static_cast<int>((std::int64_t{1} << Range) - 1);
+  const int divisor = static_cast<int>((std::int64_t{1} << c.Info.Bits) - 1);
   ForEachCodeRow(values.Value.Text, divisor, [&](double r, double g, double b) {
-    return Complete = StoreAndStepBlueFastest(lut, r, g, b);
+    return c.Complete = c.StoreAndStepBlueFastest(r, g, b);
   });
   lut.Kind = TLUTKind::lk3D;
-  lut.Size3D = Size;
   // A grid cut short would keep another table's entries in its last cells.
-  if (!Complete) throw ELUTError("Incomplete file.");
+  if (!c.Complete) throw ELUTError("Incomplete file.");
+  return c.Info;
 }
 
-void TClipster3DLutFormat::Save(const std::string& file_name, const TLUT& lut, int bits) const {
+TFileText TClipster3DLutFormat::Save(const TLUT& lut, int bits, std::string_view title) const {
   const int n = WritableGridSize(lut);
   bits = WritableBits(bits);
-  TTextFile text;
+  TFileText text;
   // The name goes into a quoted attribute: characters that would end the value
   // or the tag are replaced so that the document stays readable.
-  std::string line = "<LUT3D name='" + XMLAttributeSafeText(BaseNameOf(file_name)) + "' N='";
-  AppendInt(line, n);
-  line.append("' BitDepth='");
-  AppendInt(line, bits);
-  line.append("'>");
-  text.Add(line);
-  text.Add("<values>");
+  text.append("<LUT3D name='" + XMLAttributeSafeText(title) + "' N='");
+  AppendInt(text, n);
+  text.append("' BitDepth='");
+  AppendInt(text, bits);
+  text.append("'>\n");
+  AddLine(text, "<values>");
   AddIntRowsBlueFastest(text, lut, n, bits);
-  text.Add("</values>");
-  text.Add("</LUT3D>");
-  text.WriteToFile(file_name);
+  AddLine(text, "</values>");
+  AddLine(text, "</LUT3D>");
+  return text;
 }
 
 }  // namespace zelvo

@@ -7,10 +7,10 @@ namespace zelvo {
 
 class TClipster3DLutFormat : public TGenericLutFormat {
  public:
-  TClipster3DLutFormat() : TGenericLutFormat("Clipster 3D", true) {}
-  bool CanRead(const std::string& file_name) const override;
-  void Load(const std::string& file_name, TLUT& lut) override;
-  void Save(const std::string& file_name, const TLUT& lut, int bits) const override;
+  TClipster3DLutFormat() : TGenericLutFormat(TLUTFormatId::Clipster3D, "Clipster 3D", true) {}
+  bool CanRead(const TLUTSource& source) const override;
+  TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override;
+  TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
 };
 
 }  // namespace zelvo

@@ -23,267 +23,303 @@
 // "NUCODA_3D_CUBE 2" (shaper in 0..1), then LUT_1D_SIZE / LUT_3D_SIZE sections.
 #include "formats/CubeFormats.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "formats/LUTFormatImps.h"
 
 namespace zelvo {
 
+// The reading state of the cube family beyond the generic cursor.
+class TCubeCursor : public TLineCursor {
+ public:
+  using TLineCursor::TLineCursor;
+  // Rows of a 1D section ahead of the cube (0 when there is none).
+  int ShaperLength = 0;
+  // Nucoda: which sections the header announced, and the cube rows read.
+  bool Has1D = false;
+  bool Has3D = false;
+  long long Rows3D = 0;
+
+  void SetShaperLength(long long length) {
+    Check1DSize(length);
+    ShaperLength = static_cast<int>(length);
+    if (LUT.Size1D() != ShaperLength) LUT.SetSize1D(ShaperLength);
+  }
+  // Nothing stored yet: a size line here still counts.
+  bool AtStart() const { return Index1D == 0 && IndexR == 0 && IndexG == 0 && IndexB == 0; }
+};
+
+namespace {
+
+TCubeCursor& CubeCursor(TLineCursor& cursor) { return static_cast<TCubeCursor&>(cursor); }
+
+// "TITLE "name"" of the Nucoda writers.
+void AddTitleLine(TFileText& text, std::string_view title) {
+  text.append("TITLE \"");
+  text.append(title);
+  text.append("\"\n");
+}
+
+}  // namespace
+
 // ---------------------------------------------------------------------------
 // Cube 3D
 
-bool TCube3DLutFormat::CanRead(const std::string& file_name) const {
-  return MatchSignature(file_name, "LUT_3D_SIZE", "NUCODA_3D_CUBE");
+bool TCube3DLutFormat::CanRead(const TLUTSource& source) const {
+  return MatchSignature(source, "LUT_3D_SIZE", "NUCODA_3D_CUBE");
 }
 
-void TCube3DLutFormat::SetShaperLength(long long length) {
-  Check1DSize(length);
-  ShaperLength = static_cast<int>(length);
-}
-
-void TCube3DLutFormat::Load(const std::string& file_name, TLUT& lut) {
-  ShaperLength = 0;
-  ShaperDivisor = 1.0;
-  TGenericLutFormat::Load(file_name, lut);
-  if (ShaperLength > 0) {
+TLoadInfo TCube3DLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
+  TCubeCursor cursor(source, lut);
+  ParseLines(cursor);
+  FinishLoad(cursor);
+  if (cursor.ShaperLength > 0) {
     // The rows ahead of the cube form a 1D stage applied before it.
     lut.Kind = TLUTKind::lk1DAnd3D;
-    lut.Size1D = ShaperLength;
+  } else if (lut.Size1D() != 0) {
+    lut.SetSize1D(0);
   }
+  return cursor.Info;
 }
 
-void TCube3DLutFormat::ParseHeaderLine(std::string_view line, TLUT& lut) {
+void TCube3DLutFormat::ParseHeaderLine(std::string_view line, TCubeCursor& c) const {
   if (IsCommentLine(line)) {
-    lut.Comments.emplace_back(CommentText(line));
+    c.LUT.Comments.emplace_back(CommentText(line));
   } else if (ContainsNoCase(line, "LUT_3D_SIZE")) {
-    SetGridSize(IntValueAfter(line, "LUT_3D_SIZE"));
+    c.SetGridSize(IntValueAfter(line, "LUT_3D_SIZE"));
   } else if (ContainsNoCase(line, "LUT_1D_SIZE")) {
-    SetShaperLength(IntValueAfter(line, "LUT_1D_SIZE"));
+    c.SetShaperLength(IntValueAfter(line, "LUT_1D_SIZE"));
   }
 }
 
-void TCube3DLutFormat::ParseLine(std::string_view line, TLUT& lut) {
+void TCube3DLutFormat::ParseLine(std::string_view line, TLineCursor& cursor) const {
+  TCubeCursor& c = CubeCursor(cursor);
   if (IsBlankLine(line)) return;
-  if (Size == -1) {
-    ParseHeaderLine(line, lut);
+  if (c.Size == -1) {
+    ParseHeaderLine(line, c);
     return;
   }
-  if (IsCommentLine(line) || Complete) return;
+  if (c.Complete || IsCommentLine(line)) return;
   // A shaper size given after the cube size still counts while no row was read.
-  if (Index1D == 0 && IndexR == 0 && IndexG == 0 && IndexB == 0 && ContainsNoCase(line, "LUT_1D_SIZE")) {
-    SetShaperLength(IntValueAfter(line, "LUT_1D_SIZE"));
+  if (c.AtStart() && ContainsNoCase(line, "LUT_1D_SIZE")) {
+    c.SetShaperLength(IntValueAfter(line, "LUT_1D_SIZE"));
     return;
   }
   double r, g, b;
   if (!ReadFloatTriple(line, r, g, b)) return;
-  if (Index1D < ShaperLength) {
-    lut.Table1D(Index1D++) = TLUTEntry{r / ShaperDivisor, g / ShaperDivisor, b / ShaperDivisor};
+  if (c.Index1D < c.ShaperLength) {
+    c.LUT.Table1D(c.Index1D++) = TLUTEntry{r, g, b};
     return;
   }
-  StoreRedFastest(lut, r, g, b);
+  c.StoreRedFastest(r, g, b);
 }
 
-void TCube3DLutFormat::Save(const std::string& file_name, const TLUT& lut, int) const {
+TFileText TCube3DLutFormat::Save(const TLUT& lut, int, std::string_view) const {
   const int n = WritableGridSize(lut);
-  TTextFile text;
+  TFileText text;
   AddCommentLines(text, lut);
-  text.Add(kConvertedByLine);
-  text.Add("");
-  text.Add("LUT_3D_SIZE " + std::to_string(n));
+  AddLine(text, kConvertedByLine);
+  AddLine(text, "");
+  AddLine(text, "LUT_3D_SIZE " + std::to_string(n));
   AddFloatRowsRedFastest(text, lut, n);
-  text.WriteToFile(file_name);
+  return text;
 }
 
 // ---------------------------------------------------------------------------
 // Cube 3D Truelight
 
-bool TCube3DTruelightLutFormat::CanRead(const std::string& file_name) const {
-  return MatchSignature(file_name, "iDims,oDims,width", "NUCODA_3D_CUBE");
-}
+namespace {
 
-bool TCube3DTruelightLutFormat::TakeLutLength(std::string_view line) {
+// "# lutLength 1024": the length of the input LUT ahead of the cube.
+bool TakeLutLength(std::string_view line, TCubeCursor& c) {
   if (!IsCommentLine(line) || !ContainsNoCase(line, "lutLength")) return false;
-  SetShaperLength(IntValueAfter(line, "lutLength"));
+  c.SetShaperLength(IntValueAfter(line, "lutLength"));
   return true;
 }
 
-void TCube3DTruelightLutFormat::ParseHeaderLine(std::string_view line, TLUT&) {
-  if (TakeLutLength(line)) return;
+}  // namespace
+
+bool TCube3DTruelightLutFormat::CanRead(const TLUTSource& source) const {
+  return MatchSignature(source, "iDims,oDims,width", "NUCODA_3D_CUBE");
+}
+
+void TCube3DTruelightLutFormat::ParseHeaderLine(std::string_view line, TCubeCursor& c) const {
+  if (TakeLutLength(line, c)) return;
   const int pos = PosNoCase("# width", line);
   if (pos == 0) return;
   std::string_view rest = Trim(line.substr(static_cast<std::size_t>(pos - 1) + 7));
-  SetGridSize(StrToInt(CutAt(" ", rest)));
+  c.SetGridSize(StrToInt(CutAt(" ", rest)));
 }
 
-void TCube3DTruelightLutFormat::ParseLine(std::string_view line, TLUT& lut) {
+void TCube3DTruelightLutFormat::ParseLine(std::string_view line, TLineCursor& cursor) const {
+  TCubeCursor& c = CubeCursor(cursor);
   // The input-LUT length may also follow the width line.
-  if (Size != -1 && Index1D == 0 && IndexR == 0 && IndexG == 0 && IndexB == 0 && TakeLutLength(line)) return;
-  TCube3DLutFormat::ParseLine(line, lut);
+  if (c.Size != -1 && c.AtStart() && TakeLutLength(line, c)) return;
+  TCube3DLutFormat::ParseLine(line, c);
 }
 
-void TCube3DTruelightLutFormat::Load(const std::string& file_name, TLUT& lut) {
-  TCube3DLutFormat::Load(file_name, lut);
-  if (ShaperLength == 0) return;
+TLoadInfo TCube3DTruelightLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
+  const TLoadInfo info = TCube3DLutFormat::Load(source, lut);
+  const int length = lut.Kind == TLUTKind::lk1DAnd3D ? lut.Size1D() : 0;
+  if (length == 0) return info;
   // The input LUT is in grid-index units (0 to width-1).
-  const double span = lut.Size3D > 1 ? static_cast<double>(lut.Size3D - 1) : 1.0;
+  const double span = lut.Size3D() > 1 ? static_cast<double>(lut.Size3D() - 1) : 1.0;
   bool identity = true;
-  for (int i = 0; i < ShaperLength; ++i) {
+  for (int i = 0; i < length; ++i) {
     TLUTEntry& e = lut.Table1D(i);
     e = TLUTEntry{e.R / span, e.G / span, e.B / span};
-    const double x = ShaperLength > 1 ? static_cast<double>(i) / (ShaperLength - 1) : 0.0;
+    const double x = length > 1 ? static_cast<double>(i) / (length - 1) : 0.0;
     if (std::fabs(e.R - x) > 2e-6 || std::fabs(e.G - x) > 2e-6 || std::fabs(e.B - x) > 2e-6) identity = false;
   }
-  if (identity && ShaperLength > 1) {
+  if (identity && length > 1) {
     lut.Kind = TLUTKind::lk3D;
-    lut.Size1D = 0;
+    lut.SetSize1D(0);
   }
+  return info;
 }
 
-void TCube3DTruelightLutFormat::Save(const std::string& file_name, const TLUT& lut, int) const {
+TFileText TCube3DTruelightLutFormat::Save(const TLUT& lut, int, std::string_view) const {
   const int n = WritableGridSize(lut);
   const std::string ns = std::to_string(n);
-  TTextFile text;
-  text.Add("# Truelight Cube v2.0");
-  text.Add("# iDims     3");
-  text.Add("# oDims     3");
-  text.Add("# width     " + ns + " " + ns + " " + ns);
-  text.Add("");
-  text.Add("# Cube");
+  TFileText text;
+  AddLine(text, "# Truelight Cube v2.0");
+  AddLine(text, "# iDims     3");
+  AddLine(text, "# oDims     3");
+  AddLine(text, "# width     " + ns + " " + ns + " " + ns);
+  AddLine(text, "");
+  AddLine(text, "# Cube");
   AddFloatRowsRedFastest(text, lut, n);
-  text.Add("# end");
-  text.Add(kConvertedByLine);
-  text.WriteToFile(file_name);
+  AddLine(text, "# end");
+  AddLine(text, kConvertedByLine);
+  return text;
 }
 
 // ---------------------------------------------------------------------------
 // Nucoda 3D
 
-bool TNucoda3DLutFormat::CanRead(const std::string& file_name) const {
-  return MatchSignature(file_name, "NUCODA_3D_CUBE");
-}
+bool TNucoda3DLutFormat::CanRead(const TLUTSource& source) const { return MatchSignature(source, "NUCODA_3D_CUBE"); }
 
-void TNucoda3DLutFormat::Load(const std::string& file_name, TLUT& lut) {
-  ShaperLength = 0;
-  Has1D = false;
-  Has3D = false;
-  // The version belongs to the file being read; it must not carry over from
-  // an earlier file.
-  CubeVersion = 0;
-  Rows3D = 0;
-  TGenericLutFormat::Load(file_name, lut);
-  if (Has3D && Rows3D < static_cast<long long>(Size) * Size * Size) throw ELUTError("Incomplete file.");
-  if (Has1D) {
+TLoadInfo TNucoda3DLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
+  TCubeCursor c(source, lut);
+  ParseLines(c);
+  // A file of keyword lines alone is incomplete; a cube cut short too.
+  if (!c.Complete || (c.Has3D && c.Rows3D < static_cast<long long>(c.Size) * c.Size * c.Size)) {
+    throw ELUTError("Incomplete file.");
+  }
+  lut.Kind = TLUTKind::lk3D;
+  if (c.Has1D) {
+    // The shaper is as long as the rows it actually holds.
+    TLUT shaper;
+    shaper.SetSize1D(c.Index1D);
+    std::copy_n(lut.Data1D(), c.Index1D, shaper.Data1D());
+    lut.TakeTable1D(shaper);
     lut.Kind = TLUTKind::lk1D;
-    lut.Size1D = Index1D;
+  } else if (lut.Size1D() != 0) {
+    lut.SetSize1D(0);
   }
-  if (Has3D) {
-    lut.Kind = TLUTKind::lk3D;
-    lut.Size3D = Size;
-  }
-  if (Has1D && Has3D) lut.Kind = TLUTKind::lk1DAnd3D;
+  if (c.Has3D) lut.Kind = c.Has1D ? TLUTKind::lk1DAnd3D : TLUTKind::lk3D;
+  return c.Info;
 }
 
-void TNucoda3DLutFormat::ParseLine(std::string_view line, TLUT& lut) {
+void TNucoda3DLutFormat::ParseLine(std::string_view line, TLineCursor& cursor) const {
+  TCubeCursor& c = CubeCursor(cursor);
   if (IsCommentLine(line) || IsBlankLine(line)) return;
   if (const int pos = PosNoCase("NUCODA_3D_CUBE", line); pos > 0) {
     const std::size_t after = static_cast<std::size_t>(pos - 1) + 14 + 1;
-    CubeVersion = StrToInt(Trim(after < line.size() ? line.substr(after) : std::string_view{}));
+    c.Info.Version = StrToInt(Trim(after < line.size() ? line.substr(after) : std::string_view{}));
     return;
   }
   if (ContainsNoCase(line, "LUT_1D_SIZE")) {
-    const int length = IntValueAfter(line, "LUT_1D_SIZE");
-    Check1DSize(length);
-    ShaperLength = length;
-    Has1D = true;
+    c.SetShaperLength(IntValueAfter(line, "LUT_1D_SIZE"));
+    c.Has1D = true;
     return;
   }
   if (ContainsNoCase(line, "LUT_3D_SIZE")) {
-    SetGridSize(IntValueAfter(line, "LUT_3D_SIZE"));
-    Has3D = true;
+    c.SetGridSize(IntValueAfter(line, "LUT_3D_SIZE"));
+    c.Has3D = true;
     return;
   }
-  Complete = true;
+  c.Complete = true;
   double r, g, b;
   if (!ReadFloatTriple(line, r, g, b)) return;
-  if (Has1D && Index1D < ShaperLength) {
-    const double d = CubeVersion == 1 ? 33.0 : 1.0;
-    lut.Table1D(Index1D++) = TLUTEntry{r / d, g / d, b / d};
-  } else if (Has3D && Rows3D < static_cast<long long>(Size) * Size * Size) {
-    StoreAndStepRedFastest(lut, r, g, b);
-    ++Rows3D;
+  if (c.Has1D && c.Index1D < c.ShaperLength) {
+    const double d = c.Info.Version == 1 ? 33.0 : 1.0;
+    c.LUT.Table1D(c.Index1D++) = TLUTEntry{r / d, g / d, b / d};
+  } else if (c.Has3D && c.Rows3D < static_cast<long long>(c.Size) * c.Size * c.Size) {
+    c.StoreAndStepRedFastest(r, g, b);
+    ++c.Rows3D;
   }
 }
 
-void TNucoda3DLutFormat::Save(const std::string& file_name, const TLUT& lut, int) const {
+TFileText TNucoda3DLutFormat::Save(const TLUT& lut, int, std::string_view title) const {
   const int n = WritableGridSize(lut);
   const int l = ShaperOutLength;
-  TTextFile text;
-  text.Add("NUCODA_3D_CUBE 1");
-  text.Add("");
-  text.Add("TITLE \"" + BaseNameOf(file_name) + "\"");
-  text.Add("");
-  text.Add("LUT_1D_SIZE " + std::to_string(l));
-  text.Add("LUT_3D_SIZE " + std::to_string(n));
-  text.Add("");
-  std::string row;
+  TFileText text;
+  AddLine(text, "NUCODA_3D_CUBE 1");
+  AddLine(text, "");
+  AddTitleLine(text, title);
+  AddLine(text, "");
+  AddLine(text, "LUT_1D_SIZE " + std::to_string(l));
+  AddLine(text, "LUT_3D_SIZE " + std::to_string(n));
+  AddLine(text, "");
   for (int i = 0; i < l; ++i) {
     const double t = static_cast<double>(i) / (l - 1);
     const double v = t * 32.999999;
-    row.clear();
-    AppendFloatTriple(row, TLUTEntry{v, v, v});
-    text.Add(row);
+    AppendFloatTriple(text, TLUTEntry{v, v, v});
+    text.push_back('\n');
   }
-  text.Add("");
+  AddLine(text, "");
   AddFloatRowsRedFastest(text, lut, n);
-  text.WriteToFile(file_name);
+  return text;
 }
 
 // ---------------------------------------------------------------------------
 // Cube 1D
 
-bool TCube1DLutFormat::CanRead(const std::string& file_name) const {
-  return MatchSignature(file_name, "LUT_1D_SIZE", "NUCODA_3D_CUBE");
+bool TCube1DLutFormat::CanRead(const TLUTSource& source) const {
+  return MatchSignature(source, "LUT_1D_SIZE", "NUCODA_3D_CUBE");
 }
 
-void TCube1DLutFormat::ParseLine(std::string_view line, TLUT& lut) {
+void TCube1DLutFormat::ParseLine(std::string_view line, TLineCursor& c) const {
   if (IsBlankLine(line)) return;
   if (IsCommentLine(line)) {
-    lut.Comments.emplace_back(CommentText(line));
+    c.LUT.Comments.emplace_back(CommentText(line));
     return;
   }
   if (ContainsNoCase(line, "LUT_1D_SIZE")) {
-    Set1DSize(IntValueAfter(line, "LUT_1D_SIZE"));
+    c.Set1DSize(IntValueAfter(line, "LUT_1D_SIZE"));
     return;
   }
   double r, g, b;
-  if (Size != -1 && !Complete && ReadFloatTriple(line, r, g, b)) Store1D(lut, r, g, b);
+  if (c.Size != -1 && !c.Complete && ReadFloatTriple(line, r, g, b)) c.Store1D(r, g, b);
 }
 
-void TCube1DLutFormat::Save(const std::string& file_name, const TLUT& lut, int) const {
+TFileText TCube1DLutFormat::Save(const TLUT& lut, int, std::string_view) const {
   const int m = Writable1DSize(lut);
-  TTextFile text;
+  TFileText text;
   AddCommentLines(text, lut);
-  text.Add(kConvertedByLine);
-  text.Add("");
-  text.Add("LUT_1D_SIZE " + std::to_string(m));
+  AddLine(text, kConvertedByLine);
+  AddLine(text, "");
+  AddLine(text, "LUT_1D_SIZE " + std::to_string(m));
   AddFloatRows1D(text, lut, m);
-  text.WriteToFile(file_name);
+  return text;
 }
 
 // ---------------------------------------------------------------------------
 // Nucoda 1D (write only; read back by Nucoda 3D)
 
-void TNucoda1DLutWriterFormat::Save(const std::string& file_name, const TLUT& lut, int) const {
+TFileText TNucoda1DLutWriterFormat::Save(const TLUT& lut, int, std::string_view title) const {
   const int m = Writable1DSize(lut);
-  TTextFile text;
-  text.Add("NUCODA_3D_CUBE 2");
-  text.Add("");
-  text.Add("TITLE \"" + BaseNameOf(file_name) + "\"");
-  text.Add("");
-  text.Add("LUT_1D_SIZE " + std::to_string(m));
-  text.Add("");
+  TFileText text;
+  AddLine(text, "NUCODA_3D_CUBE 2");
+  AddLine(text, "");
+  AddTitleLine(text, title);
+  AddLine(text, "");
+  AddLine(text, "LUT_1D_SIZE " + std::to_string(m));
+  AddLine(text, "");
   AddFloatRows1D(text, lut, m);
-  text.WriteToFile(file_name);
+  return text;
 }
 
 }  // namespace zelvo

@@ -6,69 +6,58 @@
 
 namespace zelvo {
 
+class TCubeCursor;
+
 class TCube3DLutFormat : public TGenericLutFormat {
  public:
-  TCube3DLutFormat() : TGenericLutFormat("Cube 3D", true) {}
-  bool CanRead(const std::string& file_name) const override;
-  void Load(const std::string& file_name, TLUT& lut) override;
-  void Save(const std::string& file_name, const TLUT& lut, int bits) const override;
-  void ParseLine(std::string_view line, TLUT& lut) override;
+  TCube3DLutFormat() : TGenericLutFormat(TLUTFormatId::Cube3D, "Cube 3D", true) {}
+  bool CanRead(const TLUTSource& source) const override;
+  TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override;
+  TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
+  void ParseLine(std::string_view line, TLineCursor& cursor) const override;
   // A line read while the grid size is not yet known.
-  virtual void ParseHeaderLine(std::string_view line, TLUT& lut);
+  virtual void ParseHeaderLine(std::string_view line, TCubeCursor& cursor) const;
 
  protected:
-  TCube3DLutFormat(std::string name) : TGenericLutFormat(std::move(name), true) {}
-  // Rows of a 1D section that precedes the cube (0 when there is none), and the
-  // divisor that brings them to 0..1.
-  int ShaperLength = 0;
-  double ShaperDivisor = 1.0;
-  void SetShaperLength(long long length);
+  TCube3DLutFormat(TLUTFormatId id, std::string name) : TGenericLutFormat(id, std::move(name), true) {}
 };
 
 class TCube3DTruelightLutFormat : public TCube3DLutFormat {
  public:
-  TCube3DTruelightLutFormat() : TCube3DLutFormat("Cube 3D Truelight") {}
-  bool CanRead(const std::string& file_name) const override;
-  void Load(const std::string& file_name, TLUT& lut) override;
-  void Save(const std::string& file_name, const TLUT& lut, int bits) const override;
-  void ParseLine(std::string_view line, TLUT& lut) override;
-  void ParseHeaderLine(std::string_view line, TLUT& lut) override;
-
- private:
-  bool TakeLutLength(std::string_view line);
+  TCube3DTruelightLutFormat() : TCube3DLutFormat(TLUTFormatId::Cube3DTruelight, "Cube 3D Truelight") {}
+  bool CanRead(const TLUTSource& source) const override;
+  TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override;
+  TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
+  void ParseLine(std::string_view line, TLineCursor& cursor) const override;
+  void ParseHeaderLine(std::string_view line, TCubeCursor& cursor) const override;
 };
 
 class TNucoda3DLutFormat : public TGenericLutFormat {
  public:
-  TNucoda3DLutFormat() : TGenericLutFormat("Nucoda 3D", true) {}
-  bool CanRead(const std::string& file_name) const override;
-  void Load(const std::string& file_name, TLUT& lut) override;
-  void Save(const std::string& file_name, const TLUT& lut, int bits) const override;
-  void ParseLine(std::string_view line, TLUT& lut) override;
+  // Shaper rows written ahead of the cube.
+  static constexpr int ShaperOutLength = 4096;
 
-  int ShaperLength = 0;
-  const int ShaperOutLength = 4096;
-  int CubeVersion = 0;
-  bool Has1D = false;
-  bool Has3D = false;
-
- private:
-  long long Rows3D = 0;
+  TNucoda3DLutFormat() : TGenericLutFormat(TLUTFormatId::Nucoda3D, "Nucoda 3D", true) {}
+  bool CanRead(const TLUTSource& source) const override;
+  // The load's Info.Version is the number on the file's NUCODA_3D_CUBE line.
+  TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override;
+  TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
+  void ParseLine(std::string_view line, TLineCursor& cursor) const override;
 };
 
 class TCube1DLutFormat : public TGenericLutFormat {
  public:
-  TCube1DLutFormat() : TGenericLutFormat("Cube 1D", false) {}
-  bool CanRead(const std::string& file_name) const override;
-  void Save(const std::string& file_name, const TLUT& lut, int bits) const override;
-  void ParseLine(std::string_view line, TLUT& lut) override;
+  TCube1DLutFormat() : TGenericLutFormat(TLUTFormatId::Cube1D, "Cube 1D", false) {}
+  bool CanRead(const TLUTSource& source) const override;
+  TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
+  void ParseLine(std::string_view line, TLineCursor& cursor) const override;
 };
 
 class TNucoda1DLutWriterFormat : public TGenericLutFormat {
  public:
-  TNucoda1DLutWriterFormat() : TGenericLutFormat("Nucoda 1D", false) {}
-  bool CanRead(const std::string&) const override { return false; }
-  void Save(const std::string& file_name, const TLUT& lut, int bits) const override;
+  TNucoda1DLutWriterFormat() : TGenericLutFormat(TLUTFormatId::Nucoda1D, "Nucoda 1D", false) {}
+  bool CanRead(const TLUTSource&) const override { return false; }
+  TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
   bool CanLoad() const override { return false; }
 };
 

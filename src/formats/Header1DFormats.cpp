@@ -55,9 +55,17 @@ std::string_view ValueTextAfter(std::string_view line, int pos, std::size_t keyw
 // The largest code at `bits` bits; bits were checked by WritableBits.
 long long MaxCode(int bits) { return (1LL << bits) - 1; }
 
+// The depth whose largest code is `max_code`, or 0 when it is no such code.
+int BitsOfMaxCode(long long max_code) {
+  for (int bits = 1; bits <= 31; ++bits) {
+    if (MaxCode(bits) == max_code) return bits;
+  }
+  return 0;
+}
+
 // A Codex 1D code: the value times the largest code, rounded half to even and
 // deliberately not clamped. Values that no reader could take back are refused.
-void AppendUnclampedCode(std::string& out, int bits, double value) {
+void AppendUnclampedCode(TFileText& out, int bits, double value) {
   if (!std::isfinite(value)) AppendFloatValue(out, kFloatDigits, value);  // raises the shared message
   const double code = std::nearbyint(value * static_cast<double>(MaxCode(bits)));
   if (code < INT_MIN || code > INT_MAX) {
@@ -67,21 +75,21 @@ void AppendUnclampedCode(std::string& out, int bits, double value) {
   AppendInt(out, static_cast<long long>(code));
 }
 
-}  // namespace
+// A Codex 1D load: the number of channels from the header and the block being
+// filled (1 red, 2 green, 3 blue).
+class TCodexCursor : public TLineCursor {
+ public:
+  using TLineCursor::TLineCursor;
+  int Channels = 0;
+  int Channel = 1;
+};
 
-// ---------------------------------------------------------------------------
-// Codex 1D
-
-bool TCodex1DLutFormat::CanRead(const std::string& file_name) const {
-  return MatchSignature(file_name, "LUT:");
-}
-
-void TCodex1DLutFormat::ParseHeader(std::string_view line, int keyword_pos) {
+void ParseCodexHeader(std::string_view line, int keyword_pos, TCodexCursor& c) {
   std::string_view rest = ValueTextAfter(line, keyword_pos, 4);
   const int channels = StrToInt(NextField(rest));
   rest = TrimLeft(rest);
   const int count = StrToInt(NextField(rest));
-  Set1DSize(count);
+  c.Set1DSize(count);
   // Tables written for another output depth carry it as a third number, the
   // number of output codes ("LUT: 3 4096 65536"); by default the codes span
   // as many steps as there are entries.
@@ -90,236 +98,246 @@ void TCodex1DLutFormat::ParseHeader(std::string_view line, int keyword_pos) {
   if (codes < 2) {
     RaiseBadHeaderValue(line, "a table needs at least 2 codes: they are divided by their number minus 1");
   }
-  Range = static_cast<int>(codes - 1);
-  Channels = channels;
-  Channel = 1;
+  c.Range = static_cast<int>(codes - 1);
+  c.Info.Bits = BitsOfMaxCode(c.Range);
+  c.Channels = channels;
+  c.Channel = 1;
 }
 
-void TCodex1DLutFormat::StoreCode(TLUT& lut, int code) {
-  const double v = static_cast<double>(code) / Range;
-  TLUTEntry& e = lut.Table1D(Index1D);
-  if (Channels == 1) {
+void StoreCodexCode(TCodexCursor& c, int code) {
+  if (c.Index1D >= c.Size || c.Size != c.LUT.Size1D()) return;
+  const double v = static_cast<double>(code) / c.Range;
+  TLUTEntry& e = c.LUT.Table1D(c.Index1D);
+  if (c.Channels == 1) {
     e = TLUTEntry{v, v, v};
-    if (++Index1D >= Size) Complete = true;
+    if (++c.Index1D >= c.Size) c.Complete = true;
     return;
   }
-  (Channel == 1 ? e.R : Channel == 2 ? e.G : e.B) = v;
-  if (++Index1D >= Size) {
-    Index1D = 0;
-    if (++Channel > 3) Complete = true;
+  (c.Channel == 1 ? e.R : c.Channel == 2 ? e.G : e.B) = v;
+  if (++c.Index1D >= c.Size) {
+    c.Index1D = 0;
+    if (++c.Channel > 3) c.Complete = true;
   }
 }
 
-void TCodex1DLutFormat::ParseLine(std::string_view line, TLUT& lut) {
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Codex 1D
+
+bool TCodex1DLutFormat::CanRead(const TLUTSource& source) const { return MatchSignature(source, "LUT:"); }
+
+TLoadInfo TCodex1DLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
+  TCodexCursor cursor(source, lut);
+  ParseLines(cursor);
+  FinishLoad(cursor);
+  return cursor.Info;
+}
+
+void TCodex1DLutFormat::ParseLine(std::string_view line, TLineCursor& cursor) const {
+  TCodexCursor& c = static_cast<TCodexCursor&>(cursor);
   if (IsBlankLine(line)) return;
   if (IsCommentLine(line)) {
-    if (Size == -1) lut.Comments.emplace_back(CommentText(line));
+    if (c.Size == -1) c.LUT.Comments.emplace_back(CommentText(line));
     return;
   }
   if (const int pos = PosNoCase("LUT:", line); pos > 0) {
-    ParseHeader(line, pos);
+    ParseCodexHeader(line, pos, c);
     return;
   }
   int code = 0;
-  if (Size != -1 && !Complete && TryParseInt(TrimLeft(line), code)) StoreCode(lut, code);
+  if (c.Size != -1 && !c.Complete && TryParseInt(TrimLeft(line), code)) StoreCodexCode(c, code);
 }
 
-void TCodex1DLutFormat::Save(const std::string& file_name, const TLUT& lut, int bits) const {
+TFileText TCodex1DLutFormat::Save(const TLUT& lut, int bits, std::string_view) const {
   const int m = Writable1DSize(lut);
   // The code count in the header (2^bits) must itself be a 32-bit integer.
   bits = WritableBits(bits, 30);
-  TTextFile text;
-  text.Add(kConvertedByLine);
-  text.Add("");
+  TFileText text;
+  AddLine(text, kConvertedByLine);
+  AddLine(text, "");
   // The reader divides by the entry count minus 1 unless a third number gives
   // the number of codes; without it a table whose length differs from the code
   // count (4096 entries at 10 bits) would read back scaled.
-  std::string header = "LUT: 3 ";
-  AppendInt(header, m);
+  text.append("LUT: 3 ");
+  AppendInt(text, m);
   if (m != MaxCode(bits) + 1) {
-    header.push_back(' ');
-    AppendInt(header, MaxCode(bits) + 1);
+    text.push_back(' ');
+    AppendInt(text, MaxCode(bits) + 1);
   }
-  text.Add(header);
-  text.Add("");
-  text.Reserve(3 * static_cast<std::size_t>(m), 3 * static_cast<std::size_t>(m) * 5);
-  std::string row;
+  text.push_back('\n');
+  AddLine(text, "");
+  text.reserve(text.size() + 3 * static_cast<std::size_t>(m) * 6);
   for (double TLUTEntry::*channel : {&TLUTEntry::R, &TLUTEntry::G, &TLUTEntry::B}) {
     for (int i = 0; i < m; ++i) {
-      row.clear();
-      AppendUnclampedCode(row, bits, lut.Table1D(i).*channel);
-      text.Add(row);
+      AppendUnclampedCode(text, bits, lut.Table1D(i).*channel);
+      text.push_back('\n');
     }
   }
-  text.WriteToFile(file_name);
+  return text;
 }
 
 // ---------------------------------------------------------------------------
 // Autodesk Lustre 1D
 
-bool TLustre1DLutFormat::CanRead(const std::string& file_name) const {
-  return MatchSignature(file_name, "LUT16") || MatchSignature(file_name, "LUT12");
+bool TLustre1DLutFormat::CanRead(const TLUTSource& source) const {
+  return MatchSignature(source, "LUT16") || MatchSignature(source, "LUT12");
 }
 
-void TLustre1DLutFormat::ParseLine(std::string_view line, TLUT& lut) {
+TLoadInfo TLustre1DLutFormat::Load(const TLUTSource& source, TLUT& lut) const { return LoadRows(source, lut); }
+
+void TLustre1DLutFormat::ParseLine(std::string_view line, TLineCursor& c) const {
   if (IsBlankLine(line) || IsCommentLine(line)) return;
-  if (Range == -1) {
+  if (c.Range == -1) {
     // Only the exact headers count; any other line before them is passed over.
     const std::string_view header = Trim(line);
-    if (header == "LUT16") Range = 16;
-    else if (header == "LUT12") Range = 12;
-    Size = 0;
+    if (header == "LUT16") c.Range = 16;
+    else if (header == "LUT12") c.Range = 12;
+    if (c.Range != -1) c.Info.Bits = c.Range;
     return;
   }
-  Complete = true;
+  c.Complete = true;
   double r, g, b;
-  if (ReadIntTriple(line, static_cast<int>(MaxCode(Range)), true, r, g, b)) AppendRow1D(lut, Size, r, g, b);
+  if (ReadIntTriple(line, static_cast<int>(MaxCode(c.Range)), true, r, g, b)) c.AppendRow(r, g, b);
 }
 
-void TLustre1DLutFormat::Save(const std::string& file_name, const TLUT& lut, int bits) const {
+TFileText TLustre1DLutFormat::Save(const TLUT& lut, int bits, std::string_view) const {
   const int m = Writable1DSize(lut);
   bits = WritableBits(bits);
-  TTextFile text;
-  text.Add("LUT" + std::to_string(bits));
-  text.Add("");
-  text.Add(kConvertedByLine);
-  text.Add("");
-  text.Reserve(static_cast<std::size_t>(m), static_cast<std::size_t>(m) * 24);  // "65535 65535 65535 65535"
-  std::string row;
-  for (int i = 0; i < m; ++i) {
-    row.clear();
-    AppendInt(row, i);
-    row.push_back(' ');
-    AppendIntTriple(row, lut.Table1D(i), bits);
-    text.Add(row);
-  }
-  text.WriteToFile(file_name);
+  TFileText text;
+  AddLine(text, "LUT" + std::to_string(bits));
+  AddLine(text, "");
+  AddLine(text, kConvertedByLine);
+  AddLine(text, "");
+  AddIntRows1D(text, lut, m, bits, true);
+  return text;
 }
 
 // ---------------------------------------------------------------------------
 // Filmlight Truelight 1D
 
-bool TFilmlight1DLutFormat::CanRead(const std::string& file_name) const {
-  return MatchSignature(file_name, "iDims,lutLength");
+bool TFilmlight1DLutFormat::CanRead(const TLUTSource& source) const {
+  return MatchSignature(source, "iDims,lutLength");
 }
 
-void TFilmlight1DLutFormat::ParseLine(std::string_view line, TLUT& lut) {
+void TFilmlight1DLutFormat::ParseLine(std::string_view line, TLineCursor& c) const {
   if (IsBlankLine(line)) return;
   // The length stands in a comment line in the files this format writes.
-  if (Size == -1) {
+  if (c.Size == -1) {
     if (const int pos = PosNoCase("lutLength", line); pos > 0) {
-      Set1DSize(StrToInt(ValueTextAfter(line, pos, 9)));
+      c.Set1DSize(StrToInt(ValueTextAfter(line, pos, 9)));
       return;
     }
   }
-  if (IsCommentLine(line) || Size == -1 || Complete) return;
+  if (IsCommentLine(line) || c.Size == -1 || c.Complete) return;
   double r, g, b;
-  if (ReadFloatTriple(line, r, g, b)) Store1D(lut, r, g, b);
+  if (ReadFloatTriple(line, r, g, b)) c.Store1D(r, g, b);
 }
 
-void TFilmlight1DLutFormat::Save(const std::string& file_name, const TLUT& lut, int) const {
+TFileText TFilmlight1DLutFormat::Save(const TLUT& lut, int, std::string_view) const {
   const int m = Writable1DSize(lut);
-  TTextFile text;
-  text.Add("# Truelight Cube v2.0");
-  text.Add("# lutLength " + std::to_string(m));
-  text.Add("# iDims     3");
-  text.Add("");
-  text.Add("# InputLUT");
+  TFileText text;
+  AddLine(text, "# Truelight Cube v2.0");
+  AddLine(text, "# lutLength " + std::to_string(m));
+  AddLine(text, "# iDims     3");
+  AddLine(text, "");
+  AddLine(text, "# InputLUT");
   AddFloatRows1D(text, lut, m);
-  text.Add("# end");
-  text.Add(kConvertedByLine);
-  text.WriteToFile(file_name);
+  AddLine(text, "# end");
+  AddLine(text, kConvertedByLine);
+  return text;
 }
 
 // ---------------------------------------------------------------------------
 // Quantel 1D
 
-bool TQuantel1DLutFormat::CanRead(const std::string& file_name) const {
-  return MatchSignature(file_name, "table type,gMax,gSize");
+bool TQuantel1DLutFormat::CanRead(const TLUTSource& source) const {
+  return MatchSignature(source, "table type,gMax,gSize");
 }
 
-void TQuantel1DLutFormat::ParseLine(std::string_view line, TLUT& lut) {
+void TQuantel1DLutFormat::ParseLine(std::string_view line, TLineCursor& c) const {
   if (IsBlankLine(line) || IsCommentLine(line)) return;
-  if (Size == -1) {
+  if (c.Size == -1) {
     if (const int pos = PosNoCase("gSize", line); pos > 0) {
-      Set1DSize(StrToInt(ValueTextAfter(line, pos, 5)));
+      c.Set1DSize(StrToInt(ValueTextAfter(line, pos, 5)));
       return;
     }
   }
-  if (Range == -1) {
+  if (c.Range == -1) {
     if (const int pos = PosNoCase("gMax", line); pos > 0) {
       const int max_code = StrToInt(ValueTextAfter(line, pos, 4));
       if (max_code < 1) RaiseBadHeaderValue(line, "gMax must be at least 1: the codes are divided by it");
-      Range = max_code;
+      c.Range = max_code;
+      c.Info.Bits = BitsOfMaxCode(max_code);
     }
     return;
   }
   // The table type line, "gamma" and the column titles fail the integer test.
   double r, g, b;
-  if (Size != -1 && !Complete && ReadIntTriple(line, Range, false, r, g, b)) Store1D(lut, r, g, b);
+  if (c.Size != -1 && !c.Complete && ReadIntTriple(line, c.Range, false, r, g, b)) c.Store1D(r, g, b);
 }
 
-void TQuantel1DLutFormat::Save(const std::string& file_name, const TLUT& lut, int bits) const {
+TFileText TQuantel1DLutFormat::Save(const TLUT& lut, int bits, std::string_view) const {
   const int m = Writable1DSize(lut);
   bits = WritableBits(bits);
-  TTextFile text;
-  text.Add("table type\t2");
-  text.Add("");
-  text.Add("gMax\t" + std::to_string(MaxCode(bits)));
-  text.Add("gSize\t" + std::to_string(m));
-  text.Add("");
-  text.Add("gamma");
-  text.Add("r\tg\tb");
+  TFileText text;
+  AddLine(text, "table type\t2");
+  AddLine(text, "");
+  AddLine(text, "gMax\t" + std::to_string(MaxCode(bits)));
+  AddLine(text, "gSize\t" + std::to_string(m));
+  AddLine(text, "");
+  AddLine(text, "gamma");
+  AddLine(text, "r\tg\tb");
   AddIntRows1D(text, lut, m, bits);
-  text.WriteToFile(file_name);
+  return text;
 }
 
 // ---------------------------------------------------------------------------
 // Fusion 1D
 
-bool TFusion1DLutFormat::CanRead(const std::string& file_name) const {
-  return MatchSignature(file_name, "F5LT");
-}
+bool TFusion1DLutFormat::CanRead(const TLUTSource& source) const { return MatchSignature(source, "F5LT"); }
 
-void TFusion1DLutFormat::ParseLine(std::string_view line, TLUT& lut) {
+TLoadInfo TFusion1DLutFormat::Load(const TLUTSource& source, TLUT& lut) const { return LoadRows(source, lut); }
+
+void TFusion1DLutFormat::ParseLine(std::string_view line, TLineCursor& c) const {
   if (IsBlankLine(line) || IsCommentLine(line)) return;
-  if (Range == -1) {
+  if (c.Range == -1) {
     // The first line that is a number alone is the bit depth; "F5LT" and other
     // text before it are passed over.
     int depth = 0;
     if (!TryParseInt(Trim(line), depth)) return;
     if (depth < 1 || depth > 31) RaiseBadHeaderValue(line, "the bit depth must be 1 to 31 bits");
-    Range = depth;
-    Size = 0;
+    c.Range = depth;
+    c.Info.Bits = depth;
     return;
   }
-  Complete = true;
+  c.Complete = true;
   double r, g, b;
-  if (ReadIndexedIntTriple(line, static_cast<int>(MaxCode(Range)), r, g, b)) AppendRow1D(lut, Size, r, g, b);
+  if (ReadIndexedIntTriple(line, static_cast<int>(MaxCode(c.Range)), r, g, b)) c.AppendRow(r, g, b);
 }
 
-void TFusion1DLutFormat::Save(const std::string& file_name, const TLUT& lut, int bits) const {
+TFileText TFusion1DLutFormat::Save(const TLUT& lut, int bits, std::string_view) const {
   const int m = Writable1DSize(lut);
   bits = WritableBits(bits);
-  TTextFile text;
-  text.Add("F5LT");
-  text.Add("");
-  text.Add(std::to_string(bits));
-  text.Add("");
-  text.Reserve(static_cast<std::size_t>(m), static_cast<std::size_t>(m) * 36);  // six fields of up to 5 digits
-  std::string row;
+  TFileText text;
+  AddLine(text, "F5LT");
+  AddLine(text, "");
+  AddLine(text, std::to_string(bits));
+  AddLine(text, "");
+  text.reserve(text.size() + static_cast<std::size_t>(m) * 36);  // six fields of up to 5 digits
   for (int i = 0; i < m; ++i) {
     const TLUTEntry& e = lut.Table1D(i);
-    row.clear();
+    bool first = true;
     for (double v : {e.R, e.G, e.B}) {
-      if (!row.empty()) row.push_back(' ');
-      AppendInt(row, i);
-      row.push_back(' ');
-      AppendIntValue(row, bits, v);
+      if (!first) text.push_back(' ');
+      first = false;
+      AppendInt(text, i);
+      text.push_back(' ');
+      AppendIntValue(text, bits, v);
     }
-    text.Add(row);
+    text.push_back('\n');
   }
-  text.WriteToFile(file_name);
+  return text;
 }
 
 }  // namespace zelvo

@@ -43,63 +43,64 @@ int IntegerFrom(std::string_view line, std::size_t pos) {
   return StrToInt(pos - 1 < t.size() ? t.substr(pos - 1) : std::string_view{});
 }
 
+// The generic reader with a depth to report.
+template <typename Format>
+TLoadInfo LoadWithBits(const Format& format, const TLUTSource& source, TLUT& lut, int bits) {
+  TLoadInfo info = format.TGenericLutFormat::Load(source, lut);
+  info.Bits = bits;
+  return info;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
 // Pandora 3D, Technicolor
 
-bool TPandora3DLutFormat::CanRead(const std::string& file_name) const {
-  return MatchSignature(file_name, "channel 3d,format lut");
+bool TPandora3DLutFormat::CanRead(const TLUTSource& source) const {
+  return MatchSignature(source, "channel 3d,format lut");
 }
 
-void TPandora3DLutFormat::ParseLine(std::string_view line, TLUT& lut) {
+void TPandora3DLutFormat::ParseLine(std::string_view line, TLineCursor& c) const {
   if (IsBlankLine(line) || IsCommentLine(line)) return;
-  if (Size == -1 && StartsWithKeyword(line, "in ")) {
-    SetGridSize(GridSizeFromRowCount(IntegerFrom(line, 4)));
+  if (c.Size == -1 && StartsWithKeyword(line, "in ")) {
+    c.SetGridSize(GridSizeFromRowCount(IntegerFrom(line, 4)));
     return;
   }
-  if (Range == -1 && StartsWithKeyword(line, "out ")) {
+  if (c.Range == -1 && StartsWithKeyword(line, "out ")) {
     const long long codes = IntegerFrom(line, 5);
     // "out 1" would divide every row by 0.
     if (codes < 2) RaiseBadHeaderValue(line, "the number of codes must be 2 or more");
-    Range = static_cast<int>(codes - 1);
+    c.Range = static_cast<int>(codes - 1);
+    int bits = 0;
+    while (bits < 31 && (1LL << bits) < codes) ++bits;
+    if ((1LL << bits) == codes) c.Info.Bits = bits;
     return;
   }
-  if (Size == -1 || Range == -1 || Complete) return;
+  if (c.Size == -1 || c.Range == -1 || c.Complete) return;
   double r, g, b;
-  if (ReadIntTriple(line, Range, true, r, g, b)) StoreBlueFastest(lut, r, g, b);
+  if (ReadIntTriple(line, c.Range, true, r, g, b)) c.StoreBlueFastest(r, g, b);
 }
 
-void TPandora3DLutFormat::Save(const std::string& file_name, const TLUT& lut, int bits) const {
+TFileText TPandora3DLutFormat::Save(const TLUT& lut, int bits, std::string_view) const {
   const int n = WritableGridSize(lut);
   // "out" states 2^d, which must still read back as a 32-bit integer.
   const int d = WritableBits(bits, 30);
-  TTextFile text;
-  text.Add("#HEADER");
-  text.Add("#type: 3D cube file");
-  text.Add("#format: 1.00");
-  text.Add("#comment: Converted by Zelvo LUT Converter");
-  text.Add("#END");
-  text.Add("");
-  text.Add("channel 3d");
-  text.Add("in " + std::to_string(static_cast<long long>(n) * n * n));
-  text.Add("out " + std::to_string(1LL << d));
-  text.Add("");
-  text.Add("format lut");
-  text.Add("");
-  text.Add("values\tred\tgreen\tblue");
-  const std::size_t rows = static_cast<std::size_t>(n) * static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
-  text.Reserve(rows, rows * 28);  // "274624\t65535\t65535\t65535"
-  std::string row;
-  long long index = 0;
-  ForEachBlueFastest(n, [&](int r, int g, int b) {
-    row.clear();
-    AppendInt(row, index++);
-    row.push_back('\t');
-    AppendIntTriple(row, lut.Table3D(r, g, b), d, '\t');
-    text.Add(row);
-  });
-  text.WriteToFile(file_name);
+  TFileText text;
+  AddLine(text, "#HEADER");
+  AddLine(text, "#type: 3D cube file");
+  AddLine(text, "#format: 1.00");
+  AddLine(text, "#comment: Converted by Zelvo LUT Converter");
+  AddLine(text, "#END");
+  AddLine(text, "");
+  AddLine(text, "channel 3d");
+  AddLine(text, "in " + std::to_string(static_cast<long long>(n) * n * n));
+  AddLine(text, "out " + std::to_string(1LL << d));
+  AddLine(text, "");
+  AddLine(text, "format lut");
+  AddLine(text, "");
+  AddLine(text, "values\tred\tgreen\tblue");
+  AddIndexedIntRowsBlueFastest(text, lut, n, d, '\t', true);
+  return text;
 }
 
 // ---------------------------------------------------------------------------
@@ -108,155 +109,179 @@ void TPandora3DLutFormat::Save(const std::string& file_name, const TLUT& lut, in
 namespace {
 
 constexpr std::string_view kLutherElements = "elements =";
+constexpr int kLutherBits = 10;
 constexpr int kLutherMaxCode = 1023;
 
 }  // namespace
 
-bool TLuther3DLutFormat::CanRead(const std::string& file_name) const {
-  return MatchSignature(file_name, "channels: c3");
+bool TLuther3DLutFormat::CanRead(const TLUTSource& source) const { return MatchSignature(source, "channels: c3"); }
+
+TLoadInfo TLuther3DLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
+  return LoadWithBits(*this, source, lut, kLutherBits);
 }
 
-void TLuther3DLutFormat::ParseLine(std::string_view line, TLUT& lut) {
+void TLuther3DLutFormat::ParseLine(std::string_view line, TLineCursor& c) const {
   if (IsBlankLine(line)) return;
   // The row count stands in a comment line ("#elements = 35937").
-  if (Size == -1) {
+  if (c.Size == -1) {
     if (const int pos = PosNoCase(kLutherElements, line); pos > 0) {
       const std::size_t after = static_cast<std::size_t>(pos - 1) + kLutherElements.size();
-      SetGridSize(GridSizeFromRowCount(StrToInt(line.substr(after))));
+      c.SetGridSize(GridSizeFromRowCount(StrToInt(line.substr(after))));
       return;
     }
   }
-  if (IsCommentLine(line) || Size == -1 || Complete) return;
+  if (IsCommentLine(line) || c.Size == -1 || c.Complete) return;
   double r, g, b;
-  if (ReadIntTriple(line, kLutherMaxCode, false, r, g, b)) StoreBlueFastest(lut, r, g, b);
+  if (ReadIntTriple(line, kLutherMaxCode, false, r, g, b)) c.StoreBlueFastest(r, g, b);
 }
 
-void TLuther3DLutFormat::Save(const std::string& file_name, const TLUT& lut, int bits) const {
+TFileText TLuther3DLutFormat::Save(const TLUT& lut, int bits, std::string_view) const {
   const int n = WritableGridSize(lut);
   const int d = WritableBits(bits);
-  TTextFile text;
-  text.Add("#channels: c3");
-  text.Add("#elements = " + std::to_string(static_cast<long long>(n) * n * n));
+  TFileText text;
+  AddLine(text, "#channels: c3");
+  AddLine(text, "#elements = " + std::to_string(static_cast<long long>(n) * n * n));
   AddIntRowsBlueFastest(text, lut, n, d);
-  text.WriteToFile(file_name);
+  return text;
 }
 
 // ---------------------------------------------------------------------------
 // Codex 3D
 
-bool TCodex3DLutFormat::CanRead(const std::string& file_name) const { return MatchSignature(file_name, "Lut3D:"); }
+bool TCodex3DLutFormat::CanRead(const TLUTSource& source) const { return MatchSignature(source, "Lut3D:"); }
 
-void TCodex3DLutFormat::ParseLine(std::string_view line, TLUT& lut) {
-  if (IsBlankLine(line)) return;
-  if (IsCommentLine(line)) {
-    lut.Comments.emplace_back(CommentText(line));
-    return;
-  }
-  if (Size == -1) {
-    if (ContainsNoCase(line, "LUT3D:")) SetGridSize(IntValueAfter(line, "LUT3D:"));
-    return;
-  }
-  if (Complete) return;
-  double r, g, b;
-  if (ReadIntTriple(line, (1 << ReadBits) - 1, false, r, g, b)) StoreBlueFastest(lut, r, g, b);
+TLoadInfo TCodex3DLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
+  return LoadWithBits(*this, source, lut, ReadBits);
 }
 
-void TCodex3DLutFormat::Save(const std::string& file_name, const TLUT& lut, int bits) const {
+void TCodex3DLutFormat::ParseLine(std::string_view line, TLineCursor& c) const {
+  if (IsBlankLine(line)) return;
+  if (IsCommentLine(line)) {
+    c.LUT.Comments.emplace_back(CommentText(line));
+    return;
+  }
+  if (c.Size == -1) {
+    if (ContainsNoCase(line, "LUT3D:")) c.SetGridSize(IntValueAfter(line, "LUT3D:"));
+    return;
+  }
+  if (c.Complete) return;
+  double r, g, b;
+  if (ReadIntTriple(line, (1 << ReadBits) - 1, false, r, g, b)) c.StoreBlueFastest(r, g, b);
+}
+
+TFileText TCodex3DLutFormat::Save(const TLUT& lut, int bits, std::string_view) const {
   const int n = WritableGridSize(lut);
   const int d = WritableBits(bits);
-  TTextFile text;
-  text.Add("Lut3D: " + std::to_string(n));
-  text.Add("");
-  text.Add("R\tG\tB");
+  TFileText text;
+  AddLine(text, "Lut3D: " + std::to_string(n));
+  AddLine(text, "");
+  AddLine(text, "R\tG\tB");
   AddIntRowsBlueFastest(text, lut, n, d);
-  text.WriteToFile(file_name);
+  return text;
 }
 
 // ---------------------------------------------------------------------------
 // Quantel 3D
 
-bool TQuantel3DLutFormat::CanRead(const std::string& file_name) const {
-  return MatchSignature(file_name, "max value,vertices");
+bool TQuantel3DLutFormat::CanRead(const TLUTSource& source) const {
+  return MatchSignature(source, "max value,vertices");
 }
 
-void TQuantel3DLutFormat::ParseLine(std::string_view line, TLUT& lut) {
+void TQuantel3DLutFormat::ParseLine(std::string_view line, TLineCursor& c) const {
   if (IsBlankLine(line) || IsCommentLine(line)) return;
-  if (Size == -1 && StartsWithKeyword(line, "vertices")) {
-    SetGridSize(IntegerFrom(line, 9));
+  if (c.Size == -1 && StartsWithKeyword(line, "vertices")) {
+    c.SetGridSize(IntegerFrom(line, 9));
     return;
   }
-  if (Range == -1 && StartsWithKeyword(line, "max value")) {
+  if (c.Range == -1 && StartsWithKeyword(line, "max value")) {
     const int max_code = IntegerFrom(line, 10);
     // "max value 0" would divide every row by 0.
     if (max_code < 1) RaiseBadHeaderValue(line, "the largest code must be 1 or more");
-    Range = max_code;
+    c.Range = max_code;
+    int bits = 1;
+    while (bits < 31 && (1LL << bits) - 1 < max_code) ++bits;
+    if ((1LL << bits) - 1 == max_code) c.Info.Bits = bits;
     return;
   }
-  if (Size == -1 || Range == -1 || Complete) return;
+  if (c.Size == -1 || c.Range == -1 || c.Complete) return;
   double r, g, b;
-  if (ReadIntTriple(line, Range, false, r, g, b)) StoreBlueFastest(lut, r, g, b);
+  if (ReadIntTriple(line, c.Range, false, r, g, b)) c.StoreBlueFastest(r, g, b);
 }
 
-void TQuantel3DLutFormat::Save(const std::string& file_name, const TLUT& lut, int bits) const {
+TFileText TQuantel3DLutFormat::Save(const TLUT& lut, int bits, std::string_view) const {
   const int n = WritableGridSize(lut);
   const int d = WritableBits(bits);
-  TTextFile text;
-  text.Add("max value " + std::to_string((1LL << d) - 1));
-  text.Add("vertices " + std::to_string(n));
-  text.Add("blue is fastest changing");
-  text.Add("red is slowest changing");
-  text.Add("");
-  text.Add("cube data");
-  text.Add("R G B");
+  TFileText text;
+  AddLine(text, "max value " + std::to_string((1LL << d) - 1));
+  AddLine(text, "vertices " + std::to_string(n));
+  AddLine(text, "blue is fastest changing");
+  AddLine(text, "red is slowest changing");
+  AddLine(text, "");
+  AddLine(text, "cube data");
+  AddLine(text, "R G B");
   AddIntRowsBlueFastest(text, lut, n, d);
-  text.WriteToFile(file_name);
+  return text;
 }
 
 // ---------------------------------------------------------------------------
 // DaVinci DAT 3D
 
-bool TDavinciDat3DLutFormat::CanRead(const std::string& file_name) const {
-  if (MatchSignature(file_name, "3DLUTSIZE")) return true;
-  if (!HasExtension(file_name, ".dat")) return false;
-  TTextFile head;
-  head.ReadFromText(ReadFileHead(file_name, 4096));
-  return CountFloatTripleLines(head) > 0;
+namespace {
+
+// A DAT load knows from the start whether the file states its size.
+class TDatCursor : public TLineCursor {
+ public:
+  TDatCursor(const TLUTSource& source, TLUT& lut)
+      : TLineCursor(source, lut), SizeKeywordFound(TGenericLutFormat::MatchSignature(source, "3DLUTSIZE")) {}
+  const bool SizeKeywordFound;
+};
+
+}  // namespace
+
+bool TDavinciDat3DLutFormat::CanRead(const TLUTSource& source) const {
+  if (MatchSignature(source, "3DLUTSIZE")) return true;
+  if (!source.HasExtension(".dat")) return false;
+  // The lines of the first 4096 bytes of the file.
+  const std::string_view text = source.Text();
+  const auto skipped = static_cast<std::size_t>(text.data() - source.Bytes().data());
+  return CountFloatTripleLines(text.substr(0, kSignatureBytes > skipped ? kSignatureBytes - skipped : 0)) > 0;
 }
 
-int TDavinciDat3DLutFormat::CountFloatTriples() const { return GridSizeFromRowCount(CountFloatTripleLines(*Lines)); }
-
-void TDavinciDat3DLutFormat::Load(const std::string& file_name, TLUT& lut) {
-  SizeKeywordFound = MatchSignature(file_name, "3DLUTSIZE");
-  TGenericLutFormat::Load(file_name, lut);
+TLoadInfo TDavinciDat3DLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
+  TDatCursor cursor(source, lut);
+  ParseLines(cursor);
+  FinishLoad(cursor);
+  return cursor.Info;
 }
 
-void TDavinciDat3DLutFormat::ParseLine(std::string_view line, TLUT& lut) {
+void TDavinciDat3DLutFormat::ParseLine(std::string_view line, TLineCursor& cursor) const {
+  TDatCursor& c = static_cast<TDatCursor&>(cursor);
   if (IsBlankLine(line) || IsCommentLine(line)) return;
-  if (Size == -1) {
-    if (SizeKeywordFound) {
+  if (c.Size == -1) {
+    if (c.SizeKeywordFound) {
       // Rows before the size line are not part of the table.
       if (const int pos = PosNoCase("3DLUTSIZE", line); pos > 0) {
         const std::size_t after = static_cast<std::size_t>(pos - 1) + 9 + 1;
-        SetGridSize(StrToInt(Trim(after < line.size() ? line.substr(after) : std::string_view{})));
+        c.SetGridSize(StrToInt(Trim(after < line.size() ? line.substr(after) : std::string_view{})));
       }
       return;
     }
-    const int n = CountFloatTriples();
-    if (n > 0) SetGridSize(n);
-    else Size = 0;  // no rows at all: "Incomplete file."
+    const int n = GridSizeFromRowCount(CountFloatTripleLines(c.Source.Text()));
+    if (n > 0) c.SetGridSize(n);
+    else c.Size = 0;  // no rows at all: "Incomplete file."
   }
-  if (Complete) return;
+  if (c.Complete) return;
   double x, y, z;
-  if (ReadFloatTriple(line, x, y, z)) StoreRedFastest(lut, z, y, x);
+  if (ReadFloatTriple(line, x, y, z)) c.StoreRedFastest(z, y, x);
 }
 
-void TDavinciDat3DLutFormat::Save(const std::string& file_name, const TLUT& lut, int) const {
+TFileText TDavinciDat3DLutFormat::Save(const TLUT& lut, int, std::string_view) const {
   const int n = WritableGridSize(lut);
-  TTextFile text;
-  text.Add("3DLUTSIZE " + std::to_string(n));
-  text.Add("");
+  TFileText text;
+  AddLine(text, "3DLUTSIZE " + std::to_string(n));
+  AddLine(text, "");
   AddFloatRowsBGRRedFastest(text, lut, n);
-  text.WriteToFile(file_name);
+  return text;
 }
 
 }  // namespace zelvo

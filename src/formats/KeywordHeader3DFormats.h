@@ -8,52 +8,48 @@ namespace zelvo {
 
 class TPandora3DLutFormat : public TGenericLutFormat {
  public:
-  TPandora3DLutFormat() : TGenericLutFormat("Pandora 3D, Technicolor", true) {}
-  bool CanRead(const std::string& file_name) const override;
-  void Save(const std::string& file_name, const TLUT& lut, int bits) const override;
-  void ParseLine(std::string_view line, TLUT& lut) override;
+  TPandora3DLutFormat() : TGenericLutFormat(TLUTFormatId::Pandora3D, "Pandora 3D, Technicolor", true) {}
+  bool CanRead(const TLUTSource& source) const override;
+  TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
+  void ParseLine(std::string_view line, TLineCursor& cursor) const override;
 };
 
 class TLuther3DLutFormat : public TGenericLutFormat {
  public:
-  TLuther3DLutFormat() : TGenericLutFormat("Luther 3D", true) {}
-  bool CanRead(const std::string& file_name) const override;
-  void Save(const std::string& file_name, const TLUT& lut, int bits) const override;
-  void ParseLine(std::string_view line, TLUT& lut) override;
+  TLuther3DLutFormat() : TGenericLutFormat(TLUTFormatId::Luther3D, "Luther 3D", true) {}
+  bool CanRead(const TLUTSource& source) const override;
+  TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override;
+  TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
+  void ParseLine(std::string_view line, TLineCursor& cursor) const override;
 };
 
 class TCodex3DLutFormat : public TGenericLutFormat {
  public:
-  TCodex3DLutFormat() : TGenericLutFormat("Codex 3D", true) {}
-  bool CanRead(const std::string& file_name) const override;
-  void Save(const std::string& file_name, const TLUT& lut, int bits) const override;
-  void ParseLine(std::string_view line, TLUT& lut) override;
-
   // The depth of the codes read; the files do not state it.
-  const int ReadBits = 12;
+  static constexpr int ReadBits = 12;
+
+  TCodex3DLutFormat() : TGenericLutFormat(TLUTFormatId::Codex3D, "Codex 3D", true) {}
+  bool CanRead(const TLUTSource& source) const override;
+  TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override;
+  TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
+  void ParseLine(std::string_view line, TLineCursor& cursor) const override;
 };
 
 class TQuantel3DLutFormat : public TGenericLutFormat {
  public:
-  TQuantel3DLutFormat() : TGenericLutFormat("Quantel 3D", true) {}
-  bool CanRead(const std::string& file_name) const override;
-  void Save(const std::string& file_name, const TLUT& lut, int bits) const override;
-  void ParseLine(std::string_view line, TLUT& lut) override;
+  TQuantel3DLutFormat() : TGenericLutFormat(TLUTFormatId::Quantel3D, "Quantel 3D", true) {}
+  bool CanRead(const TLUTSource& source) const override;
+  TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
+  void ParseLine(std::string_view line, TLineCursor& cursor) const override;
 };
 
 class TDavinciDat3DLutFormat : public TGenericLutFormat {
  public:
-  TDavinciDat3DLutFormat() : TGenericLutFormat("Davinci DAT 3D", true) {}
-  bool CanRead(const std::string& file_name) const override;
-  void Load(const std::string& file_name, TLUT& lut) override;
-  void Save(const std::string& file_name, const TLUT& lut, int bits) const override;
-  void ParseLine(std::string_view line, TLUT& lut) override;
-
-  // The grid size inferred from the number of rows of the file being read.
-  int CountFloatTriples() const;
-
-  // Set at the start of each load: the file states its size with 3DLUTSIZE.
-  bool SizeKeywordFound = false;
+  TDavinciDat3DLutFormat() : TGenericLutFormat(TLUTFormatId::DavinciDat3D, "Davinci DAT 3D", true) {}
+  bool CanRead(const TLUTSource& source) const override;
+  TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override;
+  TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
+  void ParseLine(std::string_view line, TLineCursor& cursor) const override;
 };
 
 }  // namespace zelvo

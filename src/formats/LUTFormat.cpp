@@ -1,20 +1,19 @@
 #include "formats/LUTFormat.h"
 
-#include <cstring>
+#include <algorithm>
 
 #include "formats/StringLib.h"
+#include "formats/TextFile.h"
 
 namespace zelvo {
 
 namespace {
 
-constexpr std::size_t kSignatureBytes = 4096;
-
 // Splits an upper-cased keyword list: items at commas, blanks around an item
 // skipped, a blank inside an item ends it too; a double-quoted item runs to its
 // closing quote.
-std::vector<std::string> SplitKeywords(std::string_view list) {
-  std::vector<std::string> words;
+template <typename F>
+bool AllKeywords(std::string_view list, F&& test) {
   std::size_t i = 0;
   const std::size_t n = list.size();
   while (i < n) {
@@ -24,70 +23,45 @@ std::vector<std::string> SplitKeywords(std::string_view list) {
     if (list[i] == '"') {
       start = ++i;
       while (i < n && list[i] != '"') ++i;
-      words.emplace_back(list.substr(start, i - start));
+      if (!test(list.substr(start, i - start))) return false;
       if (i < n) ++i;
       continue;
     }
     while (i < n && !IsBlank(list[i]) && list[i] != ',') ++i;
-    words.emplace_back(list.substr(start, i - start));
+    if (!test(list.substr(start, i - start))) return false;
   }
-  return words;
+  return true;
 }
 
 }  // namespace
 
-bool TGenericLutFormat::MatchSignature(const std::string& file_name, std::string_view required,
-                                       std::string_view excluded) const {
-  const std::string head = UpperCase(ReadFileHead(file_name, kSignatureBytes));
-  for (const std::string& word : SplitKeywords(UpperCase(excluded))) {
-    if (head.find(word) != std::string::npos) return false;
-  }
-  for (const std::string& word : SplitKeywords(UpperCase(required))) {
-    if (head.find(word) == std::string::npos) return false;
-  }
-  return true;
+bool TGenericLutFormat::MatchSignature(const TLUTSource& source, std::string_view required,
+                                       std::string_view excluded) {
+  const std::string_view head = source.UpperHead();
+  const auto occurs = [head](std::string_view word) { return head.find(UpperCase(word)) != std::string_view::npos; };
+  if (!AllKeywords(excluded, [&](std::string_view w) { return !occurs(w); })) return false;
+  return AllKeywords(required, occurs);
 }
 
-void TGenericLutFormat::ResetReadState() {
-  IndexR = IndexG = IndexB = 0;
-  Index1D = 0;
-  Size = -1;
-  Range = -1;
-  Complete = false;
+// ---------------------------------------------------------------------------
+// The cursor
+
+void TLineCursor::SetGridSize(long long size) {
+  CheckGridSize(size);
+  if (LUT.Size3D() != size) LUT.SetSize3D(static_cast<int>(size));
+  Size = static_cast<int>(size);
 }
 
-void TGenericLutFormat::ParseLine(std::string_view, TLUT&) {}
-
-void TGenericLutFormat::ParseAllLines(const std::string& file_name, TLUT& lut) {
-  ResetReadState();
-  TTextFile text;
-  text.ReadFromFile(file_name);
-  Lines = &text;
-  try {
-    for (std::size_t i = 0; i < text.Count(); ++i) ParseLine(text[i], lut);
-  } catch (...) {
-    Lines = nullptr;
-    throw;
-  }
-  Lines = nullptr;
+void TLineCursor::Set1DSize(long long size) {
+  Check1DSize(size);
+  if (LUT.Size1D() != size) LUT.SetSize1D(static_cast<int>(size));
+  Size = static_cast<int>(size);
 }
 
-void TGenericLutFormat::Load(const std::string& file_name, TLUT& lut) {
-  ParseAllLines(file_name, lut);
-  if (Is3D) {
-    lut.Kind = TLUTKind::lk3D;
-    lut.Size3D = Size;
-  } else {
-    lut.Kind = TLUTKind::lk1D;
-    lut.Size1D = Size;
-  }
-  if (!Complete) throw ELUTError("Incomplete file.");
-}
-
-bool TGenericLutFormat::StoreAndStepRedFastest(TLUT& lut, double r, double g, double b) {
+bool TLineCursor::StoreAndStepRedFastest(double r, double g, double b) {
   // A size that changed under the cursor must not lead it out of the table.
-  if (Size < 1 || IndexR >= Size || IndexG >= Size || IndexB >= Size) return false;
-  lut.Table3D(IndexR, IndexG, IndexB) = TLUTEntry{r, g, b};
+  if (Size < 1 || Size != LUT.Size3D() || IndexR >= Size || IndexG >= Size || IndexB >= Size) return false;
+  LUT.Table3D(IndexR, IndexG, IndexB) = TLUTEntry{r, g, b};
   if (++IndexR < Size) return false;
   IndexR = 0;
   if (++IndexG < Size) return false;
@@ -97,9 +71,9 @@ bool TGenericLutFormat::StoreAndStepRedFastest(TLUT& lut, double r, double g, do
   return true;
 }
 
-bool TGenericLutFormat::StoreAndStepBlueFastest(TLUT& lut, double r, double g, double b) {
-  if (Size < 1 || IndexR >= Size || IndexG >= Size || IndexB >= Size) return false;
-  lut.Table3D(IndexR, IndexG, IndexB) = TLUTEntry{r, g, b};
+bool TLineCursor::StoreAndStepBlueFastest(double r, double g, double b) {
+  if (Size < 1 || Size != LUT.Size3D() || IndexR >= Size || IndexG >= Size || IndexB >= Size) return false;
+  LUT.Table3D(IndexR, IndexG, IndexB) = TLUTEntry{r, g, b};
   if (++IndexB < Size) return false;
   IndexB = 0;
   if (++IndexG < Size) return false;
@@ -109,18 +83,63 @@ bool TGenericLutFormat::StoreAndStepBlueFastest(TLUT& lut, double r, double g, d
   return true;
 }
 
-void TGenericLutFormat::StoreRedFastest(TLUT& lut, double r, double g, double b) {
-  if (!Complete && StoreAndStepRedFastest(lut, r, g, b)) Complete = true;
+void TLineCursor::StoreRedFastest(double r, double g, double b) {
+  if (!Complete && StoreAndStepRedFastest(r, g, b)) Complete = true;
 }
 
-void TGenericLutFormat::StoreBlueFastest(TLUT& lut, double r, double g, double b) {
-  if (!Complete && StoreAndStepBlueFastest(lut, r, g, b)) Complete = true;
+void TLineCursor::StoreBlueFastest(double r, double g, double b) {
+  if (!Complete && StoreAndStepBlueFastest(r, g, b)) Complete = true;
 }
 
-void TGenericLutFormat::Store1D(TLUT& lut, double r, double g, double b) {
-  if (Complete || Size < 1 || Index1D >= Size) return;
-  lut.Table1D(Index1D) = TLUTEntry{r, g, b};
+void TLineCursor::Store1D(double r, double g, double b) {
+  if (Complete || Size < 1 || Size != LUT.Size1D() || Index1D >= Size) return;
+  LUT.Table1D(Index1D) = TLUTEntry{r, g, b};
   if (++Index1D == Size) Complete = true;
+}
+
+void TLineCursor::AppendRow(double r, double g, double b) {
+  if (Rows.size() >= static_cast<std::size_t>(kMax1DSize)) Check1DSize(static_cast<long long>(Rows.size()) + 1);
+  Rows.push_back(TLUTEntry{r, g, b});
+}
+
+void TLineCursor::MoveRowsToTable() {
+  Size = static_cast<int>(Rows.size());
+  LUT.SetSize1D(Size);
+  std::copy(Rows.begin(), Rows.end(), LUT.Data1D());
+  Rows = {};
+}
+
+// ---------------------------------------------------------------------------
+// The generic reader
+
+void TGenericLutFormat::ParseLine(std::string_view, TLineCursor&) const {}
+
+void TGenericLutFormat::ParseLines(TLineCursor& cursor) const {
+  ForEachLineIn(cursor.Source.Text(), [&](std::string_view line) {
+    ParseLine(line, cursor);
+    return false;
+  });
+}
+
+void TGenericLutFormat::FinishLoad(TLineCursor& cursor) const {
+  cursor.LUT.Kind = Is3D ? TLUTKind::lk3D : TLUTKind::lk1D;
+  if (!cursor.Complete) throw ELUTError("Incomplete file.");
+}
+
+TLoadInfo TGenericLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
+  TLineCursor cursor(source, lut);
+  ParseLines(cursor);
+  FinishLoad(cursor);
+  return cursor.Info;
+}
+
+TLoadInfo TGenericLutFormat::LoadRows(const TLUTSource& source, TLUT& lut, int bits) const {
+  TLineCursor cursor(source, lut);
+  cursor.Info.Bits = bits;
+  ParseLines(cursor);
+  cursor.MoveRowsToTable();
+  FinishLoad(cursor);
+  return cursor.Info;
 }
 
 void RaiseReadOnly(const TLUTFormat& format) {
@@ -128,90 +147,49 @@ void RaiseReadOnly(const TLUTFormat& format) {
 }
 
 // ---------------------------------------------------------------------------
-// Registry
+// Entry points
 
-namespace {
-
-struct Registry {
-  std::vector<std::unique_ptr<TLUTFormat>> formats;
-  std::vector<std::unique_ptr<TLutOutputProfile>> profiles;
-  Registry() {
-    CreateLUTFormats(formats);
-    CreateOutputProfiles(profiles);
+TLUTFormatId DetectLUTFormat(const TLUTSource& source) {
+  for (const TLUTFormat* format : DetectionOrder()) {
+    if (format->CanRead(source)) return format->Id;
   }
-};
-
-const Registry& TheRegistry() {
-  static const Registry registry;
-  return registry;
+  return TLUTFormatId::None;
 }
 
-}  // namespace
-
-const std::vector<std::unique_ptr<TLUTFormat>>& LUTFormats() { return TheRegistry().formats; }
-const std::vector<std::unique_ptr<TLutOutputProfile>>& OutputProfiles() { return TheRegistry().profiles; }
-
-TLUTFormat* LUTFormatByIndex(int index) {
-  const auto& formats = LUTFormats();
-  if (index < 0 || static_cast<std::size_t>(index) >= formats.size()) return nullptr;
-  return formats[static_cast<std::size_t>(index)].get();
+TLUTFormatId DetectLUTFormat(const std::string& file_name) {
+  return DetectLUTFormat(TLUTSource::FromFileHead(file_name));
 }
 
-const TLutOutputProfile& OutputProfileByIndex(int index) {
-  return *OutputProfiles().at(static_cast<std::size_t>(index));
-}
-
-const TLutOutputProfile* OutputProfileByCaption(std::string_view caption) {
-  for (const auto& p : OutputProfiles()) {
-    if (p->Caption == caption) return p.get();
-  }
-  return nullptr;
-}
-
-TLutOutputProfile& AddOutputProfile(std::vector<std::unique_ptr<TLutOutputProfile>>& profiles, std::string caption,
-                                    std::string extension, int format_index, int default_size, int default_bits,
-                                    bool size_selectable, bool bits_selectable) {
-  auto p = std::make_unique<TLutOutputProfile>();
-  p->Caption = std::move(caption);
-  p->Extension = std::move(extension);
-  p->FormatIndex = format_index;
-  p->DefaultSize = default_size;
-  p->DefaultBits = default_bits;
-  p->SizeSelectable = size_selectable;
-  p->BitsSelectable = bits_selectable;
-  profiles.push_back(std::move(p));
-  return *profiles.back();
-}
-
-int DetectLUTFormat(const std::string& file_name) {
-  const auto& formats = LUTFormats();
-  for (std::size_t i = 0; i < formats.size(); ++i) {
-    if (formats[i]->CanRead(file_name)) return static_cast<int>(i);
-  }
-  return -1;
-}
-
-void LoadLUTFile(const std::string& file_name, TLUT& lut, int format_index) {
+TLoadInfo LoadLUT(const TLUTSource& source, TLUT& lut, TLUTFormatId format) {
   lut.Comments.clear();
-  if (format_index != -1) {
-    TLUTFormat* format = LUTFormatByIndex(format_index);
-    if (format == nullptr) throw ELUTError("Unknown LUT format index " + std::to_string(format_index) + ".");
-    format->Load(file_name, lut);
-    lut.FormatIndex = format_index;
-    return;
-  }
-  lut.FormatIndex = -1;
-  const int detected = DetectLUTFormat(file_name);
-  if (detected < 0) return;
-  LUTFormatByIndex(detected)->Load(file_name, lut);
-  lut.FormatIndex = detected;
+  lut.FormatIndex = TLUTFormatId::None;
+  if (format == TLUTFormatId::None) format = DetectLUTFormat(source);
+  if (format == TLUTFormatId::None) return {};
+  // Read into a LUT of its own and take it over only when the load succeeded.
+  TLUT loaded;
+  const TLoadInfo info = LUTFormatOf(format).Load(source, loaded);
+  loaded.FormatIndex = format;
+  lut = std::move(loaded);
+  return info;
+}
+
+TLoadInfo LoadLUTFile(const std::string& file_name, TLUT& lut, TLUTFormatId format) {
+  lut.Comments.clear();
+  lut.FormatIndex = TLUTFormatId::None;
+  return LoadLUT(TLUTSource::FromFile(file_name), lut, format);
+}
+
+TLoadInfo LoadLUTFromMemory(const std::string& name, std::string_view bytes, TLUT& lut, TLUTFormatId format) {
+  return LoadLUT(TLUTSource(name, bytes), lut, format);
+}
+
+TFileText SaveLUTText(const TLUT& lut, const TLutOutputProfile& profile, int bits, std::string_view title) {
+  if (bits == -1) bits = profile.DefaultBits;
+  return FormatOfProfile(profile).Save(lut, bits, title);
 }
 
 void SaveLUTFile(const std::string& file_name, const TLUT& lut, const TLutOutputProfile& profile, int bits) {
-  if (bits == -1) bits = profile.DefaultBits;
-  TLUTFormat* format = LUTFormatByIndex(profile.FormatIndex);
-  if (format == nullptr) throw ELUTError("The output profile \"" + profile.Caption + "\" has no format.");
-  format->Save(file_name, lut, bits);
+  WriteFileAtomically(file_name, SaveLUTText(lut, profile, bits, BaseNameOf(file_name)));
 }
 
 }  // namespace zelvo

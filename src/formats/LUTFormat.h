@@ -1,5 +1,11 @@
-// The format base classes, the registry of formats and output profiles, and
-// the load, save and detection entry points.
+// The format base classes, the output profiles, and the load, save and
+// detection entry points. The registry itself (which formats exist, the order
+// in which they are asked to recognise a file, and the profiles) is in
+// FormatRegistry.cpp.
+//
+// A format object never changes after the registry is built: CanRead, Load and
+// Save are const, and the state of one load lives in an object that the load
+// creates. Any number of loads may run at once, on any threads.
 #pragma once
 
 #include <memory>
@@ -7,29 +13,40 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/LUTSource.h"
 #include "formats/TextFile.h"
 #include "lut/Errors.h"
 #include "lut/LUT.h"
 
 namespace zelvo {
 
+// What a load found out about the file besides the table.
+struct TLoadInfo {
+  int Bits = 0;     // depth of the integer codes read; 0 for decimal values
+  int Version = 0;  // a version the file states (the Nucoda cube's), else 0
+};
+
 class TLUTFormat {
  public:
-  TLUTFormat(std::string name, bool is_3d) : Name(std::move(name)), Is3D(is_3d) {}
+  TLUTFormat(TLUTFormatId id, std::string name, bool is_3d) : Id(id), Name(std::move(name)), Is3D(is_3d) {}
   virtual ~TLUTFormat() = default;
   TLUTFormat(const TLUTFormat&) = delete;
   TLUTFormat& operator=(const TLUTFormat&) = delete;
 
+  const TLUTFormatId Id;
   const std::string Name;
   const bool Is3D;
 
-  // True when this format recognises the file. Changes no state.
-  virtual bool CanRead(const std::string& file_name) const = 0;
-  // Reads the file into the LUT: Kind, size, entries and comments.
-  virtual void Load(const std::string& file_name, TLUT& lut) = 0;
-  // Writes the LUT, already of the kind and size the format needs. Integer
-  // formats quantise at `bits`; floating-point formats ignore it.
-  virtual void Save(const std::string& file_name, const TLUT& lut, int bits) const = 0;
+  // True when this format recognises the source (its first 4096 bytes, or
+  // for a few formats its name's extension).
+  virtual bool CanRead(const TLUTSource& source) const = 0;
+  // Reads the source into the LUT: Kind, size, entries and comments.
+  virtual TLoadInfo Load(const TLUTSource& source, TLUT& lut) const = 0;
+  // The text of a file of this format for the LUT, which already has the kind
+  // and size the format needs. Integer formats quantise at `bits`;
+  // floating-point formats ignore it. `title` names the LUT in formats that
+  // carry a name (the target file's name without folder and extension).
+  virtual TFileText Save(const TLUT& lut, int bits, std::string_view title) const = 0;
 
   // Whether this build reads and writes the format; the registry lists and the
   // command line show it. Write-only and read-only formats say so here.
@@ -37,91 +54,164 @@ class TLUTFormat {
   virtual bool CanSave() const { return true; }
 };
 
+// The reading state of one load by the generic line reader: where the next
+// row goes, what the header has said, whether the table is full. Formats that
+// need more state derive from it and create their own in Load.
+class TLineCursor {
+ public:
+  TLineCursor(const TLUTSource& source, TLUT& lut) : Source(source), LUT(lut) {}
+  virtual ~TLineCursor() = default;
+  TLineCursor(const TLineCursor&) = delete;
+  TLineCursor& operator=(const TLineCursor&) = delete;
+
+  const TLUTSource& Source;
+  TLUT& LUT;
+  int IndexR = 0;  // grid position of the next 3D row
+  int IndexG = 0;
+  int IndexB = 0;
+  int Index1D = 0;  // position of the next 1D row
+  int Size = -1;    // grid size or 1D length from the header; -1 until known
+  int Range = -1;   // per format, the largest code or the bit depth; -1 until known
+  bool Complete = false;
+  TLoadInfo Info;
+
+  // Take a size from the header, checked against the limits, and allocate the
+  // LUT's table for it.
+  void SetGridSize(long long size);
+  void Set1DSize(long long size);
+
+  // Store the next 3D row with red varying fastest (then green, blue slowest) or
+  // blue fastest; Complete is set after the last of Size^3 rows and rows after
+  // it are ignored.
+  void StoreRedFastest(double r, double g, double b);
+  void StoreBlueFastest(double r, double g, double b);
+  // The cursor alone: store at [IndexR][IndexG][IndexB] if the cursor is inside
+  // the grid, then step it. True when that row completed the grid.
+  bool StoreAndStepRedFastest(double r, double g, double b);
+  bool StoreAndStepBlueFastest(double r, double g, double b);
+  // Store the next 1D row; Complete is set when Index1D reaches Size.
+  void Store1D(double r, double g, double b);
+
+  // For formats whose 1D length is the number of rows: rows are collected
+  // here and become the table when the load ends (MoveRowsToTable).
+  std::vector<TLUTEntry> Rows;
+  void AppendRow(double r, double g, double b);
+  void MoveRowsToTable();
+};
+
 // The common base of every concrete format: keyword detection and the generic
-// line-driven reader with its cursor state.
+// line-driven reader.
 class TGenericLutFormat : public TLUTFormat {
  public:
   using TLUTFormat::TLUTFormat;
 
-  void Load(const std::string& file_name, TLUT& lut) override;
-  // Called by the generic Load once per line, in file order.
-  virtual void ParseLine(std::string_view line, TLUT& lut);
+  // The generic reader: ParseLine for every line, then the kind and size of
+  // the format; "Incomplete file." when the table was not filled.
+  TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override;
+  // Called by the generic reader once per line, in file order.
+  virtual void ParseLine(std::string_view line, TLineCursor& cursor) const;
 
   // True when no Excluded keyword and every Required keyword occur, ignoring
-  // case, in the first 4096 bytes of the file.
-  bool MatchSignature(const std::string& file_name, std::string_view required,
-                      std::string_view excluded = {}) const;
+  // case, in the first 4096 bytes of the source.
+  static bool MatchSignature(const TLUTSource& source, std::string_view required, std::string_view excluded = {});
 
  protected:
-  // Reading state of the load in progress, reset at the start of every Load.
-  int IndexR = 0;
-  int IndexG = 0;
-  int IndexB = 0;
-  int Index1D = 0;
-  int Size = -1;
-  int Range = -1;
-  bool Complete = false;
-  const TTextFile* Lines = nullptr;  // exists only during Load
-
-  void ResetReadState();
-  // Sets Size from a header after checking it against the table capacity.
-  void SetGridSize(long long size) { CheckGridSize(size); Size = static_cast<int>(size); }
-  void Set1DSize(long long size) { Check1DSize(size); Size = static_cast<int>(size); }
-
-  // Store the next 3D row with red varying fastest (then green, blue slowest) or
-  // blue fastest; sets Complete after the last of Size^3 rows and ignores rows
-  // after that. Size must have been checked (SetGridSize).
-  void StoreRedFastest(TLUT& lut, double r, double g, double b);
-  void StoreBlueFastest(TLUT& lut, double r, double g, double b);
-  // The cursor alone: store at [IndexR][IndexG][IndexB] if the cursor is inside
-  // the grid, then step it. Return true when that row completed the grid.
-  bool StoreAndStepRedFastest(TLUT& lut, double r, double g, double b);
-  bool StoreAndStepBlueFastest(TLUT& lut, double r, double g, double b);
-  // Store the next 1D row; sets Complete when Index1D reaches Size.
-  void Store1D(TLUT& lut, double r, double g, double b);
-
-  // Runs the line loop of the generic Load without its final steps, for
-  // formats that wrap it and decide the kind themselves.
-  void ParseAllLines(const std::string& file_name, TLUT& lut);
+  // The line loop of the generic reader, for formats that wrap it with a
+  // cursor of their own and decide the kind themselves.
+  void ParseLines(TLineCursor& cursor) const;
+  // The end of the generic reader: Kind and size after Is3D, and
+  // "Incomplete file." unless the cursor is Complete.
+  void FinishLoad(TLineCursor& cursor) const;
+  // The generic reader for 1D formats whose table is as long as the rows they
+  // read: ParseLine appends the rows to the cursor (AppendRow).
+  TLoadInfo LoadRows(const TLUTSource& source, TLUT& lut, int bits = 0) const;
 };
 
 // The Save of a read-only format: no profile writes through it, and a caller
 // that tries anyway gets a clear error instead of a file that was never written.
 [[noreturn]] void RaiseReadOnly(const TLUTFormat& format);
 
+// The identities of the output profiles, in the order the dialogs list them.
+enum class TOutputProfileId : int {
+  ThreeDLScratch = 0,  // "3DL Scratch, Autodesk, Blackmagic, Cine-tal"
+  ThreeDLFusion,
+  Lustre3D,
+  Clipster3D,
+  Codex3D,
+  ColorFrontOSD3D,
+  Cube3DIridas,  // "Cube 3D Iridas, Nuke, AfterEffects"
+  Cube3DDavinci,
+  Cube3DTruelight,
+  DavinciDat3D,
+  Nucoda3D,
+  Luther3D,
+  Pandora3D,  // "Pandora 3D, Apple 3D m3d"
+  PFClean3D,
+  Quantel3D,
+  Technicolor3D,  // "Technicolor 3D mga"
+  Lustre1D,
+  Blackmagic1D,
+  Cinetal1D,
+  Codex1D,  // "Codex 1D, Sony SRW-1, Scratch 1D"
+  ColorFrontOSD1D,
+  Cube1D,
+  Filmlight1D,
+  Fusion1D,
+  Nucoda1D,
+  Quantel1D,
+  Stwo1D,
+  Shake1D,
+};
+
 class TLutOutputProfile {
  public:
+  TOutputProfileId Id = TOutputProfileId::ThreeDLScratch;
   std::string Caption;
   std::string Extension;  // without the dot
-  int FormatIndex = -1;
+  TLUTFormatId FormatIndex = TLUTFormatId::None;
   int DefaultSize = 0;
   int DefaultBits = 0;  // 0 for floating-point formats
   bool SizeSelectable = false;
   bool BitsSelectable = false;
 };
 
-// The registry. Created on first use, in registry order; lives until exit.
+// The registry. Built on first use; lives until exit; never changes.
+// LUTFormats is indexed by format identity; DetectionOrder lists the formats
+// in the order they are asked to recognise a file.
 const std::vector<std::unique_ptr<TLUTFormat>>& LUTFormats();
+const std::vector<const TLUTFormat*>& DetectionOrder();
 const std::vector<std::unique_ptr<TLutOutputProfile>>& OutputProfiles();
 
-TLUTFormat* LUTFormatByIndex(int index);
+// The format of an identity; nullptr for an index outside the registry.
+const TLUTFormat* LUTFormatByIndex(int index);
+const TLUTFormat& LUTFormatOf(TLUTFormatId id);
 const TLutOutputProfile& OutputProfileByIndex(int index);
+const TLutOutputProfile& OutputProfileOf(TOutputProfileId id);
 // The profile whose Caption is exactly `caption`, or nullptr.
 const TLutOutputProfile* OutputProfileByCaption(std::string_view caption);
+// The format a profile writes through.
+const TLUTFormat& FormatOfProfile(const TLutOutputProfile& profile);
 
-// Index of the first format whose CanRead accepts the file, or -1.
-int DetectLUTFormat(const std::string& file_name);
-// Reads a file with the given format, or with the detected one for -1. When no
-// format recognises the file, the LUT keeps its tables and gets FormatIndex -1.
-void LoadLUTFile(const std::string& file_name, TLUT& lut, int format_index = -1);
-// Writes through the profile's format; bits -1 means the profile's DefaultBits.
+// The first format in detection order whose CanRead accepts the source, or
+// None. The form with a file name reads only the first 4096 bytes.
+TLUTFormatId DetectLUTFormat(const TLUTSource& source);
+TLUTFormatId DetectLUTFormat(const std::string& file_name);
+
+// Reads a LUT with the given format, or with the detected one for None. The
+// LUT's comments are emptied and its FormatIndex is None until a load
+// succeeds; the tables are replaced only by a load that succeeds, so a file
+// that no format recognises, or that fails, leaves them as they were.
+TLoadInfo LoadLUT(const TLUTSource& source, TLUT& lut, TLUTFormatId format = TLUTFormatId::None);
+// The same for a file, read once, and for bytes in memory under a name.
+TLoadInfo LoadLUTFile(const std::string& file_name, TLUT& lut, TLUTFormatId format = TLUTFormatId::None);
+TLoadInfo LoadLUTFromMemory(const std::string& name, std::string_view bytes, TLUT& lut,
+                            TLUTFormatId format = TLUTFormatId::None);
+
+// The text of a file written through the profile's format; bits -1 means the
+// profile's DefaultBits.
+TFileText SaveLUTText(const TLUT& lut, const TLutOutputProfile& profile, int bits, std::string_view title);
+// Writes a file through the profile's format, titled after the file name. The
+// file is replaced whole or not at all.
 void SaveLUTFile(const std::string& file_name, const TLUT& lut, const TLutOutputProfile& profile, int bits = -1);
-
-// Registry construction (used once by the registry itself).
-void CreateLUTFormats(std::vector<std::unique_ptr<TLUTFormat>>& formats);
-TLutOutputProfile& AddOutputProfile(std::vector<std::unique_ptr<TLutOutputProfile>>& profiles, std::string caption,
-                                    std::string extension, int format_index, int default_size, int default_bits,
-                                    bool size_selectable, bool bits_selectable);
-void CreateOutputProfiles(std::vector<std::unique_ptr<TLutOutputProfile>>& profiles);
 
 }  // namespace zelvo

@@ -2,59 +2,119 @@
 
 #include <cmath>
 
-#include "formats/CDLFormat.h"
-#include "formats/ClipsterFormat.h"
-#include "formats/CubeFormats.h"
-#include "formats/Header1DFormats.h"
-#include "formats/KeywordHeader3DFormats.h"
-#include "formats/MeshFormats.h"
-#include "formats/PlainRow1DFormats.h"
-#include "formats/XMLFormats.h"
+#include "formats/TextFile.h"
 
 namespace zelvo {
 
 namespace {
 
-std::string_view FileNameOnly(std::string_view path) {
-  const std::size_t slash = path.find_last_of("/\\");
-  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+constexpr std::size_t kFloatRowChars = 27;  // "0.000000 0.000000 0.000000"
+
+std::size_t Cube(int n) {
+  const auto s = static_cast<std::size_t>(n);
+  return s * s * s;
 }
+
+// Writes "r g b" at p (room for 3 * (kMaxFastFloatChars + 1) characters) and
+// returns the end; false when a value needs the general formatting path.
+bool WriteFloatTriple(char*& p, const TLUTEntry& e, char sep) {
+  char* q = p;
+  if (!TryWriteFloatValueFast(q, kFloatDigits, e.R)) return false;
+  *q++ = sep;
+  if (!TryWriteFloatValueFast(q, kFloatDigits, e.G)) return false;
+  *q++ = sep;
+  if (!TryWriteFloatValueFast(q, kFloatDigits, e.B)) return false;
+  p = q;
+  return true;
+}
+
+// Rows are printed into a block on the stack and added to the text a block at
+// a time, so that a million rows cost a few hundred appends.
+class TRowPrinter {
+ public:
+  static constexpr std::size_t kMaxRow = 3 * (kMaxFastFloatChars + 1) + 1;
+
+  explicit TRowPrinter(TFileText& text) : text_(text) {}
+  TRowPrinter(const TRowPrinter&) = delete;
+  TRowPrinter& operator=(const TRowPrinter&) = delete;
+
+  // Room for one row of at most kMaxRow characters.
+  char* Row() {
+    if (static_cast<std::size_t>(buffer_ + sizeof buffer_ - end_) < kMaxRow) Flush();
+    return end_;
+  }
+  void Done(char* row_end) { end_ = row_end; }
+  // Everything printed so far goes to the text (before the text is written to
+  // directly, and at the end).
+  void Flush() {
+    text_.append(buffer_, static_cast<std::size_t>(end_ - buffer_));
+    end_ = buffer_;
+  }
+
+  // A float row and its line feed.
+  void AddFloatRow(const TLUTEntry& e) {
+    char* p = Row();
+    if (WriteFloatTriple(p, e, ' ')) {
+      *p++ = '\n';
+      Done(p);
+      return;
+    }
+    Flush();  // a value for the general path
+    AppendFloatTriple(text_, e);
+    text_.push_back('\n');
+  }
+  // Three codes, joined by `sep`, and a line feed; `prefix` (an index) first
+  // when it is not negative.
+  void AddIntRow(const TLUTEntry& e, int bits, char sep = ' ', std::int64_t prefix = -1) {
+    char* p = Row();
+    if (prefix >= 0) {
+      p = WriteInt(p, prefix);
+      *p++ = sep;
+    }
+    p = WriteInt(p, QuantizeValue(bits, e.R));
+    *p++ = sep;
+    p = WriteInt(p, QuantizeValue(bits, e.G));
+    *p++ = sep;
+    p = WriteInt(p, QuantizeValue(bits, e.B));
+    *p++ = '\n';
+    Done(p);
+  }
+
+ private:
+  TFileText& text_;
+  char buffer_[1 << 15];
+  char* end_ = buffer_;
+};
 
 }  // namespace
 
-bool HasExtension(const std::string& file_name, std::string_view extension) {
-  const std::string_view name = FileNameOnly(file_name);
-  const std::size_t dot = name.rfind('.');
-  if (dot == std::string_view::npos) return false;
-  const std::string_view ext = name.substr(dot);
-  return ext.size() == extension.size() && PosNoCase(extension, ext) == 1;
+void AddLine(TFileText& text, std::string_view line) {
+  text.append(line);
+  text.push_back('\n');
 }
 
-std::string BaseNameOf(const std::string& file_name) {
-  std::string_view name = FileNameOnly(file_name);
-  const std::size_t dot = name.rfind('.');
-  if (dot != std::string_view::npos) name = name.substr(0, dot);
-  return std::string(name);
+void AddCommentLines(TFileText& text, const TLUT& lut) {
+  for (const std::string& c : lut.Comments) {
+    text.append("# ");
+    AddLine(text, c);
+  }
 }
 
-void AppendFloatTriple(std::string& line, const TLUTEntry& e, char sep) {
-  // Three values into one buffer and one append; values that need the general
-  // formatting path go through AppendFloatValue.
+void AppendFloatTriple(TFileText& line, const TLUTEntry& e, char sep) {
   char buf[3 * (kMaxFastFloatChars + 1)];
   char* p = buf;
-  const double values[3] = {e.R, e.G, e.B};
-  for (int i = 0; i < 3; ++i) {
-    if (i > 0) *p++ = sep;
-    if (!TryWriteFloatValueFast(p, kFloatDigits, values[i])) {
-      line.append(buf, static_cast<std::size_t>(p - buf));
-      p = buf;
-      AppendFloatValue(line, kFloatDigits, values[i]);
-    }
+  if (WriteFloatTriple(p, e, sep)) {
+    line.append(buf, static_cast<std::size_t>(p - buf));
+    return;
   }
-  line.append(buf, static_cast<std::size_t>(p - buf));
+  AppendFloatValue(line, kFloatDigits, e.R);
+  line.push_back(sep);
+  AppendFloatValue(line, kFloatDigits, e.G);
+  line.push_back(sep);
+  AppendFloatValue(line, kFloatDigits, e.B);
 }
 
-void AppendIntTriple(std::string& line, const TLUTEntry& e, int bits, char sep) {
+void AppendIntTriple(TFileText& line, const TLUTEntry& e, int bits, char sep) {
   AppendIntValue(line, bits, e.R);
   line.push_back(sep);
   AppendIntValue(line, bits, e.G);
@@ -62,142 +122,62 @@ void AppendIntTriple(std::string& line, const TLUTEntry& e, int bits, char sep) 
   AppendIntValue(line, bits, e.B);
 }
 
-void AddCommentLines(TTextFile& file, const TLUT& lut) {
-  for (const std::string& c : lut.Comments) file.Add("# " + c);
+void AddFloatRowsRedFastest(TFileText& text, const TLUT& lut, int n) {
+  // Red fastest is the order of the table in memory.
+  const std::size_t rows = Cube(n);
+  text.reserve(text.size() + rows * (kFloatRowChars + 1));
+  const TLUTEntry* e = lut.Data3D();
+  TRowPrinter printer(text);
+  for (std::size_t i = 0; i < rows; ++i) printer.AddFloatRow(e[i]);
+  printer.Flush();
 }
 
-void AddFloatRowsRedFastest(TTextFile& file, const TLUT& lut, int n) {
-  const std::size_t rows = static_cast<std::size_t>(n) * static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
-  file.Reserve(rows, rows * 27);  // "0.000000 0.000000 0.000000"
-  std::string row;
-  ForEachRedFastest(n, [&](int r, int g, int b) {
-    row.clear();
-    AppendFloatTriple(row, lut.Table3D(r, g, b));
-    file.Add(row);
+void AddFloatRowsBGRRedFastest(TFileText& text, const TLUT& lut, int n) {
+  const std::size_t rows = Cube(n);
+  text.reserve(text.size() + rows * (kFloatRowChars + 1));
+  const TLUTEntry* e = lut.Data3D();
+  TRowPrinter printer(text);
+  for (std::size_t i = 0; i < rows; ++i) printer.AddFloatRow(TLUTEntry{e[i].B, e[i].G, e[i].R});
+  printer.Flush();
+}
+
+void AddIntRowsBlueFastest(TFileText& text, const TLUT& lut, int n, int bits) {
+  AddIndexedIntRowsBlueFastest(text, lut, n, bits, ' ', false);
+}
+
+void AddIndexedIntRowsBlueFastest(TFileText& text, const TLUT& lut, int n, int bits, char sep, bool index) {
+  const std::size_t digits = std::to_string(QuantizeValue(bits, 1.0)).size() + 1;
+  text.reserve(text.size() + Cube(n) * (3 * digits + (index ? 8 : 0)));
+  TRowPrinter printer(text);
+  std::int64_t row = 0;
+  ForEachBlueFastest(n, [&](int r, int g, int b) {
+    printer.AddIntRow(lut.Table3D(r, g, b), bits, sep, index ? row++ : -1);
   });
+  printer.Flush();
 }
 
-void AddFloatRows1D(TTextFile& file, const TLUT& lut, int m) {
-  file.Reserve(static_cast<std::size_t>(m), static_cast<std::size_t>(m) * 27);
-  std::string row;
-  for (int i = 0; i < m; ++i) {
-    row.clear();
-    AppendFloatTriple(row, lut.Table1D(i));
-    file.Add(row);
-  }
+void AddFloatRows1D(TFileText& text, const TLUT& lut, int m) {
+  text.reserve(text.size() + static_cast<std::size_t>(m) * (kFloatRowChars + 1));
+  TRowPrinter printer(text);
+  for (int i = 0; i < m; ++i) printer.AddFloatRow(lut.Table1D(i));
+  printer.Flush();
+}
+
+void AddIntRows1D(TFileText& text, const TLUT& lut, int m, int bits, bool index) {
+  text.reserve(text.size() + static_cast<std::size_t>(m) * (index ? 24 : 18));  // "65535 65535 65535 65535\n"
+  TRowPrinter printer(text);
+  for (int i = 0; i < m; ++i) printer.AddIntRow(lut.Table1D(i), bits, ' ', index ? i : -1);
+  printer.Flush();
 }
 
 int WritableGridSize(const TLUT& lut) {
-  CheckGridSize(lut.Size3D);
-  return lut.Size3D;
+  CheckGridSize(lut.Size3D());
+  return lut.Size3D();
 }
 
 int Writable1DSize(const TLUT& lut) {
-  Check1DSize(lut.Size1D);
-  return lut.Size1D;
-}
-
-int CountFloatTripleLines(const TTextFile& lines) {
-  int count = 0;
-  double r, g, b;
-  for (std::size_t i = 0; i < lines.Count(); ++i) {
-    if (ReadFloatTriple(lines[i], r, g, b)) ++count;
-  }
-  return count;
-}
-
-int GridSizeFromRowCount(long long rows) {
-  return static_cast<int>(std::llround(std::cbrt(static_cast<double>(rows))));
-}
-
-// The registry order is behaviour: detection takes the first format that accepts
-// a file, and the index identifies the format everywhere.
-void CreateLUTFormats(std::vector<std::unique_ptr<TLUTFormat>>& f) {
-  f.push_back(std::make_unique<TCube3DTruelightLutFormat>());   // 0
-  f.push_back(std::make_unique<TCube3DLutFormat>());            // 1
-  f.push_back(std::make_unique<TLustre3DLutFormat>());          // 2
-  f.push_back(std::make_unique<TPandora3DLutFormat>());         // 3
-  f.push_back(std::make_unique<T3dlLutFormat>());               // 4
-  f.push_back(std::make_unique<TNucoda3DLutFormat>());          // 5
-  f.push_back(std::make_unique<TCodex3DLutFormat>());           // 6
-  f.push_back(std::make_unique<TCube1DLutFormat>());            // 7
-  f.push_back(std::make_unique<TClipster3DLutFormat>());        // 8
-  f.push_back(std::make_unique<TLuther3DLutFormat>());          // 9
-  f.push_back(std::make_unique<TColorFrontOSD3DLutFormat>());   // 10
-  f.push_back(std::make_unique<TDavinciDat3DLutFormat>());      // 11
-  f.push_back(std::make_unique<TQuantel3DLutFormat>());         // 12
-  f.push_back(std::make_unique<TCodex1DLutFormat>());           // 13
-  f.push_back(std::make_unique<TLustre1DLutFormat>());          // 14
-  f.push_back(std::make_unique<TFilmlight1DLutFormat>());       // 15
-  f.push_back(std::make_unique<TQuantel1DLutFormat>());         // 16
-  f.push_back(std::make_unique<TStwo1DLutFormat>());            // 17
-  f.push_back(std::make_unique<TNucoda1DLutWriterFormat>());    // 18
-  f.push_back(std::make_unique<TColorFrontOSD1DLutFormat>());   // 19
-  f.push_back(std::make_unique<TFusion1DLutFormat>());          // 20
-  f.push_back(std::make_unique<TBlackmagic1DLutFormat>());      // 21
-  f.push_back(std::make_unique<TCinetal1DLutFormat>());         // 22
-  f.push_back(std::make_unique<TShake1DLutFormat>());           // 23
-  f.push_back(std::make_unique<TDavinciILut1DLutFormat>());     // 24
-  f.push_back(std::make_unique<TDavinciOLut1DLutFormat>());     // 25
-  f.push_back(std::make_unique<TSpeedgradeLook3DLutFormat>());  // 26
-  f.push_back(std::make_unique<TASC_CDL_Format>());             // 27
-  f.push_back(std::make_unique<TPFClean3D_Format>());           // 28
-}
-
-void CreateOutputProfiles(std::vector<std::unique_ptr<TLutOutputProfile>>& p) {
-  // caption, extension, format index, default size, default bits, size and bits selectable
-  AddOutputProfile(p, "3DL Scratch, Autodesk, Blackmagic, Cine-tal", "3dl", 4, 17, 12, false, false);
-  AddOutputProfile(p, "3DL Fusion", "3dl", 4, 33, 12, false, false);
-  AddOutputProfile(p, "Autodesk Lustre 3D", "lut", 2, 33, 12, false, false);
-  AddOutputProfile(p, "Clipster 3D", "txt", 8, 17, 16, false, false);
-  AddOutputProfile(p, "Codex 3D", "txt", 6, 17, 12, false, false);
-  AddOutputProfile(p, "Colorfront OSD 3D", "3dmesh", 10, 17, 0, false, false);
-  AddOutputProfile(p, "Cube 3D Iridas, Nuke, AfterEffects", "cube", 1, 32, 0, false, false);
-  AddOutputProfile(p, "Cube 3D Davinci", "cube", 1, 33, 0, true, false);
-  AddOutputProfile(p, "Cube 3D Truelight", "cube", 0, 32, 0, false, false);
-  AddOutputProfile(p, "Davinci DAT 3D", "dat", 11, 33, 0, false, false);
-  AddOutputProfile(p, "Nucoda 3D", "cms", 5, 33, 0, true, false);
-  AddOutputProfile(p, "Luther 3D", "txt", 9, 33, 10, false, false);
-  AddOutputProfile(p, "Pandora 3D, Apple 3D m3d", "m3d", 3, 17, 16, false, false);
-  AddOutputProfile(p, "PixelFarm PFClean 3D", "pfl", 28, 16, 8, false, false);
-  AddOutputProfile(p, "Quantel 3D", "txt", 12, 17, 12, false, false);
-  AddOutputProfile(p, "Technicolor 3D mga", "mga", 3, 33, 16, false, false);
-  AddOutputProfile(p, "Autodesk Lustre 1D", "lut", 14, 65536, 16, true, true);
-  AddOutputProfile(p, "Blackmagic HDLink 1D", "txt", 21, 1024, 0, false, false);
-  AddOutputProfile(p, "Cine-tal 1D", "txt", 22, 1024, 10, false, false);
-  AddOutputProfile(p, "Codex 1D, Sony SRW-1, Scratch 1D", "dat", 13, 1024, 10, false, false);
-  AddOutputProfile(p, "Colorfront OSD 1D", "1dlut", 19, 1024, 0, false, false);
-  AddOutputProfile(p, "Cube 1D", "cube", 7, 4096, 0, false, false);
-  AddOutputProfile(p, "Filmlight Truelight 1D", "cube", 15, 4096, 0, false, false);
-  AddOutputProfile(p, "Fusion 1D", "alut", 20, 65536, 16, false, false);
-  AddOutputProfile(p, "Nucoda 1D", "cms", 18, 4096, 0, false, false);
-  AddOutputProfile(p, "Quantel 1D", "txt", 16, 1024, 10, false, false);
-  AddOutputProfile(p, "S.two 1D", "swto.xml", 17, 1024, 10, false, false);
-  AddOutputProfile(p, "Shake 1D", "txt", 23, 65536, 16, false, false);
-}
-
-void AddIntRowsBlueFastest(TTextFile& file, const TLUT& lut, int n, int bits) {
-  const std::size_t rows = static_cast<std::size_t>(n) * static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
-  const std::size_t digits = std::to_string(QuantizeValue(bits, 1.0)).size();
-  file.Reserve(rows, rows * (3 * digits + 2));
-  std::string row;
-  ForEachBlueFastest(n, [&](int r, int g, int b) {
-    row.clear();
-    AppendIntTriple(row, lut.Table3D(r, g, b), bits);
-    file.Add(row);
-  });
-}
-
-void AddFloatRowsBGRRedFastest(TTextFile& file, const TLUT& lut, int n) {
-  const std::size_t rows = static_cast<std::size_t>(n) * static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
-  file.Reserve(rows, rows * 27);  // "0.000000 0.000000 0.000000"
-  std::string row;
-  ForEachRedFastest(n, [&](int r, int g, int b) {
-    const TLUTEntry& e = lut.Table3D(r, g, b);
-    row.clear();
-    AppendFloatTriple(row, TLUTEntry{e.B, e.G, e.R});
-    file.Add(row);
-  });
+  Check1DSize(lut.Size1D());
+  return lut.Size1D();
 }
 
 int WritableBits(int bits, int max_bits) {
@@ -206,6 +186,20 @@ int WritableBits(int bits, int max_bits) {
                     std::to_string(max_bits) + " bits).");
   }
   return bits;
+}
+
+int CountFloatTripleLines(std::string_view text) {
+  int count = 0;
+  double r, g, b;
+  ForEachLineIn(text, [&](std::string_view line) {
+    if (ReadFloatTriple(line, r, g, b)) ++count;
+    return false;
+  });
+  return count;
+}
+
+int GridSizeFromRowCount(long long rows) {
+  return static_cast<int>(std::llround(std::cbrt(static_cast<double>(rows))));
 }
 
 void RaiseBadHeaderValue(std::string_view header, std::string_view rule) {
@@ -249,21 +243,6 @@ bool ReadIndexedIntTriple(std::string_view line, int divisor, double& r, double&
   g = vg;
   b = vb;
   return true;
-}
-
-void AppendRow1D(TLUT& lut, int& count, double r, double g, double b) {
-  if (count < 0 || count >= kMax1DSize) Check1DSize(static_cast<long long>(count) + 1);
-  lut.Table1D(count++) = TLUTEntry{r, g, b};
-}
-
-void AddIntRows1D(TTextFile& file, const TLUT& lut, int m, int bits) {
-  file.Reserve(static_cast<std::size_t>(m), static_cast<std::size_t>(m) * 18);  // "65535 65535 65535"
-  std::string row;
-  for (int i = 0; i < m; ++i) {
-    row.clear();
-    AppendIntTriple(row, lut.Table1D(i), bits);
-    file.Add(row);
-  }
 }
 
 }  // namespace zelvo

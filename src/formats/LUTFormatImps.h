@@ -27,19 +27,19 @@ inline bool IsCommentLine(std::string_view line) {
 // The text after the '#' of a comment line, trimmed.
 inline std::string_view CommentText(std::string_view line) { return Trim(TrimLeft(line).substr(1)); }
 
-// Case-insensitive test of the file's extension (the part from the last '.'
-// of the name); `extension` includes the dot, as in ".3dl".
-bool HasExtension(const std::string& file_name, std::string_view extension);
-// The file name without folder and without extension ("/a/grade.cms" gives "grade").
-std::string BaseNameOf(const std::string& file_name);
+// ---------------------------------------------------------------------------
+// Writing. A writer builds its whole file in one string: every line, the last
+// one included, followed by a line feed.
+
+// Appends the line and a line feed.
+void AddLine(TFileText& text, std::string_view line);
+// "# " + comment for each comment of the LUT.
+void AddCommentLines(TFileText& text, const TLUT& lut);
 
 // "r g b" with 6 decimals each, joined by `sep`.
-void AppendFloatTriple(std::string& line, const TLUTEntry& e, char sep = ' ');
+void AppendFloatTriple(TFileText& line, const TLUTEntry& e, char sep = ' ');
 // The three quantised codes at `bits`, joined by `sep`.
-void AppendIntTriple(std::string& line, const TLUTEntry& e, int bits, char sep = ' ');
-
-// "# " + comment for each comment of the LUT.
-void AddCommentLines(TTextFile& file, const TLUT& lut);
+void AppendIntTriple(TFileText& line, const TLUTEntry& e, int bits, char sep = ' ');
 
 // Grid walks of the writers: red fastest (blue slowest) and blue fastest.
 template <typename F>
@@ -55,31 +55,37 @@ void ForEachBlueFastest(int n, F&& f) {
       for (int b = 0; b < n; ++b) f(r, g, b);
 }
 
-// Adds the N^3 float rows of Table3D, red fastest, 6 decimals, single blanks.
-void AddFloatRowsRedFastest(TTextFile& file, const TLUT& lut, int n);
-// Adds entries 0..m-1 of Table1D as float rows.
-void AddFloatRows1D(TTextFile& file, const TLUT& lut, int m);
+// The N^3 rows of Table3D as float rows, red fastest, 6 decimals, single
+// blanks; the same in blue-green-red column order; as integer codes at `bits`
+// bits with blue fastest.
+void AddFloatRowsRedFastest(TFileText& text, const TLUT& lut, int n);
+void AddFloatRowsBGRRedFastest(TFileText& text, const TLUT& lut, int n);
+void AddIntRowsBlueFastest(TFileText& text, const TLUT& lut, int n, int bits);
+// The same with fields joined by `sep`, and with the row number (from 0) as a
+// first field when `index` is set.
+void AddIndexedIntRowsBlueFastest(TFileText& text, const TLUT& lut, int n, int bits, char sep, bool index);
+// Entries 0..m-1 of Table1D as float rows, or as rows of three codes, with the
+// entry number as a first field when `index` is set.
+void AddFloatRows1D(TFileText& text, const TLUT& lut, int m);
+void AddIntRows1D(TFileText& text, const TLUT& lut, int m, int bits, bool index = false);
 
-// The size of the table a writer is about to write, checked against the
-// capacity so that no writer reads outside the tables.
+// The size of the table a writer is about to write, checked so that no writer
+// reads outside the tables.
 int WritableGridSize(const TLUT& lut);
 int Writable1DSize(const TLUT& lut);
-
-// Number of lines that hold three decimal numbers, C, and the grid size C^(1/3)
-// rounded to the nearest integer (4913 rows give 17).
-int CountFloatTripleLines(const TTextFile& lines);
-int GridSizeFromRowCount(long long rows);
-
-// Adds the N^3 integer rows of Table3D, blue fastest (red slowest): the codes
-// of R, G and B at `bits` bits, joined by single blanks.
-void AddIntRowsBlueFastest(TTextFile& file, const TLUT& lut, int n, int bits);
-// Adds the N^3 float rows of Table3D in blue-green-red column order, red fastest.
-void AddFloatRowsBGRRedFastest(TTextFile& file, const TLUT& lut, int n);
 
 // The bit depth an integer writer was given, checked so that every code it
 // writes, and the maximum its header declares, fits the 32-bit integers that
 // the readers take: 1 to `max_bits` bits, else ELUTError.
 int WritableBits(int bits, int max_bits = 31);
+
+// ---------------------------------------------------------------------------
+// Reading
+
+// Number of lines of the text that hold three decimal numbers, C, and the grid
+// size C^(1/3) rounded to the nearest integer (4913 rows give 17).
+int CountFloatTripleLines(std::string_view text);
+int GridSizeFromRowCount(long long rows);
 
 // Refuses a header value that would make the table unreadable, naming it:
 // 'The header value "max value 0" is not supported (...).'
@@ -93,10 +99,5 @@ bool ReadLeadingIntTriple(std::string_view line, int divisor, double& r, double&
 // unchecked; B is the whole rest of the row. Each value is divided by Divisor.
 // On failure the outputs are left as they were.
 bool ReadIndexedIntTriple(std::string_view line, int divisor, double& r, double& g, double& b);
-// Stores a row at entry `count` of Table1D and counts it, for formats whose
-// table length is the number of rows read; refuses the row past the capacity.
-void AppendRow1D(TLUT& lut, int& count, double r, double g, double b);
-// Adds entries 0..m-1 of Table1D as rows of three codes at `bits` bits.
-void AddIntRows1D(TTextFile& file, const TLUT& lut, int m, int bits);
 
 }  // namespace zelvo

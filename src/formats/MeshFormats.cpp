@@ -37,6 +37,17 @@ namespace zelvo {
 
 namespace {
 
+// The reading state of a 3dl load: its codes are stored as read, and divided
+// once the largest one has told the depth.
+class T3dlCursor : public TLineCursor {
+ public:
+  using TLineCursor::TLineCursor;
+  double LargestCode = 0;
+  // The file carries our own identification line, so it was written at our
+  // default depth of 12 bits unless a code says more.
+  bool HasOwnIdLine = false;
+};
+
 // The depth a set of codes was written at. Files come at 10, 12 and 16 bits
 // and say nothing of it, so the largest code decides.
 int DepthOfLargestCode(double largest_code, bool own_file) {
@@ -63,7 +74,7 @@ constexpr std::string_view kOwnIdText = kConvertedByLine.substr(2);
 
 }  // namespace
 
-bool T3dlLutFormat::CanRead(const std::string& file_name) const { return HasExtension(file_name, ".3dl"); }
+bool T3dlLutFormat::CanRead(const TLUTSource& source) const { return source.HasExtension(".3dl"); }
 
 int T3dlLutFormat::CountIntFields(std::string_view line) {
   int count = 0;
@@ -80,51 +91,51 @@ int T3dlLutFormat::CountIntFields(std::string_view line) {
   return count;
 }
 
-void T3dlLutFormat::Load(const std::string& file_name, TLUT& lut) {
-  LargestCode = 0;
-  HasOwnIdLine = false;
-  // The rows are stored as raw codes: the divisor is known only after the last.
-  TGenericLutFormat::Load(file_name, lut);
-  ReadBits = DepthOfLargestCode(LargestCode, HasOwnIdLine);
-  const double divisor = std::ldexp(1.0, ReadBits) - 1.0;
-  ForEachBlueFastest(Size, [&](int r, int g, int b) {
-    TLUTEntry& e = lut.Table3D(r, g, b);
-    e = TLUTEntry{e.R / divisor, e.G / divisor, e.B / divisor};
-  });
+TLoadInfo T3dlLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
+  T3dlCursor c(source, lut);
+  ParseLines(c);
+  FinishLoad(c);
+  c.Info.Bits = DepthOfLargestCode(c.LargestCode, c.HasOwnIdLine);
+  const double divisor = std::ldexp(1.0, c.Info.Bits) - 1.0;
+  TLUTEntry* e = lut.Data3D();
+  const std::size_t n = static_cast<std::size_t>(c.Size);
+  for (std::size_t i = 0; i < n * n * n; ++i) e[i] = TLUTEntry{e[i].R / divisor, e[i].G / divisor, e[i].B / divisor};
+  return c.Info;
 }
 
-void T3dlLutFormat::ParseLine(std::string_view line, TLUT& lut) {
+void T3dlLutFormat::ParseLine(std::string_view line, TLineCursor& cursor) const {
+  T3dlCursor& c = static_cast<T3dlCursor&>(cursor);
   if (IsBlankLine(line)) return;
   if (IsCommentLine(line)) {
     const std::string_view text = CommentText(line);
-    if (text == kOwnIdText) HasOwnIdLine = true;
-    lut.Comments.emplace_back(text);
+    if (text == kOwnIdText) c.HasOwnIdLine = true;
+    c.LUT.Comments.emplace_back(text);
     return;
   }
-  if (Size == -1) {
+  if (c.Size == -1) {
     // The first line of integers is the input shaper; only its length counts.
     const std::string_view t = TrimLeft(line);
     if (t.front() >= '0' && t.front() <= '9') {
-      if (const int fields = CountIntFields(t); fields != -1) SetGridSize(fields);
+      if (const int fields = CountIntFields(t); fields != -1) c.SetGridSize(fields);
     }
     return;
   }
-  if (Complete) return;
+  if (c.Complete) return;
   double r, g, b;
   if (!ReadIntTriple(line, 1, false, r, g, b)) return;
-  LargestCode = std::max({LargestCode, r, g, b});
-  StoreBlueFastest(lut, r, g, b);
+  c.LargestCode = std::max({c.LargestCode, r, g, b});
+  c.StoreBlueFastest(r, g, b);
 }
 
-void T3dlLutFormat::Save(const std::string& file_name, const TLUT& lut, int bits) const {
+TFileText T3dlLutFormat::Save(const TLUT& lut, int bits, std::string_view) const {
   const int n = WritableGridSize(lut);
   const int d = WritableBits(bits);
-  TTextFile text;
+  TFileText text;
   AddCommentLines(text, lut);
-  text.Add(kConvertedByLine);
-  text.Add(ShaperLine(n));
+  AddLine(text, kConvertedByLine);
+  AddLine(text, ShaperLine(n));
   AddIntRowsBlueFastest(text, lut, n, d);
-  text.WriteToFile(file_name);
+  return text;
 }
 
 // ---------------------------------------------------------------------------
@@ -142,90 +153,91 @@ int MeshExponentOf(int n) {
                   std::to_string(n) + " points cannot be written.");
 }
 
-}  // namespace
-
-bool TLustre3DLutFormat::CanRead(const std::string& file_name) const { return MatchSignature(file_name, "3DMESH"); }
-
-void TLustre3DLutFormat::ReadMeshLine(std::string_view line, int& max_code) {
+// Takes grid size and largest code from a "Mesh a d" line.
+void ReadMeshLine(std::string_view line, TLineCursor& c) {
   const std::size_t after = static_cast<std::size_t>(PosNoCase("Mesh", line) - 1) + 4 + 1;
   std::string_view rest = Trim(after < line.size() ? line.substr(after) : std::string_view{});
   const int exponent = StrToInt(Trim(CutAt(" ", rest)));
   const int depth = StrToInt(Trim(rest));
   if (exponent < 0 || exponent > 6) RaiseBadHeaderValue(line, "the grid exponent must be 0 to 6, up to 65 points");
-  SetGridSize((1LL << exponent) + 1);
+  c.SetGridSize((1LL << exponent) + 1);
   // Depth 0 would make every code a division by zero.
   if (depth < 1 || depth > 31) RaiseBadHeaderValue(line, "the bit depth must be 1 to 31");
-  max_code = static_cast<int>((1LL << depth) - 1);
+  c.Range = static_cast<int>((1LL << depth) - 1);
+  c.Info.Bits = depth;
 }
 
-void TLustre3DLutFormat::Load(const std::string& file_name, TLUT& lut) {
-  ResetReadState();
-  int max_code = 4095;
-  TTextFile text;
-  text.ReadFromFile(file_name);
-  for (std::size_t i = 0; i < text.Count() && !Complete; ++i) {
-    const std::string_view line = text[i];
-    if (IsCommentLine(line) || IsBlankLine(line) || ContainsNoCase(line, "3DMESH")) continue;
+}  // namespace
+
+bool TLustre3DLutFormat::CanRead(const TLUTSource& source) const { return MatchSignature(source, "3DMESH"); }
+
+TLoadInfo TLustre3DLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
+  TLineCursor c(source, lut);
+  c.Range = 4095;
+  c.Info.Bits = 12;
+  ForEachLineIn(source.Text(), [&](std::string_view line) {
+    if (IsCommentLine(line) || IsBlankLine(line) || ContainsNoCase(line, "3DMESH")) return false;
     if (ContainsNoCase(line, "Mesh")) {
-      ReadMeshLine(line, max_code);
-      continue;
+      ReadMeshLine(line, c);
+      return false;
     }
     double r, g, b;
-    if (Size != -1 && ReadIntTriple(line, max_code, false, r, g, b)) StoreBlueFastest(lut, r, g, b);
-  }
-  if (Size == -1) throw ELUTError("The file has no \"Mesh\" line, so its grid size is not known.");
+    if (c.Size != -1 && ReadIntTriple(line, c.Range, false, r, g, b)) c.StoreBlueFastest(r, g, b);
+    return c.Complete;  // the rest of the file is not examined
+  });
+  if (c.Size == -1) throw ELUTError("The file has no \"Mesh\" line, so its grid size is not known.");
   lut.Kind = TLUTKind::lk3D;
-  lut.Size3D = Size;
   // Entries a short file does not reach would keep another table's values.
-  if (!Complete) throw ELUTError("Incomplete file.");
+  if (!c.Complete) throw ELUTError("Incomplete file.");
+  return c.Info;
 }
 
-void TLustre3DLutFormat::Save(const std::string& file_name, const TLUT& lut, int bits) const {
+TFileText TLustre3DLutFormat::Save(const TLUT& lut, int bits, std::string_view) const {
   const int n = WritableGridSize(lut);
   const int d = WritableBits(bits);
   const int exponent = MeshExponentOf(n);
-  TTextFile text;
-  text.Add("");
-  text.Add(kConvertedByLine);
-  text.Add("");
-  text.Add("3DMESH");
-  text.Add("Mesh " + std::to_string(exponent) + " " + std::to_string(d));
-  text.Add("");
+  TFileText text;
+  AddLine(text, "");
+  AddLine(text, kConvertedByLine);
+  AddLine(text, "");
+  AddLine(text, "3DMESH");
+  AddLine(text, "Mesh " + std::to_string(exponent) + " " + std::to_string(d));
+  AddLine(text, "");
   AddIntRowsBlueFastest(text, lut, n, d);
-  text.Add("");
-  text.Add("LUT8");
-  text.Add("gamma 1.0");
-  text.WriteToFile(file_name);
+  AddLine(text, "");
+  AddLine(text, "LUT8");
+  AddLine(text, "gamma 1.0");
+  return text;
 }
 
 // ---------------------------------------------------------------------------
 // Colorfront OSD 3D
 
-bool TColorFrontOSD3DLutFormat::CanRead(const std::string& file_name) const {
-  return HasExtension(file_name, ".3dmesh");
+bool TColorFrontOSD3DLutFormat::CanRead(const TLUTSource& source) const { return source.HasExtension(".3dmesh"); }
+
+int TColorFrontOSD3DLutFormat::CountFloatTriples(std::string_view text) {
+  return GridSizeFromRowCount(CountFloatTripleLines(text));
 }
 
-int TColorFrontOSD3DLutFormat::CountFloatTriples() const { return GridSizeFromRowCount(CountFloatTripleLines(*Lines)); }
-
-void TColorFrontOSD3DLutFormat::ParseLine(std::string_view line, TLUT& lut) {
+void TColorFrontOSD3DLutFormat::ParseLine(std::string_view line, TLineCursor& c) const {
   if (IsBlankLine(line)) return;
-  if (Size == -1) {
+  if (c.Size == -1) {
     // No header: the rows of the whole file give the grid. None at all leaves
     // the size 0 and the load ends with "Incomplete file.".
-    const int n = CountFloatTriples();
-    if (n > 0) SetGridSize(n);
-    else Size = 0;
+    const int n = CountFloatTriples(c.Source.Text());
+    if (n > 0) c.SetGridSize(n);
+    else c.Size = 0;
   }
-  if (IsCommentLine(line) || Complete) return;
+  if (IsCommentLine(line) || c.Complete) return;
   double x, y, z;
-  if (ReadFloatTriple(line, x, y, z)) StoreRedFastest(lut, z, y, x);
+  if (ReadFloatTriple(line, x, y, z)) c.StoreRedFastest(z, y, x);
 }
 
-void TColorFrontOSD3DLutFormat::Save(const std::string& file_name, const TLUT& lut, int) const {
+TFileText TColorFrontOSD3DLutFormat::Save(const TLUT& lut, int, std::string_view) const {
   const int n = WritableGridSize(lut);
-  TTextFile text;
+  TFileText text;
   AddFloatRowsBGRRedFastest(text, lut, n);
-  text.WriteToFile(file_name);
+  return text;
 }
 
 }  // namespace zelvo

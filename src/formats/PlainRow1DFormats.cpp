@@ -25,23 +25,24 @@ namespace {
 // Blank lines and comments carry no row.
 bool IsRowCandidate(std::string_view line) { return !IsBlankLine(line) && !IsCommentLine(line); }
 
-void SaveIntRows(const std::string& file_name, const TLUT& lut, int bits) {
+TFileText SaveIntRows(const TLUT& lut, int bits) {
   const int m = Writable1DSize(lut);
   bits = WritableBits(bits);
-  TTextFile text;
+  TFileText text;
   AddIntRows1D(text, lut, m, bits);
-  text.WriteToFile(file_name);
+  return text;
 }
 
 // A row candidate: stored when it parsed, counted as the end of the header
 // either way. One candidate completes the file even when it does not parse, so
 // such a file loads with no entries.
-void TakeRowCandidate(TLUT& lut, int& size, bool& complete, bool parsed, const TLUTEntry& e) {
-  if (size == -1) size = 0;
-  if (parsed) AppendRow1D(lut, size, e.R, e.G, e.B);
-  complete = true;
+void TakeRowCandidate(TLineCursor& c, bool parsed, const TLUTEntry& e) {
+  if (parsed) c.AppendRow(e.R, e.G, e.B);
+  c.Complete = true;
 }
 
+constexpr int kILutBits = 14;
+constexpr int kOLutBits = 12;
 constexpr int kILutDivisor = 16383;  // 14-bit codes
 constexpr int kOLutDivisor = 4095;   // 12-bit codes
 
@@ -50,103 +51,107 @@ constexpr int kOLutDivisor = 4095;   // 12-bit codes
 // ---------------------------------------------------------------------------
 // Colorfront OSD 1D
 
-bool TColorFrontOSD1DLutFormat::CanRead(const std::string& file_name) const {
-  return HasExtension(file_name, ".1dlut");
-}
+bool TColorFrontOSD1DLutFormat::CanRead(const TLUTSource& source) const { return source.HasExtension(".1dlut"); }
 
-void TColorFrontOSD1DLutFormat::ParseLine(std::string_view line, TLUT& lut) {
+TLoadInfo TColorFrontOSD1DLutFormat::Load(const TLUTSource& source, TLUT& lut) const { return LoadRows(source, lut); }
+
+void TColorFrontOSD1DLutFormat::ParseLine(std::string_view line, TLineCursor& c) const {
   if (!IsRowCandidate(line)) return;
   double r = 0, g = 0, b = 0;
   const bool parsed = ReadFloatTriple(line, r, g, b);
-  TakeRowCandidate(lut, Size, Complete, parsed, TLUTEntry{r, g, b});
+  TakeRowCandidate(c, parsed, TLUTEntry{r, g, b});
 }
 
-void TColorFrontOSD1DLutFormat::Save(const std::string& file_name, const TLUT& lut, int) const {
+TFileText TColorFrontOSD1DLutFormat::Save(const TLUT& lut, int, std::string_view) const {
   const int m = Writable1DSize(lut);
-  TTextFile text;
+  TFileText text;
   AddFloatRows1D(text, lut, m);
-  text.WriteToFile(file_name);
+  return text;
 }
 
 // ---------------------------------------------------------------------------
 // Blackmagic HDLink 1D
 
-bool TBlackmagic1DLutFormat::CanRead(const std::string& file_name) const {
-  return MatchSignature(file_name, "HDLINK");
-}
+bool TBlackmagic1DLutFormat::CanRead(const TLUTSource& source) const { return MatchSignature(source, "HDLINK"); }
 
-void TBlackmagic1DLutFormat::ParseLine(std::string_view line, TLUT& lut) {
+TLoadInfo TBlackmagic1DLutFormat::Load(const TLUTSource& source, TLUT& lut) const { return LoadRows(source, lut); }
+
+void TBlackmagic1DLutFormat::ParseLine(std::string_view line, TLineCursor& c) const {
   if (!IsRowCandidate(line)) return;
   // Rows start with a digit; this passes over the title and any other text.
   const std::string_view t = TrimLeft(line);
   if (t.front() < '0' || t.front() > '9') return;
   double r = 0, g = 0, b = 0;
   const bool parsed = ReadFloatTriple(line, r, g, b);
-  TakeRowCandidate(lut, Size, Complete, parsed, TLUTEntry{r / 1000, g / 1000, b / 1000});
+  TakeRowCandidate(c, parsed, TLUTEntry{r / 1000, g / 1000, b / 1000});
 }
 
-void TBlackmagic1DLutFormat::Save(const std::string& file_name, const TLUT& lut, int) const {
+TFileText TBlackmagic1DLutFormat::Save(const TLUT& lut, int, std::string_view) const {
   const int m = Writable1DSize(lut);
-  TTextFile text;
-  text.Add("R\tG\tB - HDLINK GAMMA TABLE");
-  text.Reserve(static_cast<std::size_t>(m), static_cast<std::size_t>(m) * 24);  // "1000.00 1000.00 1000.00"
-  std::string row;
+  TFileText text;
+  AddLine(text, "R\tG\tB - HDLINK GAMMA TABLE");
+  text.reserve(text.size() + static_cast<std::size_t>(m) * 24);  // "1000.00 1000.00 1000.00\n"
   for (int i = 0; i < m; ++i) {
     const TLUTEntry& e = lut.Table1D(i);
-    row.clear();
-    AppendFloatValue(row, 2, e.R * 1000);
-    row.push_back(' ');
-    AppendFloatValue(row, 2, e.G * 1000);
-    row.push_back(' ');
-    AppendFloatValue(row, 2, e.B * 1000);
-    text.Add(row);
+    AppendFloatValue(text, 2, e.R * 1000);
+    text.push_back(' ');
+    AppendFloatValue(text, 2, e.G * 1000);
+    text.push_back(' ');
+    AppendFloatValue(text, 2, e.B * 1000);
+    text.push_back('\n');
   }
-  text.WriteToFile(file_name);
+  return text;
 }
 
 // ---------------------------------------------------------------------------
 // Cine-tal 1D and Shake 1D: written only; nothing detects them, and a load
 // through them finds no rows ("Incomplete file.").
 
-bool TCinetal1DLutFormat::CanRead(const std::string&) const { return false; }
+bool TCinetal1DLutFormat::CanRead(const TLUTSource&) const { return false; }
 
-void TCinetal1DLutFormat::Save(const std::string& file_name, const TLUT& lut, int bits) const {
-  SaveIntRows(file_name, lut, bits);
+TFileText TCinetal1DLutFormat::Save(const TLUT& lut, int bits, std::string_view) const {
+  return SaveIntRows(lut, bits);
 }
 
-bool TShake1DLutFormat::CanRead(const std::string&) const { return false; }
+bool TShake1DLutFormat::CanRead(const TLUTSource&) const { return false; }
 
-void TShake1DLutFormat::Save(const std::string& file_name, const TLUT& lut, int bits) const {
-  SaveIntRows(file_name, lut, bits);
+TFileText TShake1DLutFormat::Save(const TLUT& lut, int bits, std::string_view) const {
+  return SaveIntRows(lut, bits);
 }
 
 // ---------------------------------------------------------------------------
 // DaVinci Resolve ilut and olut: read only
 
-bool TDavinciILut1DLutFormat::CanRead(const std::string& file_name) const {
-  return HasExtension(file_name, ".ilut") && !MatchSignature(file_name, "<IRIDAScript>");
+bool TDavinciILut1DLutFormat::CanRead(const TLUTSource& source) const {
+  return source.HasExtension(".ilut") && !MatchSignature(source, "<IRIDAScript>");
 }
 
-void TDavinciILut1DLutFormat::ParseLine(std::string_view line, TLUT& lut) {
+TLoadInfo TDavinciILut1DLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
+  return LoadRows(source, lut, kILutBits);
+}
+
+void TDavinciILut1DLutFormat::ParseLine(std::string_view line, TLineCursor& c) const {
   if (!IsRowCandidate(line)) return;
   double r = 0, g = 0, b = 0;
   const bool parsed = ReadLeadingIntTriple(line, kILutDivisor, r, g, b);
-  TakeRowCandidate(lut, Size, Complete, parsed, TLUTEntry{r, g, b});
+  TakeRowCandidate(c, parsed, TLUTEntry{r, g, b});
 }
 
-void TDavinciILut1DLutFormat::Save(const std::string&, const TLUT&, int) const { RaiseReadOnly(*this); }
+TFileText TDavinciILut1DLutFormat::Save(const TLUT&, int, std::string_view) const { RaiseReadOnly(*this); }
 
-bool TDavinciOLut1DLutFormat::CanRead(const std::string& file_name) const {
-  return HasExtension(file_name, ".olut");
+bool TDavinciOLut1DLutFormat::CanRead(const TLUTSource& source) const { return source.HasExtension(".olut"); }
+
+TLoadInfo TDavinciOLut1DLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
+  return LoadRows(source, lut, kOLutBits);
 }
 
-void TDavinciOLut1DLutFormat::ParseLine(std::string_view line, TLUT& lut) {
+void TDavinciOLut1DLutFormat::ParseLine(std::string_view line, TLineCursor& c) const {
   if (!IsRowCandidate(line)) return;
   double r = 0, g = 0, b = 0;
   const bool parsed = ReadLeadingIntTriple(line, kOLutDivisor, r, g, b);
-  TakeRowCandidate(lut, Size, Complete, parsed, TLUTEntry{r, g, b});
+  TakeRowCandidate(c, parsed, TLUTEntry{r, g, b});
 }
 
-void TDavinciOLut1DLutFormat::Save(const std::string&, const TLUT&, int) const { RaiseReadOnly(*this); }
+TFileText TDavinciOLut1DLutFormat::Save(const TLUT&, int, std::string_view) const { RaiseReadOnly(*this); }
 
 }  // namespace zelvo

@@ -1,6 +1,8 @@
 #include "formats/StringLib.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -226,18 +228,160 @@ bool ReadIntTriple(std::string_view line, int divisor, bool skip_first, double& 
       r, g, b);
 }
 
+namespace {
+
+// Rows of a LUT are millions of lines like "0.031250 0.000000 1.000000". The
+// fast path below reads such a row in one pass and gives exactly what the
+// general rules give; whatever it does not know for sure (exponents, long
+// mantissas, odd separators) it leaves to them.
+enum class RowScan { kOk, kFail, kUnknown };
+
+inline bool IsDigitChar(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+
+// The number of leading digit characters of 8 bytes (little-endian order: the
+// first character in the lowest byte). A borrow or carry only ever runs from a
+// non-digit towards later bytes, so the first non-digit is always flagged.
+inline int LeadingDigits(std::uint64_t chunk) {
+  const std::uint64_t flags =
+      ((chunk + 0x4646464646464646ULL) | (chunk - 0x3030303030303030ULL)) & 0x8080808080808080ULL;
+  return flags == 0 ? 8 : std::countr_zero(flags) / 8;
+}
+
+// The value of the first n (1..8) digit characters of a chunk.
+inline std::uint64_t DigitsValue(std::uint64_t chunk, int n) {
+  std::uint64_t v = (chunk - 0x3030303030303030ULL) << (8 * (8 - n));  // leading zero digits
+  v = v * 10 + (v >> 8);
+  v = (((v & 0x000000FF000000FFULL) * 0x000F424000000064ULL) +
+       (((v >> 16) & 0x000000FF000000FFULL) * 0x0000271000000001ULL)) >>
+      32;
+  return v & 0xFFFFFFFFULL;
+}
+
+constexpr std::uint64_t kScanPow10[] = {1,          10,          100,          1000,          10000,
+                                        100000,     1000000,     10000000,     100000000,     1000000000,
+                                        10000000000, 100000000000, 1000000000000, 10000000000000,
+                                        100000000000000, 1000000000000000};
+
+// Digits at p (within begin..end) into m; returns the number of digits read,
+// 16 for more than 15.
+inline int ScanDigits(const char* begin, const char*& p, const char* end, std::uint64_t& m) {
+  int count = 0;
+  for (;;) {
+    std::uint64_t chunk;
+    if constexpr (std::endian::native != std::endian::little) {
+      break;
+    } else if (end - p >= 8) {
+      std::memcpy(&chunk, p, 8);
+    } else if (end - begin >= 8 && p < end) {
+      // The last bytes of the line: load the eight that end there and move
+      // them down, so that zero bytes (no digits) follow the line's end.
+      std::memcpy(&chunk, end - 8, 8);
+      chunk >>= 8 * (8 - (end - p));
+    } else {
+      break;
+    }
+    const int n = LeadingDigits(chunk);
+    if (n == 0) return count;
+    if (count + n > 15) return 16;  // too long for the exact path
+    m = m * kScanPow10[n] + DigitsValue(chunk, n);
+    p += n;
+    count += n;
+    if (n < 8) return count;
+  }
+  while (p < end && IsDigitChar(*p)) {
+    if (++count > 15) return 16;
+    m = m * 10 + static_cast<std::uint64_t>(*p++ - '0');
+  }
+  return count;
+}
+
+// [sign] digits [. digits], at most 15 digits in all, as its digits m and
+// the number of decimals: m / 10^decimals is the quotient of two exact
+// doubles, correctly rounded, as the general path would give it.
+struct PlainDecimal {
+  std::int64_t mantissa = 0;
+  int decimals = 0;
+  bool negative = false;
+  double Value() const {
+    const double v = static_cast<double>(mantissa) / kExactPow10[decimals];
+    return negative ? -v : v;
+  }
+};
+
+inline bool ScanPlainDecimal(const char* begin, const char*& p, const char* end, PlainDecimal& out) {
+  const char* q = p;
+  bool negative = false;
+  if (q < end && (*q == '-' || *q == '+')) negative = *q++ == '-';
+  // The whole part is mostly one digit: a plain loop; the fraction eight
+  // digits at a time.
+  std::uint64_t m = 0;
+  int digits = 0;
+  while (q < end && IsDigitChar(*q)) {
+    if (++digits > 15) return false;
+    m = m * 10 + static_cast<std::uint64_t>(*q++ - '0');
+  }
+  int frac = 0;
+  if (q < end && *q == '.') {
+    ++q;
+    frac = ScanDigits(begin, q, end, m);
+    if (digits + frac > 15) return false;
+    digits += frac;
+  }
+  if (digits == 0) return false;
+  out.mantissa = static_cast<std::int64_t>(m);  // at most 15 digits
+  out.decimals = frac;
+  out.negative = negative;
+  p = q;
+  return true;
+}
+
+inline bool IsFieldDelimiter(char c) { return c == ' ' || c == '\t' || c == ','; }
+
+inline void SkipBlanks(const char*& p, const char* end) {
+  while (p < end && IsBlank(*p)) ++p;
+}
+
+RowScan ScanFloatTriple(std::string_view line, double& r, double& g, double& b) {
+  const char* p = line.data();
+  const char* end = p + line.size();
+  PlainDecimal d[3];
+  SkipBlanks(p, end);
+  for (int i = 0; i < 3; ++i) {
+    if (!ScanPlainDecimal(line.data(), p, end, d[i])) return RowScan::kUnknown;
+    if (i == 2) break;
+    // The first two fields end at a tab, blank or comma; the rest is trimmed,
+    // and a field that would start with a comma is empty.
+    if (p == end || !IsFieldDelimiter(*p)) return RowScan::kUnknown;
+    ++p;
+    SkipBlanks(p, end);
+    if (p == end || *p == ',') return RowScan::kFail;
+  }
+  // The third field is the whole rest of the line.
+  if (p != end) {
+    if (!IsBlank(*p)) return RowScan::kUnknown;
+    SkipBlanks(p, end);
+    if (p != end) return RowScan::kFail;
+  }
+  // The three divisions together, so that they overlap.
+  r = d[0].Value();
+  g = d[1].Value();
+  b = d[2].Value();
+  return RowScan::kOk;
+}
+
+}  // namespace
+
 bool ReadFloatTriple(std::string_view line, double& r, double& g, double& b) {
+  switch (ScanFloatTriple(line, r, g, b)) {
+    case RowScan::kOk: return true;
+    case RowScan::kFail: return false;
+    case RowScan::kUnknown: break;
+  }
   return ReadTriple(
       line, false, [](std::string_view f, double& out) { return TryParseFloat(f, out); }, r, g, b);
 }
 
-void AppendInt(std::string& out, std::int64_t value) {
-  char buf[24];
-  const auto res = std::to_chars(buf, buf + sizeof buf, value);
-  out.append(buf, res.ptr);
-}
-
-void AppendIntValue(std::string& out, int bits, double value) { AppendInt(out, QuantizeValue(bits, value)); }
+char* WriteInt(char* p, std::int64_t value) { return std::to_chars(p, p + 24, value).ptr; }
 
 std::string FormatIntValue(int bits, double value) {
   std::string out;
@@ -287,6 +431,30 @@ char* WriteFixed(char* p, bool negative, std::uint64_t scaled, int digits) {
     p += digits;
   }
   return p;
+}
+
+// The digits of 0..999, three to an entry.
+constexpr auto kTriplets = [] {
+  std::array<std::array<char, 3>, 1000> t{};
+  for (int i = 0; i < 1000; ++i) {
+    t[static_cast<std::size_t>(i)] = {static_cast<char>('0' + i / 100), static_cast<char>('0' + i / 10 % 10),
+                                      static_cast<char>('0' + i % 10)};
+  }
+  return t;
+}();
+
+// WriteFixed for six decimals, the digits of every LUT writer: constant
+// divisors and three digits at a time.
+char* WriteFixed6(char* p, bool negative, std::uint64_t scaled) {
+  const std::uint64_t whole = scaled / 1000000;
+  if (whole >= 10) return WriteFixed(p, negative, scaled, 6);
+  if (negative && scaled != 0) *p++ = '-';
+  const auto frac = static_cast<std::uint32_t>(scaled % 1000000);
+  *p++ = static_cast<char>('0' + whole);
+  *p++ = '.';
+  std::memcpy(p, kTriplets[frac / 1000].data(), 3);
+  std::memcpy(p + 3, kTriplets[frac % 1000].data(), 3);
+  return p + 6;
 }
 
 // The general path: reduce to 15 significant digits, then round half away from
@@ -346,30 +514,28 @@ bool TryWriteFloatValueFast(char*& p, int digits, double value) {
   // fail the range test and take the general path.
   if (digits < 0 || digits > 9 || !(mag < 1e3)) return false;
   const double x = mag * kPow10[digits];
-  const auto whole = static_cast<std::uint64_t>(x);  // x >= 0: truncation is floor
+  // x is below 10^12: the signed conversions are exact and cheaper.
+  const auto whole = static_cast<std::int64_t>(x);  // x >= 0: truncation is floor
   const double frac = x - static_cast<double>(whole);
   if (!(std::fabs(frac - 0.5) > 1e-3)) return false;
-  p = WriteFixed(p, std::signbit(value), whole + (frac > 0.5 ? 1 : 0), digits);
+  const auto scaled = static_cast<std::uint64_t>(whole + (frac > 0.5 ? 1 : 0));
+  p = digits == 6 ? WriteFixed6(p, std::signbit(value), scaled) : WriteFixed(p, std::signbit(value), scaled, digits);
   return true;
 }
 
-void AppendFloatValue(std::string& out, int digits, double value) {
+std::string FormatFloatValue(int digits, double value) {
+  std::string out;
   char buf[kMaxFastFloatChars];
   char* p = buf;
   if (TryWriteFloatValueFast(p, digits, value)) {
-    out.append(buf, static_cast<std::size_t>(p - buf));
-    return;
+    out.assign(buf, static_cast<std::size_t>(p - buf));
+    return out;
   }
   if (!std::isfinite(value)) {
     throw ELUTError("The table holds a value that is not a finite number (" +
                     std::string(std::isnan(value) ? "NaN" : "infinity") + "); it cannot be written.");
   }
   AppendFixedSlow(out, digits, value);
-}
-
-std::string FormatFloatValue(int digits, double value) {
-  std::string out;
-  AppendFloatValue(out, digits, value);
   return out;
 }
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "lut/LUT.h"
+
 namespace zelvo {
 
 // A blank is any character with a code of 32 or less.
@@ -51,21 +53,41 @@ bool ReadIntTriple(std::string_view line, int divisor, bool skip_first, double& 
 // Three decimal numbers of a data row, cut at tab, blank or comma.
 bool ReadFloatTriple(std::string_view line, double& r, double& g, double& b);
 
+// Decimal digits of an integer, locale-free, written at p (room for 20
+// characters); returns the end.
+char* WriteInt(char* p, std::int64_t value);
+template <typename String>
+void AppendInt(String& out, std::int64_t value) {
+  char buf[24];
+  out.append(buf, static_cast<std::size_t>(WriteInt(buf, value) - buf));
+}
+
 // A normalised value as an integer code at `bits` bits (the quantising rule).
 std::string FormatIntValue(int bits, double value);
-void AppendIntValue(std::string& out, int bits, double value);
+template <typename String>
+void AppendIntValue(String& out, int bits, double value) {
+  AppendInt(out, QuantizeValue(bits, value));
+}
+
 // A value in fixed notation with `digits` decimals, halves away from zero after
 // reduction to 15 significant digits. Raises ELUTError for infinity and NaN, which
 // no text format can hold.
 std::string FormatFloatValue(int digits, double value);
-void AppendFloatValue(std::string& out, int digits, double value);
-// The common case of AppendFloatValue written straight into a buffer with room
-// for kMaxFastFloatChars; false (nothing written) when the value needs the
-// general path of AppendFloatValue.
+// The common case of it written straight into a buffer with room for
+// kMaxFastFloatChars; false (nothing written) when the value needs the general
+// path of FormatFloatValue.
 inline constexpr int kMaxFastFloatChars = 32;
 bool TryWriteFloatValueFast(char*& p, int digits, double value);
-
-// Decimal digits of an integer, locale-free.
-void AppendInt(std::string& out, std::int64_t value);
+template <typename String>
+void AppendFloatValue(String& out, int digits, double value) {
+  char buf[kMaxFastFloatChars];
+  char* p = buf;
+  if (TryWriteFloatValueFast(p, digits, value)) {
+    out.append(buf, static_cast<std::size_t>(p - buf));
+  } else {
+    const std::string slow = FormatFloatValue(digits, value);
+    out.append(slow.data(), slow.size());
+  }
+}
 
 }  // namespace zelvo

@@ -46,42 +46,48 @@ FileHandle OpenForReading(const std::string& file_name) {
 }  // namespace
 
 std::string ReadFileHead(const std::string& file_name, std::size_t max_bytes) {
-  FileHandle f = OpenForReading(file_name);
-  std::string head(max_bytes, '\0');
-  const std::size_t got = std::fread(head.data(), 1, max_bytes, f.get());
-  if (got < max_bytes && std::ferror(f.get())) {
-    throw EOSError("Cannot read file \"" + file_name + "\". " + SystemMessage(errno ? errno : EIO));
-  }
-  head.resize(got);
-  return head;
+  const TByteBuffer head = ReadWholeFile(file_name, max_bytes);
+  return std::string(head.data(), head.size());
 }
 
-void TTextFile::ReadFromFile(const std::string& file_name) {
+TByteBuffer ReadWholeFile(const std::string& file_name, std::size_t max_bytes) {
   FileHandle f = OpenForReading(file_name);
-  // Read in one piece when the size is known; grow in chunks otherwise (pipes).
+  const bool whole = max_bytes > kMaxTextFileBytes;
+  // One read when the size is known; grow in steps otherwise.
   std::error_code ec;
   const auto known = std::filesystem::file_size(file_name, ec);
-  if (!ec && known > kMaxTextFileBytes) {
+  if (whole && !ec && known > kMaxTextFileBytes) {
     throw ELUTError("The file \"" + file_name + "\" is too large to be a LUT file.");
   }
-  Buffer& data = buffer_;
+  std::size_t capacity = ec ? 65536 : static_cast<std::size_t>(known) + 1;
+  if (!whole) capacity = std::min(capacity, max_bytes);
+  TByteBuffer data(std::max<std::size_t>(capacity, 1));
   std::size_t used = 0;
-  data.resize(ec ? 65536 : static_cast<std::size_t>(known) + 1);
   for (;;) {
-    const std::size_t got = std::fread(data.data() + used, 1, data.size() - used, f.get());
+    const std::size_t got = std::fread(data.data() + used, 1, data.capacity() - used, f.get());
     used += got;
-    if (used < data.size()) {
+    if (used < data.capacity()) {
       if (std::ferror(f.get())) {
         throw EOSError("Cannot read file \"" + file_name + "\". " + SystemMessage(errno ? errno : EIO));
       }
       break;
     }
+    if (!whole && used >= max_bytes) break;
     if (used > kMaxTextFileBytes) {
       throw ELUTError("The file \"" + file_name + "\" is too large to be a LUT file.");
     }
-    data.resize(data.size() * 2);
+    // The file grew while it was read: take the rest in a larger buffer.
+    TByteBuffer larger(data.capacity() * 2);
+    std::memcpy(larger.data(), data.data(), used);
+    data = std::move(larger);
   }
-  data.resize(used);
+  data.set_size(whole ? used : std::min(used, max_bytes));
+  return data;
+}
+
+void TTextFile::ReadFromFile(const std::string& file_name) {
+  const TByteBuffer data = ReadWholeFile(file_name);
+  buffer_.assign(data.data(), data.size());
   added_only_ = false;
   SplitLines();
 }
@@ -156,6 +162,15 @@ std::string_view TTextFile::TextView(std::string& scratch) const {
 void TTextFile::WriteToFile(const std::string& file_name) const {
   std::string scratch;
   WriteFileAtomically(file_name, TextView(scratch));
+}
+
+std::string BaseNameOf(const std::string& file_name) {
+  std::string_view name = file_name;
+  if (const std::size_t slash = name.find_last_of("/\\"); slash != std::string_view::npos) {
+    name.remove_prefix(slash + 1);
+  }
+  if (const std::size_t dot = name.rfind('.'); dot != std::string_view::npos) name = name.substr(0, dot);
+  return std::string(name);
 }
 
 void WriteFileAtomically(const std::string& file_name, std::string_view data) {

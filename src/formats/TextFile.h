@@ -1,6 +1,7 @@
 // A list of text lines read from or written to a file with a fixed line end.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -16,6 +17,11 @@ namespace zelvo {
 // Files larger than this are not LUT files; reading them is refused rather
 // than loading gigabytes into memory.
 inline constexpr std::size_t kMaxTextFileBytes = 256u * 1024u * 1024u;
+
+// The text of a file being written, built in one buffer. Large texts take
+// their memory like the tables do (LargeAlloc.h), so that writing a big file
+// does not fault its pages in one by one.
+using TFileText = std::basic_string<char, std::char_traits<char>, LargeAllocator<char>>;
 
 class TTextFile {
  public:
@@ -65,36 +71,53 @@ class TTextFile {
   std::vector<Span, LargeAllocator<Span>> spans_;
 };
 
+// The first CR or LF at or after p, or end.
+inline const char* FindLineEnd(const char* p, const char* end) {
+  // Eight bytes at a time: a byte equal to CR or LF becomes zero after the
+  // XOR, and the lowest zero byte is flagged exactly (a borrow only runs
+  // towards later bytes).
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+  constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
+  while (std::endian::native == std::endian::little && end - p >= 8) {
+    std::uint64_t v;
+    std::memcpy(&v, p, 8);
+    const std::uint64_t lf = v ^ (kOnes * '\n');
+    const std::uint64_t cr = v ^ (kOnes * '\r');
+    const std::uint64_t hits = (((lf - kOnes) & ~lf) | ((cr - kOnes) & ~cr)) & kHighs;
+    if (hits != 0) return p + std::countr_zero(hits) / 8;
+    p += 8;
+  }
+  while (p < end && *p != '\n' && *p != '\r') ++p;
+  return p;
+}
+
 // Calls f(line) for each line of `text`, in order, until f returns true. A line
 // ends at LF, CR or CR LF; text after the last line end forms a last line. (The
 // byte-order mark and NUL rules of ReadFromText are applied by the caller.)
 template <typename F>
 void ForEachLineIn(std::string_view text, F&& f) {
-  const char* data = text.data();
-  const std::size_t n = text.size();
-  std::size_t i = 0;
-  // Search for LF (the usual end), then for CRs inside the piece found.
-  while (i < n) {
-    const std::size_t lf = text.find('\n', i);
-    const std::size_t piece_end = lf == std::string_view::npos ? n : lf;
-    std::size_t start = i;
-    // Look for CRs only inside this piece, so the scan stays linear.
-    while (const void* cr = std::memchr(data + start, '\r', piece_end - start)) {
-      const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(cr) - data);
-      if (f(std::string_view(data + start, at - start))) return;
-      start = at + 1;
-    }
-    // A CR directly before the LF already ended the line: CR LF is one line end.
-    const bool crlf = start == piece_end && start > i && data[start - 1] == '\r' && lf != std::string_view::npos;
-    if (!crlf && (lf != std::string_view::npos || start < piece_end)) {
-      if (f(std::string_view(data + start, piece_end - start))) return;
-    }
-    i = piece_end + (lf == std::string_view::npos ? 0 : 1);
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  while (p < end) {
+    const char* e = FindLineEnd(p, end);
+    if (f(std::string_view(p, static_cast<std::size_t>(e - p)))) return;
+    if (e == end) return;
+    p = e + 1;
+    // CR LF is one line end.
+    if (*e == '\r' && p < end && *p == '\n') ++p;
   }
 }
 
 // The first max_bytes bytes of a file (all of it when shorter).
 std::string ReadFileHead(const std::string& file_name, std::size_t max_bytes);
+// A whole file in one buffer, read with one open. Folders, pipes and devices
+// are refused before they are opened; files above kMaxTextFileBytes are refused
+// as not LUT files. With `max_bytes`, only that many bytes are read.
+TByteBuffer ReadWholeFile(const std::string& file_name, std::size_t max_bytes = kMaxTextFileBytes + 1);
+
+// The file name without folder and without extension ("/a/grade.cms" gives
+// "grade"); the extension is the part from the last '.'.
+std::string BaseNameOf(const std::string& file_name);
 
 // Replaces a file with the given bytes, as WriteToFile does.
 void WriteFileAtomically(const std::string& file_name, std::string_view data);

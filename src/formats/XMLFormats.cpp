@@ -105,147 +105,148 @@ int XMLBitDepth(const TXMLValue& value, std::string_view source) {
 // ---------------------------------------------------------------------------
 // S.two 1D
 
-bool TStwo1DLutFormat::CanRead(const std::string& file_name) const {
-  return MatchSignature(file_name, "<lut,<data>,<elem");
+bool TStwo1DLutFormat::CanRead(const TLUTSource& source) const {
+  return MatchSignature(source, "<lut,<data>,<elem");
 }
 
-void TStwo1DLutFormat::Load(const std::string& file_name, TLUT& lut) {
-  const double divisor = std::ldexp(1.0, Range) - 1.0;
+TLoadInfo TStwo1DLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
+  const double divisor = std::ldexp(1.0, ReadBits) - 1.0;
   TXMLNode doc;
-  doc.LoadFromFile(file_name);
+  doc.LoadFromString(source.Bytes());
   const TXMLNode& data = doc.ChildByName("lut").ChildByName("data");
   long long count = 0;
   for (const auto& child : data.Children) {
     if (XMLNamesMatch(child->Name, "elem")) ++count;
   }
   if (count > kMax1DSize) Check1DSize(count);
-  Size = 0;
+  lut.SetSize1D(static_cast<int>(count));
+  int i = 0;
   for (const auto& child : data.Children) {
     if (!XMLNamesMatch(child->Name, "elem")) continue;
     TXMLAttributes& a = child->Attributes;
-    lut.Table1D(Size) =
+    lut.Table1D(i++) =
         TLUTEntry{a.Value("r").AsFloat() / divisor, a.Value("g").AsFloat() / divisor, a.Value("b").AsFloat() / divisor};
-    ++Size;
   }
   lut.Kind = TLUTKind::lk1D;
-  lut.Size1D = Size;
+  return TLoadInfo{ReadBits, 0};
 }
 
-void TStwo1DLutFormat::Save(const std::string& file_name, const TLUT& lut, int bits) const {
+TFileText TStwo1DLutFormat::Save(const TLUT& lut, int bits, std::string_view title) const {
   const int m = Writable1DSize(lut);
   bits = WritableBits(bits);
-  TTextFile text;
-  text.Add(R"(<?xml version="1.0"?>)");
-  text.Add("<lut name=\"" + XMLAttributeSafeText(BaseNameOf(file_name)) + "\">");
-  text.Add("<data>");
-  std::string row;
+  TFileText text;
+  AddLine(text, R"(<?xml version="1.0"?>)");
+  AddLine(text, "<lut name=\"" + XMLAttributeSafeText(title) + "\">");
+  AddLine(text, "<data>");
+  text.reserve(text.size() + static_cast<std::size_t>(m) * 40);
   for (int i = 0; i < m; ++i) {
     const TLUTEntry& e = lut.Table1D(i);
-    row.assign(R"(<elem r=")");
-    AppendIntValue(row, bits, e.R);
-    row.append(R"(" g=")");
-    AppendIntValue(row, bits, e.G);
-    row.append(R"(" b=")");
-    AppendIntValue(row, bits, e.B);
-    row.append(R"("/>)");
-    text.Add(row);
+    text.append(R"(<elem r=")");
+    AppendIntValue(text, bits, e.R);
+    text.append(R"(" g=")");
+    AppendIntValue(text, bits, e.G);
+    text.append(R"(" b=")");
+    AppendIntValue(text, bits, e.B);
+    text.append("\"/>\n");
   }
-  text.Add("</data>");
-  text.Add("</lut>");
-  text.WriteToFile(file_name);
+  AddLine(text, "</data>");
+  AddLine(text, "</lut>");
+  return text;
 }
 
 // ---------------------------------------------------------------------------
 // PixelFarm PFClean 3D
 
-bool TPFClean3D_Format::CanRead(const std::string& file_name) const {
-  return MatchSignature(file_name, "<lut,<maximum>,<cube>");
+bool TPFClean3D_Format::CanRead(const TLUTSource& source) const {
+  return MatchSignature(source, "<lut,<maximum>,<cube>");
 }
 
-void TPFClean3D_Format::Load(const std::string& file_name, TLUT& lut) {
-  ResetReadState();
+TLoadInfo TPFClean3D_Format::Load(const TLUTSource& source, TLUT& lut) const {
+  TLineCursor c(source, lut);
   TXMLNode doc;
-  doc.LoadFromFile(file_name);
+  doc.LoadFromString(source.Bytes());
   TXMLNode& root = doc.ChildByName("lut");
   const TXMLNode& size = root.ChildByName("size");
   const TXMLNode& maximum = root.ChildByName("maximum");
   TXMLNode& cube = root.ChildByName("cube");
-  Size = XMLGridSize(size.Value, "\"size\" element");
+  const int n = XMLGridSize(size.Value, "\"size\" element");
   // The maximum is the divisor of every code: it must be a positive number.
-  Range = RequiredInteger(maximum.Value, "maximum code value", "\"maximum\" element");
-  if (Range < 1) {
-    throw ELUTError("The maximum code value " + std::to_string(Range) +
+  c.Range = RequiredInteger(maximum.Value, "maximum code value", "\"maximum\" element");
+  if (c.Range < 1) {
+    throw ELUTError("The maximum code value " + std::to_string(c.Range) +
                     " (\"maximum\" element) is not supported; it must be above 0.");
   }
-  ForEachCodeRow(cube.Value.Text, Range, [&](double r, double g, double b) {
-    return Complete = StoreAndStepBlueFastest(lut, r, g, b);
+  c.SetGridSize(n);
+  for (int bits = 1; bits <= 31; ++bits) {
+    if ((1LL << bits) - 1 == c.Range) c.Info.Bits = bits;
+  }
+  ForEachCodeRow(cube.Value.Text, c.Range, [&](double r, double g, double b) {
+    return c.Complete = c.StoreAndStepBlueFastest(r, g, b);
   });
   lut.Kind = TLUTKind::lk3D;
-  lut.Size3D = Size;
   // A cube cut short would keep another table's entries in its last cells.
-  if (!Complete) throw ELUTError("Incomplete file.");
+  if (!c.Complete) throw ELUTError("Incomplete file.");
+  return c.Info;
 }
 
-void TPFClean3D_Format::Save(const std::string& file_name, const TLUT& lut, int bits) const {
+TFileText TPFClean3D_Format::Save(const TLUT& lut, int bits, std::string_view) const {
   const int n = WritableGridSize(lut);
   bits = WritableBits(bits);
-  TTextFile text;
-  text.Add(R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)");
-  text.Add(R"(<lut type="ascii">)");
-  std::string line = "<maximum>";
-  AppendInt(line, (std::int64_t{1} << bits) - 1);
-  line.append("</maximum>");
-  text.Add(line);
-  line = "<size>";
-  AppendInt(line, n);
-  line.append("</size>");
-  text.Add(line);
-  text.Add("<cube>");
+  TFileText text;
+  AddLine(text, R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)");
+  AddLine(text, R"(<lut type="ascii">)");
+  text.append("<maximum>");
+  AppendInt(text, (std::int64_t{1} << bits) - 1);
+  text.append("</maximum>\n<size>");
+  AppendInt(text, n);
+  text.append("</size>\n");
+  AddLine(text, "<cube>");
   AddIntRowsBlueFastest(text, lut, n, bits);
-  text.Add("</cube>");
-  text.Add("</lut>");
-  text.WriteToFile(file_name);
+  AddLine(text, "</cube>");
+  AddLine(text, "</lut>");
+  return text;
 }
 
 // ---------------------------------------------------------------------------
 // Adobe Speedgrade Look 3D
 
-bool TSpeedgradeLook3DLutFormat::CanRead(const std::string& file_name) const {
-  return MatchSignature(file_name, "<look>,<shaders>");
+bool TSpeedgradeLook3DLutFormat::CanRead(const TLUTSource& source) const {
+  return MatchSignature(source, "<look>,<shaders>");
 }
 
-void TSpeedgradeLook3DLutFormat::Load(const std::string& file_name, TLUT& lut) {
-  ResetReadState();
-  Size = 0;
+TLoadInfo TSpeedgradeLook3DLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
+  TLineCursor c(source, lut);
+  int n = 0;
   TXMLNode doc;
-  doc.LoadFromFile(file_name);
+  doc.LoadFromString(source.Bytes());
   std::string_view data;
   if (const TXMLNode* look = doc.FindChild("look"); look != nullptr && look->HasChild("lut")) {
     const TXMLNode& table = look->ChildByName("lut");
     const std::string& size_text = table.ChildByName("size").Value.Text;
     data = table.ChildByName("data").Value.Text;
     // The size is written between quotation marks: "33".
-    Size = StrToInt(size_text.size() >= 2 ? std::string_view(size_text).substr(1, size_text.size() - 2)
-                                          : std::string_view{});
+    n = StrToInt(size_text.size() >= 2 ? std::string_view(size_text).substr(1, size_text.size() - 2)
+                                       : std::string_view{});
   }
-  if (Size == 0) {
+  if (n == 0) {
     // A look that only grades with its shaders has no table: colours pass.
     lut.Kind = TLUTKind::lkNone;
-    return;
+    return c.Info;
   }
-  CheckXMLGridSize(Size, "\"size\" element");
+  CheckXMLGridSize(n, "\"size\" element");
+  c.SetGridSize(n);
   std::size_t pos = 0;
   double v[3];
   // A value or triple cut short by the end of the text is not stored.
   while (pos < data.size() && NextHexFloat(data, pos, v[0]) && NextHexFloat(data, pos, v[1]) &&
          NextHexFloat(data, pos, v[2])) {
-    if ((Complete = StoreAndStepRedFastest(lut, v[0], v[1], v[2]))) break;
+    if ((c.Complete = c.StoreAndStepRedFastest(v[0], v[1], v[2]))) break;
   }
   lut.Kind = TLUTKind::lk3D;
-  lut.Size3D = Size;
-  if (!Complete) throw ELUTError("Incomplete file.");
+  if (!c.Complete) throw ELUTError("Incomplete file.");
+  return c.Info;
 }
 
-void TSpeedgradeLook3DLutFormat::Save(const std::string&, const TLUT&, int) const { RaiseReadOnly(*this); }
+TFileText TSpeedgradeLook3DLutFormat::Save(const TLUT&, int, std::string_view) const { RaiseReadOnly(*this); }
 
 }  // namespace zelvo

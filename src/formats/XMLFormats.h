@@ -33,28 +33,32 @@ void ForEachCodeRow(std::string_view text, int divisor, Store&& store) {
 
 class TStwo1DLutFormat : public TGenericLutFormat {
  public:
-  TStwo1DLutFormat() : TGenericLutFormat("S.two 1D", false) { Range = 10; }
-  bool CanRead(const std::string& file_name) const override;
-  void Load(const std::string& file_name, TLUT& lut) override;
-  void Save(const std::string& file_name, const TLUT& lut, int bits) const override;
+  // The depth of the codes read; the files do not state it.
+  static constexpr int ReadBits = 10;
+
+  TStwo1DLutFormat() : TGenericLutFormat(TLUTFormatId::Stwo1D, "S.two 1D", false) {}
+  bool CanRead(const TLUTSource& source) const override;
+  TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override;
+  TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
 };
 
 class TPFClean3D_Format : public TGenericLutFormat {
  public:
-  TPFClean3D_Format() : TGenericLutFormat("PixelFarm PFClean 3D", true) {}
-  bool CanRead(const std::string& file_name) const override;
-  void Load(const std::string& file_name, TLUT& lut) override;
-  void Save(const std::string& file_name, const TLUT& lut, int bits) const override;
+  TPFClean3D_Format() : TGenericLutFormat(TLUTFormatId::PFClean3D, "PixelFarm PFClean 3D", true) {}
+  bool CanRead(const TLUTSource& source) const override;
+  TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override;
+  TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
 };
 
 // Read only: looks are read for their 3D table; no output profile writes them.
 class TSpeedgradeLook3DLutFormat : public TGenericLutFormat {
  public:
-  TSpeedgradeLook3DLutFormat() : TGenericLutFormat("Adobe Speedgrade Look 3D", true) {}
-  bool CanRead(const std::string& file_name) const override;
-  void Load(const std::string& file_name, TLUT& lut) override;
+  TSpeedgradeLook3DLutFormat()
+      : TGenericLutFormat(TLUTFormatId::SpeedgradeLook3D, "Adobe Speedgrade Look 3D", true) {}
+  bool CanRead(const TLUTSource& source) const override;
+  TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override;
   // Writes nothing.
-  void Save(const std::string& file_name, const TLUT& lut, int bits) const override;
+  TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
   bool CanSave() const override { return false; }
 };
 

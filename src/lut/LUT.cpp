@@ -3,23 +3,117 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
-#include <new>
+#include <cstring>
 
 #include "lut/Errors.h"
 #include "lut/LargeAlloc.h"
 
 namespace zelvo {
 
+// ---------------------------------------------------------------------------
+// Entry blocks
+
+TEntryBlock::TEntryBlock(std::size_t count) {
+  if (count == 0) return;
+  data_ = static_cast<TLUTEntry*>(AllocateLarge(count * sizeof(TLUTEntry)));
+  count_ = count;
+}
+
+TEntryBlock& TEntryBlock::operator=(TEntryBlock&& other) noexcept {
+  if (this != &other) {
+    FreeLarge(data_, count_ * sizeof(TLUTEntry));
+    data_ = other.data_;
+    count_ = other.count_;
+    other.data_ = nullptr;
+    other.count_ = 0;
+  }
+  return *this;
+}
+
+TEntryBlock::~TEntryBlock() { FreeLarge(data_, count_ * sizeof(TLUTEntry)); }
+
+TEntryBlock TEntryBlock::Copy() const {
+  TEntryBlock copy(count_);
+  if (count_ > 0) std::memcpy(copy.data_, data_, count_ * sizeof(TLUTEntry));
+  return copy;
+}
+
+// ---------------------------------------------------------------------------
+// TLUT
+
+void CheckGridSize(long long size) {
+  if (size < 1 || size > kMaxGridSize) {
+    throw ELUTError("The 3D grid size " + std::to_string(size) + " is not supported (1 to " +
+                    std::to_string(kMaxGridSize) + " points per axis).");
+  }
+}
+
+void Check1DSize(long long size) {
+  if (size < 1 || size > kMax1DSize) {
+    throw ELUTError("The 1D table length " + std::to_string(size) + " is not supported (1 to " +
+                    std::to_string(kMax1DSize) + " entries).");
+  }
+}
+
+void TLUT::SetSize3D(int n) {
+  if (n != 0) CheckGridSize(n);
+  const auto points = static_cast<std::size_t>(n);
+  table3d_ = TEntryBlock(points * points * points);
+  size3d_ = n;
+}
+
+void TLUT::SetSize1D(int m) {
+  if (m != 0) Check1DSize(m);
+  table1d_ = TEntryBlock(static_cast<std::size_t>(m));
+  size1d_ = m;
+}
+
+void TLUT::TakeTable3D(TLUT& other) noexcept {
+  table3d_ = std::move(other.table3d_);
+  size3d_ = other.size3d_;
+  other.size3d_ = 0;
+}
+
+void TLUT::TakeTable1D(TLUT& other) noexcept {
+  table1d_ = std::move(other.table1d_);
+  size1d_ = other.size1d_;
+  other.size1d_ = 0;
+}
+
+TLUT TLUT::Copy() const {
+  TLUT copy;
+  copy.FormatIndex = FormatIndex;
+  copy.Kind = Kind;
+  copy.Comments = Comments;
+  copy.size3d_ = size3d_;
+  copy.size1d_ = size1d_;
+  copy.table3d_ = table3d_.Copy();
+  copy.table1d_ = table1d_.Copy();
+  return copy;
+}
+
 namespace {
 
-TLUTEntry* AllocateZeroed(std::size_t count) {
-  return static_cast<TLUTEntry*>(AllocateLarge(count * sizeof(TLUTEntry)));
+[[noreturn]] void TableAccessFault(const char* table, int index, int size) {
+  // A programming error, not bad input: stop here, where the debugger and the
+  // sanitizers show the caller.
+  std::fprintf(stderr, "zelvo: %s index %d outside the declared size %d\n", table, index, size);
+  std::abort();
 }
 
 }  // namespace
 
-TLUT::TLUT() : table3d_(AllocateZeroed(k3DEntries)), table1d_(AllocateZeroed(kMax1DSize)) {}
+void TLUT::CheckIndex3D(int r, int g, int b) const {
+  for (const int i : {r, g, b}) {
+    if (i < 0 || i >= size3d_) TableAccessFault("Table3D", i, size3d_);
+  }
+}
+
+void TLUT::CheckIndex1D(int i) const {
+  if (i < 0 || i >= size1d_) TableAccessFault("Table1D", i, size1d_);
+}
 
 const char* KindName(TLUTKind kind) {
   switch (kind) {
@@ -33,27 +127,13 @@ const char* KindName(TLUTKind kind) {
 
 std::vector<std::string> DescribeLUT(const TLUT& lut) {
   switch (lut.Kind) {
-    case TLUTKind::lk1D: return {"Type: 1D", "Dimension: " + std::to_string(lut.Size1D)};
-    case TLUTKind::lk3D: return {"Type: 3D", "Dimension: " + std::to_string(lut.Size3D)};
+    case TLUTKind::lk1D: return {"Type: 1D", "Dimension: " + std::to_string(lut.Size1D())};
+    case TLUTKind::lk3D: return {"Type: 3D", "Dimension: " + std::to_string(lut.Size3D())};
     case TLUTKind::lk1DAnd3D:
-      return {"Type: 1D & 3D", "Dimension: " + std::to_string(lut.Size1D) + " & " + std::to_string(lut.Size3D)};
+      return {"Type: 1D & 3D", "Dimension: " + std::to_string(lut.Size1D()) + " & " + std::to_string(lut.Size3D())};
     case TLUTKind::lkNone: return {"No LUT data."};
   }
   return {};
-}
-
-void CheckGridSize(long long size) {
-  if (size < 1 || size > kMaxGridSize) {
-    throw ELUTError("The 3D grid size " + std::to_string(size) +
-                    " is not supported (1 to " + std::to_string(kMaxGridSize) + " points per axis).");
-  }
-}
-
-void Check1DSize(long long size) {
-  if (size < 1 || size > kMax1DSize) {
-    throw ELUTError("The 1D table length " + std::to_string(size) +
-                    " is not supported (1 to " + std::to_string(kMax1DSize) + " entries).");
-  }
 }
 
 std::int64_t QuantizeValue(int bits, double value) {

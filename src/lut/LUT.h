@@ -1,13 +1,21 @@
 // The in-memory colour look-up table every reader fills and every writer reads.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "lut/LargeAlloc.h"
+#include "lut/LUTFormatId.h"
 #include "lut/LutLimits.h"
+
+// Debug builds check every table access against the declared size, so that a
+// reader or writer that steps outside its grid stops at once instead of
+// reading a neighbour's entries.
+#if !defined(NDEBUG) && !defined(ZELVO_CHECKED_TABLES)
+#define ZELVO_CHECKED_TABLES 1
+#endif
 
 namespace zelvo {
 
@@ -28,48 +36,97 @@ enum class TLUTKind : std::uint8_t {
 
 const char* KindName(TLUTKind kind);
 
-class TLUT;
-// The lines that describe a loaded LUT to the user: "Type: 3D" and
-// "Dimension: 33", "Type: 1D & 3D" and "Dimension: 4096 & 33", or "No LUT data.".
-std::vector<std::string> DescribeLUT(const TLUT& lut);
+// A block of zeroed entries, sized when it is made.
+class TEntryBlock {
+ public:
+  TEntryBlock() = default;
+  explicit TEntryBlock(std::size_t count);
+  TEntryBlock(TEntryBlock&& other) noexcept : data_(other.data_), count_(other.count_) {
+    other.data_ = nullptr;
+    other.count_ = 0;
+  }
+  TEntryBlock& operator=(TEntryBlock&& other) noexcept;
+  TEntryBlock(const TEntryBlock&) = delete;
+  TEntryBlock& operator=(const TEntryBlock&) = delete;
+  ~TEntryBlock();
+
+  TLUTEntry* data() { return data_; }
+  const TLUTEntry* data() const { return data_; }
+  std::size_t size() const { return count_; }
+  TEntryBlock Copy() const;
+
+ private:
+  TLUTEntry* data_ = nullptr;
+  std::size_t count_ = 0;
+};
 
 class TLUT {
  public:
-  TLUT();
+  TLUT() = default;
+  TLUT(TLUT&&) noexcept = default;
+  TLUT& operator=(TLUT&&) noexcept = default;
+  // Tables can be large: copies are made on purpose only, with Copy.
   TLUT(const TLUT&) = delete;
   TLUT& operator=(const TLUT&) = delete;
+  TLUT Copy() const;
 
-  int FormatIndex = -1;
+  TLUTFormatId FormatIndex = TLUTFormatId::None;
   TLUTKind Kind = TLUTKind::lk1D;
   std::vector<std::string> Comments;
-  int Size1D = 0;
-  int Size3D = 0;
 
-  // Table3D[r][g][b], each index below kMaxGridSize. Callers keep indexes inside
-  // the capacity; readers check the declared size before storing.
-  TLUTEntry& Table3D(int r, int g, int b) { return table3d_[Offset3D(r, g, b)]; }
-  const TLUTEntry& Table3D(int r, int g, int b) const { return table3d_[Offset3D(r, g, b)]; }
+  // Points per axis of Table3D and entries of Table1D.
+  int Size3D() const { return size3d_; }
+  int Size1D() const { return size1d_; }
+  // Set a size and allocate its table, every entry 0. A size outside the
+  // limits (LutLimits.h) raises ELUTError before anything is allocated; 0
+  // frees the table.
+  void SetSize3D(int n);
+  void SetSize1D(int m);
+  // Take over the other LUT's table and its size, leaving it without one.
+  void TakeTable3D(TLUT& other) noexcept;
+  void TakeTable1D(TLUT& other) noexcept;
 
-  // Table1D[i], i below kMax1DSize.
-  TLUTEntry& Table1D(int i) { return table1d_[static_cast<std::size_t>(i)]; }
-  const TLUTEntry& Table1D(int i) const { return table1d_[static_cast<std::size_t>(i)]; }
+  // Table3D[r][g][b] for indexes below Size3D.
+  TLUTEntry& Table3D(int r, int g, int b) { return table3d_.data()[Offset3D(r, g, b)]; }
+  const TLUTEntry& Table3D(int r, int g, int b) const { return table3d_.data()[Offset3D(r, g, b)]; }
+  // Table1D[i] for i below Size1D.
+  TLUTEntry& Table1D(int i) { return table1d_.data()[Offset1D(i)]; }
+  const TLUTEntry& Table1D(int i) const { return table1d_.data()[Offset1D(i)]; }
 
-  static constexpr std::size_t Offset3D(int r, int g, int b) {
-    return (static_cast<std::size_t>(r) * kMaxGridSize + static_cast<std::size_t>(g)) * kMaxGridSize +
-           static_cast<std::size_t>(b);
-  }
+  // The grid in memory: red varies fastest, then green, then blue, so that
+  // entry [r][g][b] is Data3D()[(b * Size3D + g) * Size3D + r]. Files in that
+  // order are read and written front to back.
+  TLUTEntry* Data3D() { return table3d_.data(); }
+  const TLUTEntry* Data3D() const { return table3d_.data(); }
+  TLUTEntry* Data1D() { return table1d_.data(); }
+  const TLUTEntry* Data1D() const { return table1d_.data(); }
 
  private:
-  // Zero-filled on allocation; untouched pages cost nothing, so a LUT for a
-  // small grid stays cheap although the capacity is fixed.
-  template <std::size_t Count>
-  struct FreeDeleter {
-    void operator()(TLUTEntry* p) const { FreeLarge(p, Count * sizeof(TLUTEntry)); }
-  };
-  static constexpr std::size_t k3DEntries = static_cast<std::size_t>(kMaxGridSize) * kMaxGridSize * kMaxGridSize;
-  std::unique_ptr<TLUTEntry[], FreeDeleter<k3DEntries>> table3d_;
-  std::unique_ptr<TLUTEntry[], FreeDeleter<kMax1DSize>> table1d_;
+  std::size_t Offset3D(int r, int g, int b) const {
+#if ZELVO_CHECKED_TABLES
+    CheckIndex3D(r, g, b);
+#endif
+    const auto n = static_cast<std::size_t>(size3d_);
+    return (static_cast<std::size_t>(b) * n + static_cast<std::size_t>(g)) * n + static_cast<std::size_t>(r);
+  }
+  std::size_t Offset1D(int i) const {
+#if ZELVO_CHECKED_TABLES
+    CheckIndex1D(i);
+#endif
+    return static_cast<std::size_t>(i);
+  }
+  void CheckIndex3D(int r, int g, int b) const;
+  void CheckIndex1D(int i) const;
+
+  int size3d_ = 0;
+  int size1d_ = 0;
+  TEntryBlock table3d_;
+  TEntryBlock table1d_;
 };
+
+// The lines that describe a loaded LUT to the user: "Type: 3D" and
+// "Dimension: 33", "Type: 1D & 3D" and "Dimension: 4096 & 33", or "No LUT data.".
+std::vector<std::string> DescribeLUT(const TLUT& lut);
 
 // Quantising a normalised value at `bits` bits: not >= 0 gives 0, above 1 gives 1,
 // then the integer nearest to (2^bits - 1) * value, ties to even.

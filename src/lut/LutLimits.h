@@ -1,5 +1,6 @@
-// The capacity of the in-memory LUT. Readers check declared sizes against these
-// before anything is stored; the conversion job caps the sizes it builds two below.
+// The sizes a LUT may have. Readers check declared sizes against these before
+// anything is allocated or stored; the conversion job builds at most the
+// Convert sizes. Raising a limit is a change of this header alone.
 #pragma once
 
 namespace zelvo {
@@ -10,7 +11,7 @@ inline constexpr int kMaxConvertGridSize = 99;  // largest grid the job builds
 inline constexpr int kMaxConvert1DSize = 99999; // longest 1D table the job builds
 inline constexpr int kMinUsableSize = 2;        // interpolation needs two points
 
-// Throws ELUTError when a declared size does not fit the tables.
+// Throw ELUTError when a declared size does not fit the tables.
 void CheckGridSize(long long size);
 void Check1DSize(long long size);
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <vector>
 
 #include "lut/Errors.h"
 
@@ -31,8 +33,6 @@ inline GridPos Locate(double input, int points) {
   return pos;
 }
 
-inline int ClampPoints(int points, int capacity) { return std::min(points, capacity); }
-
 inline double Lerp1D(double a, double b, double f) {
   // One rounding for the whole expression.
   const long double lf = f;
@@ -45,46 +45,65 @@ inline double Lerp(double a, double b, double f) {
   return lo + hi;
 }
 
+// The sample positions i / (points - 1) of a table, each quotient rounded once.
+std::vector<double> SamplePositions(int points) {
+  std::vector<double> x(static_cast<std::size_t>(points));
+  const double s = static_cast<double>(points - 1);
+  for (int i = 0; i < points; ++i) x[static_cast<std::size_t>(i)] = i / s;
+  return x;
+}
+
+void RequireBakeSize(int size, int limit, const char* what) {
+  if (size < kMinUsableSize || size > limit) {
+    throw ELUTError("A " + std::string(what) + " of " + std::to_string(size) + " cannot be built (" +
+                    std::to_string(kMinUsableSize) + " to " + std::to_string(limit) + ").");
+  }
+}
+
 }  // namespace
 
 bool HasUsableTable(const TLUT& lut) {
   switch (lut.Kind) {
-    case TLUTKind::lk1D: return lut.Size1D >= kMinUsableSize;
-    case TLUTKind::lk3D: return lut.Size3D >= kMinUsableSize;
-    case TLUTKind::lk1DAnd3D: return lut.Size1D >= kMinUsableSize && lut.Size3D >= kMinUsableSize;
+    case TLUTKind::lk1D: return lut.Size1D() >= kMinUsableSize;
+    case TLUTKind::lk3D: return lut.Size3D() >= kMinUsableSize;
+    case TLUTKind::lk1DAnd3D: return lut.Size1D() >= kMinUsableSize && lut.Size3D() >= kMinUsableSize;
     case TLUTKind::lkNone: return true;
   }
   return false;
 }
 
 TColor Interpolate1D(const TLUT& lut, const TColor& in) {
-  const int m = ClampPoints(lut.Size1D, kMax1DSize);
+  const int m = lut.Size1D();
   if (m < 1) return in;  // no table: nothing to interpolate in
+  const TLUTEntry* t = lut.Data1D();
   const GridPos r = Locate(in.R, m);
   const GridPos g = Locate(in.G, m);
   const GridPos b = Locate(in.B, m);
-  TColor out;
-  out.R = Lerp1D(lut.Table1D(r.index).R, lut.Table1D(r.next).R, r.frac);
-  out.G = Lerp1D(lut.Table1D(g.index).G, lut.Table1D(g.next).G, g.frac);
-  out.B = Lerp1D(lut.Table1D(b.index).B, lut.Table1D(b.next).B, b.frac);
-  return out;
+  return TColor{Lerp1D(t[r.index].R, t[r.next].R, r.frac), Lerp1D(t[g.index].G, t[g.next].G, g.frac),
+                Lerp1D(t[b.index].B, t[b.next].B, b.frac)};
 }
 
 TColor Interpolate3D(const TLUT& lut, const TColor& in) {
-  const int n = ClampPoints(lut.Size3D, kMaxGridSize);
+  const int n = lut.Size3D();
   if (n < 1) return in;
   const GridPos pr = Locate(in.R, n);
   const GridPos pg = Locate(in.G, n);
   const GridPos pb = Locate(in.B, n);
 
-  const TLUTEntry& e000 = lut.Table3D(pr.index, pg.index, pb.index);
-  const TLUTEntry& e001 = lut.Table3D(pr.index, pg.index, pb.next);
-  const TLUTEntry& e010 = lut.Table3D(pr.index, pg.next, pb.index);
-  const TLUTEntry& e011 = lut.Table3D(pr.index, pg.next, pb.next);
-  const TLUTEntry& e100 = lut.Table3D(pr.next, pg.index, pb.index);
-  const TLUTEntry& e101 = lut.Table3D(pr.next, pg.index, pb.next);
-  const TLUTEntry& e110 = lut.Table3D(pr.next, pg.next, pb.index);
-  const TLUTEntry& e111 = lut.Table3D(pr.next, pg.next, pb.next);
+  // Red is the fastest index in memory (LUT.h).
+  const std::size_t sn = static_cast<std::size_t>(n);
+  const TLUTEntry* t = lut.Data3D();
+  auto at = [&](int r, int g, int b) -> const TLUTEntry& {
+    return t[(static_cast<std::size_t>(b) * sn + static_cast<std::size_t>(g)) * sn + static_cast<std::size_t>(r)];
+  };
+  const TLUTEntry& e000 = at(pr.index, pg.index, pb.index);
+  const TLUTEntry& e001 = at(pr.index, pg.index, pb.next);
+  const TLUTEntry& e010 = at(pr.index, pg.next, pb.index);
+  const TLUTEntry& e011 = at(pr.index, pg.next, pb.next);
+  const TLUTEntry& e100 = at(pr.next, pg.index, pb.index);
+  const TLUTEntry& e101 = at(pr.next, pg.index, pb.next);
+  const TLUTEntry& e110 = at(pr.next, pg.next, pb.index);
+  const TLUTEntry& e111 = at(pr.next, pg.next, pb.next);
 
   auto channel = [&](double TLUTEntry::*c) {
     const double c00 = Lerp(e000.*c, e001.*c, pb.frac);
@@ -108,54 +127,96 @@ TColor EvaluateLUT(const TLUT& lut, const TColor& in) {
   return in;
 }
 
-void ResampleLUT(TLUT& target, const TLUT& source) {
-  target.Comments = source.Comments;
-
-  if (target.Kind == TLUTKind::lk3D) {
-    const int n = target.Size3D;
-    if (n < kMinUsableSize || n > kMaxGridSize) {
-      throw ELUTError("A 3D grid of " + std::to_string(n) + " points per axis cannot be built (2 to " +
-                      std::to_string(kMaxGridSize) + ").");
-    }
-    if (source.Kind == TLUTKind::lk3D && source.Size3D == n) {
-      for (int r = 0; r < n; ++r)
-        for (int g = 0; g < n; ++g)
-          std::copy_n(&source.Table3D(r, g, 0), n, &target.Table3D(r, g, 0));
+void EvaluateLUTSpan(const TLUT& lut, const TColor* in, TColor* out, std::size_t count) {
+  switch (lut.Kind) {
+    case TLUTKind::lk1D:
+      for (std::size_t i = 0; i < count; ++i) out[i] = Interpolate1D(lut, in[i]);
       return;
-    }
-    const double s = static_cast<double>(n - 1);
-    for (int r = 0; r < n; ++r) {
-      const double x = r / s;
-      for (int g = 0; g < n; ++g) {
-        const double y = g / s;
-        TLUTEntry* row = &target.Table3D(r, g, 0);
-        for (int b = 0; b < n; ++b) {
-          const TColor c = EvaluateLUT(source, TColor{x, y, b / s});
-          row[b] = TLUTEntry{c.R, c.G, c.B};
-        }
+    case TLUTKind::lk3D:
+      for (std::size_t i = 0; i < count; ++i) out[i] = Interpolate3D(lut, in[i]);
+      return;
+    case TLUTKind::lk1DAnd3D:
+      for (std::size_t i = 0; i < count; ++i) out[i] = Interpolate3D(lut, Interpolate1D(lut, in[i]));
+      return;
+    case TLUTKind::lkNone:
+      if (out != in) std::copy_n(in, count, out);
+      return;
+  }
+}
+
+void BakeLUT(TLUT& target, const TColorSpanFunction& f) {
+  if (target.Kind == TLUTKind::lk3D) {
+    const int n = target.Size3D();
+    RequireBakeSize(n, kMaxGridSize, "3D grid of points per axis");
+    const std::vector<double> x = SamplePositions(n);
+    const std::size_t sn = static_cast<std::size_t>(n);
+    std::vector<TColor> in(sn);
+    TLUTEntry* row = target.Data3D();
+    // One row of red inputs at a time: that is a run of neighbours in memory.
+    for (std::size_t b = 0; b < sn; ++b) {
+      for (std::size_t g = 0; g < sn; ++g, row += sn) {
+        for (std::size_t r = 0; r < sn; ++r) in[r] = TColor{x[r], x[g], x[b]};
+        f(in.data(), row, sn);
       }
     }
     return;
   }
-
   if (target.Kind == TLUTKind::lk1D) {
-    const int m = target.Size1D;
-    if (m < kMinUsableSize || m > kMax1DSize) {
-      throw ELUTError("A 1D table of " + std::to_string(m) + " entries cannot be built (2 to " +
-                      std::to_string(kMax1DSize) + ").");
-    }
-    if (source.Kind == TLUTKind::lk1D && source.Size1D == m) {
-      std::copy_n(&source.Table1D(0), m, &target.Table1D(0));
-      return;
-    }
-    const double s = static_cast<double>(m - 1);
-    for (int i = 0; i < m; ++i) {
-      const double x = i / s;
-      const TColor c = EvaluateLUT(source, TColor{x, x, x});
-      target.Table1D(i) = TLUTEntry{c.R, c.G, c.B};
+    const int m = target.Size1D();
+    RequireBakeSize(m, kMax1DSize, "1D table of entries");
+    const std::vector<double> x = SamplePositions(m);
+    const std::size_t sm = static_cast<std::size_t>(m);
+    constexpr std::size_t kChunk = 4096;
+    std::vector<TColor> in(std::min(sm, kChunk));
+    for (std::size_t start = 0; start < sm; start += kChunk) {
+      const std::size_t count = std::min(kChunk, sm - start);
+      for (std::size_t i = 0; i < count; ++i) in[i] = TColor{x[start + i], x[start + i], x[start + i]};
+      f(in.data(), target.Data1D() + start, count);
     }
   }
-  // lk1DAnd3D and lkNone targets get the comments only.
+}
+
+namespace {
+
+// The table of the target's kind when Source has the same kind and size, so
+// that it can pass over unchanged.
+bool SameTable(const TLUT& target, const TLUT& source) {
+  if (target.Kind != source.Kind) return false;
+  if (target.Kind == TLUTKind::lk3D) return target.Size3D() == source.Size3D();
+  if (target.Kind == TLUTKind::lk1D) return target.Size1D() == source.Size1D();
+  return false;
+}
+
+void EvaluateInto(TLUT& target, const TLUT& source) {
+  BakeLUT(target, [&source](const TColor* in, TColor* out, std::size_t count) {
+    EvaluateLUTSpan(source, in, out, count);
+  });
+}
+
+}  // namespace
+
+void ResampleLUT(TLUT& target, const TLUT& source) {
+  target.Comments = source.Comments;
+  if (SameTable(target, source)) {
+    if (target.Kind == TLUTKind::lk3D) {
+      const std::size_t n = static_cast<std::size_t>(source.Size3D());
+      std::copy_n(source.Data3D(), n * n * n, target.Data3D());
+    } else {
+      std::copy_n(source.Data1D(), static_cast<std::size_t>(source.Size1D()), target.Data1D());
+    }
+    return;
+  }
+  EvaluateInto(target, source);  // lk1DAnd3D and lkNone targets get the comments only
+}
+
+void ResampleLUT(TLUT& target, TLUT&& source) {
+  if (!SameTable(target, source)) {
+    ResampleLUT(target, static_cast<const TLUT&>(source));
+    return;
+  }
+  target.Comments = std::move(source.Comments);
+  if (target.Kind == TLUTKind::lk3D) target.TakeTable3D(source);
+  else target.TakeTable1D(source);
 }
 
 }  // namespace zelvo

@@ -1,16 +1,16 @@
-// Evaluating a LUT at one colour, and filling one LUT from another.
+// Evaluating a LUT at colours, filling a table from a colour function, and
+// filling one LUT from another.
 #pragma once
+
+#include <cstddef>
+#include <functional>
 
 #include "lut/LUT.h"
 
 namespace zelvo {
 
-struct TColor {
-  double R = 0.0;
-  double G = 0.0;
-  double B = 0.0;
-  friend bool operator==(const TColor&, const TColor&) = default;
-};
+// A colour triple, normalised like a table entry (the same three doubles).
+using TColor = TLUTEntry;
 
 // Linear interpolation per channel in Table1D (Size1D entries).
 TColor Interpolate1D(const TLUT& lut, const TColor& in);
@@ -18,10 +18,25 @@ TColor Interpolate1D(const TLUT& lut, const TColor& in);
 TColor Interpolate3D(const TLUT& lut, const TColor& in);
 // The output for one input, through the tables the Kind puts in force.
 TColor EvaluateLUT(const TLUT& lut, const TColor& in);
+// EvaluateLUT for `count` colours at once, the Kind decided once for all of
+// them; `out` may be `in`.
+void EvaluateLUTSpan(const TLUT& lut, const TColor* in, TColor* out, std::size_t count);
+
+// A colour function over a run of inputs: out[i] = f(in[i]) for i < count.
+using TColorSpanFunction = std::function<void(const TColor* in, TColor* out, std::size_t count)>;
+
+// Fills the table that the target's Kind puts in force (lk3D: the grid of
+// Size3D points, lk1D: the Size1D entries) from a colour function. Grid point
+// [r][g][b] gets f(r/(N-1), g/(N-1), b/(N-1)) and entry i gets
+// f(i/(M-1), i/(M-1), i/(M-1)). Other kinds are left alone. Sizes below 2
+// raise ELUTError, as the sample positions would divide by zero.
+void BakeLUT(TLUT& target, const TColorSpanFunction& f);
 
 // Fills Target, whose Kind and size the caller has set, from Source, and copies
-// Source's comments. Same kind and size copy the table unchanged.
+// Source's comments. Same kind and size copy the table unchanged; the second
+// form moves it instead.
 void ResampleLUT(TLUT& target, const TLUT& source);
+void ResampleLUT(TLUT& target, TLUT&& source);
 
 // Points (3D) or entries (1D) that the final stage of the LUT interpolates in:
 // Size3D for lk3D and lk1DAnd3D, Size1D for lk1D; lkNone needs no table.

@@ -72,17 +72,46 @@ TEST(Cli, ConvertByIndexAndByCaption) {
   TempDir in, out;
   const std::string a = in.Write("a.cube", kCube2);
   const std::string b = in.Write("b.cube", kCube2);
-  const CliRun run = Zelvo({"convert", "-p", "Cube 1D", "--size", "1024", "-o", out.path().string(), a, b});
+  const CliRun run = Zelvo({"convert", "-p", "Cube 3D Davinci", "--size", "17", "-o", out.path().string(), a, b});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.err.find("[1/2] " + a), std::string::npos) << run.err;  // progress for several files
   TLUT lut;
   LoadLUTFile(out.File("b.cube"), lut);
-  EXPECT_EQ(lut.Size1D, 1024);
+  EXPECT_EQ(lut.Size3D(), 17);
 
   const CliRun single = Zelvo({"convert", "-p", "10", "-o", out.path().string(), a});
   EXPECT_EQ(single.status, 0) << single.err;
   EXPECT_TRUE(single.err.empty()) << single.err;
   EXPECT_TRUE(std::filesystem::exists(out.File("a.cms")));
+}
+
+TEST(Cli, SizesAndDepthsAProfileFixesAreUsageErrors) {
+  TempDir in, out;
+  const std::string a = in.Write("a.cube", kCube2);
+  struct Case {
+    std::vector<std::string> options;
+    const char* message;
+  };
+  const Case cases[] = {
+      {{"-p", "0", "--size", "5"}, "The output format \"3DL Scratch, Autodesk, Blackmagic, Cine-tal\" has a fixed size of 17 points; it cannot be changed."},
+      {{"-p", "Cube 1D", "--size", "1024"}, "The output format \"Cube 1D\" has a fixed size of 4096 entries; it cannot be changed."},
+      {{"-p", "Codex 3D", "--bits", "10"}, "The output format \"Codex 3D\" writes at a fixed depth of 12 bits; it cannot be changed."},
+      {{"-p", "Cube 3D Davinci", "--bits", "10"}, "The output format \"Cube 3D Davinci\" writes floating-point values and takes no bit depth."},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"convert", "-o", out.path().string(), a};
+    args.insert(args.begin() + 1, c.options.begin(), c.options.end());
+    const CliRun run = Zelvo(args);
+    EXPECT_EQ(run.status, 2) << c.message;
+    EXPECT_EQ(run.err, std::string(c.message) + "\n");
+    EXPECT_TRUE(std::filesystem::is_empty(out.path())) << c.message;
+  }
+  // The default itself, or a selectable size, is fine.
+  EXPECT_EQ(Zelvo({"convert", "-p", "0", "--size", "17", "--bits", "12", "-o", out.path().string(), a}).status, 0);
+  EXPECT_EQ(Zelvo({"convert", "-p", "Autodesk Lustre 1D", "--size", "1024", "--bits", "12", "-o",
+                   out.path().string(), a})
+                .status,
+            0);
 }
 
 TEST(Cli, ExistingTargets) {
@@ -171,7 +200,7 @@ TEST(Cli, ConvertsPeerCubeFiles) {
   for (const char* name : {"Colour_Correct.cube", "resolve_1d3d.cube", "cdl_sat_truelight_17.cube"}) {
     TLUT lut;
     LoadLUTFile(out.File(name), lut);
-    EXPECT_EQ(lut.Size3D, 17) << name;
+    EXPECT_EQ(lut.Size3D(), 17) << name;
   }
   // The Truelight file went through unchanged at its own size: same values.
   const CliRun src = Zelvo({"eval", c, "0.25", "0.5", "0.75"});

@@ -93,13 +93,13 @@ TEST_F(ConvertJob, ResolvedSizesAreCappedAtTheJobLimits) {
   };
   const Case cases[] = {
       {"Cube 3D Davinci", "Default", 33}, {"Cube 3D Davinci", "64", 64}, {"Cube 3D Davinci", "120", 99},
-      {"Cube 1D", "99999", 99999},        {"Cube 1D", "150000", 99999},
+      {"Autodesk Lustre 1D", "99999", 99999}, {"Autodesk Lustre 1D", "150000", 99999},
   };
   for (const Case& c : cases) {
     ConvertFile(Settings(c.profile, c.size), JoinPath(e.Folder, e.FileName), target);
     TLUT back;
     LoadLUTFile(target, back);
-    EXPECT_EQ(LUTFormatByIndex(back.FormatIndex)->Is3D ? back.Size3D : back.Size1D, c.expected) << c.size;
+    EXPECT_EQ(LUTFormatOf(back.FormatIndex).Is3D ? back.Size3D() : back.Size1D(), c.expected) << c.size;
   }
 }
 
@@ -112,7 +112,7 @@ TEST_F(ConvertJob, ConvertedTableMatchesTheSource) {
   TLUT back;
   LoadLUTFile(out_.File("src.cube"), back);
   EXPECT_EQ(back.Kind, TLUTKind::lk1D);
-  EXPECT_EQ(back.Size1D, 4096);
+  EXPECT_EQ(back.Size1D(), 4096);
   EXPECT_EQ(back.Comments, (std::vector<std::string>{"source comment", "Converted by Zelvo LUT Converter"}));
   for (int i : {0, 1000, 2048, 4095}) {
     const double x = i / 4095.0;

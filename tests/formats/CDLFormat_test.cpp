@@ -17,7 +17,6 @@ namespace {
 using test::ErrorOf;
 using test::TempDir;
 
-constexpr int kCDL = 27;
 
 std::string Correction(const std::string& slope, const std::string& offset, const std::string& power,
                        const std::string& sat = "") {
@@ -32,9 +31,9 @@ TLUTEntry Point(const std::string& text, int r, int g, int b) {
   TempDir dir;
   TLUT lut;
   LoadLUTFile(dir.Write("a.cc", text), lut);
-  EXPECT_EQ(lut.FormatIndex, kCDL);
+  EXPECT_EQ(lut.FormatIndex, TLUTFormatId::ASC_CDL);
   EXPECT_EQ(lut.Kind, TLUTKind::lk3D);
-  EXPECT_EQ(lut.Size3D, 33);
+  EXPECT_EQ(lut.Size3D(), 33);
   return lut.Table3D(r, g, b);
 }
 
@@ -101,18 +100,17 @@ TEST(ASCCDL, ApplyCDLOrderAndPrecision) {
   EXPECT_FLOAT_EQ(g, 0.125f + 0.25f / 6.0f);
 }
 
-TEST(ASCCDL, ReadCDLFileFillsTheRecord) {
-  TempDir dir;
+TEST(ASCCDL, ReadCDLFillsTheRecord) {
   TCDLData cdl;
-  ReadCDLFile(dir.Write("a.cc", Correction("1.1 1.2 1.3", "-0.01 0 0.02", "0.9 1 1.2", "0.8")), cdl);
+  ReadCDL(Correction("1.1 1.2 1.3", "-0.01 0 0.02", "0.9 1 1.2", "0.8"), cdl);
   EXPECT_EQ(cdl.Id, "shot_010");
   EXPECT_EQ(cdl.SOP[1].Slope, 1.2f);
   EXPECT_EQ(cdl.SOP[0].Offset, -0.01f);
   EXPECT_EQ(cdl.SOP[2].Power, 1.2f);
   EXPECT_EQ(cdl.Saturation, 0.8f);
-  ReadCDLFile(dir.Write("b.cc", "<ColorCorrection><SOPNode><Slope>1 1 1</Slope><Offset>0 0 0</Offset>"
-                                "<Power>1 1 1</Power></SOPNode><SatNode/></ColorCorrection>"),
-              cdl);
+  ReadCDL("<ColorCorrection><SOPNode><Slope>1 1 1</Slope><Offset>0 0 0</Offset>"
+          "<Power>1 1 1</Power></SOPNode><SatNode/></ColorCorrection>",
+          cdl);
   EXPECT_EQ(cdl.Id, "");
   EXPECT_EQ(cdl.Saturation, 1.0f);
 }
@@ -133,9 +131,10 @@ TEST(ASCCDL, Errors) {
   };
   for (const auto& [text, message] : cases) {
     TLUT lut;
+    test::FillIdentity3D(lut, 2);
     lut.Table3D(1, 1, 1) = TLUTEntry{4, 4, 4};
     const std::string name = dir.Write("e.cc", text);
-    EXPECT_EQ(DetectLUTFormat(name), kCDL) << text;
+    EXPECT_EQ(DetectLUTFormat(name), TLUTFormatId::ASC_CDL) << text;
     EXPECT_EQ(ErrorOf([&] { LoadLUTFile(name, lut); }), message) << text;
     EXPECT_EQ(lut.Table3D(1, 1, 1), (TLUTEntry{4, 4, 4}));
     EXPECT_TRUE(lut.Comments.empty());
@@ -146,11 +145,11 @@ TEST(ASCCDL, CollectionIsNotDetected) {
   TempDir dir;
   const std::string name = dir.Write(
       "a.ccc", "<ColorCorrectionCollection>\n" + Correction("1 1 1", "0 0 0", "1 1 1") + "</ColorCorrectionCollection>");
-  EXPECT_EQ(DetectLUTFormat(name), -1);
-  EXPECT_FALSE(LUTFormatByIndex(kCDL)->CanSave());
+  EXPECT_EQ(DetectLUTFormat(name), TLUTFormatId::None);
+  EXPECT_FALSE(LUTFormatOf(TLUTFormatId::ASC_CDL).CanSave());
   TLUT lut;
   test::FillIdentity3D(lut, 2);
-  EXPECT_THROW(LUTFormatByIndex(kCDL)->Save(dir.File("x.cc"), lut, 0), ELUTError);
+  EXPECT_THROW(test::SaveWith(TLUTFormatId::ASC_CDL, dir.File("x.cc"), lut, 0), ELUTError);
   EXPECT_FALSE(std::filesystem::exists(dir.File("x.cc")));
 }
 
@@ -158,7 +157,7 @@ TEST(ASCCDL, ConvertsToThreeDAndOneDProfiles) {
   TempDir dir;
   const std::string source = dir.Write("grade.cc", Correction("1.2 1 0.8", "0.05 0 -0.02", "1 1.2 0.9", "0.9"));
   TCDLData cdl;
-  ReadCDLFile(source, cdl);
+  ReadCDL(test::ReadAll(source), cdl);
   const auto expected = [&](double x) {
     float r, g, b;
     ApplyCDL(cdl, static_cast<float>(x), static_cast<float>(x), static_cast<float>(x), r, g, b);
@@ -179,7 +178,7 @@ TEST(ASCCDL, ConvertsToThreeDAndOneDProfiles) {
     for (int i = 0; i < size; i += size / 8) {
       const double x = static_cast<double>(i) / (size - 1);
       const TLUTEntry e = expected(x);
-      const TLUTEntry got = LUTFormatByIndex(profile.FormatIndex)->Is3D ? out.Table3D(i, i, i) : out.Table1D(i);
+      const TLUTEntry got = FormatOfProfile(profile).Is3D ? out.Table3D(i, i, i) : out.Table1D(i);
       // Between the 33 points of the correction's grid the conversion interpolates.
       const double t = (size == 33 ? tolerance : tolerance + 2e-3);
       EXPECT_NEAR(got.R, std::min(e.R, profile.DefaultBits > 0 ? 1.0 : e.R), t) << caption << " " << i;
@@ -203,23 +202,23 @@ TEST(ASCCDL, PeerCorrections) {
   for (const auto& [file, comment] : loading) {
     TLUT lut;
     ASSERT_NO_THROW(LoadLUTFile(dir + "/" + file, lut)) << file;
-    EXPECT_EQ(lut.FormatIndex, kCDL) << file;
+    EXPECT_EQ(lut.FormatIndex, TLUTFormatId::ASC_CDL) << file;
     EXPECT_EQ(lut.Comments, std::vector<std::string>{comment}) << file;
   }
   // cdl_test1.cc: slope 1.1, offset 2.1, power 3.1 on red; saturation 0.7.
   TCDLData cdl;
-  ReadCDLFile(dir + "/cdl_test1.cc", cdl);
+  ReadCDL(test::ReadAll(dir + "/cdl_test1.cc"), cdl);
   EXPECT_EQ(cdl.SOP[0].Slope, 1.1f);
   EXPECT_EQ(cdl.SOP[2].Power, 3.3f);
   EXPECT_EQ(cdl.Saturation, 0.7f);
   TCDLData identity;
-  ReadCDLFile(dir + "/cdl_test_cc_file_with_extension.ccc", identity);
+  ReadCDL(test::ReadAll(dir + "/cdl_test_cc_file_with_extension.ccc"), identity);
   EXPECT_EQ(identity.SOP[1].Slope, 1.0f);
 
   // A collection is left to other tools; a decision list is detected but its
   // correction is not at the top.
-  EXPECT_EQ(DetectLUTFormat(dir + "/cdl_test1.ccc"), -1);
-  EXPECT_EQ(DetectLUTFormat(dir + "/cdl_test_ASC_SOP.cc"), -1);
+  EXPECT_EQ(DetectLUTFormat(dir + "/cdl_test1.ccc"), TLUTFormatId::None);
+  EXPECT_EQ(DetectLUTFormat(dir + "/cdl_test_ASC_SOP.cc"), TLUTFormatId::None);
   TLUT lut;
   EXPECT_EQ(ErrorOf([&] { LoadLUTFile(dir + "/cdl_test1.cdl", lut); }), "The \"ColorCorrection\" node is not found");
 }

@@ -15,7 +15,6 @@ namespace {
 using test::ErrorOf;
 using test::TempDir;
 
-constexpr int kClipster = 8;
 
 // A Clipster document with the given start tag and n^3 rows, code i in all channels.
 std::string Document(const std::string& start_tag, int n) {
@@ -31,7 +30,7 @@ TEST(ClipsterWriter, TwoPointGridByteForByte) {
   lut.Table3D(0, 0, 1) = TLUTEntry{0.5, -0.2, 1.7};
   lut.Comments = {"never written"};
   const std::string name = dir.File("test.txt");
-  LUTFormatByIndex(kClipster)->Save(name, lut, 10);
+  test::SaveWith(TLUTFormatId::Clipster3D, name, lut, 10);
   EXPECT_EQ(test::ReadAll(name),
             "<LUT3D name='test' N='2' BitDepth='10'>\n"
             "<values>\n"
@@ -63,7 +62,7 @@ TEST(ClipsterWriter, RefusesBitDepthsItCannotExpress) {
   TLUT lut;
   test::FillIdentity3D(lut, 2);
   for (int bits : {0, -1, 32}) {
-    EXPECT_THROW(LUTFormatByIndex(kClipster)->Save(dir.File("x.txt"), lut, bits), ELUTError) << bits;
+    EXPECT_THROW(test::SaveWith(TLUTFormatId::Clipster3D, dir.File("x.txt"), lut, bits), ELUTError) << bits;
   }
   EXPECT_FALSE(std::filesystem::exists(dir.File("x.txt")));
 }
@@ -83,7 +82,7 @@ TEST(ClipsterWriter, AnyFileNameGivesAWellFormedDocument) {
   };
   for (const auto& [file, comment] : cases) {
     const std::string name = dir.File(file);
-    LUTFormatByIndex(kClipster)->Save(name, lut, 16);
+    test::SaveWith(TLUTFormatId::Clipster3D, name, lut, 16);
     const std::string text = test::ReadAll(name);
     const std::string tag = text.substr(0, text.find('\n'));
     // Inside the quotes there is nothing a strict reader would refuse.
@@ -91,10 +90,10 @@ TEST(ClipsterWriter, AnyFileNameGivesAWellFormedDocument) {
     EXPECT_EQ(value.find_first_of("'\"<>&"), std::string::npos) << file;
     TLUT back;
     LoadLUTFile(name, back);
-    EXPECT_EQ(back.FormatIndex, kClipster) << file;
+    EXPECT_EQ(back.FormatIndex, TLUTFormatId::Clipster3D) << file;
     ASSERT_EQ(back.Comments.size(), 1u);
     EXPECT_EQ(back.Comments[0], comment) << file;
-    EXPECT_EQ(back.Size3D, 2);
+    EXPECT_EQ(back.Size3D(), 2);
     EXPECT_EQ(back.Table3D(1, 1, 1), (TLUTEntry{1, 1, 1}));
   }
 }
@@ -105,9 +104,9 @@ TEST(ClipsterReader, ReadsCodesBlueFastest) {
   doc.replace(doc.find("\n1 1 1\n"), 7, "\n65535 0 32768\n");
   TLUT lut;
   LoadLUTFile(dir.Write("a.txt", doc), lut);
-  EXPECT_EQ(lut.FormatIndex, kClipster);
+  EXPECT_EQ(lut.FormatIndex, TLUTFormatId::Clipster3D);
   EXPECT_EQ(lut.Kind, TLUTKind::lk3D);
-  EXPECT_EQ(lut.Size3D, 17);
+  EXPECT_EQ(lut.Size3D(), 17);
   EXPECT_EQ(lut.Comments, std::vector<std::string>{"Name: look"});
   EXPECT_EQ(lut.Table3D(0, 0, 1), (TLUTEntry{1.0, 0.0, 32768.0 / 65535.0}));
   EXPECT_DOUBLE_EQ(lut.Table3D(0, 1, 0).R, 17 / 65535.0);
@@ -128,17 +127,20 @@ TEST(ClipsterReader, TolerantRows) {
   EXPECT_EQ(lut.Table3D(1, 1, 1), (TLUTEntry{1, 1, 1}));  // the extra row is not read
 }
 
-TEST(ClipsterReader, ShortDocumentIsIncomplete) {
+TEST(ClipsterReader, ShortDocumentIsIncompleteAndLeavesTheLUTAsItWas) {
   TempDir dir;
   TLUT lut;
+  test::FillIdentity3D(lut, 3);
   lut.Table3D(1, 1, 1) = TLUTEntry{9, 9, 9};
+  lut.Comments = {"earlier"};
   EXPECT_EQ(test::ErrorOf([&] {
               LoadLUTFile(dir.Write("c.txt", "<LUT3D N='2' BitDepth='10'><values>1023 1023 1023\n</values></LUT3D>"),
                           lut);
             }),
             "Incomplete file.");
-  EXPECT_EQ(lut.Size3D, 2);
-  EXPECT_EQ(lut.Table3D(0, 0, 0), (TLUTEntry{1, 1, 1}));
+  EXPECT_EQ(lut.FormatIndex, TLUTFormatId::None);
+  EXPECT_TRUE(lut.Comments.empty());
+  EXPECT_EQ(lut.Size3D(), 3);
   EXPECT_EQ(lut.Table3D(1, 1, 1), (TLUTEntry{9, 9, 9}));
 }
 
@@ -160,8 +162,12 @@ TEST(ClipsterReader, RefusesBadHeadersBeforeStoring) {
   };
   for (const auto& [tag, message] : cases) {
     TLUT lut;
+    test::FillIdentity3D(lut, 2);
     lut.Table3D(0, 0, 0) = TLUTEntry{5, 5, 5};
-    EXPECT_EQ(ErrorOf([&] { LoadLUTFile(dir.Write("d.txt", Document(tag, 2)), lut); }), message) << tag;
+    // The reader itself: it refuses before it stores anything.
+    EXPECT_EQ(ErrorOf([&] { test::LoadWith(TLUTFormatId::Clipster3D, dir.Write("d.txt", Document(tag, 2)), lut); }),
+              message)
+        << tag;
     EXPECT_EQ(lut.Table3D(0, 0, 0), (TLUTEntry{5, 5, 5}));
     EXPECT_TRUE(lut.Comments.empty());
   }
@@ -182,10 +188,10 @@ TEST(ClipsterFormat, RoundTripWithinHalfACodeStep) {
     TLUT lut;
     test::FillSample3D(lut, 9);
     const std::string name = dir.File("r.txt");
-    LUTFormatByIndex(kClipster)->Save(name, lut, bits);
+    test::SaveWith(TLUTFormatId::Clipster3D, name, lut, bits);
     TLUT back;
     LoadLUTFile(name, back);
-    ASSERT_EQ(back.Size3D, 9);
+    ASSERT_EQ(back.Size3D(), 9);
     const double half = 0.5 / (std::ldexp(1.0, bits) - 1.0) + 1e-12;
     EXPECT_LE(test::MaxDifference3D(lut, back, 9), half) << bits << " bits";
   }

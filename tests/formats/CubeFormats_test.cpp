@@ -13,10 +13,6 @@ namespace {
 
 using test::TempDir;
 
-constexpr int kCube3D = 1;
-constexpr int kTruelight = 0;
-constexpr int kNucoda3D = 5;
-constexpr int kCube1D = 7;
 
 using test::ErrorOf;
 using test::FileLines;
@@ -103,7 +99,7 @@ TEST(CubeWriters, Cube1DAndNucoda1D) {
   TempDir dir;
   TLUT lut;
   lut.Kind = TLUTKind::lk1D;
-  lut.Size1D = 3;
+  lut.SetSize1D(3);
   lut.Table1D(0) = {0, 0, 0};
   lut.Table1D(1) = {0.5, 0.25, 0.125};
   lut.Table1D(2) = {1, 1, 1};
@@ -140,9 +136,9 @@ TEST(Cube3DReader, HeaderCommentsRowOrderAndSkippedRows) {
                                      "9 9 9\n");              // beyond N^3: ignored
   TLUT lut;
   LoadLUTFile(name, lut);
-  EXPECT_EQ(lut.FormatIndex, kCube3D);
+  EXPECT_EQ(lut.FormatIndex, TLUTFormatId::Cube3D);
   EXPECT_EQ(lut.Kind, TLUTKind::lk3D);
-  EXPECT_EQ(lut.Size3D, 2);
+  EXPECT_EQ(lut.Size3D(), 2);
   EXPECT_EQ(lut.Comments, (std::vector<std::string>{"first comment", "second"}));
   // Red fastest: [0][0][0], [1][0][0], [0][1][0], [1][1][0], [0][0][1], ...
   EXPECT_EQ(lut.Table3D(0, 0, 0), (TLUTEntry{0, 0, 0}));
@@ -172,7 +168,7 @@ TEST(Cube3DReader, Failures) {
   for (const Case& c : cases) {
     const std::string name = dir.Write("bad.cube", c.content);
     TLUT lut;
-    EXPECT_EQ(ErrorOf([&] { LUTFormatByIndex(kCube3D)->Load(name, lut); }), c.message) << c.content;
+    EXPECT_EQ(ErrorOf([&] { test::LoadWith(TLUTFormatId::Cube3D, name, lut); }), c.message) << c.content;
   }
 }
 
@@ -187,8 +183,8 @@ TEST(Cube3DReader, ShaperSectionAheadOfTheCube) {
   TLUT lut;
   LoadLUTFile(dir.Write("s.cube", text), lut);
   EXPECT_EQ(lut.Kind, TLUTKind::lk1DAnd3D);
-  EXPECT_EQ(lut.Size1D, 3);
-  EXPECT_EQ(lut.Size3D, 2);
+  EXPECT_EQ(lut.Size1D(), 3);
+  EXPECT_EQ(lut.Size3D(), 2);
   EXPECT_EQ(lut.Table1D(1), (TLUTEntry{0.25, 0.25, 0.25}));
   EXPECT_EQ(lut.Table3D(1, 1, 1), (TLUTEntry{0.5, 0.5, 0.5}));
   EXPECT_EQ(lut.Table3D(1, 0, 0), (TLUTEntry{0.5, 0, 0}));
@@ -201,7 +197,7 @@ TEST(Cube3DReader, ShaperSectionAheadOfTheCube) {
   TLUT lut2;
   LoadLUTFile(dir.Write("s2.cube", after), lut2);
   EXPECT_EQ(lut2.Kind, TLUTKind::lk1DAnd3D);
-  EXPECT_EQ(lut2.Size1D, 2);
+  EXPECT_EQ(lut2.Size1D(), 2);
   EXPECT_EQ(lut2.Table3D(1, 1, 1), (TLUTEntry{0.5, 0.5, 0.5}));
 }
 
@@ -213,9 +209,9 @@ TEST(TruelightReader, PlainAndWithInputLUT) {
   LoadLUTFile(dir.Write("p.cub", "# Truelight Cube v2.0\n# iDims 3\n# oDims 3\n# width 2 2 2\n\n# Cube\n" + rows +
                                      "# end\n"),
               plain);
-  EXPECT_EQ(plain.FormatIndex, kTruelight);
+  EXPECT_EQ(plain.FormatIndex, TLUTFormatId::Cube3DTruelight);
   EXPECT_EQ(plain.Kind, TLUTKind::lk3D);
-  EXPECT_EQ(plain.Size3D, 2);
+  EXPECT_EQ(plain.Size3D(), 2);
   EXPECT_TRUE(plain.Comments.empty());
   EXPECT_EQ(plain.Table3D(1, 1, 1).R, 7 / 8.0);
 
@@ -227,7 +223,7 @@ TEST(TruelightReader, PlainAndWithInputLUT) {
   TLUT lut;
   LoadLUTFile(dir.Write("s.cub", shaped), lut);
   EXPECT_EQ(lut.Kind, TLUTKind::lk1DAnd3D);
-  EXPECT_EQ(lut.Size1D, 3);
+  EXPECT_EQ(lut.Size1D(), 3);
   EXPECT_EQ(lut.Table1D(1), (TLUTEntry{0.75, 0.75, 0.75}));
   EXPECT_EQ(lut.Table3D(2, 2, 2).R, 26.0);
 
@@ -244,7 +240,7 @@ TEST(TruelightReader, WithoutWidthLineIsIncomplete) {
   TempDir dir;
   TLUT lut;
   const std::string name = dir.Write("x.cube", "# iDims oDims width\nLUT_3D_SIZE 2\n0 0 0\n");
-  EXPECT_EQ(DetectLUTFormat(name), kTruelight);
+  EXPECT_EQ(DetectLUTFormat(name), TLUTFormatId::Cube3DTruelight);
   EXPECT_EQ(ErrorOf([&] { LoadLUTFile(name, lut); }), "Incomplete file.");
 }
 
@@ -256,7 +252,7 @@ TEST(Nucoda3DReader, VersionsShaperAndCube) {
   LoadLUTFile(dir.Write("v1.cms", "NUCODA_3D_CUBE 1\nTITLE \"t\"\nLUT_3D_SIZE 2\nLUT_1D_SIZE 2\n33.0 16.5 0.0\n33 33 33\n" +
                                       cube),
               v1);
-  EXPECT_EQ(v1.FormatIndex, kNucoda3D);
+  EXPECT_EQ(v1.FormatIndex, TLUTFormatId::Nucoda3D);
   EXPECT_EQ(v1.Kind, TLUTKind::lk1DAnd3D);
   EXPECT_EQ(v1.Table1D(0), (TLUTEntry{1.0, 0.5, 0.0}));
   EXPECT_EQ(v1.Table3D(1, 1, 1).B, 7.0);
@@ -264,7 +260,7 @@ TEST(Nucoda3DReader, VersionsShaperAndCube) {
   TLUT v2;
   LoadLUTFile(dir.Write("v2.cms", "NUCODA_3D_CUBE 2\nLUT_1D_SIZE 4096\n33.0 16.5 0.0\n0.5 0.5 0.5\n"), v2);
   EXPECT_EQ(v2.Kind, TLUTKind::lk1D);
-  EXPECT_EQ(v2.Size1D, 2);  // the rows present, not the declared length
+  EXPECT_EQ(v2.Size1D(), 2);  // the rows present, not the declared length
   EXPECT_EQ(v2.Table1D(0), (TLUTEntry{33.0, 16.5, 0.0}));
 
   // The version of one file does not carry over to the next.
@@ -296,9 +292,9 @@ TEST(Cube1DReader, CommentsAnywhereAndSizeChecks) {
   TempDir dir;
   TLUT lut;
   LoadLUTFile(dir.Write("a.cube", "# one\nLUT_1D_SIZE 2\n# two\n0 0 0\n1 1 1\n5 5 5\n# three\n"), lut);
-  EXPECT_EQ(lut.FormatIndex, kCube1D);
+  EXPECT_EQ(lut.FormatIndex, TLUTFormatId::Cube1D);
   EXPECT_EQ(lut.Kind, TLUTKind::lk1D);
-  EXPECT_EQ(lut.Size1D, 2);
+  EXPECT_EQ(lut.Size1D(), 2);
   EXPECT_EQ(lut.Comments, (std::vector<std::string>{"one", "two", "three"}));
   EXPECT_EQ(ErrorOf([&] { LoadLUTFile(dir.Write("b.cube", "LUT_1D_SIZE 3\n0 0 0\n"), lut); }), "Incomplete file.");
   EXPECT_EQ(ErrorOf([&] { LoadLUTFile(dir.Write("c.cube", "LUT_1D_SIZE 100002\n0 0 0\n"), lut); }),
@@ -322,35 +318,27 @@ TEST(CubeRoundTrips, EveryCubeProfileReadsBackWhatItWrote) {
   TempDir dir;
   struct Case {
     const char* profile;
-    int format;
+    TLUTFormatId format;
     TLUTKind kind;
   };
   const Case cases[] = {
-      {"Cube 3D Iridas, Nuke, AfterEffects", kCube3D, TLUTKind::lk3D},
-      {"Cube 3D Davinci", kCube3D, TLUTKind::lk3D},
-      {"Cube 3D Truelight", kTruelight, TLUTKind::lk3D},
-      {"Nucoda 3D", kNucoda3D, TLUTKind::lk1DAnd3D},
-      {"Cube 1D", kCube1D, TLUTKind::lk1D},
-      {"Nucoda 1D", kNucoda3D, TLUTKind::lk1D},
+      {"Cube 3D Iridas, Nuke, AfterEffects", TLUTFormatId::Cube3D, TLUTKind::lk3D},
+      {"Cube 3D Davinci", TLUTFormatId::Cube3D, TLUTKind::lk3D},
+      {"Cube 3D Truelight", TLUTFormatId::Cube3DTruelight, TLUTKind::lk3D},
+      {"Nucoda 3D", TLUTFormatId::Nucoda3D, TLUTKind::lk1DAnd3D},
+      {"Cube 1D", TLUTFormatId::Cube1D, TLUTKind::lk1D},
+      {"Nucoda 1D", TLUTFormatId::Nucoda3D, TLUTKind::lk1D},
   };
   for (const Case& c : cases) {
     const TLutOutputProfile& profile = *OutputProfileByCaption(c.profile);
-    const bool is_3d = LUTFormatByIndex(profile.FormatIndex)->Is3D;
+    const bool is_3d = FormatOfProfile(profile).Is3D;
     TLUT written;
     if (is_3d) test::FillSample3D(written, 17);
     else test::FillSample1D(written, 1024);
     // Values that print exactly with 6 decimals come back bit for bit.
     auto six = [](double v) { return std::round(v * 1e6) / 1e6; };
-    for (int i = 0; i < 1024; ++i) {
-      TLUTEntry& e = written.Table1D(i);
-      e = {six(e.R), six(e.G), six(e.B)};
-    }
-    for (int r = 0; r < 17; ++r)
-      for (int g = 0; g < 17; ++g)
-        for (int b = 0; b < 17; ++b) {
-          TLUTEntry& e = written.Table3D(r, g, b);
-          e = {six(e.R), six(e.G), six(e.B)};
-        }
+    TLUTEntry* table = is_3d ? written.Data3D() : written.Data1D();
+    for (int i = 0; i < (is_3d ? 17 * 17 * 17 : 1024); ++i) table[i] = {six(table[i].R), six(table[i].G), six(table[i].B)};
     const std::string name = dir.File(std::string("rt.") + profile.Extension);
     SaveLUTFile(name, written, profile);
     TLUT back;
@@ -358,10 +346,10 @@ TEST(CubeRoundTrips, EveryCubeProfileReadsBackWhatItWrote) {
     EXPECT_EQ(back.FormatIndex, c.format) << c.profile;
     EXPECT_EQ(back.Kind, c.kind) << c.profile;
     if (is_3d) {
-      ASSERT_EQ(back.Size3D, 17) << c.profile;
+      ASSERT_EQ(back.Size3D(), 17) << c.profile;
       EXPECT_EQ(test::MaxDifference3D(back, written, 17), 0.0) << c.profile;
     } else {
-      ASSERT_EQ(back.Size1D, 1024) << c.profile;
+      ASSERT_EQ(back.Size1D(), 1024) << c.profile;
       EXPECT_EQ(test::MaxDifference1D(back, written, 1024), 0.0) << c.profile;
     }
   }
@@ -390,10 +378,10 @@ TEST(CubeRoundTrips, NucodaShaperComesBackFromZeroToAlmostOne) {
   SaveLUTFile(name, lut, *OutputProfileByCaption("Nucoda 3D"));
   TLUT back;
   LoadLUTFile(name, back);
-  EXPECT_EQ(back.Size1D, 4096);
+  EXPECT_EQ(back.Size1D(), 4096);
   EXPECT_EQ(back.Table1D(0).R, 0.0);
   EXPECT_DOUBLE_EQ(back.Table1D(4095).G, 32.999999 / 33.0);
-  EXPECT_FALSE(LUTFormatByIndex(18)->CanRead(name));
+  EXPECT_FALSE(LUTFormatOf(TLUTFormatId::Nucoda1D).CanRead(TLUTSource::FromFile(name)));
 }
 
 // ---------------------------------------------------------------------------
@@ -402,19 +390,19 @@ TEST(CubeRoundTrips, NucodaShaperComesBackFromZeroToAlmostOne) {
 TEST(CubePeerFiles, ReadWithPlausibleValues) {
   struct Case {
     const char* file;
-    int format;
+    TLUTFormatId format;
     TLUTKind kind;
     int size1d, size3d;
   };
   const Case cases[] = {
-      {"OpenColorIO/iridas_3d.cube", kCube3D, TLUTKind::lk3D, 0, 2},
-      {"OpenColorIO/iridas_1d.cube", kCube1D, TLUTKind::lk1D, 5, 0},
-      {"OpenColorIO/resolve_1d3d.cube", kCube3D, TLUTKind::lk1DAnd3D, 6, 3},
-      {"colour/resolve_cube/Three_Dimensional_Table_With_Shaper.cube", kCube3D, TLUTKind::lk1DAnd3D, 10, 3},
-      {"ociobakelut/shaper_log2_resolve_cube.cube", kCube3D, TLUTKind::lk1DAnd3D, 256, 17},
-      {"ociobakelut/cdl_nosat_resolve_1d.cube", kCube1D, TLUTKind::lk1D, 4096, 0},
-      {"ociobakelut/cdl_sat_truelight_17.cub", kTruelight, TLUTKind::lk3D, 0, 17},
-      {"OpenColorIO-inline-samples/FileFormatTruelight_tests__shaper_and_lut_3d.cub", kTruelight, TLUTKind::lk3D, 0,
+      {"OpenColorIO/iridas_3d.cube", TLUTFormatId::Cube3D, TLUTKind::lk3D, 0, 2},
+      {"OpenColorIO/iridas_1d.cube", TLUTFormatId::Cube1D, TLUTKind::lk1D, 5, 0},
+      {"OpenColorIO/resolve_1d3d.cube", TLUTFormatId::Cube3D, TLUTKind::lk1DAnd3D, 6, 3},
+      {"colour/resolve_cube/Three_Dimensional_Table_With_Shaper.cube", TLUTFormatId::Cube3D, TLUTKind::lk1DAnd3D, 10, 3},
+      {"ociobakelut/shaper_log2_resolve_cube.cube", TLUTFormatId::Cube3D, TLUTKind::lk1DAnd3D, 256, 17},
+      {"ociobakelut/cdl_nosat_resolve_1d.cube", TLUTFormatId::Cube1D, TLUTKind::lk1D, 4096, 0},
+      {"ociobakelut/cdl_sat_truelight_17.cub", TLUTFormatId::Cube3DTruelight, TLUTKind::lk3D, 0, 17},
+      {"OpenColorIO-inline-samples/FileFormatTruelight_tests__shaper_and_lut_3d.cub", TLUTFormatId::Cube3DTruelight, TLUTKind::lk3D, 0,
        3},
   };
   for (const Case& c : cases) {
@@ -425,10 +413,10 @@ TEST(CubePeerFiles, ReadWithPlausibleValues) {
     EXPECT_EQ(lut.FormatIndex, c.format) << c.file;
     EXPECT_EQ(lut.Kind, c.kind) << c.file;
     if (c.size1d) {
-      EXPECT_EQ(lut.Size1D, c.size1d) << c.file;
+      EXPECT_EQ(lut.Size1D(), c.size1d) << c.file;
     }
     if (c.size3d) {
-      EXPECT_EQ(lut.Size3D, c.size3d) << c.file;
+      EXPECT_EQ(lut.Size3D(), c.size3d) << c.file;
     }
   }
 }

@@ -19,11 +19,6 @@ using test::FillThree1D;
 using test::Profile;
 using test::TempDir;
 
-constexpr int kCodex = 13;
-constexpr int kLustre = 14;
-constexpr int kFilmlight = 15;
-constexpr int kQuantel = 16;
-constexpr int kFusion = 20;
 
 struct LoadFailure {
   std::string type;  // "ELUTError" or "EConvertError"
@@ -98,7 +93,7 @@ TEST(Header1DWriters, CodexBlocksAndUnclampedCodes) {
   TempDir dir;
   TLUT lut;
   lut.Kind = TLUTKind::lk1D;
-  lut.Size1D = 1024;
+  lut.SetSize1D(1024);
   for (int i = 0; i < 1024; ++i) lut.Table1D(i) = {0.0, 0.0, 0.0};
   lut.Table1D(0) = {0.0, 0.25, -0.1};
   lut.Table1D(1) = {0.5, 0.75, 1.25};
@@ -144,8 +139,6 @@ TEST(Header1DWriters, RefusalsLeaveTheTargetAlone) {
   EXPECT_EQ(FailureOf([&] { SaveLUTFile(name, lut, Profile("Fusion 1D"), 40); }).type, "ELUTError");
   EXPECT_EQ(FailureOf([&] { SaveLUTFile(name, lut, Profile("Codex 1D, Sony SRW-1, Scratch 1D"), 31); }).type,
             "ELUTError");
-  lut.Size1D = 100002;
-  EXPECT_EQ(FailureOf([&] { SaveLUTFile(name, lut, Profile("Autodesk Lustre 1D")); }).type, "ELUTError");
   EXPECT_EQ(test::ReadAll(name), "old\n");
 }
 
@@ -154,7 +147,7 @@ TEST(Header1DWriters, RefusalsLeaveTheTargetAlone) {
 
 struct ReadCase {
   const char* what;
-  int format;
+  TLUTFormatId format;
   std::string text;
   std::vector<TLUTEntry> entries;  // the whole table
   std::vector<std::string> comments = {};
@@ -164,28 +157,28 @@ TEST(Header1DReaders, HeaderRulesCommentsAndSkippedRows) {
   const double c12 = 4095.0;
   const double c16 = 65535.0;
   const std::vector<ReadCase> cases = {
-      {"Codex one channel, comments before the header kept", kCodex,
+      {"Codex one channel, comments before the header kept", TLUTFormatId::Codex1D,
        "  # made by hand  \n#second\nLUT: 1 3\n# dropped after the header\n0\n1\n2\n7\n",
        {{0, 0, 0}, {0.5, 0.5, 0.5}, {1, 1, 1}},
        {"made by hand", "second"}},
-      {"Codex three channels, red block first", kCodex, "LUT: 3 2\n\n0\n1\n1\n0\n0\n1\n",
+      {"Codex three channels, red block first", TLUTFormatId::Codex1D, "LUT: 3 2\n\n0\n1\n1\n0\n0\n1\n",
        {{0, 1, 0}, {1, 0, 1}}},
-      {"Codex leading blanks taken, trailing blank and text skipped", kCodex, "LUT: 1 2\n   0\n1 \nabc\n\t4\n",
+      {"Codex leading blanks taken, trailing blank and text skipped", TLUTFormatId::Codex1D, "LUT: 1 2\n   0\n1 \nabc\n\t4\n",
        {{0, 0, 0}, {4, 4, 4}}},
-      {"Codex third header number is the code count", kCodex, "LUT: 3 2 1024\n0\n1023\n0\n0\n1023\n1023\n",
+      {"Codex third header number is the code count", TLUTFormatId::Codex1D, "LUT: 3 2 1024\n0\n1023\n0\n0\n1023\n1023\n",
        {{0, 0, 1}, {1, 0, 1}}},
-      {"Lustre 16-bit, index column not checked", kLustre,
+      {"Lustre 16-bit, index column not checked", TLUTFormatId::Lustre1D,
        "# c\nLUT16\n\n0 0 0 0\n7 65535 65535 65535\nnot a row\n9 1 2\n",
        {{0, 0, 0}, {1, 1, 1}}},
-      {"Lustre 12-bit after a stray line", kLustre, "hello\n  LUT12  \n0 0 2048 4095\n",
+      {"Lustre 12-bit after a stray line", TLUTFormatId::Lustre1D, "hello\n  LUT12  \n0 0 2048 4095\n",
        {{0, 2048 / c12, 1}}},
-      {"Filmlight length in a comment, rows before it and past it ignored", kFilmlight,
+      {"Filmlight length in a comment, rows before it and past it ignored", TLUTFormatId::Filmlight1D,
        "0 0 0\n# lutLength 2\n# iDims 3\n0.5 0.25 2\n1,1,1\n9 9 9\n",
        {{0.5, 0.25, 2}, {1, 1, 1}}},
-      {"Quantel divides by gMax", kQuantel,
+      {"Quantel divides by gMax", TLUTFormatId::Quantel1D,
        "table type\t2\n\ngMax\t1023\ngSize\t2\n\ngamma\nr\tg\tb\n0 512 1023\n1023 1100 1023\n",
        {{0, 512 / 1023.0, 1}, {1, 1100 / 1023.0, 1}}},
-      {"Fusion bit depth line, runs of blanks between fields", kFusion,
+      {"Fusion bit depth line, runs of blanks between fields", TLUTFormatId::Fusion1D,
        "F5LT\n\n16\n\n5 100 5 200 5 300\n0  1   0 2\t0 3\nbad\n",
        {{100 / c16, 200 / c16, 300 / c16}, {1 / c16, 2 / c16, 3 / c16}}},
   };
@@ -195,7 +188,7 @@ TEST(Header1DReaders, HeaderRulesCommentsAndSkippedRows) {
     const std::string name = dir.Write("in.txt", c.text);
     LoadLUTFile(name, lut, c.format);
     EXPECT_EQ(lut.Kind, TLUTKind::lk1D) << c.what;
-    ASSERT_EQ(lut.Size1D, static_cast<int>(c.entries.size())) << c.what;
+    ASSERT_EQ(lut.Size1D(), static_cast<int>(c.entries.size())) << c.what;
     for (std::size_t i = 0; i < c.entries.size(); ++i) {
       ExpectEntry(lut.Table1D(static_cast<int>(i)), c.entries[i], std::string(c.what) + " #" + std::to_string(i));
     }
@@ -208,57 +201,57 @@ TEST(Header1DReaders, CodexDividesByTheEntryCountMinusOne) {
   for (int i = 2; i < 1024; ++i) text += "0\n";
   TempDir dir;
   TLUT lut;
-  LoadLUTFile(dir.Write("in.dat", text), lut, kCodex);
-  ASSERT_EQ(lut.Size1D, 1024);
+  LoadLUTFile(dir.Write("in.dat", text), lut, TLUTFormatId::Codex1D);
+  ASSERT_EQ(lut.Size1D(), 1024);
   EXPECT_EQ(lut.Table1D(0), (TLUTEntry{1, 1, 1}));
   EXPECT_EQ(lut.Table1D(1).G, 512 / 1023.0);
 }
 
 TEST(Header1DReaders, Failures) {
   struct Case {
-    int format;
+    TLUTFormatId format;
     std::string text;
     LoadFailure want;
   };
   const std::string incomplete = "Incomplete file.";
   const std::vector<Case> cases = {
-      {kCodex, "0\n1\n", {"ELUTError", incomplete}},
-      {kCodex, "LUT: 1 3\n0\n1\n", {"ELUTError", incomplete}},
-      {kCodex, "LUT: 3 2\n0\n1\n0\n1\n0\n", {"ELUTError", incomplete}},
-      {kCodex, "LUT:3 1024\n", {"EConvertError", "'' is not a valid integer value"}},
-      {kCodex, "LUT: 3 12a\n", {"EConvertError", "'12a' is not a valid integer value"}},
-      {kCodex, "LUT: x 12\n", {"EConvertError", "'x' is not a valid integer value"}},
-      {kCodex, "LUT: 1 1\n0\n",
+      {TLUTFormatId::Codex1D, "0\n1\n", {"ELUTError", incomplete}},
+      {TLUTFormatId::Codex1D, "LUT: 1 3\n0\n1\n", {"ELUTError", incomplete}},
+      {TLUTFormatId::Codex1D, "LUT: 3 2\n0\n1\n0\n1\n0\n", {"ELUTError", incomplete}},
+      {TLUTFormatId::Codex1D, "LUT:3 1024\n", {"EConvertError", "'' is not a valid integer value"}},
+      {TLUTFormatId::Codex1D, "LUT: 3 12a\n", {"EConvertError", "'12a' is not a valid integer value"}},
+      {TLUTFormatId::Codex1D, "LUT: x 12\n", {"EConvertError", "'x' is not a valid integer value"}},
+      {TLUTFormatId::Codex1D, "LUT: 1 1\n0\n",
        {"ELUTError",
         "The header value \"LUT: 1 1\" is not supported (a table needs at least 2 codes: they are divided by "
         "their number minus 1)."}},
-      {kCodex, "LUT: 1 4 1\n",
+      {TLUTFormatId::Codex1D, "LUT: 1 4 1\n",
        {"ELUTError",
         "The header value \"LUT: 1 4 1\" is not supported (a table needs at least 2 codes: they are divided by "
         "their number minus 1)."}},
-      {kCodex, "LUT: 1 100002\n",
+      {TLUTFormatId::Codex1D, "LUT: 1 100002\n",
        {"ELUTError", "The 1D table length 100002 is not supported (1 to 100001 entries)."}},
-      {kLustre, "lut16\n0 0 0 0\n", {"ELUTError", incomplete}},
-      {kLustre, "LUT10\n0 0 0 0\n", {"ELUTError", incomplete}},
-      {kLustre, "LUT16\n\n# only a comment\n", {"ELUTError", incomplete}},
-      {kFilmlight, "# iDims 3\n0 0 0\n", {"ELUTError", incomplete}},
-      {kFilmlight, "# lutLength 3\n0 0 0\n1 1 1\n", {"ELUTError", incomplete}},
-      {kFilmlight, "# lutLength 1024x\n", {"EConvertError", "'1024x' is not a valid integer value"}},
-      {kFilmlight, "# lutLength 200000\n",
+      {TLUTFormatId::Lustre1D, "lut16\n0 0 0 0\n", {"ELUTError", incomplete}},
+      {TLUTFormatId::Lustre1D, "LUT10\n0 0 0 0\n", {"ELUTError", incomplete}},
+      {TLUTFormatId::Lustre1D, "LUT16\n\n# only a comment\n", {"ELUTError", incomplete}},
+      {TLUTFormatId::Filmlight1D, "# iDims 3\n0 0 0\n", {"ELUTError", incomplete}},
+      {TLUTFormatId::Filmlight1D, "# lutLength 3\n0 0 0\n1 1 1\n", {"ELUTError", incomplete}},
+      {TLUTFormatId::Filmlight1D, "# lutLength 1024x\n", {"EConvertError", "'1024x' is not a valid integer value"}},
+      {TLUTFormatId::Filmlight1D, "# lutLength 200000\n",
        {"ELUTError", "The 1D table length 200000 is not supported (1 to 100001 entries)."}},
-      {kQuantel, "table type\t2\ngMax\t1023\n0 0 0\n", {"ELUTError", incomplete}},
-      {kQuantel, "gSize\t2\ngMax\t0\n0 0 0\n1 1 1\n",
+      {TLUTFormatId::Quantel1D, "table type\t2\ngMax\t1023\n0 0 0\n", {"ELUTError", incomplete}},
+      {TLUTFormatId::Quantel1D, "gSize\t2\ngMax\t0\n0 0 0\n1 1 1\n",
        {"ELUTError",
         "The header value \"gMax\t0\" is not supported (gMax must be at least 1: the codes are divided by it)."}},
-      {kQuantel, "gSize\t2 \ngMax\t\n", {"EConvertError", "'' is not a valid integer value"}},
-      {kQuantel, "gSize\t100002\n",
+      {TLUTFormatId::Quantel1D, "gSize\t2 \ngMax\t\n", {"EConvertError", "'' is not a valid integer value"}},
+      {TLUTFormatId::Quantel1D, "gSize\t100002\n",
        {"ELUTError", "The 1D table length 100002 is not supported (1 to 100001 entries)."}},
-      {kFusion, "F5LT\n", {"ELUTError", incomplete}},
-      {kFusion, "F5LT\n16\n\n", {"ELUTError", incomplete}},
-      {kFusion, "F5LT\n0\n0 0 0 0 0 0\n",
+      {TLUTFormatId::Fusion1D, "F5LT\n", {"ELUTError", incomplete}},
+      {TLUTFormatId::Fusion1D, "F5LT\n16\n\n", {"ELUTError", incomplete}},
+      {TLUTFormatId::Fusion1D, "F5LT\n0\n0 0 0 0 0 0\n",
        {"ELUTError", "The header value \"0\" is not supported (the bit depth must be 1 to 31 bits)."}},
-      {kFusion, "F5LT\n-4\n", {"ELUTError", "The header value \"-4\" is not supported (the bit depth must be 1 to 31 bits)."}},
-      {kFusion, "F5LT\n32\n", {"ELUTError", "The header value \"32\" is not supported (the bit depth must be 1 to 31 bits)."}},
+      {TLUTFormatId::Fusion1D, "F5LT\n-4\n", {"ELUTError", "The header value \"-4\" is not supported (the bit depth must be 1 to 31 bits)."}},
+      {TLUTFormatId::Fusion1D, "F5LT\n32\n", {"ELUTError", "The header value \"32\" is not supported (the bit depth must be 1 to 31 bits)."}},
   };
   TempDir dir;
   for (const Case& c : cases) {
@@ -274,27 +267,27 @@ TEST(Header1DReaders, HeaderErrorsLeaveKindAndSizeAlone) {
   TempDir dir;
   TLUT lut;
   lut.Kind = TLUTKind::lk3D;
-  lut.Size1D = 7;
+  lut.SetSize1D(7);
   const std::string name = dir.Write("in.dat", "LUT: 3 abc\n");
-  EXPECT_THROW(LoadLUTFile(name, lut, kCodex), EConvertError);
+  EXPECT_THROW(LoadLUTFile(name, lut, TLUTFormatId::Codex1D), EConvertError);
   EXPECT_EQ(lut.Kind, TLUTKind::lk3D);
-  EXPECT_EQ(lut.Size1D, 7);
+  EXPECT_EQ(lut.Size1D(), 7);
 }
 
 TEST(Header1DReaders, RowCountBeyondTheCapacityIsRefused) {
   TempDir dir;
   struct Case {
-    int format;
+    TLUTFormatId format;
     std::string header;
     std::string row;
   };
-  for (const Case& c : {Case{kLustre, "LUT16\n", "1 2 3 4\n"}, Case{kFusion, "F5LT\n16\n", "1 2 1 3 1 4\n"}}) {
+  for (const Case& c : {Case{TLUTFormatId::Lustre1D, "LUT16\n", "1 2 3 4\n"}, Case{TLUTFormatId::Fusion1D, "F5LT\n16\n", "1 2 1 3 1 4\n"}}) {
     std::string text = c.header;
     for (int i = 0; i < 100001; ++i) text += c.row;
     TLUT lut;
     const std::string full = dir.Write("full.txt", text);
     LoadLUTFile(full, lut, c.format);
-    EXPECT_EQ(lut.Size1D, 100001);
+    EXPECT_EQ(lut.Size1D(), 100001);
     const std::string over = dir.Write("over.txt", text + c.row);
     EXPECT_EQ(FailureOf([&] { LoadLUTFile(over, lut, c.format); }).message,
               "The 1D table length 100002 is not supported (1 to 100001 entries).");
@@ -305,15 +298,15 @@ TEST(Header1DReaders, Detection) {
   struct Case {
     const char* name;
     const char* text;
-    int format;
+    TLUTFormatId format;
   };
   const std::vector<Case> cases = {
-      {"a.dat", "LUT: 1 2\n0\n1\n", kCodex},
-      {"a.lut", "lut16\n0 0 0 0\n", kLustre},  // detected, although the reader wants "LUT16"
-      {"a.lut", "LUT12\n0 0 0 0\n", kLustre},
-      {"a.cube", "# lutLength 2\n# iDims 3\n", kFilmlight},
-      {"a.txt", "table type 2\ngMax 1023\ngSize 2\n", kQuantel},
-      {"a.alut", "f5lt\n16\n", kFusion},
+      {"a.dat", "LUT: 1 2\n0\n1\n", TLUTFormatId::Codex1D},
+      {"a.lut", "lut16\n0 0 0 0\n", TLUTFormatId::Lustre1D},  // detected, although the reader wants "LUT16"
+      {"a.lut", "LUT12\n0 0 0 0\n", TLUTFormatId::Lustre1D},
+      {"a.cube", "# lutLength 2\n# iDims 3\n", TLUTFormatId::Filmlight1D},
+      {"a.txt", "table type 2\ngMax 1023\ngSize 2\n", TLUTFormatId::Quantel1D},
+      {"a.alut", "f5lt\n16\n", TLUTFormatId::Fusion1D},
   };
   TempDir dir;
   for (const Case& c : cases) EXPECT_EQ(DetectLUTFormat(dir.Write(c.name, c.text)), c.format) << c.text;
@@ -332,14 +325,14 @@ TEST(Header1DRoundTrip, IntegerFormatsAgreeWithinHalfACodeStep) {
   struct Case {
     const char* profile;
     int bits;
-    int format;
+    TLUTFormatId format;
   };
   const std::vector<Case> cases = {
-      {"Autodesk Lustre 1D", 16, kLustre},
-      {"Autodesk Lustre 1D", 12, kLustre},
-      {"Codex 1D, Sony SRW-1, Scratch 1D", 10, kCodex},
-      {"Quantel 1D", 10, kQuantel},
-      {"Fusion 1D", 16, kFusion},
+      {"Autodesk Lustre 1D", 16, TLUTFormatId::Lustre1D},
+      {"Autodesk Lustre 1D", 12, TLUTFormatId::Lustre1D},
+      {"Codex 1D, Sony SRW-1, Scratch 1D", 10, TLUTFormatId::Codex1D},
+      {"Quantel 1D", 10, TLUTFormatId::Quantel1D},
+      {"Fusion 1D", 16, TLUTFormatId::Fusion1D},
   };
   TempDir dir;
   for (const Case& c : cases) {
@@ -351,7 +344,7 @@ TEST(Header1DRoundTrip, IntegerFormatsAgreeWithinHalfACodeStep) {
       LoadLUTFile(name, back);
       const std::string what = std::string(c.profile) + " " + std::to_string(c.bits) + " bits, " + std::to_string(m);
       ASSERT_EQ(back.FormatIndex, c.format) << what;
-      ASSERT_EQ(back.Size1D, m) << what;
+      ASSERT_EQ(back.Size1D(), m) << what;
       const double step = 0.5 / (std::ldexp(1.0, c.bits) - 1) + 1e-12;
       EXPECT_LE(test::MaxDifference1D(lut, back, m), step) << what;
     }
@@ -364,8 +357,8 @@ TEST(Header1DRoundTrip, CodexAtItsDeepestDepthReadsBack) {
   FillCurves(lut, 1024);
   const std::string name = dir.File("deep.dat");
   SaveLUTFile(name, lut, Profile("Codex 1D, Sony SRW-1, Scratch 1D"), 30);
-  LoadLUTFile(name, back, kCodex);
-  ASSERT_EQ(back.Size1D, 1024);
+  LoadLUTFile(name, back, TLUTFormatId::Codex1D);
+  ASSERT_EQ(back.Size1D(), 1024);
   for (int i = 0; i < 1024; ++i) ASSERT_NEAR(back.Table1D(i).G, lut.Table1D(i).G, 1e-9) << i;
 }
 
@@ -377,8 +370,8 @@ TEST(Header1DRoundTrip, FilmlightIsExactAtSixDecimals) {
     const std::string name = dir.File("rt.cube");
     SaveLUTFile(name, lut, Profile("Filmlight Truelight 1D"));
     LoadLUTFile(name, back);
-    ASSERT_EQ(back.FormatIndex, kFilmlight);
-    ASSERT_EQ(back.Size1D, m);
+    ASSERT_EQ(back.FormatIndex, TLUTFormatId::Filmlight1D);
+    ASSERT_EQ(back.Size1D(), m);
     for (int i = 0; i < m; ++i) {
       const TLUTEntry& a = lut.Table1D(i);
       ASSERT_EQ(back.Table1D(i), (TLUTEntry{StrToFloat(FormatFloatValue(6, a.R)), StrToFloat(FormatFloatValue(6, a.G)),
@@ -395,8 +388,8 @@ TEST(Header1DRoundTrip, LustreAtDepthsItsReaderRefuses) {
   for (int bits : {8, 10, 14}) {
     const std::string name = dir.File("rt.lut");
     SaveLUTFile(name, lut, Profile("Autodesk Lustre 1D"), bits);
-    EXPECT_EQ(DetectLUTFormat(name), -1) << bits;
-    EXPECT_EQ(FailureOf([&] { LoadLUTFile(name, back, kLustre); }).message, "Incomplete file.") << bits;
+    EXPECT_EQ(DetectLUTFormat(name), TLUTFormatId::None) << bits;
+    EXPECT_EQ(FailureOf([&] { LoadLUTFile(name, back, TLUTFormatId::Lustre1D); }).message, "Incomplete file.") << bits;
   }
 }
 
@@ -420,8 +413,8 @@ TEST(Header1DConvert, ThreeDToLustre1DAlongTheNeutralAxis) {
 
   TLUT target;
   LoadLUTFile(target_path, target);
-  ASSERT_EQ(target.FormatIndex, kLustre);
-  ASSERT_EQ(target.Size1D, 65536);
+  ASSERT_EQ(target.FormatIndex, TLUTFormatId::Lustre1D);
+  ASSERT_EQ(target.Size1D(), 65536);
   const double step = 0.5 / 65535 + 1e-12;
   for (int i = 0; i < 65536; i += 257) {
     const double x = i / 65535.0;
@@ -440,7 +433,7 @@ TEST(Header1DConvert, Fusion1DExpandedToA3DCube) {
   SaveLUTFile(source_path, curves, Profile("Fusion 1D"));
   TLUT source;
   LoadLUTFile(source_path, source);
-  ASSERT_EQ(source.FormatIndex, kFusion);
+  ASSERT_EQ(source.FormatIndex, TLUTFormatId::Fusion1D);
 
   ConversionSettings settings;
   settings.OutputFolder = dir.path().string();
@@ -451,7 +444,7 @@ TEST(Header1DConvert, Fusion1DExpandedToA3DCube) {
   TLUT target;
   LoadLUTFile(target_path, target);
   ASSERT_EQ(target.Kind, TLUTKind::lk3D);
-  ASSERT_EQ(target.Size3D, 32);
+  ASSERT_EQ(target.Size3D(), 32);
   for (int r = 0; r < 32; r += 3) {
     for (int g = 0; g < 32; g += 5) {
       for (int b = 0; b < 32; b += 7) {
@@ -471,17 +464,17 @@ TEST(Header1DConvert, Fusion1DExpandedToA3DCube) {
 TEST(Header1DPeerFiles, ReadWithoutError) {
   struct Case {
     const char* file;
-    int format;
+    TLUTFormatId format;
     int size;
     TLUTEntry last;
   };
   const std::vector<Case> cases = {
       // "LUT: 3 256 256": the third number is the code count.
-      {"OpenColorIO/logtolin_8to8.lut", kCodex, 256, {1, 1, 1}},
+      {"OpenColorIO/logtolin_8to8.lut", TLUTFormatId::Codex1D, 256, {1, 1, 1}},
       // Half-float codes under a 12-bit length: read as integers over 4095.
-      {"OpenColorIO/Test_12to16fp.lut", kCodex, 4096, {18036 / 4095.0, 18036 / 4095.0, 18036 / 4095.0}},
-      {"OpenColorIO/Test_16fpto12.lut", kCodex, 65536, {0, 0, 0}},
-      {"OpenColorIO/legacy_slog_to_log_v3_lustre.lut", kLustre, 1024, {1, 1, 1}},
+      {"OpenColorIO/Test_12to16fp.lut", TLUTFormatId::Codex1D, 4096, {18036 / 4095.0, 18036 / 4095.0, 18036 / 4095.0}},
+      {"OpenColorIO/Test_16fpto12.lut", TLUTFormatId::Codex1D, 65536, {0, 0, 0}},
+      {"OpenColorIO/legacy_slog_to_log_v3_lustre.lut", TLUTFormatId::Lustre1D, 1024, {1, 1, 1}},
   };
   for (const Case& c : cases) {
     const std::string path = test::PeerFile(c.file);
@@ -489,7 +482,7 @@ TEST(Header1DPeerFiles, ReadWithoutError) {
     TLUT lut;
     LoadLUTFile(path, lut);
     EXPECT_EQ(lut.FormatIndex, c.format) << c.file;
-    ASSERT_EQ(lut.Size1D, c.size) << c.file;
+    ASSERT_EQ(lut.Size1D(), c.size) << c.file;
     ExpectEntry(lut.Table1D(c.size - 1), c.last, c.file);
   }
 }
@@ -499,12 +492,12 @@ TEST(Header1DPeerFiles, TruncatedAndForeignFiles) {
   if (truncated.empty()) GTEST_SKIP() << "peer files missing";
   TLUT lut;
   EXPECT_EQ(FailureOf([&] { LoadLUTFile(truncated, lut); }).message, "Incomplete file.");
-  EXPECT_EQ(lut.FormatIndex, -1);
+  EXPECT_EQ(lut.FormatIndex, TLUTFormatId::None);
   // Houdini tables carry a "LUT:" line of their own, so they are taken for
   // Codex 1D; that header has no numbers.
   for (const char* file : {"ociobakelut/cdl_nosat_houdini_1d.lut", "OpenColorIO/houdini.lut"}) {
     const std::string path = test::PeerFile(file);
-    EXPECT_EQ(DetectLUTFormat(path), kCodex) << file;
+    EXPECT_EQ(DetectLUTFormat(path), TLUTFormatId::Codex1D) << file;
     EXPECT_EQ(FailureOf([&] { LoadLUTFile(path, lut); }).message, "'' is not a valid integer value") << file;
   }
 }

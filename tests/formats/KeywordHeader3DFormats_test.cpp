@@ -17,11 +17,6 @@ using test::ErrorOf;
 using test::Profile;
 using test::TempDir;
 
-constexpr int kPandora = 3;
-constexpr int kCodex3D = 6;
-constexpr int kLuther = 9;
-constexpr int kDavinciDat = 11;
-constexpr int kQuantel3D = 12;
 
 // Rows of a 2-point grid, blue fastest, with `max` for the upper corner codes.
 std::string CornerRows(int max, const std::string& sep = " ") {
@@ -140,8 +135,8 @@ TEST(KeywordReaders, PandoraSkipsTheIndexColumnAndDividesByOutMinusOne) {
       "4\t1023\t0\t0\n5\t1023\t0\t1023\n6\t1023\t1023\t0\n7\t1100\t512\t1023\n";
   TLUT lut;
   LoadLUTFile(dir.Write("a.m3d", text), lut);
-  EXPECT_EQ(lut.FormatIndex, kPandora);
-  EXPECT_EQ(lut.Size3D, 2);
+  EXPECT_EQ(lut.FormatIndex, TLUTFormatId::Pandora3D);
+  EXPECT_EQ(lut.Size3D(), 2);
   EXPECT_TRUE(lut.Comments.empty());
   EXPECT_EQ(lut.Table3D(0, 0, 1), (TLUTEntry{0, 0, 1}));
   EXPECT_EQ(lut.Table3D(1, 0, 0), (TLUTEntry{1, 0, 0}));
@@ -152,8 +147,8 @@ TEST(KeywordReaders, LutherAlwaysReads10BitCodes) {
   TempDir dir;
   TLUT lut;
   LoadLUTFile(dir.Write("a.txt", "#channels: c3\n#elements = 8\n# a comment\n" + CornerRows(4095)), lut);
-  EXPECT_EQ(lut.FormatIndex, kLuther);
-  EXPECT_EQ(lut.Size3D, 2);
+  EXPECT_EQ(lut.FormatIndex, TLUTFormatId::Luther3D);
+  EXPECT_EQ(lut.Size3D(), 2);
   EXPECT_TRUE(lut.Comments.empty());
   EXPECT_EQ(lut.Table3D(0, 0, 1), (TLUTEntry{0, 0, 4095 / 1023.0}));
   EXPECT_EQ(lut.Table3D(1, 1, 0), (TLUTEntry{4095 / 1023.0, 4095 / 1023.0, 0}));
@@ -166,8 +161,8 @@ TEST(KeywordReaders, CodexCollectsCommentsAndTakesTheKeywordInAnyCase) {
     TLUT lut;
     LoadLUTFile(dir.Write("a.txt", "# first\n" + std::string(keyword) + " 2\n\nR\tG\tB\n# second\n" + CornerRows(4095)),
                 lut);
-    EXPECT_EQ(lut.FormatIndex, kCodex3D);
-    EXPECT_EQ(lut.Size3D, 2);
+    EXPECT_EQ(lut.FormatIndex, TLUTFormatId::Codex3D);
+    EXPECT_EQ(lut.Size3D(), 2);
     EXPECT_EQ(lut.Comments, (std::vector<std::string>{"first", "second"}));
     EXPECT_EQ(lut.Table3D(0, 1, 1), (TLUTEntry{0, 1, 1}));
   }
@@ -179,8 +174,8 @@ TEST(KeywordReaders, QuantelTakesItsHeaderInEitherOrder) {
   for (const std::string& head : {std::string("max value 1023\nvertices 2\n"), std::string("vertices 2\nmax value 1023\n")}) {
     TLUT lut;
     LoadLUTFile(dir.Write("a.txt", head + tail), lut);
-    EXPECT_EQ(lut.FormatIndex, kQuantel3D);
-    EXPECT_EQ(lut.Size3D, 2);
+    EXPECT_EQ(lut.FormatIndex, TLUTFormatId::Quantel3D);
+    EXPECT_EQ(lut.Size3D(), 2);
     EXPECT_EQ(lut.Table3D(1, 0, 1), (TLUTEntry{1, 0, 1}));
   }
 }
@@ -192,15 +187,15 @@ TEST(KeywordReaders, DavinciSizeFromKeywordOrFromTheRowCount) {
   TLUT lut;
   // With the keyword, rows before it are not part of the table.
   LoadLUTFile(dir.Write("a.dat", "# c\n9 9 9\n3DLUTSIZE 2\n\n" + rows), lut);
-  EXPECT_EQ(lut.FormatIndex, kDavinciDat);
-  EXPECT_EQ(lut.Size3D, 2);
+  EXPECT_EQ(lut.FormatIndex, TLUTFormatId::DavinciDat3D);
+  EXPECT_EQ(lut.Size3D(), 2);
   EXPECT_EQ(lut.Table3D(0, 0, 0), (TLUTEntry{0, 0, 0}));
   EXPECT_EQ(lut.Table3D(1, 0, 0), (TLUTEntry{0.3, 0.2, 0.1}));
   EXPECT_EQ(lut.Table3D(1, 1, 1).R, 7.0);
 
   LoadLUTFile(dir.Write("b.dat", "# no keyword\n" + rows), lut);
-  EXPECT_EQ(lut.FormatIndex, kDavinciDat);
-  EXPECT_EQ(lut.Size3D, 2);
+  EXPECT_EQ(lut.FormatIndex, TLUTFormatId::DavinciDat3D);
+  EXPECT_EQ(lut.Size3D(), 2);
   EXPECT_EQ(lut.Table3D(1, 0, 0), (TLUTEntry{0.3, 0.2, 0.1}));
   EXPECT_EQ(lut.Table3D(0, 1, 0).R, 2.0);
 }
@@ -240,16 +235,19 @@ TEST(KeywordReaders, BadHeadersAndShortFilesFailCleanly) {
     SCOPED_TRACE(c.text);
     TLUT lut;
     EXPECT_EQ(ErrorOf([&] { LoadLUTFile(dir.Write(c.name, c.text), lut); }).substr(0, c.message.size()), c.message);
-    EXPECT_EQ(lut.FormatIndex, -1);
+    EXPECT_EQ(lut.FormatIndex, TLUTFormatId::None);
   }
 }
 
 TEST(KeywordReaders, PandoraRowCountRoundsToTheNearestGrid) {
   TempDir dir;
   TLUT lut;
-  EXPECT_EQ(ErrorOf([&] { LoadLUTFile(dir.Write("a.m3d", "channel 3d\nformat lut\nin 4912\nout 4096\n"), lut); }),
+  EXPECT_EQ(ErrorOf([&] {
+              test::LoadWith(TLUTFormatId::Pandora3D, dir.Write("a.m3d", "channel 3d\nformat lut\nin 4912\nout 4096\n"),
+                             lut);
+            }),
             "Incomplete file.");
-  EXPECT_EQ(lut.Size3D, 17);
+  EXPECT_EQ(lut.Size3D(), 17);
 }
 
 // ---------------------------------------------------------------------------
@@ -257,13 +255,13 @@ TEST(KeywordReaders, PandoraRowCountRoundsToTheNearestGrid) {
 
 TEST(KeywordDetection, DatFallbackComesBeforeCodex1D) {
   TempDir dir;
-  EXPECT_EQ(DetectLUTFormat(dir.Write("a.dat", "LUT: 3 1024\n0.1 0.2 0.3\n")), kDavinciDat);
-  EXPECT_EQ(DetectLUTFormat(dir.Write("b.DAT", "3DLUTSIZE 2\n")), kDavinciDat);
-  EXPECT_EQ(DetectLUTFormat(dir.Write("c.txt", "3dlutsize 2\n")), kDavinciDat);
-  EXPECT_NE(DetectLUTFormat(dir.Write("d.dat", "LUT: 3 1024\n0\n1\n2\n")), kDavinciDat);
-  EXPECT_EQ(DetectLUTFormat(dir.Write("e.txt", "Channel 3D\nFormat LUT\n")), kPandora);
-  EXPECT_EQ(DetectLUTFormat(dir.Write("f.txt", "#channels: c3\n")), kLuther);
-  EXPECT_EQ(DetectLUTFormat(dir.Write("g.txt", "MAX VALUE 1023\nVERTICES 17\n")), kQuantel3D);
+  EXPECT_EQ(DetectLUTFormat(dir.Write("a.dat", "LUT: 3 1024\n0.1 0.2 0.3\n")), TLUTFormatId::DavinciDat3D);
+  EXPECT_EQ(DetectLUTFormat(dir.Write("b.DAT", "3DLUTSIZE 2\n")), TLUTFormatId::DavinciDat3D);
+  EXPECT_EQ(DetectLUTFormat(dir.Write("c.txt", "3dlutsize 2\n")), TLUTFormatId::DavinciDat3D);
+  EXPECT_NE(DetectLUTFormat(dir.Write("d.dat", "LUT: 3 1024\n0\n1\n2\n")), TLUTFormatId::DavinciDat3D);
+  EXPECT_EQ(DetectLUTFormat(dir.Write("e.txt", "Channel 3D\nFormat LUT\n")), TLUTFormatId::Pandora3D);
+  EXPECT_EQ(DetectLUTFormat(dir.Write("f.txt", "#channels: c3\n")), TLUTFormatId::Luther3D);
+  EXPECT_EQ(DetectLUTFormat(dir.Write("g.txt", "MAX VALUE 1023\nVERTICES 17\n")), TLUTFormatId::Quantel3D);
 }
 
 // ---------------------------------------------------------------------------
@@ -274,8 +272,8 @@ TEST(KeywordPeerFiles, PandoraSampleReadsWithItsOutValue) {
   if (name.empty()) GTEST_SKIP() << "peer files missing";
   TLUT lut;
   LoadLUTFile(name, lut);
-  EXPECT_EQ(lut.FormatIndex, kPandora);
-  EXPECT_EQ(lut.Size3D, 2);
+  EXPECT_EQ(lut.FormatIndex, TLUTFormatId::Pandora3D);
+  EXPECT_EQ(lut.Size3D(), 2);
   EXPECT_EQ(lut.Table3D(0, 0, 1), (TLUTEntry{0, 0, 204 / 255.0}));
   EXPECT_EQ(lut.Table3D(1, 0, 0), (TLUTEntry{1, 0, 0}));
   EXPECT_EQ(lut.Table3D(1, 1, 1), (TLUTEntry{306 / 255.0, 1, 306 / 255.0}));
@@ -304,11 +302,11 @@ TEST(Grid3DConversion, CubeFileConvertsToEveryGridProfile) {
     TLUT back;
     LoadLUTFile(target, back);
     EXPECT_EQ(back.FormatIndex, settings.OutputProfile->FormatIndex);
-    ASSERT_EQ(back.Size3D, settings.OutputProfile->DefaultSize);
+    ASSERT_EQ(back.Size3D(), settings.OutputProfile->DefaultSize);
     // Each grid point holds the source table interpolated there, within a code step.
     const int bits = settings.OutputProfile->DefaultBits;
     const double step = bits > 0 ? 1.0 / (std::ldexp(1.0, bits) - 1) : 1e-6;
-    const int n = back.Size3D;
+    const int n = back.Size3D();
     for (int i = 0; i < n; ++i) {
       const int g = n - 1 - i, b = i / 2;
       const TColor want = Interpolate3D(read_source, TColor{i / (n - 1.0), g / (n - 1.0), b / (n - 1.0)});

@@ -18,11 +18,7 @@ using test::ErrorOf;
 using test::Profile;
 using test::TempDir;
 
-constexpr int kLustre3D = 2;
-constexpr int k3dl = 4;
-constexpr int kColorfront = 10;
 
-T3dlLutFormat& The3dlFormat() { return dynamic_cast<T3dlLutFormat&>(*LUTFormatByIndex(k3dl)); }
 
 std::string Shaper17() { return "0 64 128 192 256 320 384 448 512 576 640 704 768 832 896 960 1023"; }
 
@@ -156,9 +152,9 @@ TEST(ThreeDlReader, ShaperLineGivesTheSizeAndRowsAreBlueFastest) {
                                      "9 9 9\n");  // after the last row: ignored
   TLUT lut;
   LoadLUTFile(name, lut);
-  EXPECT_EQ(lut.FormatIndex, k3dl);
+  EXPECT_EQ(lut.FormatIndex, TLUTFormatId::ThreeDL);
   EXPECT_EQ(lut.Kind, TLUTKind::lk3D);
-  EXPECT_EQ(lut.Size3D, 2);
+  EXPECT_EQ(lut.Size3D(), 2);
   EXPECT_EQ(lut.Comments, (std::vector<std::string>{"made by hand", "between rows"}));
   EXPECT_EQ(lut.Table3D(0, 0, 1), (TLUTEntry{0, 0, 1}));
   EXPECT_EQ(lut.Table3D(0, 1, 0), (TLUTEntry{0, 1, 0}));
@@ -179,8 +175,7 @@ TEST(ThreeDlReader, LargestCodeDecidesTheDepth) {
     for (int i = 0; i < 7; ++i) text += "0 1 2\n";
     text += std::to_string(c.largest) + " 0 1\n";
     TLUT lut;
-    LoadLUTFile(dir.Write("d.3dl", text), lut);
-    EXPECT_EQ(The3dlFormat().ReadBits, c.bits);
+    EXPECT_EQ(LoadLUTFile(dir.Write("d.3dl", text), lut).Bits, c.bits);
     const double divisor = std::ldexp(1.0, c.bits) - 1;
     EXPECT_EQ(lut.Table3D(1, 1, 1), (TLUTEntry{c.largest / divisor, 0, 1 / divisor}));
     EXPECT_EQ(lut.Table3D(0, 0, 0), (TLUTEntry{0, 1 / divisor, 2 / divisor}));
@@ -202,8 +197,7 @@ TEST(ThreeDlReader, OwnDarkTableAt12BitsReadsBackExactly) {
   const std::string name = dir.File("dark.3dl");
   SaveLUTFile(name, lut, Profile("3DL Scratch, Autodesk, Blackmagic, Cine-tal"));
   TLUT back;
-  LoadLUTFile(name, back);
-  EXPECT_EQ(The3dlFormat().ReadBits, 12);
+  EXPECT_EQ(LoadLUTFile(name, back).Bits, 12);
   for (int r = 0; r < 17; ++r)
     for (int g = 0; g < 17; ++g)
       for (int b = 0; b < 17; ++b) {
@@ -216,8 +210,7 @@ TEST(ThreeDlReader, OwnDarkTableAt12BitsReadsBackExactly) {
   // The same rows without our line are taken for a 10-bit file.
   std::string text = test::ReadAll(name);
   text.erase(0, text.find('\n') + 1);
-  LoadLUTFile(dir.Write("other.3dl", text), back);
-  EXPECT_EQ(The3dlFormat().ReadBits, 10);
+  EXPECT_EQ(LoadLUTFile(dir.Write("other.3dl", text), back).Bits, 10);
 }
 
 TEST(ThreeDlReader, BadFilesFailCleanly) {
@@ -248,7 +241,7 @@ TEST(ThreeDlReader, WithoutShaperTheFirstRowGivesTheSize) {
   for (int i = 0; i < 27; ++i) text += "4095 " + std::to_string(i) + " 0\n";
   TLUT lut;
   LoadLUTFile(dir.Write("a.3dl", text), lut);
-  EXPECT_EQ(lut.Size3D, 3);
+  EXPECT_EQ(lut.Size3D(), 3);
   EXPECT_EQ(lut.Table3D(2, 2, 2).G, 26 / 4095.0);
 }
 
@@ -263,9 +256,9 @@ TEST(LustreReader, MeshLineGivesSizeAndDepth) {
   text += "\nMesh 0 0\nLUT8\ngamma 1.0\n";
   TLUT lut;
   LoadLUTFile(dir.Write("a.3dl", text), lut);
-  EXPECT_EQ(lut.FormatIndex, kLustre3D);
+  EXPECT_EQ(lut.FormatIndex, TLUTFormatId::Lustre3D);
   EXPECT_EQ(lut.Kind, TLUTKind::lk3D);
-  EXPECT_EQ(lut.Size3D, 17);
+  EXPECT_EQ(lut.Size3D(), 17);
   EXPECT_TRUE(lut.Comments.empty());
   EXPECT_EQ(lut.Table3D(0, 0, 1), (TLUTEntry{1, 0, 512 / 1023.0}));
   EXPECT_EQ(lut.Table3D(0, 1, 0).R, 17 / 1023.0);
@@ -308,8 +301,8 @@ TEST(ColorfrontReader, RowCountGivesTheSizeAndColumnsAreBlueGreenRed) {
   text += "1 2\n";  // not a row, not counted
   TLUT lut;
   LoadLUTFile(dir.Write("a.3dmesh", text), lut);
-  EXPECT_EQ(lut.FormatIndex, kColorfront);
-  EXPECT_EQ(lut.Size3D, 2);
+  EXPECT_EQ(lut.FormatIndex, TLUTFormatId::ColorFrontOSD3D);
+  EXPECT_EQ(lut.Size3D(), 2);
   EXPECT_TRUE(lut.Comments.empty());
   EXPECT_EQ(lut.Table3D(1, 0, 0), (TLUTEntry{0.3, 0.2, 0.1}));  // red fastest
   EXPECT_EQ(lut.Table3D(0, 1, 0).R, 2.0);
@@ -330,13 +323,12 @@ TEST(ColorfrontReader, ShortOrEmptyFilesAreIncomplete) {
 // Detection overlaps
 
 TEST(MeshDetection, ThreeDMeshKeywordWinsOverTheExtensions) {
-  TempDir dir;
-  EXPECT_EQ(DetectLUTFormat(dir.Write("a.3dl", "3DMESH\nMesh 4 12\n")), kLustre3D);
-  EXPECT_EQ(DetectLUTFormat(dir.Write("a.3dmesh", "3dmesh\nMesh 4 12\n")), kLustre3D);
-  EXPECT_EQ(DetectLUTFormat(dir.Write("b.3DL", "0 64 1023\n")), k3dl);
-  EXPECT_EQ(DetectLUTFormat(dir.Write("c.3dl", "LUT_3D_SIZE 2\n")), 1);
-  EXPECT_EQ(DetectLUTFormat(dir.Write("b.3DMesh", "0.1 0.2 0.3\n")), kColorfront);
-  EXPECT_EQ(DetectLUTFormat(dir.Write("b.txt", "0 64 1023\n")), -1);
+  EXPECT_EQ(DetectLUTFormat(TLUTSource("a.3dl", "3DMESH\nMesh 4 12\n")), TLUTFormatId::Lustre3D);
+  EXPECT_EQ(DetectLUTFormat(TLUTSource("a.3dmesh", "3dmesh\nMesh 4 12\n")), TLUTFormatId::Lustre3D);
+  EXPECT_EQ(DetectLUTFormat(TLUTSource("b.3DL", "0 64 1023\n")), TLUTFormatId::ThreeDL);
+  EXPECT_EQ(DetectLUTFormat(TLUTSource("c.3dl", "LUT_3D_SIZE 2\n")), TLUTFormatId::Cube3D);
+  EXPECT_EQ(DetectLUTFormat(TLUTSource("b.3DMesh", "0.1 0.2 0.3\n")), TLUTFormatId::ColorFrontOSD3D);
+  EXPECT_EQ(DetectLUTFormat(TLUTSource("b.txt", "0 64 1023\n")), TLUTFormatId::None);
 }
 
 // ---------------------------------------------------------------------------
@@ -348,10 +340,9 @@ TEST(MeshPeerFiles, ThreeDlFilesReadAtTheirOwnDepth) {
   // The file holds slope (1.1 1.0 0.9), offset (0.01 0 -0.01), power (1.2 1.0
   // 0.8) and saturation 0.7 at 12 bits; recompute it.
   TLUT lut;
-  LoadLUTFile(flame, lut);
-  EXPECT_EQ(lut.FormatIndex, k3dl);
-  EXPECT_EQ(The3dlFormat().ReadBits, 12);
-  ASSERT_EQ(lut.Size3D, 17);
+  EXPECT_EQ(LoadLUTFile(flame, lut).Bits, 12);
+  EXPECT_EQ(lut.FormatIndex, TLUTFormatId::ThreeDL);
+  ASSERT_EQ(lut.Size3D(), 17);
   const double slope[] = {1.1, 1.0, 0.9}, offset[] = {0.01, 0.0, -0.01}, power[] = {1.2, 1.0, 0.8};
   for (int r = 0; r < 17; ++r)
     for (int g = 0; g < 17; ++g)
@@ -372,9 +363,8 @@ TEST(MeshPeerFiles, ThreeDlFilesReadAtTheirOwnDepth) {
       }
 
   TLUT crosstalk;
-  LoadLUTFile(test::PeerFile("OpenColorIO/crosstalk.3dl"), crosstalk);
-  EXPECT_EQ(The3dlFormat().ReadBits, 16);
-  EXPECT_EQ(crosstalk.Size3D, 17);
+  EXPECT_EQ(LoadLUTFile(test::PeerFile("OpenColorIO/crosstalk.3dl"), crosstalk).Bits, 16);
+  EXPECT_EQ(crosstalk.Size3D(), 17);
   EXPECT_EQ(crosstalk.Comments, (std::vector<std::string>{"Generated by Foundry::LUT"}));
   EXPECT_EQ(crosstalk.Table3D(0, 0, 1), (TLUTEntry{0, 0, 2374 / 65535.0}));
   EXPECT_EQ(crosstalk.Table3D(16, 16, 16), (TLUTEntry{25616 / 65535.0, 35585 / 65535.0, 42060 / 65535.0}));
@@ -385,23 +375,23 @@ TEST(MeshPeerFiles, LustreFilesReadWithTheirMeshLine) {
   if (lustre33.empty()) GTEST_SKIP() << "peer files missing";
   TLUT lut;
   LoadLUTFile(lustre33, lut);
-  EXPECT_EQ(lut.FormatIndex, kLustre3D);
-  EXPECT_EQ(lut.Size3D, 33);
+  EXPECT_EQ(lut.FormatIndex, TLUTFormatId::Lustre3D);
+  EXPECT_EQ(lut.Size3D(), 33);
   EXPECT_EQ(lut.Table3D(0, 0, 0), (TLUTEntry{2 / 4095.0, 4 / 4095.0, 4 / 4095.0}));
   EXPECT_EQ(lut.Table3D(32, 32, 32), (TLUTEntry{3983 / 4095.0, 3894 / 4095.0, 3507 / 4095.0}));
 
   // "17 17 17" after the shaper is three integers and so the first row.
   LoadLUTFile(test::PeerFile("OpenColorIO/discreet-3d-lut.3dl"), lut);
-  EXPECT_EQ(lut.FormatIndex, kLustre3D);
-  EXPECT_EQ(lut.Size3D, 17);
+  EXPECT_EQ(lut.FormatIndex, TLUTFormatId::Lustre3D);
+  EXPECT_EQ(lut.Size3D(), 17);
   EXPECT_EQ(lut.Table3D(0, 2, 7), (TLUTEntry{54 / 4095.0, 323 / 4095.0, 597 / 4095.0}));
 
   // The Lustre flavour of the baked CDL holds the same table as the 3dl one.
   TLUT flame;
   LoadLUTFile(test::PeerFile("ociobakelut/cdl_sat_flame.3dl"), flame);
   LoadLUTFile(test::PeerFile("ociobakelut/cdl_sat_lustre_17.3dl"), lut);
-  EXPECT_EQ(lut.FormatIndex, kLustre3D);
-  ASSERT_EQ(lut.Size3D, 17);
+  EXPECT_EQ(lut.FormatIndex, TLUTFormatId::Lustre3D);
+  ASSERT_EQ(lut.Size3D(), 17);
   EXPECT_EQ(test::MaxDifference3D(lut, flame, 17), 0.0);
 
   EXPECT_EQ(ErrorOf([&] { LoadLUTFile(test::PeerFile("OpenColorIO/error_truncated_file.3dl"), lut); }),
@@ -436,7 +426,7 @@ TEST(Grid3DProfiles, TablesComeBackWithinHalfACodeStep) {
       test::FillSample3D(source, 9);
       TLUT target;
       target.Kind = TLUTKind::lk3D;
-      target.Size3D = size;
+      target.SetSize3D(size);
       ResampleLUT(target, source);
       const std::string name = dir.File("out." + profile.Extension);
       SaveLUTFile(name, target, profile);
@@ -444,7 +434,7 @@ TEST(Grid3DProfiles, TablesComeBackWithinHalfACodeStep) {
       LoadLUTFile(name, back);
       ASSERT_EQ(back.FormatIndex, profile.FormatIndex);
       ASSERT_EQ(back.Kind, TLUTKind::lk3D);
-      ASSERT_EQ(back.Size3D, size);
+      ASSERT_EQ(back.Size3D(), size);
       EXPECT_LE(test::MaxDifference3D(target, back, size), tolerance * (1 + 1e-9));
     }
   }

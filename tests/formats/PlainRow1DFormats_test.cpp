@@ -18,14 +18,6 @@ using test::FillThree1D;
 using test::Profile;
 using test::TempDir;
 
-constexpr int kLustre = 14;
-constexpr int kColorFront = 19;
-constexpr int kFusion = 20;
-constexpr int kBlackmagic = 21;
-constexpr int kCinetal = 22;
-constexpr int kShake = 23;
-constexpr int kILut = 24;
-constexpr int kOLut = 25;
 
 // ---------------------------------------------------------------------------
 // Writers, byte for byte
@@ -57,24 +49,23 @@ TEST(PlainRow1DWriters, ReadOnlyAndWriteOnlyFormats) {
   TempDir dir;
   TLUT lut;
   FillThree1D(lut);
-  for (int index : {kILut, kOLut}) {
-    const TLUTFormat& format = *LUTFormatByIndex(index);
+  for (TLUTFormatId index : {TLUTFormatId::DavinciILut1D, TLUTFormatId::DavinciOLut1D}) {
+    const TLUTFormat& format = LUTFormatOf(index);
     EXPECT_FALSE(format.CanSave()) << format.Name;
     EXPECT_TRUE(format.CanLoad()) << format.Name;
     const std::string name = dir.File("out.ilut");
-    EXPECT_EQ(ErrorOf([&] { format.Save(name, lut, 10); }),
+    EXPECT_EQ(ErrorOf([&] { test::SaveWith(index, name, lut, 10); }),
               "The format \"" + format.Name + "\" is read only; it cannot be written.");
     EXPECT_FALSE(std::filesystem::exists(name));
   }
-  for (int index : {kCinetal, kShake}) {
-    TLUTFormat& format = *LUTFormatByIndex(index);
+  for (TLUTFormatId index : {TLUTFormatId::Cinetal1D, TLUTFormatId::Shake1D}) {
+    const TLUTFormat& format = LUTFormatOf(index);
     EXPECT_FALSE(format.CanLoad()) << format.Name;
     EXPECT_TRUE(format.CanSave()) << format.Name;
     const std::string name = dir.File("written.txt");
-    FillThree1D(lut);  // the failed load below leaves the LUT's size at -1
     SaveLUTFile(name, lut, Profile(format.Name));
-    EXPECT_FALSE(format.CanRead(name));
-    EXPECT_EQ(ErrorOf([&] { format.Load(name, lut); }), "Incomplete file.") << format.Name;
+    EXPECT_FALSE(format.CanRead(TLUTSource::FromFile(name)));
+    EXPECT_EQ(ErrorOf([&] { test::LoadWith(index, name, lut); }), "Incomplete file.") << format.Name;
   }
 }
 
@@ -84,20 +75,20 @@ TEST(PlainRow1DWriters, ReadOnlyAndWriteOnlyFormats) {
 TEST(PlainRow1DReaders, RowsCommentsAndSkippedLines) {
   struct Case {
     const char* what;
-    int format;
+    TLUTFormatId format;
     const char* text;
     std::vector<TLUTEntry> entries;
   };
   const std::vector<Case> cases = {
-      {"Colorfront: four numbers and decimal commas are skipped", kColorFront,
+      {"Colorfront: four numbers and decimal commas are skipped", TLUTFormatId::ColorFrontOSD1D,
        "# comment\n\n0 0 0\n0.5 0.25 1\n1 1 1 1\n0,5 0,5 0,5\n1.5e0\t2 -0.5\n",
        {{0, 0, 0}, {0.5, 0.25, 1}, {1.5, 2, -0.5}}},
-      {"Blackmagic: title and text lines skipped, values over 1000", kBlackmagic,
+      {"Blackmagic: title and text lines skipped, values over 1000", TLUTFormatId::Blackmagic1D,
        "R\tG\tB - HDLINK GAMMA TABLE\n1000.00 500.00 0.00\nText 1 2 3\n  250 250 250\n-5 0 0\n",
        {{1, 0.5, 0}, {0.25, 0.25, 0.25}}},
-      {"ilut: 14-bit codes, extra columns ignored", kILut, "0 0 0\n16383 8192 0\n# c\n1 2 3 4 5\n",
+      {"ilut: 14-bit codes, extra columns ignored", TLUTFormatId::DavinciILut1D, "0 0 0\n16383 8192 0\n# c\n1 2 3 4 5\n",
        {{0, 0, 0}, {1, 8192 / 16383.0, 0}, {1 / 16383.0, 2 / 16383.0, 3 / 16383.0}}},
-      {"olut: 12-bit codes, commas and blanks between fields", kOLut, "4095 4095 4095 17\nx y z\n0,0,  4095\n",
+      {"olut: 12-bit codes, commas and blanks between fields", TLUTFormatId::DavinciOLut1D, "4095 4095 4095 17\nx y z\n0,0,  4095\n",
        {{1, 1, 1}, {0, 0, 1}}},
   };
   TempDir dir;
@@ -105,7 +96,7 @@ TEST(PlainRow1DReaders, RowsCommentsAndSkippedLines) {
     TLUT lut;
     LoadLUTFile(dir.Write("in.txt", c.text), lut, c.format);
     EXPECT_EQ(lut.Kind, TLUTKind::lk1D) << c.what;
-    ASSERT_EQ(lut.Size1D, static_cast<int>(c.entries.size())) << c.what;
+    ASSERT_EQ(lut.Size1D(), static_cast<int>(c.entries.size())) << c.what;
     for (std::size_t i = 0; i < c.entries.size(); ++i) {
       const TLUTEntry& got = lut.Table1D(static_cast<int>(i));
       EXPECT_NEAR(got.R, c.entries[i].R, 1e-12) << c.what << " #" << i;
@@ -117,11 +108,11 @@ TEST(PlainRow1DReaders, RowsCommentsAndSkippedLines) {
 }
 
 TEST(PlainRow1DReaders, FilesWithoutARowCandidateAreIncomplete) {
-  const std::vector<std::pair<int, const char*>> cases = {
-      {kColorFront, "# only a comment\n\n"},
-      {kBlackmagic, "R\tG\tB - HDLINK GAMMA TABLE\nno digits here\n"},
-      {kILut, ""},
-      {kOLut, "  \n# 1 2 3\n"},
+  const std::vector<std::pair<TLUTFormatId, const char*>> cases = {
+      {TLUTFormatId::ColorFrontOSD1D, "# only a comment\n\n"},
+      {TLUTFormatId::Blackmagic1D, "R\tG\tB - HDLINK GAMMA TABLE\nno digits here\n"},
+      {TLUTFormatId::DavinciILut1D, ""},
+      {TLUTFormatId::DavinciOLut1D, "  \n# 1 2 3\n"},
   };
   TempDir dir;
   for (const auto& [format, text] : cases) {
@@ -132,15 +123,15 @@ TEST(PlainRow1DReaders, FilesWithoutARowCandidateAreIncomplete) {
 
 TEST(PlainRow1DReaders, RowCountBeyondTheCapacityIsRefused) {
   TempDir dir;
-  for (int format : {kColorFront, kBlackmagic, kILut, kOLut}) {
+  for (TLUTFormatId format : {TLUTFormatId::ColorFrontOSD1D, TLUTFormatId::Blackmagic1D, TLUTFormatId::DavinciILut1D, TLUTFormatId::DavinciOLut1D}) {
     std::string text;
     for (int i = 0; i < 100001; ++i) text += "1 2 3\n";
     TLUT lut;
     LoadLUTFile(dir.Write("full.txt", text), lut, format);
-    EXPECT_EQ(lut.Size1D, 100001);
+    EXPECT_EQ(lut.Size1D(), 100001);
     EXPECT_EQ(ErrorOf([&] { LoadLUTFile(dir.Write("over.txt", text + "1 2 3\n"), lut, format); }),
               "The 1D table length 100002 is not supported (1 to 100001 entries).")
-        << format;
+        << LUTFormatOf(format).Name;
   }
 }
 
@@ -148,19 +139,18 @@ TEST(PlainRow1DReaders, Detection) {
   struct Case {
     const char* name;
     const char* text;
-    int format;
+    TLUTFormatId format;
   };
   const std::vector<Case> cases = {
-      {"a.1dlut", "anything at all\n", kColorFront},
-      {"a.1DLUT", "0 0 0\n", kColorFront},
-      {"a.txt", "0.000000 0.000000 0.000000\n", -1},  // the content alone says nothing
-      {"b.txt", "r g b - hdlink gamma table\n", kBlackmagic},
-      {"c.ilut", "0 0 0\n", kILut},
-      {"c.ILUT", "<?xml version=\"1.0\"?>\n<iridascript>\n", -1},
-      {"d.olut", "<IRIDAScript>\n", kOLut},
+      {"a.1dlut", "anything at all\n", TLUTFormatId::ColorFrontOSD1D},
+      {"a.1DLUT", "0 0 0\n", TLUTFormatId::ColorFrontOSD1D},
+      {"a.txt", "0.000000 0.000000 0.000000\n", TLUTFormatId::None},  // the content alone says nothing
+      {"b.txt", "r g b - hdlink gamma table\n", TLUTFormatId::Blackmagic1D},
+      {"c.ilut", "0 0 0\n", TLUTFormatId::DavinciILut1D},
+      {"c.ILUT", "<?xml version=\"1.0\"?>\n<iridascript>\n", TLUTFormatId::None},
+      {"d.olut", "<IRIDAScript>\n", TLUTFormatId::DavinciOLut1D},
   };
-  TempDir dir;
-  for (const Case& c : cases) EXPECT_EQ(DetectLUTFormat(dir.Write(c.name, c.text)), c.format) << c.name;
+  for (const Case& c : cases) EXPECT_EQ(DetectLUTFormat(TLUTSource(c.name, c.text)), c.format) << c.name;
 }
 
 // ---------------------------------------------------------------------------
@@ -173,11 +163,11 @@ double Written(int digits, double v, double scale) {
 TEST(PlainRow1DRoundTrip, FloatingPointFormatsReadBackWhatTheyWrote) {
   struct Case {
     const char* profile;
-    int format;
+    TLUTFormatId format;
     int digits;
     double scale;
   };
-  const std::vector<Case> cases = {{"Colorfront OSD 1D", kColorFront, 6, 1}, {"Blackmagic HDLink 1D", kBlackmagic, 2, 1000}};
+  const std::vector<Case> cases = {{"Colorfront OSD 1D", TLUTFormatId::ColorFrontOSD1D, 6, 1}, {"Blackmagic HDLink 1D", TLUTFormatId::Blackmagic1D, 2, 1000}};
   TempDir dir;
   for (const Case& c : cases) {
     for (int m : {1024, 4096}) {
@@ -188,7 +178,7 @@ TEST(PlainRow1DRoundTrip, FloatingPointFormatsReadBackWhatTheyWrote) {
       SaveLUTFile(name, lut, Profile(c.profile));
       LoadLUTFile(name, back);
       ASSERT_EQ(back.FormatIndex, c.format) << c.profile;
-      ASSERT_EQ(back.Size1D, m) << c.profile;
+      ASSERT_EQ(back.Size1D(), m) << c.profile;
       for (int i = 0; i < m; ++i) {
         const TLUTEntry& a = lut.Table1D(i);
         ASSERT_EQ(back.Table1D(i), (TLUTEntry{Written(c.digits, a.R, c.scale), Written(c.digits, a.G, c.scale),
@@ -208,15 +198,15 @@ TEST(PlainRow1DConvert, FilesThatLoadEmptyAreNotConverted) {
   struct Case {
     const char* name;
     const char* text;
-    int format;
+    TLUTFormatId format;
   };
   const std::vector<Case> cases = {
-      {"empty.lut", "LUT16\n\nno rows here\n1 2\n", kLustre},
-      {"empty.alut", "F5LT\n\n16\n\n0 1 0 2\n", kFusion},
-      {"empty.1dlut", "# header\n0.5 0.5\n", kColorFront},
-      {"empty.txt", "R\tG\tB - HDLINK GAMMA TABLE\n1000,00 0 0\n", kBlackmagic},
-      {"empty.ilut", "1.5 2 3\n", kILut},
-      {"empty.olut", "12 13\n", kOLut},
+      {"empty.lut", "LUT16\n\nno rows here\n1 2\n", TLUTFormatId::Lustre1D},
+      {"empty.alut", "F5LT\n\n16\n\n0 1 0 2\n", TLUTFormatId::Fusion1D},
+      {"empty.1dlut", "# header\n0.5 0.5\n", TLUTFormatId::ColorFrontOSD1D},
+      {"empty.txt", "R\tG\tB - HDLINK GAMMA TABLE\n1000,00 0 0\n", TLUTFormatId::Blackmagic1D},
+      {"empty.ilut", "1.5 2 3\n", TLUTFormatId::DavinciILut1D},
+      {"empty.olut", "12 13\n", TLUTFormatId::DavinciOLut1D},
   };
   TempDir dir;
   ConversionSettings settings;
@@ -227,7 +217,7 @@ TEST(PlainRow1DConvert, FilesThatLoadEmptyAreNotConverted) {
     TLUT lut;
     LoadLUTFile(source_path, lut);
     EXPECT_EQ(lut.FormatIndex, c.format) << c.name;
-    EXPECT_EQ(lut.Size1D, 0) << c.name;
+    EXPECT_EQ(lut.Size1D(), 0) << c.name;
 
     const std::string target_path = dir.File("out.lut");
     const std::string message = ErrorOf([&] { ConvertFile(settings, source_path, target_path); });
@@ -249,8 +239,8 @@ TEST(PlainRow1DConvert, OlutToColorfrontOSD1D) {
 
   TLUT target;
   LoadLUTFile(target_path, target);
-  ASSERT_EQ(target.FormatIndex, kColorFront);
-  ASSERT_EQ(target.Size1D, 1024);
+  ASSERT_EQ(target.FormatIndex, TLUTFormatId::ColorFrontOSD1D);
+  ASSERT_EQ(target.Size1D(), 1024);
   for (int i = 0; i < 1024; ++i) {
     const double x = i / 1023.0;
     ASSERT_NEAR(target.Table1D(i).R, x, 5e-7) << i;

@@ -17,13 +17,16 @@
 namespace zelvo {
 namespace {
 
-constexpr int kClipster = 8, kStwo = 17, kSpeedgrade = 26, kCDL = 27, kPFClean = 28;
+constexpr TLUTFormatId kClipster = TLUTFormatId::Clipster3D, kStwo = TLUTFormatId::Stwo1D,
+                       kSpeedgrade = TLUTFormatId::SpeedgradeLook3D, kCDL = TLUTFormatId::ASC_CDL,
+                       kPFClean = TLUTFormatId::PFClean3D;
+// The CDL reader alone, without building the table.
+constexpr TLUTFormatId kCDLRecord = TLUTFormatId::None;
 
-// A document and the formats its mutations are read with (-1: the CDL reader
-// alone, without building the table).
+// A document and the formats its mutations are read with.
 struct Seed {
   std::string text;
-  std::vector<int> formats;
+  std::vector<TLUTFormatId> formats;
 };
 
 std::vector<Seed> Seeds() {
@@ -43,12 +46,12 @@ std::vector<Seed> Seeds() {
       "<Power>1 1.2 0.8</Power>\n</SOPNode>\n<SatNode><Saturation>0.8</Saturation></SatNode>\n</ColorCorrection>\n",
       "<!-- c --><a x='1'><![CDATA[<b>]]>text<b/><c>1</wrong></a>",
   };
-  const std::vector<int> all = {kClipster, kStwo, kSpeedgrade, kPFClean, -1};
-  std::vector<Seed> seeds = {{texts[0], {kClipster}}, {texts[1], {kStwo}},  {texts[2], {kPFClean}},
-                             {texts[3], {kSpeedgrade}}, {texts[4], {-1}},     {texts[5], all}};
-  const std::pair<const char*, int> peers[] = {
-      {"OpenColorIO/cdl_test1.cc", -1},
-      {"OpenColorIO/cdl_test1.cdl", -1},
+  const std::vector<TLUTFormatId> all = {kClipster, kStwo, kSpeedgrade, kPFClean, kCDLRecord};
+  std::vector<Seed> seeds = {{texts[0], {kClipster}},   {texts[1], {kStwo}},       {texts[2], {kPFClean}},
+                             {texts[3], {kSpeedgrade}}, {texts[4], {kCDLRecord}}, {texts[5], all}};
+  const std::pair<const char*, TLUTFormatId> peers[] = {
+      {"OpenColorIO/cdl_test1.cc", kCDLRecord},
+      {"OpenColorIO/cdl_test1.cdl", kCDLRecord},
       {"OpenColorIO-inline-samples/FileFormatIridasLook_tests__fail_on_mask.look", kSpeedgrade}};
   for (const auto& [peer, format] : peers) {
     const std::string file = test::PeerFile(peer);
@@ -134,9 +137,7 @@ void Walk(const TXMLNode& node) {
 
 TEST(XMLFuzz, RandomAndMutatedInputsEndInAResultOrOurError) {
   const std::vector<Seed> seeds = Seeds();
-  const std::vector<int> all = {kClipster, kStwo, kSpeedgrade, kPFClean, -1};
-  test::TempDir dir;
-  const std::string file = dir.File("fuzz.xml");
+  const std::vector<TLUTFormatId> all = {kClipster, kStwo, kSpeedgrade, kPFClean, kCDLRecord};
   TLUT lut;
   Mutator m(20261208);
   int loaded = 0, refused = 0;
@@ -152,23 +153,24 @@ TEST(XMLFuzz, RandomAndMutatedInputsEndInAResultOrOurError) {
     } catch (const std::exception& e) {
       ADD_FAILURE() << e.what() << " for input:\n" << input;
     }
-    dir.Write("fuzz.xml", input);  // each input replaces the last
-    for (int index : random ? all : seed.formats) {
+    const TLUTSource source("fuzz.xml", input);
+    for (TLUTFormatId format : random ? all : seed.formats) {
       // Building the 33-point table is the slow part of a CDL load: do it for
       // a share of the inputs and only read the correction for the rest.
-      if (index == -1 && i % 8 == 0) index = kCDL;
+      if (format == kCDLRecord && i % 8 == 0) format = kCDL;
       try {
-        if (index == -1) {
+        if (format == kCDLRecord) {
           TCDLData cdl;
-          ReadCDLFile(file, cdl);
+          ReadCDL(input, cdl);
         } else {
-          LUTFormatByIndex(index)->Load(file, lut);
+          LUTFormatOf(format).Load(source, lut);
+          test::ExpectConsistentTable(lut, input, format != kSpeedgrade);  // looks may hold infinities
         }
         ++loaded;
       } catch (const EZelvoError&) {
         ++refused;
       } catch (const std::exception& e) {
-        ADD_FAILURE() << "format " << index << ": " << e.what() << " for input:\n" << input;
+        ADD_FAILURE() << "format " << IndexOf(format) << ": " << e.what() << " for input:\n" << input;
       }
     }
   }

@@ -1,0 +1,179 @@
+// The registry: every format, the order in which they are asked to recognise a
+// file, and the output profiles. Each is one list, read top to bottom.
+#include <array>
+
+#include "formats/CDLFormat.h"
+#include "formats/ClipsterFormat.h"
+#include "formats/CubeFormats.h"
+#include "formats/Header1DFormats.h"
+#include "formats/KeywordHeader3DFormats.h"
+#include "formats/LUTFormat.h"
+#include "formats/MeshFormats.h"
+#include "formats/PlainRow1DFormats.h"
+#include "formats/XMLFormats.h"
+
+namespace zelvo {
+
+namespace {
+
+using F = TLUTFormatId;
+
+// Detection takes the first format in this list that accepts a file, so the
+// order settles every overlap between the formats' rules (a cube with both
+// size keywords is a Cube 3D, a .3dl file that says 3DMESH is a Lustre 3D).
+constexpr std::array kDetectionOrder = {
+    F::Cube3DTruelight, F::Cube3D,          F::Lustre3D,      F::Pandora3D,     F::ThreeDL,
+    F::Nucoda3D,        F::Codex3D,         F::Cube1D,        F::Clipster3D,    F::Luther3D,
+    F::ColorFrontOSD3D, F::DavinciDat3D,    F::Quantel3D,     F::Codex1D,       F::Lustre1D,
+    F::Filmlight1D,     F::Quantel1D,       F::Stwo1D,        F::Nucoda1D,      F::ColorFrontOSD1D,
+    F::Fusion1D,        F::Blackmagic1D,    F::Cinetal1D,     F::Shake1D,       F::DavinciILut1D,
+    F::DavinciOLut1D,   F::SpeedgradeLook3D, F::ASC_CDL,      F::PFClean3D,
+};
+
+std::vector<std::unique_ptr<TLUTFormat>> CreateFormats() {
+  std::vector<std::unique_ptr<TLUTFormat>> f;
+  f.push_back(std::make_unique<TCube3DTruelightLutFormat>());
+  f.push_back(std::make_unique<TCube3DLutFormat>());
+  f.push_back(std::make_unique<TLustre3DLutFormat>());
+  f.push_back(std::make_unique<TPandora3DLutFormat>());
+  f.push_back(std::make_unique<T3dlLutFormat>());
+  f.push_back(std::make_unique<TNucoda3DLutFormat>());
+  f.push_back(std::make_unique<TCodex3DLutFormat>());
+  f.push_back(std::make_unique<TCube1DLutFormat>());
+  f.push_back(std::make_unique<TClipster3DLutFormat>());
+  f.push_back(std::make_unique<TLuther3DLutFormat>());
+  f.push_back(std::make_unique<TColorFrontOSD3DLutFormat>());
+  f.push_back(std::make_unique<TDavinciDat3DLutFormat>());
+  f.push_back(std::make_unique<TQuantel3DLutFormat>());
+  f.push_back(std::make_unique<TCodex1DLutFormat>());
+  f.push_back(std::make_unique<TLustre1DLutFormat>());
+  f.push_back(std::make_unique<TFilmlight1DLutFormat>());
+  f.push_back(std::make_unique<TQuantel1DLutFormat>());
+  f.push_back(std::make_unique<TStwo1DLutFormat>());
+  f.push_back(std::make_unique<TNucoda1DLutWriterFormat>());
+  f.push_back(std::make_unique<TColorFrontOSD1DLutFormat>());
+  f.push_back(std::make_unique<TFusion1DLutFormat>());
+  f.push_back(std::make_unique<TBlackmagic1DLutFormat>());
+  f.push_back(std::make_unique<TCinetal1DLutFormat>());
+  f.push_back(std::make_unique<TShake1DLutFormat>());
+  f.push_back(std::make_unique<TDavinciILut1DLutFormat>());
+  f.push_back(std::make_unique<TDavinciOLut1DLutFormat>());
+  f.push_back(std::make_unique<TSpeedgradeLook3DLutFormat>());
+  f.push_back(std::make_unique<TASC_CDL_Format>());
+  f.push_back(std::make_unique<TPFClean3D_Format>());
+  // The list is indexed by identity: each format sits at its own value.
+  std::vector<std::unique_ptr<TLUTFormat>> by_id(f.size());
+  for (auto& format : f) by_id.at(static_cast<std::size_t>(IndexOf(format->Id))) = std::move(format);
+  return by_id;
+}
+
+using P = TOutputProfileId;
+
+struct ProfileRow {
+  P id;
+  const char* caption;
+  const char* extension;
+  F format;
+  int default_size;
+  int default_bits;  // 0: floating point
+  bool size_selectable;
+  bool bits_selectable;
+};
+
+// In the order the dialogs list them.
+constexpr ProfileRow kProfiles[] = {
+    {P::ThreeDLScratch, "3DL Scratch, Autodesk, Blackmagic, Cine-tal", "3dl", F::ThreeDL, 17, 12, false, false},
+    {P::ThreeDLFusion, "3DL Fusion", "3dl", F::ThreeDL, 33, 12, false, false},
+    {P::Lustre3D, "Autodesk Lustre 3D", "lut", F::Lustre3D, 33, 12, false, false},
+    {P::Clipster3D, "Clipster 3D", "txt", F::Clipster3D, 17, 16, false, false},
+    {P::Codex3D, "Codex 3D", "txt", F::Codex3D, 17, 12, false, false},
+    {P::ColorFrontOSD3D, "Colorfront OSD 3D", "3dmesh", F::ColorFrontOSD3D, 17, 0, false, false},
+    {P::Cube3DIridas, "Cube 3D Iridas, Nuke, AfterEffects", "cube", F::Cube3D, 32, 0, false, false},
+    {P::Cube3DDavinci, "Cube 3D Davinci", "cube", F::Cube3D, 33, 0, true, false},
+    {P::Cube3DTruelight, "Cube 3D Truelight", "cube", F::Cube3DTruelight, 32, 0, false, false},
+    {P::DavinciDat3D, "Davinci DAT 3D", "dat", F::DavinciDat3D, 33, 0, false, false},
+    {P::Nucoda3D, "Nucoda 3D", "cms", F::Nucoda3D, 33, 0, true, false},
+    {P::Luther3D, "Luther 3D", "txt", F::Luther3D, 33, 10, false, false},
+    {P::Pandora3D, "Pandora 3D, Apple 3D m3d", "m3d", F::Pandora3D, 17, 16, false, false},
+    {P::PFClean3D, "PixelFarm PFClean 3D", "pfl", F::PFClean3D, 16, 8, false, false},
+    {P::Quantel3D, "Quantel 3D", "txt", F::Quantel3D, 17, 12, false, false},
+    {P::Technicolor3D, "Technicolor 3D mga", "mga", F::Pandora3D, 33, 16, false, false},
+    {P::Lustre1D, "Autodesk Lustre 1D", "lut", F::Lustre1D, 65536, 16, true, true},
+    {P::Blackmagic1D, "Blackmagic HDLink 1D", "txt", F::Blackmagic1D, 1024, 0, false, false},
+    {P::Cinetal1D, "Cine-tal 1D", "txt", F::Cinetal1D, 1024, 10, false, false},
+    {P::Codex1D, "Codex 1D, Sony SRW-1, Scratch 1D", "dat", F::Codex1D, 1024, 10, false, false},
+    {P::ColorFrontOSD1D, "Colorfront OSD 1D", "1dlut", F::ColorFrontOSD1D, 1024, 0, false, false},
+    {P::Cube1D, "Cube 1D", "cube", F::Cube1D, 4096, 0, false, false},
+    {P::Filmlight1D, "Filmlight Truelight 1D", "cube", F::Filmlight1D, 4096, 0, false, false},
+    {P::Fusion1D, "Fusion 1D", "alut", F::Fusion1D, 65536, 16, false, false},
+    {P::Nucoda1D, "Nucoda 1D", "cms", F::Nucoda1D, 4096, 0, false, false},
+    {P::Quantel1D, "Quantel 1D", "txt", F::Quantel1D, 1024, 10, false, false},
+    {P::Stwo1D, "S.two 1D", "swto.xml", F::Stwo1D, 1024, 10, false, false},
+    {P::Shake1D, "Shake 1D", "txt", F::Shake1D, 65536, 16, false, false},
+};
+
+struct Registry {
+  std::vector<std::unique_ptr<TLUTFormat>> formats = CreateFormats();
+  std::vector<const TLUTFormat*> detection_order;
+  std::vector<std::unique_ptr<TLutOutputProfile>> profiles;
+
+  Registry() {
+    for (const F id : kDetectionOrder) detection_order.push_back(formats.at(static_cast<std::size_t>(IndexOf(id))).get());
+    for (const ProfileRow& row : kProfiles) {
+      auto p = std::make_unique<TLutOutputProfile>();
+      p->Id = row.id;
+      p->Caption = row.caption;
+      p->Extension = row.extension;
+      p->FormatIndex = row.format;
+      p->DefaultSize = row.default_size;
+      p->DefaultBits = row.default_bits;
+      p->SizeSelectable = row.size_selectable;
+      p->BitsSelectable = row.bits_selectable;
+      profiles.push_back(std::move(p));
+    }
+  }
+};
+
+const Registry& TheRegistry() {
+  static const Registry registry;
+  return registry;
+}
+
+}  // namespace
+
+const std::vector<std::unique_ptr<TLUTFormat>>& LUTFormats() { return TheRegistry().formats; }
+const std::vector<const TLUTFormat*>& DetectionOrder() { return TheRegistry().detection_order; }
+const std::vector<std::unique_ptr<TLutOutputProfile>>& OutputProfiles() { return TheRegistry().profiles; }
+
+const TLUTFormat* LUTFormatByIndex(int index) {
+  const auto& formats = LUTFormats();
+  if (index < 0 || static_cast<std::size_t>(index) >= formats.size()) return nullptr;
+  return formats[static_cast<std::size_t>(index)].get();
+}
+
+const TLUTFormat& LUTFormatOf(TLUTFormatId id) {
+  const TLUTFormat* format = LUTFormatByIndex(IndexOf(id));
+  if (format == nullptr) throw ELUTError("Unknown LUT format index " + std::to_string(IndexOf(id)) + ".");
+  return *format;
+}
+
+const TLutOutputProfile& OutputProfileByIndex(int index) {
+  return *OutputProfiles().at(static_cast<std::size_t>(index));
+}
+
+const TLutOutputProfile& OutputProfileOf(TOutputProfileId id) { return OutputProfileByIndex(static_cast<int>(id)); }
+
+const TLutOutputProfile* OutputProfileByCaption(std::string_view caption) {
+  for (const auto& p : OutputProfiles()) {
+    if (p->Caption == caption) return p.get();
+  }
+  return nullptr;
+}
+
+const TLUTFormat& FormatOfProfile(const TLutOutputProfile& profile) {
+  const TLUTFormat* format = LUTFormatByIndex(IndexOf(profile.FormatIndex));
+  if (format == nullptr) throw ELUTError("The output profile \"" + profile.Caption + "\" has no format.");
+  return *format;
+}
+
+}  // namespace zelvo

@@ -1,0 +1,57 @@
+// The bytes of one LUT file and the name they came under. A file is read once,
+// at the edge; detection and every reader work on these bytes, so that a LUT
+// can as well come from memory (a dropped buffer, a test string, a fuzzer).
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "lut/LargeAlloc.h"
+
+namespace zelvo {
+
+// Detection looks at this many bytes from the start of a file.
+inline constexpr std::size_t kSignatureBytes = 4096;
+
+class TLUTSource {
+ public:
+  // A source over bytes the caller keeps alive for the source's lifetime.
+  TLUTSource(std::string name, std::string_view bytes);
+  // Reads a whole file (refusing folders, pipes, devices and files too large
+  // to be LUT files), or only its first `max_bytes` bytes.
+  static TLUTSource FromFile(const std::string& file_name);
+  static TLUTSource FromFileHead(const std::string& file_name, std::size_t max_bytes = kSignatureBytes);
+
+  TLUTSource(TLUTSource&& other) noexcept;
+  TLUTSource& operator=(TLUTSource&&) = delete;
+  TLUTSource(const TLUTSource&) = delete;
+  TLUTSource& operator=(const TLUTSource&) = delete;
+
+  // The file name (or the name given with the bytes): for messages, for the
+  // formats known by their extension, and for titles.
+  const std::string& Name() const { return name_; }
+  // Every byte, as read.
+  std::string_view Bytes() const { return bytes_; }
+  // What the line readers see: the bytes up to the first NUL, without a UTF-8
+  // byte-order mark.
+  std::string_view Text() const { return text_; }
+  // The first kSignatureBytes bytes with the ASCII letters upper-cased.
+  std::string_view UpperHead() const { return upper_head_; }
+
+  // Case-insensitive test of the name's extension (from its last '.'); the
+  // extension is given with its dot, as in ".3dl".
+  bool HasExtension(std::string_view extension) const;
+
+ private:
+  TLUTSource(std::string name, TByteBuffer buffer);
+  void Index();
+
+  std::string name_;
+  TByteBuffer buffer_;  // owned bytes, when read from a file
+  std::string_view bytes_;
+  std::string_view text_;
+  std::string upper_head_;
+};
+
+}  // namespace zelvo
