@@ -47,5 +47,20 @@ void BM_XMLReaderElements(benchmark::State& state) {
 }
 BENCHMARK(BM_XMLReaderElements)->Unit(benchmark::kMillisecond);
 
+// One tag with many attributes: the names are indexed, so the time grows with
+// the count, not with its square (compare the two sizes).
+void BM_XMLReaderManyAttributes(benchmark::State& state) {
+  std::string tag = "<a";
+  for (int i = 0; i < state.range(0); ++i) tag += " n" + std::to_string(i) + "='" + std::to_string(i) + "'";
+  tag += "/>";
+  for (auto _ : state) {
+    TXMLNode doc;
+    doc.LoadFromString(tag);
+    benchmark::DoNotOptimize(doc.ChildCount());
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_XMLReaderManyAttributes)->Arg(5'000)->Arg(50'000)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 }  // namespace zelvo::bench

@@ -54,6 +54,12 @@ namespace {
 
 TCubeCursor& CubeCursor(TLineCursor& cursor) { return static_cast<TCubeCursor&>(cursor); }
 
+// A size line that changes the size of a table whose rows have begun would
+// leave the rows read so far in the wrong places.
+void RefuseResizeAfterRows(std::string_view line, int old_size, long long new_size, bool rows_read) {
+  if (rows_read && old_size != new_size) RaiseBadHeaderValue(line, "the size changes after rows of the table");
+}
+
 // "TITLE "name"" of the Nucoda writers.
 void AddTitleLine(TFileText& text, std::string_view title) {
   text.append("TITLE \"");
@@ -231,12 +237,16 @@ void TNucoda3DLutFormat::ParseLine(std::string_view line, TLineCursor& cursor) c
     return;
   }
   if (ContainsNoCase(line, "LUT_1D_SIZE")) {
-    c.SetShaperLength(IntValueAfter(line, "LUT_1D_SIZE"));
+    const int length = IntValueAfter(line, "LUT_1D_SIZE");
+    RefuseResizeAfterRows(line, c.ShaperLength, length, c.Index1D > 0);
+    c.SetShaperLength(length);
     c.Has1D = true;
     return;
   }
   if (ContainsNoCase(line, "LUT_3D_SIZE")) {
-    c.SetGridSize(IntValueAfter(line, "LUT_3D_SIZE"));
+    const int size = IntValueAfter(line, "LUT_3D_SIZE");
+    RefuseResizeAfterRows(line, c.Size, size, c.Rows3D > 0);
+    c.SetGridSize(size);
     c.Has3D = true;
     return;
   }
@@ -288,7 +298,9 @@ void TCube1DLutFormat::ParseLine(std::string_view line, TLineCursor& c) const {
     return;
   }
   if (ContainsNoCase(line, "LUT_1D_SIZE")) {
-    c.Set1DSize(IntValueAfter(line, "LUT_1D_SIZE"));
+    const int length = IntValueAfter(line, "LUT_1D_SIZE");
+    RefuseResizeAfterRows(line, c.Size, length, c.Index1D > 0);
+    c.Set1DSize(length);
     return;
   }
   double r, g, b;

@@ -239,6 +239,36 @@ TEST_F(ConvertJob, SettingsNoWriterCanHonour) {
   EXPECT_THROW(CheckConversionSettings(none), EZelvoError);
 }
 
+TEST_F(ConvertJob, SizesAndDepthsTheProfileFixesAreRefusedBeforeAnyWork) {
+  const ConversionEntry e = Entry("a.cube", CubeText(2));
+  struct Case {
+    const char* profile;
+    const char* size;
+    int bits;
+    const char* message;  // empty: allowed
+  };
+  const Case cases[] = {
+      {"3DL Scratch, Autodesk, Blackmagic, Cine-tal", "5", -1,
+       "The output format \"3DL Scratch, Autodesk, Blackmagic, Cine-tal\" has a fixed size of 17 points; it cannot be "
+       "changed."},
+      {"3DL Scratch, Autodesk, Blackmagic, Cine-tal", "Default", 10,
+       "The output format \"3DL Scratch, Autodesk, Blackmagic, Cine-tal\" writes at a fixed depth of 12 bits; it "
+       "cannot be changed."},
+      {"Fusion 1D", "1024", -1, "The output format \"Fusion 1D\" has a fixed size of 65536 entries; it cannot be changed."},
+      {"3DL Scratch, Autodesk, Blackmagic, Cine-tal", "17", 12, ""},  // the profile's own values
+      {"Cube 3D Davinci", "17", -1, ""},
+      {"Autodesk Lustre 1D", "1024", 12, ""},
+  };
+  for (const Case& c : cases) {
+    const std::string target = out_.File("a." + Settings(c.profile).OutputProfile->Extension);
+    const std::string error = test::ErrorOf(
+        [&] { ConvertFile(Settings(c.profile, c.size, c.bits), JoinPath(e.Folder, e.FileName), target); });
+    EXPECT_EQ(error, c.message) << c.profile;
+    EXPECT_EQ(std::filesystem::exists(target), *c.message == '\0') << c.profile;
+    std::filesystem::remove(target);
+  }
+}
+
 TEST_F(ConvertJob, NoOneToAskMeansNothingIsReplaced) {
   std::vector<ConversionEntry> entries = {Entry("a.cube", CubeText(2))};
   out_.Write("a.cms", "existing");

@@ -280,12 +280,19 @@ TEST(Nucoda3DReader, Failures) {
             "'' is not a valid integer value");
   EXPECT_EQ(ErrorOf([&] { LoadLUTFile(dir.Write("d.cms", "NUCODA_3D_CUBE 1\nLUT_3D_SIZE 300\n"), lut); }),
             "The 3D grid size 300 is not supported (1 to 101 points per axis).");
-  // Changing the size under the cursor never leads it outside the table.
-  std::string rows;
-  for (int i = 0; i < 2000; ++i) rows += "0.1 0.2 0.3\n";
-  EXPECT_NO_THROW(LoadLUTFile(dir.Write("e.cms", "NUCODA_3D_CUBE 2\nLUT_3D_SIZE 9\n" + rows.substr(0, 12 * 50) +
-                                                     "LUT_3D_SIZE 2\n" + rows),
-                              lut));
+  // A size line that changes the size after rows of its table is refused: the
+  // rows read so far would be in the wrong places. The same size again is fine.
+  const std::string nine_rows = "0 0 0\n0.5 0.5 0.5\n1 1 1\n0 0 0\n0.5 0.5 0.5\n1 1 1\n0 0 0\n0.5 0.5 0.5\n1 1 1\n";
+  EXPECT_EQ(ErrorOf([&] {
+              LoadLUTFile(dir.Write("e.cms", "NUCODA_3D_CUBE 2\nLUT_3D_SIZE 9\n" + nine_rows + "LUT_3D_SIZE 2\n"), lut);
+            }),
+            "The header value \"LUT_3D_SIZE 2\" is not supported (the size changes after rows of the table).");
+  EXPECT_EQ(ErrorOf([&] {
+              LoadLUTFile(dir.Write("f.cms", "NUCODA_3D_CUBE 2\nLUT_1D_SIZE 3\n0 0 0\nLUT_1D_SIZE 2\n"), lut);
+            }),
+            "The header value \"LUT_1D_SIZE 2\" is not supported (the size changes after rows of the table).");
+  LoadLUTFile(dir.Write("g.cms", "NUCODA_3D_CUBE 2\nLUT_1D_SIZE 3\n0 0 0\nLUT_1D_SIZE 3\n0.5 0.5 0.5\n1 1 1\n"), lut);
+  EXPECT_EQ(lut.Table1D(2), (TLUTEntry{1, 1, 1}));
 }
 
 TEST(Cube1DReader, CommentsAnywhereAndSizeChecks) {
@@ -299,8 +306,15 @@ TEST(Cube1DReader, CommentsAnywhereAndSizeChecks) {
   EXPECT_EQ(ErrorOf([&] { LoadLUTFile(dir.Write("b.cube", "LUT_1D_SIZE 3\n0 0 0\n"), lut); }), "Incomplete file.");
   EXPECT_EQ(ErrorOf([&] { LoadLUTFile(dir.Write("c.cube", "LUT_1D_SIZE 100002\n0 0 0\n"), lut); }),
             "The 1D table length 100002 is not supported (1 to 100001 entries).");
-  // A second, smaller size line does not let the rows run past it.
-  EXPECT_THROW(LoadLUTFile(dir.Write("d.cube", "LUT_1D_SIZE 3\n0 0 0\n1 1 1\nLUT_1D_SIZE 1\n2 2 2\n3 3 3\n"), lut), ELUTError);
+  // A second size line after the first rows is refused, as the rows would no
+  // longer fit the table they were read for.
+  EXPECT_EQ(ErrorOf([&] {
+              LoadLUTFile(dir.Write("d.cube", "LUT_1D_SIZE 3\n0 0 0\n1 1 1\nLUT_1D_SIZE 1\n2 2 2\n3 3 3\n"), lut);
+            }),
+            "The header value \"LUT_1D_SIZE 1\" is not supported (the size changes after rows of the table).");
+  // Before any row it simply sets the size again.
+  LoadLUTFile(dir.Write("e.cube", "LUT_1D_SIZE 5\nLUT_1D_SIZE 2\n0 0 0\n1 1 1\n"), lut);
+  EXPECT_EQ(lut.Size1D(), 2);
 }
 
 TEST(CubeReaders, ReusedLUTGetsOnlyTheNewComments) {
@@ -387,36 +401,56 @@ TEST(CubeRoundTrips, NucodaShaperComesBackFromZeroToAlmostOne) {
 // ---------------------------------------------------------------------------
 // Files written by other tools
 
-TEST(CubePeerFiles, ReadWithPlausibleValues) {
+TEST(CubePeerFiles, ReadWithTheirSizesAndRows) {
+  // The first and last rows of each stage, as the files hold them.
+  struct Stage {
+    int size;
+    TLUTEntry first, last;
+  };
   struct Case {
     const char* file;
     TLUTFormatId format;
     TLUTKind kind;
-    int size1d, size3d;
+    Stage shaper, cube;  // size 0: the stage is not in force
   };
+  using F = TLUTFormatId;
   const Case cases[] = {
-      {"OpenColorIO/iridas_3d.cube", TLUTFormatId::Cube3D, TLUTKind::lk3D, 0, 2},
-      {"OpenColorIO/iridas_1d.cube", TLUTFormatId::Cube1D, TLUTKind::lk1D, 5, 0},
-      {"OpenColorIO/resolve_1d3d.cube", TLUTFormatId::Cube3D, TLUTKind::lk1DAnd3D, 6, 3},
-      {"colour/resolve_cube/Three_Dimensional_Table_With_Shaper.cube", TLUTFormatId::Cube3D, TLUTKind::lk1DAnd3D, 10, 3},
-      {"ociobakelut/shaper_log2_resolve_cube.cube", TLUTFormatId::Cube3D, TLUTKind::lk1DAnd3D, 256, 17},
-      {"ociobakelut/cdl_nosat_resolve_1d.cube", TLUTFormatId::Cube1D, TLUTKind::lk1D, 4096, 0},
-      {"ociobakelut/cdl_sat_truelight_17.cub", TLUTFormatId::Cube3DTruelight, TLUTKind::lk3D, 0, 17},
-      {"OpenColorIO-inline-samples/FileFormatTruelight_tests__shaper_and_lut_3d.cub", TLUTFormatId::Cube3DTruelight, TLUTKind::lk3D, 0,
-       3},
+      {"OpenColorIO/iridas_3d.cube", F::Cube3D, TLUTKind::lk3D, {}, {2, {0, 0, 0}, {2, 2, 2}}},
+      {"OpenColorIO/iridas_1d.cube", F::Cube1D, TLUTKind::lk1D, {5, {-1, -2, -3}, {1, 2.1, 3.2}}, {}},
+      {"OpenColorIO/resolve_1d3d.cube", F::Cube3D, TLUTKind::lk1DAnd3D, {6, {3.3, 3.4, 3.5}, {0, 0, 0}},
+       {3, {1.1, 1.1, 1.1}, {0, 0, 0}}},
+      {"colour/resolve_cube/Three_Dimensional_Table_With_Shaper.cube", F::Cube3D, TLUTKind::lk1DAnd3D,
+       {10, {-0.3511192, -0.3511192, -0.3511192}, {1.6476816, 1.6476816, 1.6476816}},
+       {3, {0.9277778, 0.9063014, 0.9020062}, {3, 3, 3}}},
+      {"ociobakelut/shaper_log2_resolve_cube.cube", F::Cube3D, TLUTKind::lk1DAnd3D, {256, {0, 0, 0}, {1, 1, 1}},
+       {17, {0.066486, 0, 0}, {1, 1, 1}}},
+      {"ociobakelut/cdl_nosat_resolve_1d.cube", F::Cube1D, TLUTKind::lk1D,
+       {4096, {0.003981, 0, -0.01}, {1.133411, 1, 0.910987}}, {}},
+      // An identity input LUT (in grid units) is dropped.
+      {"ociobakelut/cdl_sat_truelight_17.cub", F::Cube3DTruelight, TLUTKind::lk3D, {},
+       {17, {0.002824, 0.000037, -0.006963}, {1.099969, 1.006581, 0.944272}}},
+      // An identity input LUT in grid units is dropped; the row after "# end" is not read.
+      {"OpenColorIO-inline-samples/FileFormatTruelight_tests__shaper_and_lut_3d.cub", F::Cube3DTruelight,
+       TLUTKind::lk3D, {}, {3, {0, 0, 0}, {0.5, 1, 1}}},
   };
   for (const Case& c : cases) {
     const std::string file = test::PeerFile(c.file);
     if (file.empty()) GTEST_SKIP() << "peer files missing";
+    SCOPED_TRACE(c.file);
     TLUT lut;
     LoadLUTFile(file, lut);
-    EXPECT_EQ(lut.FormatIndex, c.format) << c.file;
-    EXPECT_EQ(lut.Kind, c.kind) << c.file;
-    if (c.size1d) {
-      EXPECT_EQ(lut.Size1D(), c.size1d) << c.file;
+    EXPECT_EQ(lut.FormatIndex, c.format);
+    EXPECT_EQ(lut.Kind, c.kind);
+    if (c.shaper.size > 0) {
+      ASSERT_EQ(lut.Size1D(), c.shaper.size);
+      EXPECT_EQ(lut.Table1D(0), c.shaper.first);
+      EXPECT_EQ(lut.Table1D(c.shaper.size - 1), c.shaper.last);
     }
-    if (c.size3d) {
-      EXPECT_EQ(lut.Size3D(), c.size3d) << c.file;
+    if (c.cube.size > 0) {
+      const int n = c.cube.size - 1;
+      ASSERT_EQ(lut.Size3D(), c.cube.size);
+      EXPECT_EQ(lut.Table3D(0, 0, 0), c.cube.first);
+      EXPECT_EQ(lut.Table3D(n, n, n), c.cube.last);
     }
   }
 }
