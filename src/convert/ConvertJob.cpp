@@ -83,16 +83,9 @@ void ConvertFile(const ConversionSettings& settings, const std::string& source_p
     throw ELUTError("The LUT in \"" + source_path + "\" has fewer than 2 points; it cannot be converted.");
   }
 
-  TLUT target;
-  if (format.Is3D) {
-    target.Kind = TLUTKind::lk3D;
-    target.SetSize3D(std::min(size, kMaxConvertGridSize));
-  } else {
-    target.Kind = TLUTKind::lk1D;
-    target.SetSize1D(std::min(size, kMaxConvert1DSize));
-  }
   // A table of the target's kind and size passes over as it is.
-  ResampleLUT(target, std::move(source));
+  const TLUT target = format.Is3D ? ResampledLUT(std::move(source), TLUTKind::lk3D, std::min(size, kMaxConvertGridSize))
+                                  : ResampledLUT(std::move(source), TLUTKind::lk1D, std::min(size, kMaxConvert1DSize));
   SaveLUTFile(target_path, target, profile, settings.Bits);
 }
 

@@ -121,6 +121,23 @@ void TCube3DLutFormat::ParseLine(std::string_view line, TLineCursor& cursor) con
   c.StoreRedFastest(r, g, b);
 }
 
+TGenericLutFormat::TRowRun TCube3DLutFormat::NextRowRun(TLineCursor& cursor) const {
+  TCubeCursor& c = CubeCursor(cursor);
+  if (c.Size == -1 || c.Complete) return {};
+  // The shaper rows first, then the cube, red fastest: both in memory order.
+  if (c.Index1D < c.ShaperLength) {
+    return {c.LUT.Data1D() + c.Index1D, static_cast<std::size_t>(c.ShaperLength - c.Index1D)};
+  }
+  const std::size_t left = c.RedFastestRowsLeft();
+  return left > 0 ? TRowRun{c.RedFastestNext(), left} : TRowRun{};
+}
+
+void TCube3DLutFormat::RowsRead(TLineCursor& cursor, std::size_t count) const {
+  TCubeCursor& c = CubeCursor(cursor);
+  if (c.Index1D < c.ShaperLength) c.Index1D += static_cast<int>(count);
+  else c.StepRedFastest(count);
+}
+
 TFileText TCube3DLutFormat::Save(const TLUT& lut, int, std::string_view) const {
   const int n = WritableGridSize(lut);
   TFileText text;
@@ -305,6 +322,16 @@ void TCube1DLutFormat::ParseLine(std::string_view line, TLineCursor& c) const {
   }
   double r, g, b;
   if (c.Size != -1 && !c.Complete && ReadFloatTriple(line, r, g, b)) c.Store1D(r, g, b);
+}
+
+TGenericLutFormat::TRowRun TCube1DLutFormat::NextRowRun(TLineCursor& c) const {
+  if (c.Size < 1 || c.Complete || c.Size != c.LUT.Size1D() || c.Index1D >= c.Size) return {};
+  return {c.LUT.Data1D() + c.Index1D, static_cast<std::size_t>(c.Size - c.Index1D)};
+}
+
+void TCube1DLutFormat::RowsRead(TLineCursor& c, std::size_t count) const {
+  c.Index1D += static_cast<int>(count);
+  if (c.Index1D == c.Size) c.Complete = true;
 }
 
 TFileText TCube1DLutFormat::Save(const TLUT& lut, int, std::string_view) const {

@@ -17,6 +17,8 @@ class TCube3DLutFormat : public TGenericLutFormat {
   void ParseLine(std::string_view line, TLineCursor& cursor) const override;
   // A line read while the grid size is not yet known.
   virtual void ParseHeaderLine(std::string_view line, TCubeCursor& cursor) const;
+  TRowRun NextRowRun(TLineCursor& cursor) const override;
+  void RowsRead(TLineCursor& cursor, std::size_t count) const override;
 
  protected:
   TCube3DLutFormat(TLUTFormatId id, std::string name) : TGenericLutFormat(id, std::move(name), true) {}
@@ -51,6 +53,8 @@ class TCube1DLutFormat : public TGenericLutFormat {
   bool CanRead(const TLUTSource& source) const override;
   TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
   void ParseLine(std::string_view line, TLineCursor& cursor) const override;
+  TRowRun NextRowRun(TLineCursor& cursor) const override;
+  void RowsRead(TLineCursor& cursor, std::size_t count) const override;
 };
 
 class TNucoda1DLutWriterFormat : public TGenericLutFormat {

@@ -97,6 +97,34 @@ void TLineCursor::Store1D(double r, double g, double b) {
   if (++Index1D == Size) Complete = true;
 }
 
+std::size_t TLineCursor::RedFastestRowsLeft() const {
+  if (Complete || Size < 1 || Size != LUT.Size3D() || IndexR >= Size || IndexG >= Size || IndexB >= Size) return 0;
+  const auto n = static_cast<std::size_t>(Size);
+  return n * n * n - ((static_cast<std::size_t>(IndexB) * n + static_cast<std::size_t>(IndexG)) * n +
+                      static_cast<std::size_t>(IndexR));
+}
+
+TLUTEntry* TLineCursor::RedFastestNext() {
+  const auto n = static_cast<std::size_t>(Size);
+  return LUT.Data3D() + (static_cast<std::size_t>(IndexB) * n + static_cast<std::size_t>(IndexG)) * n +
+         static_cast<std::size_t>(IndexR);
+}
+
+void TLineCursor::StepRedFastest(std::size_t count) {
+  const auto n = static_cast<std::size_t>(Size);
+  const std::size_t at =
+      (static_cast<std::size_t>(IndexB) * n + static_cast<std::size_t>(IndexG)) * n + static_cast<std::size_t>(IndexR) +
+      count;
+  if (at >= n * n * n) {
+    IndexR = IndexG = IndexB = 0;
+    Complete = true;
+    return;
+  }
+  IndexR = static_cast<int>(at % n);
+  IndexG = static_cast<int>(at / n % n);
+  IndexB = static_cast<int>(at / (n * n));
+}
+
 void TLineCursor::AppendRow(double r, double g, double b) {
   if (Rows.size() >= static_cast<std::size_t>(kMax1DSize)) Check1DSize(static_cast<long long>(Rows.size()) + 1);
   Rows.push_back(TLUTEntry{r, g, b});
@@ -114,11 +142,27 @@ void TLineCursor::MoveRowsToTable() {
 
 void TGenericLutFormat::ParseLine(std::string_view, TLineCursor&) const {}
 
+TGenericLutFormat::TRowRun TGenericLutFormat::NextRowRun(TLineCursor&) const { return {}; }
+
+void TGenericLutFormat::RowsRead(TLineCursor&, std::size_t) const {}
+
 void TGenericLutFormat::ParseLines(TLineCursor& cursor) const {
-  ForEachLineIn(cursor.Source.Text(), [&](std::string_view line) {
-    ParseLine(line, cursor);
-    return false;
-  });
+  const std::string_view text = cursor.Source.Text();
+  for (std::size_t pos = 0; pos < text.size();) {
+    // A run of plain rows goes straight into the table.
+    if (const TRowRun run = NextRowRun(cursor); run.Count > 0) {
+      std::size_t rows = 0;
+      pos = ScanFloatRows(text, pos, run.Entries, run.Count, rows);
+      if (rows > 0) {
+        RowsRead(cursor, rows);
+        continue;
+      }
+      if (pos >= text.size()) break;
+    }
+    const TLineAt at = LineAt(text, pos);
+    ParseLine(at.line, cursor);
+    pos = at.next;
+  }
 }
 
 void TGenericLutFormat::FinishLoad(TLineCursor& cursor) const {

@@ -92,9 +92,16 @@ class TLineCursor {
   // Store the next 1D row; Complete is set when Index1D reaches Size.
   void Store1D(double r, double g, double b);
 
+  // The rest of the grid in memory order (red fastest), from the cursor on;
+  // and the cursor moved past `count` rows stored there (Complete after the
+  // last).
+  std::size_t RedFastestRowsLeft() const;
+  TLUTEntry* RedFastestNext();
+  void StepRedFastest(std::size_t count);
+
   // For formats whose 1D length is the number of rows: rows are collected
   // here and become the table when the load ends (MoveRowsToTable).
-  std::vector<TLUTEntry> Rows;
+  std::vector<TLUTEntry, LargeAllocator<TLUTEntry>> Rows;
   void AppendRow(double r, double g, double b);
   void MoveRowsToTable();
 };
@@ -110,6 +117,17 @@ class TGenericLutFormat : public TLUTFormat {
   TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override;
   // Called by the generic reader once per line, in file order.
   virtual void ParseLine(std::string_view line, TLineCursor& cursor) const;
+
+  // Where plain rows of three decimals would go next, for formats whose rows
+  // fill a run of entries in memory order: the generic reader then reads such
+  // rows straight from the text, as ParseLine would store them, and tells the
+  // format how many it read. No run (count 0) by default.
+  struct TRowRun {
+    TLUTEntry* Entries = nullptr;
+    std::size_t Count = 0;
+  };
+  virtual TRowRun NextRowRun(TLineCursor& cursor) const;
+  virtual void RowsRead(TLineCursor& cursor, std::size_t count) const;
 
   // True when no Excluded keyword and every Required keyword occur, ignoring
   // case, in the first 4096 bytes of the source.

@@ -336,49 +336,82 @@ inline bool ScanPlainDecimal(const char* begin, const char*& p, const char* end,
 }
 
 inline bool IsFieldDelimiter(char c) { return c == ' ' || c == '\t' || c == ','; }
+inline bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
 
-inline void SkipBlanks(const char*& p, const char* end) {
-  while (p < end && IsBlank(*p)) ++p;
+// Blanks inside one line: every character up to 32 but the line ends.
+inline void SkipSpaces(const char*& p, const char* end) {
+  while (p < end && IsBlank(*p) && !IsLineEnd(*p)) ++p;
 }
 
-RowScan ScanFloatTriple(std::string_view line, double& r, double& g, double& b) {
-  const char* p = line.data();
-  const char* end = p + line.size();
-  PlainDecimal d[3];
-  SkipBlanks(p, end);
+// One row at p: three plain decimals under the field rules of ReadFloatTriple.
+// On kOk, p is at the end of the row's line (a CR, an LF or `end`). `begin`
+// bounds the reads behind p.
+RowScan ScanRow(const char* begin, const char*& p, const char* end, PlainDecimal (&d)[3]) {
+  const char* q = p;
+  SkipSpaces(q, end);
   for (int i = 0; i < 3; ++i) {
-    if (!ScanPlainDecimal(line.data(), p, end, d[i])) return RowScan::kUnknown;
+    if (!ScanPlainDecimal(begin, q, end, d[i])) return RowScan::kUnknown;
     if (i == 2) break;
     // The first two fields end at a tab, blank or comma; the rest is trimmed,
-    // and a field that would start with a comma is empty.
-    if (p == end || !IsFieldDelimiter(*p)) return RowScan::kUnknown;
-    ++p;
-    SkipBlanks(p, end);
-    if (p == end || *p == ',') return RowScan::kFail;
+    // and a field that would start with a comma, or be empty, fails the row.
+    if (q == end || !IsFieldDelimiter(*q)) return RowScan::kUnknown;
+    ++q;
+    SkipSpaces(q, end);
+    if (q == end || IsLineEnd(*q) || *q == ',') return RowScan::kFail;
   }
-  // The third field is the whole rest of the line.
-  if (p != end) {
-    if (!IsBlank(*p)) return RowScan::kUnknown;
-    SkipBlanks(p, end);
-    if (p != end) return RowScan::kFail;
-  }
-  // The three divisions together, so that they overlap.
-  r = d[0].Value();
-  g = d[1].Value();
-  b = d[2].Value();
+  // The third field is the whole rest of the line: blanks may follow it, and
+  // nothing else.
+  if (q != end && !IsBlank(*q)) return RowScan::kUnknown;
+  SkipSpaces(q, end);
+  if (q != end && !IsLineEnd(*q)) return RowScan::kFail;
+  p = q;
   return RowScan::kOk;
+}
+
+inline TLUTEntry RowValues(const PlainDecimal (&d)[3]) {
+  // The three divisions together, so that they overlap.
+  return TLUTEntry{d[0].Value(), d[1].Value(), d[2].Value()};
 }
 
 }  // namespace
 
 bool ReadFloatTriple(std::string_view line, double& r, double& g, double& b) {
-  switch (ScanFloatTriple(line, r, g, b)) {
-    case RowScan::kOk: return true;
+  const char* p = line.data();
+  const char* end = p + line.size();
+  PlainDecimal d[3];
+  switch (ScanRow(p, p, end, d)) {
+    case RowScan::kOk:
+      if (p != end) break;  // a line end inside the text: the general rules decide
+      {
+        const TLUTEntry e = RowValues(d);
+        r = e.R;
+        g = e.G;
+        b = e.B;
+      }
+      return true;
     case RowScan::kFail: return false;
     case RowScan::kUnknown: break;
   }
   return ReadTriple(
       line, false, [](std::string_view f, double& out) { return TryParseFloat(f, out); }, r, g, b);
+}
+
+std::size_t ScanFloatRows(std::string_view text, std::size_t pos, TLUTEntry* out, std::size_t max_rows,
+                          std::size_t& rows) {
+  const char* begin = text.data();
+  const char* end = begin + text.size();
+  const char* p = begin + std::min(pos, text.size());
+  rows = 0;
+  while (rows < max_rows && p < end) {
+    const char* q = p;
+    PlainDecimal d[3];
+    if (ScanRow(begin, q, end, d) != RowScan::kOk) break;
+    out[rows++] = RowValues(d);
+    // Past the line end; CR LF is one.
+    if (q < end && *q++ == '\r' && q < end && *q == '\n') ++q;
+    p = q;
+  }
+  return static_cast<std::size_t>(p - begin);
 }
 
 char* WriteInt(char* p, std::int64_t value) { return std::to_chars(p, p + 24, value).ptr; }

@@ -52,6 +52,14 @@ int IntValueAfter(std::string_view line, std::string_view keyword);
 bool ReadIntTriple(std::string_view line, int divisor, bool skip_first, double& r, double& g, double& b);
 // Three decimal numbers of a data row, cut at tab, blank or comma.
 bool ReadFloatTriple(std::string_view line, double& r, double& g, double& b);
+// The rows of a table read straight from a whole text, without cutting it into
+// lines first: from `pos` (the start of a line) on, each line that is a plain
+// row of three decimals (at most 15 digits each, no exponent) goes to the next
+// entry of `out`, as ReadFloatTriple would read it, until `max_rows` rows are
+// read or a line is anything else. Returns the position of the first line not
+// taken (the text's size at its end) and sets `rows`.
+std::size_t ScanFloatRows(std::string_view text, std::size_t pos, TLUTEntry* out, std::size_t max_rows,
+                          std::size_t& rows);
 
 // Decimal digits of an integer, locale-free, written at p (room for 20
 // characters); returns the end.

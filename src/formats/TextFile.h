@@ -91,20 +91,29 @@ inline const char* FindLineEnd(const char* p, const char* end) {
   return p;
 }
 
-// Calls f(line) for each line of `text`, in order, until f returns true. A line
-// ends at LF, CR or CR LF; text after the last line end forms a last line. (The
+// The line of `text` that starts at `pos`, and where the next one starts. A
+// line ends at LF, CR or CR LF; text after the last line end forms a last line.
+struct TLineAt {
+  std::string_view line;
+  std::size_t next;
+};
+inline TLineAt LineAt(std::string_view text, std::size_t pos) {
+  const char* begin = text.data() + pos;
+  const char* end = text.data() + text.size();
+  const char* e = FindLineEnd(begin, end);
+  std::size_t next = static_cast<std::size_t>(e - text.data());
+  if (e < end) next += (*e == '\r' && e + 1 < end && e[1] == '\n') ? 2 : 1;  // CR LF is one line end
+  return TLineAt{std::string_view(begin, static_cast<std::size_t>(e - begin)), next};
+}
+
+// Calls f(line) for each line of `text`, in order, until f returns true. (The
 // byte-order mark and NUL rules of ReadFromText are applied by the caller.)
 template <typename F>
 void ForEachLineIn(std::string_view text, F&& f) {
-  const char* p = text.data();
-  const char* const end = p + text.size();
-  while (p < end) {
-    const char* e = FindLineEnd(p, end);
-    if (f(std::string_view(p, static_cast<std::size_t>(e - p)))) return;
-    if (e == end) return;
-    p = e + 1;
-    // CR LF is one line end.
-    if (*e == '\r' && p < end && *p == '\n') ++p;
+  for (std::size_t pos = 0; pos < text.size();) {
+    const TLineAt at = LineAt(text, pos);
+    if (f(at.line)) return;
+    pos = at.next;
   }
 }
 

@@ -1,5 +1,5 @@
 // Memory for the big tables and file buffers. Fresh pages are expensive to
-// fault in one by one; blocks of a megabyte or more are placed on 2 MB
+// fault in one by one; blocks of a quarter megabyte or more are placed on 2 MB
 // boundaries and offered huge pages where the system has them. Sanitizer
 // builds take every block from the ordinary heap, so that an access past the
 // end of a table is reported.

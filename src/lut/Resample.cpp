@@ -209,14 +209,22 @@ void ResampleLUT(TLUT& target, const TLUT& source) {
   EvaluateInto(target, source);  // lk1DAnd3D and lkNone targets get the comments only
 }
 
-void ResampleLUT(TLUT& target, TLUT&& source) {
-  if (!SameTable(target, source)) {
-    ResampleLUT(target, static_cast<const TLUT&>(source));
-    return;
+TLUT ResampledLUT(TLUT&& source, TLUTKind kind, int size) {
+  const bool same = source.Kind == kind && (kind == TLUTKind::lk3D ? source.Size3D() == size
+                                            : kind == TLUTKind::lk1D && source.Size1D() == size);
+  TLUT target;
+  target.Kind = kind;
+  if (same) {
+    // The table passes over as it is: no copy, no evaluation.
+    target.Comments = std::move(source.Comments);
+    if (kind == TLUTKind::lk3D) target.TakeTable3D(source);
+    else target.TakeTable1D(source);
+    return target;
   }
-  target.Comments = std::move(source.Comments);
-  if (target.Kind == TLUTKind::lk3D) target.TakeTable3D(source);
-  else target.TakeTable1D(source);
+  if (kind == TLUTKind::lk3D) target.SetSize3D(size);
+  else if (kind == TLUTKind::lk1D) target.SetSize1D(size);
+  ResampleLUT(target, source);
+  return target;
 }
 
 }  // namespace zelvo

@@ -36,7 +36,11 @@ void BakeLUT(TLUT& target, const TColorSpanFunction& f);
 // Source's comments. Same kind and size copy the table unchanged; the second
 // form moves it instead.
 void ResampleLUT(TLUT& target, const TLUT& source);
-void ResampleLUT(TLUT& target, TLUT&& source);
+
+// Source brought to a kind (lk3D or lk1D) and size: Source itself, moved, when
+// it already has them, else a new LUT resampled from it. Either way the result
+// has Source's comments and no FormatIndex.
+TLUT ResampledLUT(TLUT&& source, TLUTKind kind, int size);
 
 // Points (3D) or entries (1D) that the final stage of the LUT interpolates in:
 // Size3D for lk3D and lk1DAnd3D, Size1D for lk1D; lkNone needs no table.

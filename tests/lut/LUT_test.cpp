@@ -318,28 +318,23 @@ TEST(Resampling, MovesATableOfTheSameKindAndSize) {
   TLUT source;
   test::FillSample3D(source, 17);
   source.Comments = {"kept"};
+  source.FormatIndex = TLUTFormatId::Cube3D;
   const TLUTEntry* table = source.Data3D();
-  TLUT target;
-  target.Kind = TLUTKind::lk3D;
-  target.SetSize3D(17);
-  target.FormatIndex = TLUTFormatId::Cube3D;
-  ResampleLUT(target, std::move(source));
-  EXPECT_EQ(target.Data3D(), table);  // taken over, not evaluated
-  EXPECT_EQ(target.Comments, std::vector<std::string>{"kept"});
-  EXPECT_EQ(target.FormatIndex, TLUTFormatId::Cube3D);
+  TLUT copy = source.Copy();
+  const TLUT same = ResampledLUT(std::move(source), TLUTKind::lk3D, 17);
+  EXPECT_EQ(same.Data3D(), table);  // taken over, not evaluated
+  EXPECT_EQ(same.Comments, std::vector<std::string>{"kept"});
+  EXPECT_EQ(same.FormatIndex, TLUTFormatId::None);
 
-  // Another size is evaluated as from a copy.
-  TLUT other;
-  test::FillSample3D(other, 17);
+  // Another size is evaluated as ResampleLUT does it.
   TLUT expected;
   expected.Kind = TLUTKind::lk3D;
   expected.SetSize3D(5);
-  ResampleLUT(expected, other);
-  TLUT moved;
-  moved.Kind = TLUTKind::lk3D;
-  moved.SetSize3D(5);
-  ResampleLUT(moved, std::move(other));
-  EXPECT_EQ(test::MaxDifference3D(moved, expected, 5), 0.0);
+  ResampleLUT(expected, copy);
+  const TLUT other = ResampledLUT(std::move(copy), TLUTKind::lk3D, 5);
+  EXPECT_EQ(other.Size3D(), 5);
+  EXPECT_EQ(test::MaxDifference3D(other, expected, 5), 0.0);
+  EXPECT_EQ(other.Comments, std::vector<std::string>{"kept"});
 }
 
 TEST(Resampling, RefusesTargetsThatCannotBeInterpolated) {

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Converts a cube LUT with zelvo-lut and with OpenColorIO's ociobakelut, side by
+# side in one hyperfine run (the machine is shared, so only the ratio of the
+# medians means much), and reports the peak memory of each from GNU time.
+#
+#   bench/compare-peer.sh            # 65 to 65, 65 to 33 and 33 to 33 points
+#   RUNS=50 bench/compare-peer.sh    # more runs per command
+#
+# Both write over an existing output file, as a repeated conversion does.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(hyperfine opencolorio-tools time)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+bash scripts/bootstrap.sh
+cmake --preset release >/dev/null
+cmake --build --preset release --target zelvo-lut >/dev/null
+zelvo=$PWD/build/release/zelvo-lut
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+runs=${RUNS:-30}
+
+# A graded cube as a tool would bake it: a colour matrix and a display gamma,
+# six decimals per value, red fastest.
+make_cube() {
+  awk -v n="$1" 'BEGIN {
+    s = n - 1; print "LUT_3D_SIZE " n
+    for (b = 0; b < n; b++) for (g = 0; g < n; g++) for (r = 0; r < n; r++) {
+      x = r / s; y = g / s; z = b / s
+      printf "%.6f %.6f %.6f\n", (0.8123*x + 0.1377*y + 0.05*z)^(1/2.4), (0.0731*x + 0.8892*y + 0.0377*z)^(1/2.4),
+                                 (0.0213*x + 0.1044*y + 0.8743*z)^(1/2.4)
+    }
+  }' > "$2"
+}
+make_cube 65 "$work/in65.cube"
+make_cube 33 "$work/in33.cube"
+mkdir -p "$work/zelvo" "$work/peer"
+
+# The median of a command's peak resident memory in kB over five runs.
+peak_kb() {
+  for _ in 1 2 3 4 5; do /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -n 1; done | sort -n | sed -n 3p
+}
+
+printf '%-10s %12s %12s %8s %14s %14s\n' case "zelvo ms" "peer ms" ratio "zelvo MB" "peer MB"
+for c in "65 65" "65 33" "33 33"; do
+  set -- $c
+  in=$work/in$1.cube
+  ours=("$zelvo" convert -p "Cube 3D Davinci" --size "$2" --overwrite -o "$work/zelvo" "$in")
+  peer=(ociobakelut --lut "$in" --format resolve_cube --cubesize "$2" "$work/peer/out.cube")
+  "${ours[@]}"
+  "${peer[@]}" >/dev/null
+  [ -n "${VERBOSE:-}" ] && echo "${ours[*]} | ${peer[*]}" >&2
+  hyperfine -N -w 3 -r "$runs" --export-json "$work/run.json" \
+    "$(printf '%q ' "${ours[@]}")" "$(printf '%q ' "${peer[@]}")" >/dev/null
+  medians=($(grep -o '"median": *[0-9.e+-]*' "$work/run.json" | awk '{print $2 * 1000}'))
+  ours_kb=$(peak_kb "${ours[@]}")
+  peer_kb=$(peak_kb "${peer[@]}")
+  awk -v c="$1 to $2" -v a="${medians[0]}" -v b="${medians[1]}" -v m="$ours_kb" -v p="$peer_kb" \
+    'BEGIN { printf "%-10s %12.1f %12.1f %7.1fx %14.1f %14.1f\n", c, a, b, b / a, m / 1024, p / 1024 }'
+done
