@@ -128,10 +128,7 @@ void StoreCodexCode(TCodexCursor& c, int code) {
 bool TCodex1DLutFormat::CanRead(const TLUTSource& source) const { return MatchSignature(source, "LUT:"); }
 
 TLoadInfo TCodex1DLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
-  TCodexCursor cursor(source, lut);
-  ParseLines(cursor);
-  FinishLoad(cursor);
-  return cursor.Info;
+  return LoadWithCursor<TCodexCursor>(source, lut);
 }
 
 void TCodex1DLutFormat::ParseLine(std::string_view line, TLineCursor& cursor) const {

@@ -248,10 +248,7 @@ bool TDavinciDat3DLutFormat::CanRead(const TLUTSource& source) const {
 }
 
 TLoadInfo TDavinciDat3DLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
-  TDatCursor cursor(source, lut);
-  ParseLines(cursor);
-  FinishLoad(cursor);
-  return cursor.Info;
+  return LoadWithCursor<TDatCursor>(source, lut);
 }
 
 void TDavinciDat3DLutFormat::ParseLine(std::string_view line, TLineCursor& cursor) const {

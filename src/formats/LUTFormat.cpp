@@ -171,10 +171,7 @@ void TGenericLutFormat::FinishLoad(TLineCursor& cursor) const {
 }
 
 TLoadInfo TGenericLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
-  TLineCursor cursor(source, lut);
-  ParseLines(cursor);
-  FinishLoad(cursor);
-  return cursor.Info;
+  return LoadWithCursor<TLineCursor>(source, lut);
 }
 
 TLoadInfo TGenericLutFormat::LoadRows(const TLUTSource& source, TLUT& lut, int bits) const {

@@ -140,6 +140,15 @@ class TGenericLutFormat : public TLUTFormat {
   // The end of the generic reader: Kind and size after Is3D, and
   // "Incomplete file." unless the cursor is Complete.
   void FinishLoad(TLineCursor& cursor) const;
+  // The generic reader with a cursor of the format's own (derived from
+  // TLineCursor, made from the source and the LUT).
+  template <typename Cursor>
+  TLoadInfo LoadWithCursor(const TLUTSource& source, TLUT& lut) const {
+    Cursor cursor(source, lut);
+    ParseLines(cursor);
+    FinishLoad(cursor);
+    return cursor.Info;
+  }
   // The generic reader for 1D formats whose table is as long as the rows they
   // read: ParseLine appends the rows to the cursor (AppendRow).
   TLoadInfo LoadRows(const TLUTSource& source, TLUT& lut, int bits = 0) const;
