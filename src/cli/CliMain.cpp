@@ -118,6 +118,13 @@ int RunConvert(const ConvertOptions& o, const CliEnvironment& env) {
     if (total > 1) *env.err << "[" << started << "/" << total << "] " << source << " -> " << target << "\n";
   };
   feedback.PollCancelled = [] { return false; };
+  bool clip_noted = false;
+  feedback.InputsClipped = [&](const std::string& source) {
+    if (clip_noted) return;
+    clip_noted = true;
+    *env.err << source << ": covers inputs beyond 0..1, which \"" << profile->Caption
+             << "\" cannot state; the converted files hold what the sources do to inputs 0..1 and clip the rest.\n";
+  };
 
   try {
     if (ConvertFiles(settings, entries, feedback) == BatchResult::Cancelled) {

@@ -61,7 +61,7 @@ void CheckConversionSettings(const ConversionSettings& settings) {
   }
 }
 
-void ConvertFile(const ConversionSettings& settings, const std::string& source_path, const std::string& target_path) {
+bool ConvertFile(const ConversionSettings& settings, const std::string& source_path, const std::string& target_path) {
   CheckConversionSettings(settings);
   const TLutOutputProfile& profile = *settings.OutputProfile;
   const TLUTFormat& format = FormatOfProfile(profile);
@@ -83,10 +83,16 @@ void ConvertFile(const ConversionSettings& settings, const std::string& source_p
     throw ELUTError("The LUT in \"" + source_path + "\" has fewer than 2 points; it cannot be converted.");
   }
 
-  // A table of the target's kind and size passes over as it is.
-  const TLUT target = format.Is3D ? ResampledLUT(std::move(source), TLUTKind::lk3D, std::min(size, kMaxConvertGridSize))
-                                  : ResampledLUT(std::move(source), TLUTKind::lk1D, std::min(size, kMaxConvert1DSize));
+  // The target covers what the source covers where its format can say so;
+  // other formats' readers assume 0..1.
+  const TLUTDomain domain = format.StatesDomain() ? source.InputDomain() : TLUTDomain{};
+  const bool clipped = !format.StatesDomain() && source.InputDomain().ReachesBeyondUnit();
+  // A table of the target's kind, size and domain passes over as it is.
+  const TLUT target =
+      format.Is3D ? ResampledLUT(std::move(source), TLUTKind::lk3D, std::min(size, kMaxConvertGridSize), domain)
+                  : ResampledLUT(std::move(source), TLUTKind::lk1D, std::min(size, kMaxConvert1DSize), domain);
   SaveLUTFile(target_path, target, profile, settings.Bits);
+  return clipped;
 }
 
 BatchResult ConvertFiles(const ConversionSettings& settings, const std::vector<ConversionEntry>& entries,
@@ -111,7 +117,9 @@ BatchResult ConvertFiles(const ConversionSettings& settings, const std::vector<C
     if (feedback.ReportProgress) feedback.ReportProgress(static_cast<double>(i + 1) * 100.0 / static_cast<double>(n));
     if (feedback.PollCancelled && feedback.PollCancelled()) return BatchResult::Cancelled;
     if (feedback.FileStarting) feedback.FileStarting(source_path, target_path);
-    ConvertFile(settings, source_path, target_path);
+    if (ConvertFile(settings, source_path, target_path) && feedback.InputsClipped) {
+      feedback.InputsClipped(source_path);
+    }
   }
   return BatchResult::Completed;
 }

@@ -32,6 +32,10 @@ struct ConversionFeedback {
   // Optional: told which file is about to be converted, so that a caller can
   // name it when the conversion fails.
   std::function<void(const std::string& source_path, const std::string& target_path)> FileStarting;
+  // Optional: told when a source covers inputs beyond 0..1 that the target
+  // format cannot state, so that its table holds what the source does to
+  // inputs 0..1 and clips the rest.
+  std::function<void(const std::string& source_path)> InputsClipped;
 };
 
 enum class BatchResult { Completed, Cancelled };
@@ -58,8 +62,10 @@ int ResolveGridSize(const std::string& size_text, const TLutOutputProfile& profi
 void CheckConversionSettings(const ConversionSettings& settings);
 
 // Reads one file, resamples it to the profile's kind and size, writes it.
-// Errors carry the source file's name.
-void ConvertFile(const ConversionSettings& settings, const std::string& source_path, const std::string& target_path);
+// The target covers the source's input domain when its format can state one,
+// else 0..1; ConvertFile returns true in that second case when the source
+// reaches beyond 0..1 (the target clips those inputs).
+bool ConvertFile(const ConversionSettings& settings, const std::string& source_path, const std::string& target_path);
 
 // The batch loop over the entries in list order. Errors end the batch and pass
 // to the caller; files written before stay.

@@ -24,6 +24,7 @@
 #include "formats/CubeFormats.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "formats/LUTFormatImps.h"
@@ -41,6 +42,15 @@ class TCubeCursor : public TLineCursor {
   bool Has3D = false;
   long long Rows3D = 0;
 
+  // The input domains the header declares: DOMAIN_MIN and DOMAIN_MAX (of the
+  // file's first stage, with the lines that gave them, for messages) and the
+  // ranges LUT_1D_INPUT_RANGE and LUT_3D_INPUT_RANGE of the two stages.
+  TLUTDomain Domain;
+  std::string DomainMinLine, DomainMaxLine;
+  bool HasRange1D = false;
+  bool HasRange3D = false;
+  TLUTDomain Range1D, Range3D;
+
   void SetShaperLength(long long length) {
     Check1DSize(length);
     ShaperLength = static_cast<int>(length);
@@ -53,6 +63,94 @@ class TCubeCursor : public TLineCursor {
 namespace {
 
 TCubeCursor& CubeCursor(TLineCursor& cursor) { return static_cast<TCubeCursor&>(cursor); }
+
+// The numbers after a keyword at the start of a line, exactly `count` of them.
+template <std::size_t N>
+std::array<double, N> NumbersAfter(std::string_view line, std::size_t keyword_length) {
+  std::string_view rest = Trim(TrimLeft(line).substr(keyword_length));
+  std::array<double, N> values{};
+  for (std::size_t i = 0; i < N; ++i) {
+    if (rest.empty()) RaiseBadHeaderValue(line, std::to_string(N) + " numbers are expected");
+    std::size_t end = 0;
+    while (end < rest.size() && !IsBlank(rest[end])) ++end;
+    values[i] = StrToFloat(rest.substr(0, end));
+    rest = TrimLeft(rest.substr(end));
+  }
+  if (!rest.empty()) RaiseBadHeaderValue(line, std::to_string(N) + " numbers are expected");
+  return values;
+}
+
+bool StartsWithNoCase(std::string_view line, std::string_view keyword) {
+  const std::string_view t = TrimLeft(line);
+  return t.size() >= keyword.size() && PosNoCase(keyword, t.substr(0, keyword.size())) == 1 &&
+         (t.size() == keyword.size() || IsBlank(t[keyword.size()]));
+}
+
+// The domain keywords of the cube files, in any order and letter case:
+//   DOMAIN_MIN 0 0 0 / DOMAIN_MAX 4 4 4   (the file's first stage)
+//   LUT_1D_INPUT_RANGE -1 3 / LUT_3D_INPUT_RANGE 0 4   (one stage each)
+// True when the line was one of them.
+bool TakeDomainLine(std::string_view line, TCubeCursor& c) {
+  const std::string_view t = TrimLeft(line);
+  if (t.empty() || !(t[0] == 'D' || t[0] == 'd' || t[0] == 'L' || t[0] == 'l')) return false;
+  constexpr std::string_view kMin = "DOMAIN_MIN", kMax = "DOMAIN_MAX";
+  constexpr std::string_view kRange1D = "LUT_1D_INPUT_RANGE", kRange3D = "LUT_3D_INPUT_RANGE";
+  if (StartsWithNoCase(t, kMin) || StartsWithNoCase(t, kMax)) {
+    const bool is_min = StartsWithNoCase(t, kMin);
+    const auto v = NumbersAfter<3>(t, kMin.size());
+    (is_min ? c.Domain.Min : c.Domain.Max) = TLUTEntry{v[0], v[1], v[2]};
+    (is_min ? c.DomainMinLine : c.DomainMaxLine) = std::string(Trim(t));
+    return true;
+  }
+  const bool range1d = StartsWithNoCase(t, kRange1D);
+  if (!range1d && !StartsWithNoCase(t, kRange3D)) return false;
+  const auto v = NumbersAfter<2>(t, kRange1D.size());
+  if (!(v[1] > v[0])) RaiseBadHeaderValue(t, "the maximum must be above the minimum");
+  const TLUTDomain range{TLUTEntry{v[0], v[0], v[0]}, TLUTEntry{v[1], v[1], v[1]}};
+  (range1d ? c.Range1D : c.Range3D) = range;
+  (range1d ? c.HasRange1D : c.HasRange3D) = true;
+  return true;
+}
+
+// The declared domains onto the stages the LUT has. DOMAIN_MIN and DOMAIN_MAX
+// belong to the first stage (the shaper of a 1D+3D file); a stage's own range
+// line wins over them. In a file of one stage either range line is that
+// stage's: files of a 3D table alone that state LUT_1D_INPUT_RANGE exist, and
+// their tables are sampled over that range.
+void ApplyDomains(TCubeCursor& c) {
+  if (!c.Domain.IsValid()) {
+    throw ELUTError("The input domain from \"" + (c.DomainMinLine.empty() ? "DOMAIN_MIN 0 0 0" : c.DomainMinLine) +
+                    "\" to \"" + (c.DomainMaxLine.empty() ? "DOMAIN_MAX 1 1 1" : c.DomainMaxLine) +
+                    "\" is not supported (the maximum must be above the minimum in every channel).");
+  }
+  TLUT& lut = c.LUT;
+  const TLUTDomain* range1d = c.HasRange1D ? &c.Range1D : nullptr;
+  const TLUTDomain* range3d = c.HasRange3D ? &c.Range3D : nullptr;
+  lut.Domain1D = lut.Domain3D = TLUTDomain{};
+  switch (lut.Kind) {
+    case TLUTKind::lk1DAnd3D:
+      lut.Domain1D = range1d ? *range1d : c.Domain;
+      if (range3d) lut.Domain3D = *range3d;
+      break;
+    case TLUTKind::lk1D: lut.Domain1D = range1d ? *range1d : range3d ? *range3d : c.Domain; break;
+    case TLUTKind::lk3D: lut.Domain3D = range3d ? *range3d : range1d ? *range1d : c.Domain; break;
+    case TLUTKind::lkNone: break;
+  }
+}
+
+// "DOMAIN_MIN r g b" and "DOMAIN_MAX r g b" for a domain other than 0..1, with
+// the shortest decimals that read back exactly.
+void AddDomainLines(TFileText& text, const TLUTDomain& domain) {
+  if (domain.IsUnit()) return;
+  for (const auto& [keyword, e] : {std::pair{"DOMAIN_MIN", domain.Min}, std::pair{"DOMAIN_MAX", domain.Max}}) {
+    text.append(keyword);
+    for (const double v : {e.R, e.G, e.B}) {
+      text.push_back(' ');
+      AppendShortestDecimal(text, v);
+    }
+    text.push_back('\n');
+  }
+}
 
 // A size line that changes the size of a table whose rows have begun would
 // leave the rows read so far in the wrong places.
@@ -86,6 +184,7 @@ TLoadInfo TCube3DLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
   } else if (lut.Size1D() != 0) {
     lut.SetSize1D(0);
   }
+  ApplyDomains(cursor);
   return cursor.Info;
 }
 
@@ -101,7 +200,7 @@ void TCube3DLutFormat::ParseHeaderLine(std::string_view line, TCubeCursor& c) co
 
 void TCube3DLutFormat::ParseLine(std::string_view line, TLineCursor& cursor) const {
   TCubeCursor& c = CubeCursor(cursor);
-  if (IsBlankLine(line)) return;
+  if (IsBlankLine(line) || TakeDomainLine(line, c)) return;
   if (c.Size == -1) {
     ParseHeaderLine(line, c);
     return;
@@ -145,6 +244,7 @@ TFileText TCube3DLutFormat::Save(const TLUT& lut, int, std::string_view) const {
   AddLine(text, kConvertedByLine);
   AddLine(text, "");
   AddLine(text, "LUT_3D_SIZE " + std::to_string(n));
+  AddDomainLines(text, lut.Domain3D);
   AddFloatRowsRedFastest(text, lut, n);
   return text;
 }
@@ -308,8 +408,17 @@ bool TCube1DLutFormat::CanRead(const TLUTSource& source) const {
   return MatchSignature(source, "LUT_1D_SIZE", "NUCODA_3D_CUBE");
 }
 
-void TCube1DLutFormat::ParseLine(std::string_view line, TLineCursor& c) const {
-  if (IsBlankLine(line)) return;
+TLoadInfo TCube1DLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
+  TCubeCursor cursor(source, lut);
+  ParseLines(cursor);
+  FinishLoad(cursor);
+  ApplyDomains(cursor);
+  return cursor.Info;
+}
+
+void TCube1DLutFormat::ParseLine(std::string_view line, TLineCursor& cursor) const {
+  TCubeCursor& c = CubeCursor(cursor);
+  if (IsBlankLine(line) || TakeDomainLine(line, c)) return;
   if (IsCommentLine(line)) {
     c.LUT.Comments.emplace_back(CommentText(line));
     return;
@@ -341,6 +450,7 @@ TFileText TCube1DLutFormat::Save(const TLUT& lut, int, std::string_view) const {
   AddLine(text, kConvertedByLine);
   AddLine(text, "");
   AddLine(text, "LUT_1D_SIZE " + std::to_string(m));
+  AddDomainLines(text, lut.Domain1D);
   AddFloatRows1D(text, lut, m);
   return text;
 }

@@ -12,6 +12,7 @@ class TCube3DLutFormat : public TGenericLutFormat {
  public:
   TCube3DLutFormat() : TGenericLutFormat(TLUTFormatId::Cube3D, "Cube 3D", true) {}
   bool CanRead(const TLUTSource& source) const override;
+  bool StatesDomain() const override { return true; }
   TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override;
   TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
   void ParseLine(std::string_view line, TLineCursor& cursor) const override;
@@ -28,6 +29,7 @@ class TCube3DTruelightLutFormat : public TCube3DLutFormat {
  public:
   TCube3DTruelightLutFormat() : TCube3DLutFormat(TLUTFormatId::Cube3DTruelight, "Cube 3D Truelight") {}
   bool CanRead(const TLUTSource& source) const override;
+  bool StatesDomain() const override { return false; }
   TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override;
   TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
   void ParseLine(std::string_view line, TLineCursor& cursor) const override;
@@ -51,6 +53,8 @@ class TCube1DLutFormat : public TGenericLutFormat {
  public:
   TCube1DLutFormat() : TGenericLutFormat(TLUTFormatId::Cube1D, "Cube 1D", false) {}
   bool CanRead(const TLUTSource& source) const override;
+  TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override;
+  bool StatesDomain() const override { return true; }
   TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
   void ParseLine(std::string_view line, TLineCursor& cursor) const override;
   TRowRun NextRowRun(TLineCursor& cursor) const override;
@@ -63,6 +67,8 @@ class TNucoda1DLutWriterFormat : public TGenericLutFormat {
   bool CanRead(const TLUTSource&) const override { return false; }
   TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
   bool CanLoad() const override { return false; }
+  // Its files carry NUCODA_3D_CUBE and are read by Nucoda 3D.
+  TLUTFormatId ReadBackAs() const override { return TLUTFormatId::Nucoda3D; }
 };
 
 }  // namespace zelvo

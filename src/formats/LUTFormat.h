@@ -52,6 +52,13 @@ class TLUTFormat {
   // command line show it. Write-only and read-only formats say so here.
   virtual bool CanLoad() const { return true; }
   virtual bool CanSave() const { return true; }
+  // Whether the writer states the input domain of its table (a file whose
+  // table covers inputs other than 0..1). Writers that cannot are given tables
+  // over 0..1, which is what their readers assume.
+  virtual bool StatesDomain() const { return false; }
+  // The format that detection finds in a file this format wrote: itself, but
+  // for write-only formats (None when no reader knows their files).
+  virtual TLUTFormatId ReadBackAs() const { return CanLoad() ? Id : TLUTFormatId::None; }
 };
 
 // The reading state of one load by the generic line reader: where the next

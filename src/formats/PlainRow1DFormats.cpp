@@ -91,13 +91,16 @@ TFileText TBlackmagic1DLutFormat::Save(const TLUT& lut, int, std::string_view) c
   TFileText text;
   AddLine(text, "R\tG\tB - HDLINK GAMMA TABLE");
   text.reserve(text.size() + static_cast<std::size_t>(m) * 24);  // "1000.00 1000.00 1000.00\n"
+  // The rows are read only when they start with a digit: a value below 0 is
+  // written as 0, which the format can hold. (Not-a-number still fails.)
+  const auto held = [](double v) { return v < 0.0 ? 0.0 : v * 1000; };
   for (int i = 0; i < m; ++i) {
     const TLUTEntry& e = lut.Table1D(i);
-    AppendFloatValue(text, 2, e.R * 1000);
+    AppendFloatValue(text, 2, held(e.R));
     text.push_back(' ');
-    AppendFloatValue(text, 2, e.G * 1000);
+    AppendFloatValue(text, 2, held(e.G));
     text.push_back(' ');
-    AppendFloatValue(text, 2, e.B * 1000);
+    AppendFloatValue(text, 2, held(e.B));
     text.push_back('\n');
   }
   return text;

@@ -414,6 +414,12 @@ std::size_t ScanFloatRows(std::string_view text, std::size_t pos, TLUTEntry* out
   return static_cast<std::size_t>(p - begin);
 }
 
+std::string ShortestDecimal(double value) {
+  char buf[400];  // room for the largest double in fixed notation
+  const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed);
+  return std::string(buf, res.ptr);
+}
+
 char* WriteInt(char* p, std::int64_t value) { return std::to_chars(p, p + 24, value).ptr; }
 
 std::string FormatIntValue(int bits, double value) {

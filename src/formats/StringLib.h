@@ -61,6 +61,16 @@ bool ReadFloatTriple(std::string_view line, double& r, double& g, double& b);
 std::size_t ScanFloatRows(std::string_view text, std::size_t pos, TLUTEntry* out, std::size_t max_rows,
                           std::size_t& rows);
 
+// The shortest decimal in fixed notation that reads back as exactly `value`
+// ("15.998046875", "-0.5", "4"), locale-free. For header values; table values
+// keep their fixed number of decimals.
+std::string ShortestDecimal(double value);
+template <typename String>
+void AppendShortestDecimal(String& out, double value) {
+  const std::string text = ShortestDecimal(value);
+  out.append(text.data(), text.size());
+}
+
 // Decimal digits of an integer, locale-free, written at p (room for 20
 // characters); returns the end.
 char* WriteInt(char* p, std::int64_t value);

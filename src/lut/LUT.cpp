@@ -87,6 +87,8 @@ TLUT TLUT::Copy() const {
   copy.FormatIndex = FormatIndex;
   copy.Kind = Kind;
   copy.Comments = Comments;
+  copy.Domain1D = Domain1D;
+  copy.Domain3D = Domain3D;
   copy.size3d_ = size3d_;
   copy.size1d_ = size1d_;
   copy.table3d_ = table3d_.Copy();

@@ -27,6 +27,22 @@ struct TLUTEntry {
   friend bool operator==(const TLUTEntry&, const TLUTEntry&) = default;
 };
 
+// The range of inputs a stage of a LUT covers, per channel: an input is mapped
+// from Min..Max onto the table's 0..1 before the lookup, and inputs outside
+// clamp to the edge. Tables that declare nothing cover 0..1.
+struct TLUTDomain {
+  TLUTEntry Min{0.0, 0.0, 0.0};
+  TLUTEntry Max{1.0, 1.0, 1.0};
+  bool IsUnit() const { return Min == TLUTEntry{0.0, 0.0, 0.0} && Max == TLUTEntry{1.0, 1.0, 1.0}; }
+  // Every channel's maximum is above its minimum (and both are numbers).
+  bool IsValid() const { return Max.R > Min.R && Max.G > Min.G && Max.B > Min.B; }
+  // Inputs beyond 0..1 in some channel: a table without a domain clips them.
+  bool ReachesBeyondUnit() const {
+    return Min.R < 0.0 || Min.G < 0.0 || Min.B < 0.0 || Max.R > 1.0 || Max.G > 1.0 || Max.B > 1.0;
+  }
+  friend bool operator==(const TLUTDomain&, const TLUTDomain&) = default;
+};
+
 enum class TLUTKind : std::uint8_t {
   lk1D = 0,       // Table1D only
   lk3D = 1,       // Table3D only
@@ -73,6 +89,12 @@ class TLUT {
   TLUTFormatId FormatIndex = TLUTFormatId::None;
   TLUTKind Kind = TLUTKind::lk1D;
   std::vector<std::string> Comments;
+  // The inputs the 1D stage and the 3D stage cover. Of a 1D+3D LUT, the 3D
+  // domain applies to the 1D stage's outputs.
+  TLUTDomain Domain1D;
+  TLUTDomain Domain3D;
+  // The domain of the LUT's first stage: the range of inputs it is meant for.
+  const TLUTDomain& InputDomain() const { return Kind == TLUTKind::lk3D ? Domain3D : Domain1D; }
 
   // Points per axis of Table3D and entries of Table1D.
   int Size3D() const { return size3d_; }

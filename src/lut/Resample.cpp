@@ -117,26 +117,47 @@ TColor Interpolate3D(const TLUT& lut, const TColor& in) {
   return TColor{channel(&TLUTEntry::R), channel(&TLUTEntry::G), channel(&TLUTEntry::B)};
 }
 
-TColor EvaluateLUT(const TLUT& lut, const TColor& in) {
-  switch (lut.Kind) {
-    case TLUTKind::lk1D: return Interpolate1D(lut, in);
-    case TLUTKind::lk3D: return Interpolate3D(lut, in);
-    case TLUTKind::lk1DAnd3D: return Interpolate3D(lut, Interpolate1D(lut, in));
-    case TLUTKind::lkNone: return in;
+namespace {
+
+// An input brought from a stage's domain onto its table's 0..1.
+inline TColor ToTable(const TColor& in, const TLUTDomain& d) {
+  return TColor{(in.R - d.Min.R) / (d.Max.R - d.Min.R), (in.G - d.Min.G) / (d.Max.G - d.Min.G),
+                (in.B - d.Min.B) / (d.Max.B - d.Min.B)};
+}
+
+// A table position 0..1 brought into a stage's domain: the input it stands for.
+inline TColor FromTable(const TColor& p, const TLUTDomain& d) {
+  return TColor{d.Min.R + p.R * (d.Max.R - d.Min.R), d.Min.G + p.G * (d.Max.G - d.Min.G),
+                d.Min.B + p.B * (d.Max.B - d.Min.B)};
+}
+
+// One stage of a span; tables over 0..1 take the inputs as they are.
+template <typename Stage>
+void StageSpan(const TLUTDomain& domain, const TColor* in, TColor* out, std::size_t count, Stage&& stage) {
+  if (domain.IsUnit()) {
+    for (std::size_t i = 0; i < count; ++i) out[i] = stage(in[i]);
+  } else {
+    for (std::size_t i = 0; i < count; ++i) out[i] = stage(ToTable(in[i], domain));
   }
-  return in;
+}
+
+}  // namespace
+
+TColor EvaluateLUT(const TLUT& lut, const TColor& in) {
+  TColor out;
+  EvaluateLUTSpan(lut, &in, &out, 1);
+  return out;
 }
 
 void EvaluateLUTSpan(const TLUT& lut, const TColor* in, TColor* out, std::size_t count) {
+  const auto stage1d = [&lut](const TColor& c) { return Interpolate1D(lut, c); };
+  const auto stage3d = [&lut](const TColor& c) { return Interpolate3D(lut, c); };
   switch (lut.Kind) {
-    case TLUTKind::lk1D:
-      for (std::size_t i = 0; i < count; ++i) out[i] = Interpolate1D(lut, in[i]);
-      return;
-    case TLUTKind::lk3D:
-      for (std::size_t i = 0; i < count; ++i) out[i] = Interpolate3D(lut, in[i]);
-      return;
+    case TLUTKind::lk1D: StageSpan(lut.Domain1D, in, out, count, stage1d); return;
+    case TLUTKind::lk3D: StageSpan(lut.Domain3D, in, out, count, stage3d); return;
     case TLUTKind::lk1DAnd3D:
-      for (std::size_t i = 0; i < count; ++i) out[i] = Interpolate3D(lut, Interpolate1D(lut, in[i]));
+      StageSpan(lut.Domain1D, in, out, count, stage1d);
+      StageSpan(lut.Domain3D, out, out, count, stage3d);
       return;
     case TLUTKind::lkNone:
       if (out != in) std::copy_n(in, count, out);
@@ -150,12 +171,16 @@ void BakeLUT(TLUT& target, const TColorSpanFunction& f) {
     RequireBakeSize(n, kMaxGridSize, "3D grid of points per axis");
     const std::vector<double> x = SamplePositions(n);
     const std::size_t sn = static_cast<std::size_t>(n);
+    const TLUTDomain& domain = target.Domain3D;
     std::vector<TColor> in(sn);
     TLUTEntry* row = target.Data3D();
     // One row of red inputs at a time: that is a run of neighbours in memory.
     for (std::size_t b = 0; b < sn; ++b) {
       for (std::size_t g = 0; g < sn; ++g, row += sn) {
         for (std::size_t r = 0; r < sn; ++r) in[r] = TColor{x[r], x[g], x[b]};
+        if (!domain.IsUnit()) {
+          for (TColor& c : in) c = FromTable(c, domain);
+        }
         f(in.data(), row, sn);
       }
     }
@@ -166,11 +191,15 @@ void BakeLUT(TLUT& target, const TColorSpanFunction& f) {
     RequireBakeSize(m, kMax1DSize, "1D table of entries");
     const std::vector<double> x = SamplePositions(m);
     const std::size_t sm = static_cast<std::size_t>(m);
+    const TLUTDomain& domain = target.Domain1D;
     constexpr std::size_t kChunk = 4096;
     std::vector<TColor> in(std::min(sm, kChunk));
     for (std::size_t start = 0; start < sm; start += kChunk) {
       const std::size_t count = std::min(kChunk, sm - start);
-      for (std::size_t i = 0; i < count; ++i) in[i] = TColor{x[start + i], x[start + i], x[start + i]};
+      for (std::size_t i = 0; i < count; ++i) {
+        const TColor p{x[start + i], x[start + i], x[start + i]};
+        in[i] = domain.IsUnit() ? p : FromTable(p, domain);
+      }
       f(in.data(), target.Data1D() + start, count);
     }
   }
@@ -178,13 +207,19 @@ void BakeLUT(TLUT& target, const TColorSpanFunction& f) {
 
 namespace {
 
-// The table of the target's kind when Source has the same kind and size, so
-// that it can pass over unchanged.
-bool SameTable(const TLUT& target, const TLUT& source) {
-  if (target.Kind != source.Kind) return false;
-  if (target.Kind == TLUTKind::lk3D) return target.Size3D() == source.Size3D();
-  if (target.Kind == TLUTKind::lk1D) return target.Size1D() == source.Size1D();
+// Source has a table of the target's kind, size and domain, so that it can
+// pass over unchanged.
+bool SameTable(TLUTKind kind, int size, const TLUTDomain& domain, const TLUT& source) {
+  if (kind != source.Kind) return false;
+  if (kind == TLUTKind::lk3D) return size == source.Size3D() && domain == source.Domain3D;
+  if (kind == TLUTKind::lk1D) return size == source.Size1D() && domain == source.Domain1D;
   return false;
+}
+
+bool SameTable(const TLUT& target, const TLUT& source) {
+  return target.Kind == TLUTKind::lk3D
+             ? SameTable(target.Kind, target.Size3D(), target.Domain3D, source)
+             : SameTable(target.Kind, target.Size1D(), target.Domain1D, source);
 }
 
 void EvaluateInto(TLUT& target, const TLUT& source) {
@@ -209,11 +244,11 @@ void ResampleLUT(TLUT& target, const TLUT& source) {
   EvaluateInto(target, source);  // lk1DAnd3D and lkNone targets get the comments only
 }
 
-TLUT ResampledLUT(TLUT&& source, TLUTKind kind, int size) {
-  const bool same = source.Kind == kind && (kind == TLUTKind::lk3D ? source.Size3D() == size
-                                            : kind == TLUTKind::lk1D && source.Size1D() == size);
+TLUT ResampledLUT(TLUT&& source, TLUTKind kind, int size, const TLUTDomain& domain) {
+  const bool same = SameTable(kind, size, domain, source);
   TLUT target;
   target.Kind = kind;
+  (kind == TLUTKind::lk3D ? target.Domain3D : target.Domain1D) = domain;
   if (same) {
     // The table passes over as it is: no copy, no evaluation.
     target.Comments = std::move(source.Comments);

@@ -28,8 +28,9 @@ using TColorSpanFunction = std::function<void(const TColor* in, TColor* out, std
 // Fills the table that the target's Kind puts in force (lk3D: the grid of
 // Size3D points, lk1D: the Size1D entries) from a colour function. Grid point
 // [r][g][b] gets f(r/(N-1), g/(N-1), b/(N-1)) and entry i gets
-// f(i/(M-1), i/(M-1), i/(M-1)). Other kinds are left alone. Sizes below 2
-// raise ELUTError, as the sample positions would divide by zero.
+// f(i/(M-1), i/(M-1), i/(M-1)), each position taken into the stage's domain
+// when it has one. Other kinds are left alone. Sizes below 2 raise ELUTError,
+// as the sample positions would divide by zero.
 void BakeLUT(TLUT& target, const TColorSpanFunction& f);
 
 // Fills Target, whose Kind and size the caller has set, from Source, and copies
@@ -37,10 +38,10 @@ void BakeLUT(TLUT& target, const TColorSpanFunction& f);
 // form moves it instead.
 void ResampleLUT(TLUT& target, const TLUT& source);
 
-// Source brought to a kind (lk3D or lk1D) and size: Source itself, moved, when
-// it already has them, else a new LUT resampled from it. Either way the result
-// has Source's comments and no FormatIndex.
-TLUT ResampledLUT(TLUT&& source, TLUTKind kind, int size);
+// Source brought to a kind (lk3D or lk1D), size and domain: Source's table,
+// moved, when it already has them, else a new LUT resampled from it. Either
+// way the result has Source's comments and no FormatIndex.
+TLUT ResampledLUT(TLUT&& source, TLUTKind kind, int size, const TLUTDomain& domain = {});
 
 // Points (3D) or entries (1D) that the final stage of the LUT interpolates in:
 // Size3D for lk3D and lk1DAnd3D, Size1D for lk1D; lkNone needs no table.

@@ -26,7 +26,7 @@ TEST(PlainRow1DWriters, DefaultDepths) {
   const std::vector<std::pair<const char*, std::string>> cases = {
       {"Colorfront OSD 1D", "0.000000 0.250000 -0.100000\n0.500000 0.750000 1.250000\n1.000000 0.001000 0.999000\n"},
       {"Blackmagic HDLink 1D",
-       "R\tG\tB - HDLINK GAMMA TABLE\n0.00 250.00 -100.00\n500.00 750.00 1250.00\n1000.00 1.00 999.00\n"},
+       "R\tG\tB - HDLINK GAMMA TABLE\n0.00 250.00 0.00\n500.00 750.00 1250.00\n1000.00 1.00 999.00\n"},  // -0.1 held as 0
       {"Cine-tal 1D", "0 256 0\n512 767 1023\n1023 1 1022\n"},
       {"Shake 1D", "0 16384 0\n32768 49151 65535\n65535 66 65469\n"},
   };
