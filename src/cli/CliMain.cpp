@@ -29,13 +29,58 @@ std::string FormatSignificant(double v) {
   return std::string(buf, res.ptr);
 }
 
-const TLutOutputProfile* FindProfile(const std::string& text) {
+// Text from a file (a name, a comment, a message that quotes it) with its
+// control characters shown as \xNN, so that it cannot drive the terminal.
+std::string Printable(std::string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7F) {
+      out += "\\x";
+      out.push_back(kHex[u >> 4]);
+      out.push_back(kHex[u & 15]);
+    } else {
+      out.push_back(c);
+    }
+  }
+  return out;
+}
+
+// An error's message with the format and line where a load went wrong.
+std::string MessageOf(const std::exception& e) {
+  if (const auto* z = dynamic_cast<const EZelvoError*>(&e)) return Printable(z->Described());
+  return Printable(e.what());
+}
+
+// "12, 16" and "12 or 16".
+std::string JoinedOr(const std::vector<int>& values) {
+  std::string text;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (i > 0) text += i + 1 == values.size() ? " or " : ", ";
+    text += std::to_string(values[i]);
+  }
+  return text;
+}
+
+// A profile by its index, its exact caption, or a caption that matches
+// ignoring case when only one does. Sets `error` when none or several match.
+const TLutOutputProfile* FindProfile(const std::string& text, std::string& error) {
   int index = 0;
   if (TryParseInt(text, index)) {
     if (index >= 0 && static_cast<std::size_t>(index) < OutputProfiles().size()) return &OutputProfileByIndex(index);
-    return nullptr;
+  } else if (const TLutOutputProfile* exact = OutputProfileByCaption(text)) {
+    return exact;
+  } else {
+    std::vector<const TLutOutputProfile*> matches;
+    for (const auto& p : OutputProfiles()) {
+      if (UpperCase(p->Caption) == UpperCase(text)) matches.push_back(p.get());
+    }
+    if (matches.size() == 1) return matches.front();
   }
-  return OutputProfileByCaption(text);
+  error = "Unknown output profile \"" + Printable(text) + "\"; 'zelvo-lut profiles' lists them.";
+  return nullptr;
 }
 
 struct ConvertOptions {
@@ -45,12 +90,13 @@ struct ConvertOptions {
   int bits = -1;
   bool overwrite = false;
   bool skip_existing = false;
+  bool keep_going = false;
   std::vector<std::string> files;
 };
 
 OverwriteAnswer AskOverwrite(const CliEnvironment& env, const std::string& target) {
   for (;;) {
-    *env.err << OverwriteQuestion(target) << " [y]es/[n]o/[c]ancel: " << std::flush;
+    *env.err << Printable(OverwriteQuestion(target)) << " [y]es/[n]o/[c]ancel: " << std::flush;
     std::string answer;
     if (!std::getline(*env.in, answer)) return OverwriteAnswer::Cancel;
     const std::string a = UpperCase(Trim(answer));
@@ -66,35 +112,43 @@ class EOverwriteRefused : public EZelvoError {
   using EZelvoError::EZelvoError;
 };
 
-int RunConvert(const ConvertOptions& o, const CliEnvironment& env) {
-  const TLutOutputProfile* profile = FindProfile(o.profile);
-  if (profile == nullptr) {
-    *env.err << "Unknown output profile \"" << o.profile << "\"; 'zelvo-lut profiles' lists them.\n";
-    return kExitUsage;
-  }
+// The settings of a convert call, or a usage error (returned as its message).
+std::string CheckConvertOptions(const ConvertOptions& o, ConversionSettings& settings) {
+  std::string error;
+  const TLutOutputProfile* profile = FindProfile(o.profile, error);
+  if (profile == nullptr) return error;
   std::error_code ec;
-  if (!std::filesystem::is_directory(o.output_folder, ec)) {
-    *env.err << o.output_folder << ": The output folder does not exist.\n";
-    return kExitUsage;
+  const auto status = std::filesystem::status(o.output_folder, ec);
+  if (!std::filesystem::exists(status)) {
+    return Printable(o.output_folder) + ": The output folder does not exist.";
   }
+  if (!std::filesystem::is_directory(status)) return Printable(o.output_folder) + ": The output folder is not a folder.";
   // The dialog only lets digits be typed; here a typo must not fall back to the
   // default size unnoticed.
   int typed_size = 0;
   if (o.size != "Default" && !TryParseInt(o.size, typed_size)) {
-    *env.err << "--size takes \"Default\" or a whole number, not \"" << o.size << "\".\n";
-    return kExitUsage;
+    return "--size takes \"Default\" or a whole number, not \"" + Printable(o.size) + "\".";
   }
-  ConversionSettings settings;
   settings.OutputFolder = o.output_folder;
   settings.OutputProfile = profile;
   settings.SizeText = o.size;
   settings.Bits = o.bits;
   try {
     CheckConversionSettings(settings);
+    CheckSizeInRange(settings);
   } catch (const EZelvoError& e) {
-    *env.err << e.what() << "\n";
+    return e.what();
+  }
+  return {};
+}
+
+int RunConvert(const ConvertOptions& o, const CliEnvironment& env) {
+  ConversionSettings settings;
+  if (const std::string usage = CheckConvertOptions(o, settings); !usage.empty()) {
+    *env.err << usage << "\n";
     return kExitUsage;
   }
+  const TLutOutputProfile& profile = *settings.OutputProfile;
 
   std::vector<ConversionEntry> entries;
   for (const std::string& f : o.files) {
@@ -103,7 +157,7 @@ int RunConvert(const ConvertOptions& o, const CliEnvironment& env) {
   }
 
   const std::size_t total = entries.size();
-  std::size_t started = 0;
+  std::size_t started = 0, converted = 0, skipped = 0, failed = 0;
   std::string current = o.files.empty() ? std::string() : o.files.front();
   ConversionFeedback feedback;
   feedback.ConfirmOverwrite = [&](const std::string& target) {
@@ -115,50 +169,82 @@ int RunConvert(const ConvertOptions& o, const CliEnvironment& env) {
   feedback.FileStarting = [&](const std::string& source, const std::string& target) {
     current = source;
     ++started;
-    if (total > 1) *env.err << "[" << started << "/" << total << "] " << source << " -> " << target << "\n";
+    if (total > 1) *env.err << "[" << started << "/" << total << "] " << Printable(source) << " -> " << Printable(target) << "\n";
   };
   feedback.PollCancelled = [] { return false; };
   bool clip_noted = false;
   feedback.InputsClipped = [&](const std::string& source) {
     if (clip_noted) return;
     clip_noted = true;
-    *env.err << source << ": covers inputs beyond 0..1, which \"" << profile->Caption
+    *env.err << Printable(source) << ": covers inputs beyond 0..1, which \"" << profile.Caption
              << "\" cannot state; the converted files hold what the sources do to inputs 0..1 and clip the rest.\n";
+  };
+  feedback.FileDone = [&](const std::string&, TFileOutcome outcome) {
+    ++(outcome == TFileOutcome::Converted ? converted : outcome == TFileOutcome::Skipped ? skipped : failed);
+  };
+  feedback.FileFailed = [&](const std::string& source, const std::exception& e) {
+    if (!o.keep_going || dynamic_cast<const EOverwriteRefused*>(&e) != nullptr) return false;
+    *env.err << Printable(source) << ": " << MessageOf(e) << "\n";
+    return true;
+  };
+  const auto summary = [&] {
+    if (total > 1) {
+      *env.err << "Converted " << converted << ", skipped " << skipped << ", failed " << failed << ".\n";
+    }
   };
 
   try {
     if (ConvertFiles(settings, entries, feedback) == BatchResult::Cancelled) {
       *env.err << "Cancelled.\n";
+      summary();
       return kExitFailed;
     }
   } catch (const EOverwriteRefused& e) {
-    *env.err << e.what() << "\n";
+    *env.err << Printable(e.what()) << "\n";
+    summary();
     return kExitFailed;
   } catch (const std::exception& e) {
-    *env.err << current << ": " << e.what() << "\n";
+    *env.err << Printable(current) << ": " << MessageOf(e) << "\n";
+    ++failed;
+    summary();
     return kExitFailed;
   }
-  return kExitOk;
+  summary();
+  return failed > 0 ? kExitFailed : kExitOk;
 }
 
 int RunInfo(const std::vector<std::string>& files, const CliEnvironment& env) {
   int status = kExitOk;
   for (const std::string& f : files) {
+    *env.out << Printable(f) << "\n";
+    TLUT lut;
     try {
-      TLUT lut;
       LoadLUTFile(f, lut);
-      *env.out << f << "\n";
-      if (lut.FormatIndex == TLUTFormatId::None) {
-        *env.out << "  Format: unknown\n";
-        continue;
-      }
-      *env.out << "  Format: " << LUTFormatOf(lut.FormatIndex).Name << "\n";
-      for (const std::string& line : DescribeLUT(lut)) *env.out << "  " << line << "\n";
-      for (const std::string& c : lut.Comments) *env.out << "  Comment: " << c << "\n";
-    } catch (const std::exception& e) {
-      *env.err << f << ": " << e.what() << "\n";
+    } catch (const EZelvoError& e) {
+      if (!e.FormatName.empty()) *env.out << "  Format: " << e.FormatName << "\n";
+      *env.err << Printable(f) << ": " << MessageOf(e) << "\n";
       status = kExitFailed;
+      continue;
+    } catch (const std::exception& e) {
+      *env.err << Printable(f) << ": " << MessageOf(e) << "\n";
+      status = kExitFailed;
+      continue;
     }
+    if (lut.FormatIndex == TLUTFormatId::None) {
+      *env.out << "  Format: unknown\n";
+      *env.err << Printable(f) << ": The file is not a LUT file of a known format.\n";
+      status = kExitFailed;
+      continue;
+    }
+    *env.out << "  Format: " << LUTFormatOf(lut.FormatIndex).Name << "\n";
+    for (const std::string& line : DescribeLUT(lut)) *env.out << "  " << line << "\n";
+    if (!lut.InputDomain().IsUnit()) {
+      const TLUTDomain& d = lut.InputDomain();
+      *env.out << "  Input domain: " << ShortestDecimal(d.Min.R) << " " << ShortestDecimal(d.Min.G) << " "
+               << ShortestDecimal(d.Min.B) << " to " << ShortestDecimal(d.Max.R) << " " << ShortestDecimal(d.Max.G)
+               << " " << ShortestDecimal(d.Max.B) << "\n";
+    }
+    for (const std::string& c : lut.Comments) *env.out << "  Comment: " << Printable(c) << "\n";
   }
   return status;
 }
@@ -172,15 +258,15 @@ int RunEval(const std::string& file, const std::vector<std::string>& rgb, const 
   try {
     LoadLUTFile(file, lut);
   } catch (const std::exception& e) {
-    *env.err << file << ": " << e.what() << "\n";
+    *env.err << Printable(file) << ": " << MessageOf(e) << "\n";
     return kExitFailed;
   }
   if (lut.FormatIndex == TLUTFormatId::None) {
-    *env.err << file << ": The file is not a LUT file of a known format.\n";
+    *env.err << Printable(file) << ": The file is not a LUT file of a known format.\n";
     return kExitFailed;
   }
   if (!HasUsableTable(lut)) {
-    *env.err << file << ": The LUT has fewer than 2 points.\n";
+    *env.err << Printable(file) << ": The LUT has fewer than 2 points.\n";
     return kExitFailed;
   }
   if (!rgb.empty()) {
@@ -217,11 +303,12 @@ int RunProfiles(const CliEnvironment& env) {
     const TLutOutputProfile& p = *profiles[i];
     const TLUTFormat& f = FormatOfProfile(p);
     *env.out << i << "\t" << p.Caption << "\t." << p.Extension << "\tformat " << IndexOf(p.FormatIndex) << " ("
-             << f.Name << ")\t" << (f.Is3D ? "size " : "length ") << p.DefaultSize
-             << (p.SizeSelectable ? " (selectable)" : "")
-             << "\t";
+             << f.Name << ")\t" << (f.Is3D ? "size " : "length ") << p.DefaultSize;
+    if (p.SizeSelectable) *env.out << " (selectable: 2 to " << LargestSize(p) << ")";
+    *env.out << "\t";
     if (p.DefaultBits == 0) *env.out << "floating point";
-    else *env.out << "bits " << p.DefaultBits << (p.BitsSelectable ? " (selectable)" : "");
+    else *env.out << "bits " << p.DefaultBits;
+    if (p.BitsSelectable) *env.out << " (selectable: " << JoinedOr(SelectableBits(p)) << ")";
     *env.out << "\n";
   }
   return kExitOk;
@@ -248,7 +335,8 @@ int RunCli(const std::vector<std::string>& args, const CliEnvironment& env) {
 
   ConvertOptions conv;
   CLI::App* convert = app.add_subcommand("convert", "Convert LUT files into one output profile");
-  convert->add_option("-p,--profile", conv.profile, "Output profile: its index (0..27) or its exact caption")
+  convert->add_option("-p,--profile", conv.profile,
+                      "Output profile: its index (0..27) or its caption (in any letter case where that is unique)")
       ->required();
   convert->add_option("-o,--output", conv.output_folder, "Output folder")->required();
   convert->add_option("--size", conv.size, "Grid size (3D) or number of entries (1D); default: the profile's");
@@ -256,6 +344,8 @@ int RunCli(const std::vector<std::string>& args, const CliEnvironment& env) {
   CLI::Option* overwrite = convert->add_flag("--overwrite", conv.overwrite, "Replace existing output files");
   CLI::Option* skip = convert->add_flag("--skip-existing", conv.skip_existing, "Keep existing output files");
   overwrite->excludes(skip);
+  convert->add_flag("--keep-going", conv.keep_going,
+                    "After a file fails, convert the rest (the exit status still says that one failed)");
   convert->add_option("files", conv.files, "LUT files to convert")->required();
 
   std::vector<std::string> info_files;

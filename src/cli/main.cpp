@@ -12,8 +12,11 @@
 #endif
 
 #include "cli/CliMain.h"
+#include "formats/TextFile.h"
 
 int main(int argc, char** argv) {
+  // An interrupted conversion leaves no temporary file behind.
+  zelvo::InstallTemporaryFileCleanup();
   std::vector<std::string> args(argv + 1, argv + argc);
   zelvo::CliEnvironment env{&std::cin, &std::cout, &std::cerr, ZELVO_STDIN_IS_TERMINAL()};
   return zelvo::RunCli(args, env);

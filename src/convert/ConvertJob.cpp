@@ -1,11 +1,16 @@
 #include "convert/ConvertJob.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 
 #include "formats/StringLib.h"
 #include "lut/Errors.h"
 #include "lut/Resample.h"
+
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
 
 namespace zelvo {
 
@@ -36,6 +41,32 @@ int ResolveGridSize(const std::string& size_text, const TLutOutputProfile& profi
   return size;
 }
 
+int LargestSize(const TLutOutputProfile& profile) {
+  return FormatOfProfile(profile).Is3D ? kMaxConvertGridSize : kMaxConvert1DSize;
+}
+
+std::vector<int> SelectableBits(const TLutOutputProfile& profile) {
+  if (profile.DefaultBits == 0) return {};
+  if (!profile.BitsSelectable) return {profile.DefaultBits};
+  std::vector<int> bits;
+  for (const int b : {8, 10, 12, 14, 16}) {
+    if (FormatOfProfile(profile).HoldsBits(b)) bits.push_back(b);
+  }
+  return bits;
+}
+
+void CheckSizeInRange(const ConversionSettings& settings) {
+  if (settings.OutputProfile == nullptr || settings.SizeText == "Default") return;
+  const TLutOutputProfile& profile = *settings.OutputProfile;
+  const int size = ResolveGridSize(settings.SizeText, profile);
+  const int largest = LargestSize(profile);
+  if (size < kMinUsableSize || size > largest) {
+    throw EZelvoError("A size of " + settings.SizeText + " is not supported for \"" + profile.Caption + "\" (" +
+                      std::to_string(kMinUsableSize) + " to " + std::to_string(largest) +
+                      (FormatOfProfile(profile).Is3D ? " points per axis)." : " entries)."));
+  }
+}
+
 void CheckConversionSettings(const ConversionSettings& settings) {
   const TLutOutputProfile* profile = settings.OutputProfile;
   if (profile == nullptr || LUTFormatByIndex(IndexOf(profile->FormatIndex)) == nullptr) {
@@ -59,9 +90,20 @@ void CheckConversionSettings(const ConversionSettings& settings) {
   if (settings.Bits < 1 || settings.Bits > 31) {
     throw EZelvoError("A bit depth of " + std::to_string(settings.Bits) + " is not supported (1 to 31 bits).");
   }
+  if (!FormatOfProfile(*profile).HoldsBits(settings.Bits)) {
+    const std::vector<int> bits = SelectableBits(*profile);
+    std::string held;
+    for (std::size_t i = 0; i < bits.size(); ++i) {
+      if (i > 0) held += i + 1 == bits.size() ? " or " : ", ";
+      held += std::to_string(bits[i]);
+    }
+    throw EZelvoError("The output format \"" + caption + "\" cannot be written at " + std::to_string(settings.Bits) +
+                      " bits: its files are read back at " + held + " bits only.");
+  }
 }
 
-bool ConvertFile(const ConversionSettings& settings, const std::string& source_path, const std::string& target_path) {
+bool ConvertFile(const ConversionSettings& settings, const std::string& source_path, const std::string& target_path,
+                 TReplace replace) {
   CheckConversionSettings(settings);
   const TLutOutputProfile& profile = *settings.OutputProfile;
   const TLUTFormat& format = FormatOfProfile(profile);
@@ -91,13 +133,90 @@ bool ConvertFile(const ConversionSettings& settings, const std::string& source_p
   const TLUT target =
       format.Is3D ? ResampledLUT(std::move(source), TLUTKind::lk3D, std::min(size, kMaxConvertGridSize), domain)
                   : ResampledLUT(std::move(source), TLUTKind::lk1D, std::min(size, kMaxConvert1DSize), domain);
-  SaveLUTFile(target_path, target, profile, settings.Bits);
+  SaveLUTFile(target_path, target, profile, settings.Bits, replace);
   return clipped;
 }
+
+namespace {
+
+// A file's identity on disk: its device and node where it exists (POSIX),
+// else its absolute path with "." and ".." and the links of the part that
+// exists resolved. Two names are the same file when both have a node and the
+// nodes agree, or else when the paths agree.
+struct TFileIdentity {
+  std::string Path;
+  bool HasNode = false;
+  std::uint64_t Device = 0;
+  std::uint64_t Node = 0;
+  bool SameAs(const TFileIdentity& other) const {
+    if (HasNode && other.HasNode) return Device == other.Device && Node == other.Node;
+    return Path == other.Path;
+  }
+};
+
+TFileIdentity IdentityOf(const std::string& name) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  TFileIdentity id;
+  fs::path path = fs::weakly_canonical(fs::absolute(name, ec), ec);
+  id.Path = ec ? fs::absolute(name, ec).lexically_normal().string() : path.string();
+#if !defined(_WIN32)
+  struct stat st {};
+  if (::stat(name.c_str(), &st) == 0) {
+    id.HasNode = true;
+    id.Device = static_cast<std::uint64_t>(st.st_dev);
+    id.Node = static_cast<std::uint64_t>(st.st_ino);
+  }
+#endif
+  return id;
+}
+
+struct TNamedIdentity {
+  TFileIdentity Identity;
+  std::string Source;  // the source the file is, or was written from
+};
+
+// Refuses a target that would replace a source of the batch or a file the
+// batch has written, naming both.
+void CheckTargetIsNew(const std::string& source_path, const std::string& target_path,
+                      const std::vector<TNamedIdentity>& sources, const std::vector<TNamedIdentity>& written) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(target_path, ec)) {
+    throw EZelvoError("The target \"" + target_path + "\" is a folder; \"" + source_path + "\" is not converted.");
+  }
+  const TFileIdentity target = IdentityOf(target_path);
+  for (const TNamedIdentity& s : sources) {
+    if (!target.SameAs(s.Identity)) continue;
+    if (s.Source == source_path) {
+      throw EZelvoError("The target \"" + target_path + "\" is the source \"" + source_path +
+                        "\" itself; the file is not converted.");
+    }
+    throw EZelvoError("The target \"" + target_path + "\" is \"" + s.Source + "\", another source of this batch; \"" +
+                      source_path + "\" is not converted.");
+  }
+  for (const TNamedIdentity& w : written) {
+    if (target.SameAs(w.Identity)) {
+      throw EZelvoError("The target \"" + target_path + "\" was already written from \"" + w.Source +
+                        "\" in this batch; \"" + source_path + "\" is not converted.");
+    }
+  }
+}
+
+}  // namespace
 
 BatchResult ConvertFiles(const ConversionSettings& settings, const std::vector<ConversionEntry>& entries,
                          const ConversionFeedback& feedback) {
   CheckConversionSettings(settings);
+  std::vector<TNamedIdentity> sources;
+  for (const ConversionEntry& entry : entries) {
+    if (!entry.Checked) continue;
+    const std::string path = JoinPath(entry.Folder, entry.FileName);
+    sources.push_back({IdentityOf(path), path});
+  }
+  std::vector<TNamedIdentity> written;
+  const auto done = [&](const std::string& source, TFileOutcome outcome) {
+    if (feedback.FileDone) feedback.FileDone(source, outcome);
+  };
   const std::size_t n = entries.size();
   for (std::size_t i = 0; i < n; ++i) {
     const ConversionEntry& entry = entries[i];
@@ -105,20 +224,36 @@ BatchResult ConvertFiles(const ConversionSettings& settings, const std::vector<C
     const std::string source_path = JoinPath(entry.Folder, entry.FileName);
     const std::string target_path =
         JoinPath(settings.OutputFolder, TargetFileName(entry.FileName, settings.OutputProfile->Extension));
-
-    std::error_code ec;
-    if (std::filesystem::exists(target_path, ec)) {
-      // Without someone to ask, an existing file is never replaced.
-      const OverwriteAnswer answer =
-          feedback.ConfirmOverwrite ? feedback.ConfirmOverwrite(target_path) : OverwriteAnswer::No;
-      if (answer == OverwriteAnswer::No) continue;
-      if (answer == OverwriteAnswer::Cancel) return BatchResult::Cancelled;
-    }
-    if (feedback.ReportProgress) feedback.ReportProgress(static_cast<double>(i + 1) * 100.0 / static_cast<double>(n));
-    if (feedback.PollCancelled && feedback.PollCancelled()) return BatchResult::Cancelled;
-    if (feedback.FileStarting) feedback.FileStarting(source_path, target_path);
-    if (ConvertFile(settings, source_path, target_path) && feedback.InputsClipped) {
-      feedback.InputsClipped(source_path);
+    try {
+      CheckTargetIsNew(source_path, target_path, sources, written);
+      std::error_code ec;
+      const bool exists = std::filesystem::exists(target_path, ec);
+      if (exists) {
+        // Without someone to ask, an existing file is never replaced.
+        const OverwriteAnswer answer =
+            feedback.ConfirmOverwrite ? feedback.ConfirmOverwrite(target_path) : OverwriteAnswer::No;
+        if (answer == OverwriteAnswer::No) {
+          done(source_path, TFileOutcome::Skipped);
+          continue;
+        }
+        if (answer == OverwriteAnswer::Cancel) return BatchResult::Cancelled;
+      }
+      if (feedback.ReportProgress) {
+        feedback.ReportProgress(static_cast<double>(i + 1) * 100.0 / static_cast<double>(n));
+      }
+      if (feedback.PollCancelled && feedback.PollCancelled()) return BatchResult::Cancelled;
+      if (feedback.FileStarting) feedback.FileStarting(source_path, target_path);
+      // Only a file the user agreed to replace is replaced: one that appears
+      // after the question is reported instead.
+      const TReplace replace = exists ? TReplace::Replace : TReplace::KeepExisting;
+      if (ConvertFile(settings, source_path, target_path, replace) && feedback.InputsClipped) {
+        feedback.InputsClipped(source_path);
+      }
+      written.push_back({IdentityOf(target_path), source_path});
+      done(source_path, TFileOutcome::Converted);
+    } catch (const std::exception& e) {
+      if (!feedback.FileFailed || !feedback.FileFailed(source_path, e)) throw;
+      done(source_path, TFileOutcome::Failed);
     }
   }
   return BatchResult::Completed;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "formats/LUTFormat.h"
+#include "formats/TextFile.h"
 
 namespace zelvo {
 
@@ -25,6 +26,9 @@ struct ConversionEntry {
 
 enum class OverwriteAnswer { Yes, No, Cancel };
 
+// What became of one checked entry of a batch.
+enum class TFileOutcome { Converted, Skipped, Failed };
+
 struct ConversionFeedback {
   std::function<OverwriteAnswer(const std::string& target_path)> ConfirmOverwrite;
   std::function<void(double percent)> ReportProgress;
@@ -36,6 +40,12 @@ struct ConversionFeedback {
   // format cannot state, so that its table holds what the source does to
   // inputs 0..1 and clips the rest.
   std::function<void(const std::string& source_path)> InputsClipped;
+  // Optional: told what became of each checked entry the batch reached.
+  std::function<void(const std::string& source_path, TFileOutcome outcome)> FileDone;
+  // Optional: told of a file that failed, with its error. Returning true goes
+  // on with the next file; without it, or returning false, the error ends the
+  // batch and passes to the caller.
+  std::function<bool(const std::string& source_path, const std::exception& error)> FileFailed;
 };
 
 enum class BatchResult { Completed, Cancelled };
@@ -55,6 +65,18 @@ std::string OverwriteQuestion(const std::string& target_path);
 // give the profile's DefaultSize.
 int ResolveGridSize(const std::string& size_text, const TLutOutputProfile& profile);
 
+// The sizes the job builds for a profile: 2 to 99 points for 3D formats, 2 to
+// 99,999 entries for 1D formats (only the default where the size is fixed).
+int LargestSize(const TLutOutputProfile& profile);
+// The depths of the dialog's list (8, 10, 12, 14, 16) that a profile accepts:
+// those whose files its reader reads back, or only the default where the
+// depth is fixed; none for floating-point formats.
+std::vector<int> SelectableBits(const TLutOutputProfile& profile);
+
+// Refuses a typed size outside 2..LargestSize, which the job would otherwise
+// bring to the nearest size it builds. For the front ends, before any work.
+void CheckSizeInRange(const ConversionSettings& settings);
+
 // Refuses settings that no writer can honour or the profile does not allow: no
 // profile; a size other than its default for a profile whose size is fixed; a
 // bit depth for a floating-point profile, other than the default for a profile
@@ -65,10 +87,16 @@ void CheckConversionSettings(const ConversionSettings& settings);
 // The target covers the source's input domain when its format can state one,
 // else 0..1; ConvertFile returns true in that second case when the source
 // reaches beyond 0..1 (the target clips those inputs).
-bool ConvertFile(const ConversionSettings& settings, const std::string& source_path, const std::string& target_path);
+// `replace` says whether an existing target may be replaced; a file that is
+// there with KeepExisting is refused, even one that appeared a moment ago.
+bool ConvertFile(const ConversionSettings& settings, const std::string& source_path, const std::string& target_path,
+                 TReplace replace = TReplace::Replace);
 
-// The batch loop over the entries in list order. Errors end the batch and pass
-// to the caller; files written before stay.
+// The batch loop over the entries in list order. A target that is a source of
+// the batch, or that an earlier entry of it wrote, is refused before the
+// overwrite question: nothing is written for that entry. Errors end the batch
+// and pass to the caller (unless FileFailed says to go on); files written
+// before stay.
 BatchResult ConvertFiles(const ConversionSettings& settings, const std::vector<ConversionEntry>& entries,
                          const ConversionFeedback& feedback);
 

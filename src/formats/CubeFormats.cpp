@@ -190,7 +190,7 @@ TLoadInfo TCube3DLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
 
 void TCube3DLutFormat::ParseHeaderLine(std::string_view line, TCubeCursor& c) const {
   if (IsCommentLine(line)) {
-    c.LUT.Comments.emplace_back(CommentText(line));
+    c.AddComment(CommentText(line));
   } else if (ContainsNoCase(line, "LUT_3D_SIZE")) {
     c.SetGridSize(IntValueAfter(line, "LUT_3D_SIZE"));
   } else if (ContainsNoCase(line, "LUT_1D_SIZE")) {
@@ -420,7 +420,7 @@ void TCube1DLutFormat::ParseLine(std::string_view line, TLineCursor& cursor) con
   TCubeCursor& c = CubeCursor(cursor);
   if (IsBlankLine(line) || TakeDomainLine(line, c)) return;
   if (IsCommentLine(line)) {
-    c.LUT.Comments.emplace_back(CommentText(line));
+    c.AddComment(CommentText(line));
     return;
   }
   if (ContainsNoCase(line, "LUT_1D_SIZE")) {

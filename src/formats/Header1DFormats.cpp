@@ -135,7 +135,7 @@ void TCodex1DLutFormat::ParseLine(std::string_view line, TLineCursor& cursor) co
   TCodexCursor& c = static_cast<TCodexCursor&>(cursor);
   if (IsBlankLine(line)) return;
   if (IsCommentLine(line)) {
-    if (c.Size == -1) c.LUT.Comments.emplace_back(CommentText(line));
+    if (c.Size == -1) c.AddComment(CommentText(line));
     return;
   }
   if (const int pos = PosNoCase("LUT:", line); pos > 0) {

@@ -22,6 +22,8 @@ class TLustre1DLutFormat : public TGenericLutFormat {
  public:
   TLustre1DLutFormat() : TGenericLutFormat(TLUTFormatId::Lustre1D, "Autodesk Lustre 1D", false) {}
   bool CanRead(const TLUTSource& source) const override;
+  // Its files are read only under the headers LUT12 and LUT16.
+  bool HoldsBits(int bits) const override { return bits == 12 || bits == 16; }
   TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override;
   void ParseLine(std::string_view line, TLineCursor& cursor) const override;
   TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;

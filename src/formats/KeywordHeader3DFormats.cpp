@@ -157,7 +157,7 @@ TLoadInfo TCodex3DLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
 void TCodex3DLutFormat::ParseLine(std::string_view line, TLineCursor& c) const {
   if (IsBlankLine(line)) return;
   if (IsCommentLine(line)) {
-    c.LUT.Comments.emplace_back(CommentText(line));
+    c.AddComment(CommentText(line));
     return;
   }
   if (c.Size == -1) {

@@ -125,6 +125,14 @@ void TLineCursor::StepRedFastest(std::size_t count) {
   IndexB = static_cast<int>(at / (n * n));
 }
 
+void TLineCursor::AddComment(std::string_view text) {
+  if (LUT.Comments.size() < kMaxComments) {
+    LUT.Comments.emplace_back(text);
+  } else {
+    ++DroppedComments;
+  }
+}
+
 void TLineCursor::AppendRow(double r, double g, double b) {
   if (Rows.size() >= static_cast<std::size_t>(kMax1DSize)) Check1DSize(static_cast<long long>(Rows.size()) + 1);
   Rows.push_back(TLUTEntry{r, g, b});
@@ -148,25 +156,40 @@ void TGenericLutFormat::RowsRead(TLineCursor&, std::size_t) const {}
 
 void TGenericLutFormat::ParseLines(TLineCursor& cursor) const {
   const std::string_view text = cursor.Source.Text();
+  int line_number = 0;
   for (std::size_t pos = 0; pos < text.size();) {
-    // A run of plain rows goes straight into the table.
+    // A run of plain rows goes straight into the table, a line each.
     if (const TRowRun run = NextRowRun(cursor); run.Count > 0) {
       std::size_t rows = 0;
       pos = ScanFloatRows(text, pos, run.Entries, run.Count, rows);
       if (rows > 0) {
+        line_number += static_cast<int>(rows);
         RowsRead(cursor, rows);
         continue;
       }
       if (pos >= text.size()) break;
     }
     const TLineAt at = LineAt(text, pos);
-    ParseLine(at.line, cursor);
+    ++line_number;
+    try {
+      ParseLine(at.line, cursor);
+    } catch (EZelvoError& e) {
+      if (e.Line == 0) e.Line = line_number;
+      throw;
+    }
     pos = at.next;
   }
 }
 
 void TGenericLutFormat::FinishLoad(TLineCursor& cursor) const {
   cursor.LUT.Kind = Is3D ? TLUTKind::lk3D : TLUTKind::lk1D;
+  if (cursor.DroppedComments > 0) {
+    // (Built in steps: GCC 12 warns falsely about "(" + a temporary.)
+    std::string line = "(";
+    line += std::to_string(cursor.DroppedComments);
+    line += " more comment lines left out)";
+    cursor.LUT.Comments.push_back(std::move(line));
+  }
   if (!cursor.Complete) throw ELUTError("Incomplete file.");
 }
 
@@ -190,6 +213,17 @@ void RaiseReadOnly(const TLUTFormat& format) {
 // ---------------------------------------------------------------------------
 // Entry points
 
+int LineOfPosition(std::string_view text, std::size_t position) {
+  int line = 1;
+  for (std::size_t pos = 0; pos < text.size();) {
+    const TLineAt at = LineAt(text, pos);
+    if (position < at.next) return line;
+    pos = at.next;
+    ++line;
+  }
+  return line;
+}
+
 TLUTFormatId DetectLUTFormat(const TLUTSource& source) {
   for (const TLUTFormat* format : DetectionOrder()) {
     if (format->CanRead(source)) return format->Id;
@@ -208,7 +242,15 @@ TLoadInfo LoadLUT(const TLUTSource& source, TLUT& lut, TLUTFormatId format) {
   if (format == TLUTFormatId::None) return {};
   // Read into a LUT of its own and take it over only when the load succeeded.
   TLUT loaded;
-  const TLoadInfo info = LUTFormatOf(format).Load(source, loaded);
+  const TLUTFormat& reader = LUTFormatOf(format);
+  TLoadInfo info;
+  try {
+    info = reader.Load(source, loaded);
+  } catch (EZelvoError& e) {
+    e.FormatName = reader.Name;
+    if (e.Line == 0 && e.Position != std::string::npos) e.Line = LineOfPosition(source.Bytes(), e.Position);
+    throw;
+  }
   loaded.FormatIndex = format;
   lut = std::move(loaded);
   return info;
@@ -277,8 +319,9 @@ TFileText SaveLUTText(const TLUT& lut, const TLutOutputProfile& profile, int bit
   return format.Save(lut, bits, title);
 }
 
-void SaveLUTFile(const std::string& file_name, const TLUT& lut, const TLutOutputProfile& profile, int bits) {
-  WriteFileAtomically(file_name, SaveLUTText(lut, profile, bits, BaseNameOf(file_name)));
+void SaveLUTFile(const std::string& file_name, const TLUT& lut, const TLutOutputProfile& profile, int bits,
+                 TReplace replace) {
+  WriteFileAtomically(file_name, SaveLUTText(lut, profile, bits, BaseNameOf(file_name)), replace);
 }
 
 }  // namespace zelvo

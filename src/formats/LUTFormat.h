@@ -56,6 +56,9 @@ class TLUTFormat {
   // table covers inputs other than 0..1). Writers that cannot are given tables
   // over 0..1, which is what their readers assume.
   virtual bool StatesDomain() const { return false; }
+  // Whether a file written at `bits` bits reads back as written (a reader
+  // that knows only some depths cannot read the others).
+  virtual bool HoldsBits(int bits) const { return bits >= 1 && bits <= 31; }
   // The format that detection finds in a file this format wrote: itself, but
   // for write-only formats (None when no reader knows their files).
   virtual TLUTFormatId ReadBackAs() const { return CanLoad() ? Id : TLUTFormatId::None; }
@@ -105,6 +108,13 @@ class TLineCursor {
   std::size_t RedFastestRowsLeft() const;
   TLUTEntry* RedFastestNext();
   void StepRedFastest(std::size_t count);
+
+  // A comment line of the file for the LUT's Comments. Only the first
+  // kMaxComments are kept; the load's end adds a line that says how many more
+  // there were, so that a file of millions of comment lines stays small.
+  static constexpr std::size_t kMaxComments = 1000;
+  void AddComment(std::string_view text);
+  std::size_t DroppedComments = 0;
 
   // For formats whose 1D length is the number of rows: rows are collected
   // here and become the table when the load ends (MoveRowsToTable).
@@ -226,6 +236,9 @@ const TLutOutputProfile* OutputProfileByCaption(std::string_view caption);
 // The format a profile writes through.
 const TLUTFormat& FormatOfProfile(const TLutOutputProfile& profile);
 
+// The 1-based line of a text that holds the byte at `position`.
+int LineOfPosition(std::string_view text, std::size_t position);
+
 // The first format in detection order whose CanRead accepts the source, or
 // None. The form with a file name reads only the first 4096 bytes.
 TLUTFormatId DetectLUTFormat(const TLUTSource& source);
@@ -234,7 +247,9 @@ TLUTFormatId DetectLUTFormat(const std::string& file_name);
 // Reads a LUT with the given format, or with the detected one for None. The
 // LUT's comments are emptied and its FormatIndex is None until a load
 // succeeds; the tables are replaced only by a load that succeeds, so a file
-// that no format recognises, or that fails, leaves them as they were.
+// that no format recognises, or that fails, leaves them as they were. An
+// error of the reader leaves with the format's name and the line, where one
+// is known, filled in (EZelvoError::Described).
 TLoadInfo LoadLUT(const TLUTSource& source, TLUT& lut, TLUTFormatId format = TLUTFormatId::None);
 // The same for a file, read once, and for bytes in memory under a name.
 TLoadInfo LoadLUTFile(const std::string& file_name, TLUT& lut, TLUTFormatId format = TLUTFormatId::None);
@@ -246,6 +261,7 @@ TLoadInfo LoadLUTFromMemory(const std::string& name, std::string_view bytes, TLU
 TFileText SaveLUTText(const TLUT& lut, const TLutOutputProfile& profile, int bits, std::string_view title);
 // Writes a file through the profile's format, titled after the file name. The
 // file is replaced whole or not at all.
-void SaveLUTFile(const std::string& file_name, const TLUT& lut, const TLutOutputProfile& profile, int bits = -1);
+void SaveLUTFile(const std::string& file_name, const TLUT& lut, const TLutOutputProfile& profile, int bits = -1,
+                 TReplace replace = TReplace::Replace);
 
 }  // namespace zelvo

@@ -109,7 +109,7 @@ void T3dlLutFormat::ParseLine(std::string_view line, TLineCursor& cursor) const 
   if (IsCommentLine(line)) {
     const std::string_view text = CommentText(line);
     if (text == kOwnIdText) c.HasOwnIdLine = true;
-    c.LUT.Comments.emplace_back(text);
+    c.AddComment(text);
     return;
   }
   if (c.Size == -1) {
@@ -175,10 +175,17 @@ TLoadInfo TLustre3DLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
   TLineCursor c(source, lut);
   c.Range = 4095;
   c.Info.Bits = 12;
+  int line_number = 0;
   ForEachLineIn(source.Text(), [&](std::string_view line) {
+    ++line_number;
     if (IsCommentLine(line) || IsBlankLine(line) || ContainsNoCase(line, "3DMESH")) return false;
     if (ContainsNoCase(line, "Mesh")) {
-      ReadMeshLine(line, c);
+      try {
+        ReadMeshLine(line, c);
+      } catch (EZelvoError& e) {
+        e.Line = line_number;
+        throw;
+      }
       return false;
     }
     double r, g, b;

@@ -1,6 +1,10 @@
 #include "formats/TextFile.h"
 
 #include <algorithm>
+#include <atomic>
+#include <csignal>
+#include <functional>
+#include <mutex>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +14,12 @@
 #include <system_error>
 
 #include "lut/Errors.h"
+
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace zelvo {
 
@@ -173,7 +183,119 @@ std::string BaseNameOf(const std::string& file_name) {
   return std::string(name);
 }
 
-void WriteFileAtomically(const std::string& file_name, std::string_view data) {
+namespace {
+
+// The temporary files being written, so that a signal that ends the program
+// can remove them: fixed slots that a signal handler may read.
+constexpr int kTemporarySlots = 16;
+constexpr std::size_t kTemporaryPathMax = 4096;
+struct TTemporarySlot {
+  std::atomic<bool> used{false};
+  char path[kTemporaryPathMax];
+};
+TTemporarySlot g_temporaries[kTemporarySlots];
+std::mutex g_temporaries_mutex;
+
+// Holds a temporary path in a slot while it lives (when a slot is free and
+// the path fits: cleaning up after a signal is a courtesy, not a guarantee).
+class TTemporaryRegistration {
+ public:
+  explicit TTemporaryRegistration(const std::string& path) {
+    if (path.size() >= kTemporaryPathMax) return;
+    std::lock_guard<std::mutex> lock(g_temporaries_mutex);
+    for (int i = 0; i < kTemporarySlots; ++i) {
+      if (g_temporaries[i].used.load(std::memory_order_relaxed)) continue;
+      std::memcpy(g_temporaries[i].path, path.c_str(), path.size() + 1);
+      g_temporaries[i].used.store(true, std::memory_order_release);
+      slot_ = i;
+      return;
+    }
+  }
+  ~TTemporaryRegistration() {
+    if (slot_ >= 0) g_temporaries[slot_].used.store(false, std::memory_order_release);
+  }
+  TTemporaryRegistration(const TTemporaryRegistration&) = delete;
+  TTemporaryRegistration& operator=(const TTemporaryRegistration&) = delete;
+
+ private:
+  int slot_ = -1;
+};
+
+std::function<void(const std::string&)>& TemporaryFileHook() {
+  static std::function<void(const std::string&)> hook;
+  return hook;
+}
+
+#if !defined(_WIN32)
+extern "C" void RemoveTemporariesAndDie(int sig) {
+  for (TTemporarySlot& slot : g_temporaries) {
+    if (slot.used.load(std::memory_order_acquire)) ::unlink(slot.path);
+  }
+  std::signal(sig, SIG_DFL);
+  std::raise(sig);
+}
+#endif
+
+[[noreturn]] void RaiseCreateError(const std::string& file_name, int err) {
+  throw EOSError("Cannot create file \"" + file_name + "\". " + SystemMessage(err));
+}
+
+// Puts the finished temporary file in the target's place: replacing what is
+// there, or only where nothing is (a file that appeared since the caller
+// looked is then reported, not replaced).
+void MoveIntoPlace(const std::filesystem::path& temp, const std::filesystem::path& target,
+                   const std::string& file_name, TReplace replace) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  if (replace == TReplace::Replace) {
+    fs::rename(temp, target, ec);
+    if (ec) {
+      fs::remove(temp, ec);
+      RaiseCreateError(file_name, ec.value());
+    }
+    return;
+  }
+#if defined(_WIN32)
+  // Without an atomic "create only" rename, look once more just before.
+  if (fs::exists(target, ec)) {
+    fs::remove(temp, ec);
+    RaiseCreateError(file_name, EEXIST);
+  }
+  fs::rename(temp, target, ec);
+  const int err = ec.value();
+#else
+  int err = 0;
+#if defined(__linux__) && defined(RENAME_NOREPLACE)
+  if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0) err = errno;
+  if (err == EINVAL || err == ENOSYS || err == ENOTSUP) err = -1;  // the file system cannot: take a link
+#else
+  err = -1;
+#endif
+  if (err == -1) {
+    // A hard link is made only where no file is; the temporary name then goes.
+    err = ::link(temp.c_str(), target.c_str()) == 0 ? 0 : errno;
+    if (err == 0) ::unlink(temp.c_str());
+  }
+#endif
+  if (err != 0) {
+    fs::remove(temp, ec);
+    RaiseCreateError(file_name, err);
+  }
+}
+
+}  // namespace
+
+void InstallTemporaryFileCleanup() {
+#if !defined(_WIN32)
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) std::signal(sig, RemoveTemporariesAndDie);
+#endif
+}
+
+void SetTemporaryFileHook(std::function<void(const std::string& temp_path)> hook) {
+  TemporaryFileHook() = std::move(hook);
+}
+
+void WriteFileAtomically(const std::string& file_name, std::string_view data, TReplace replace) {
   namespace fs = std::filesystem;
   std::error_code ec;
   // Writing through a link replaces the file it points to, not the link.
@@ -182,9 +304,19 @@ void WriteFileAtomically(const std::string& file_name, std::string_view data) {
     const fs::path real = fs::canonical(target, ec);
     if (!ec) target = real;
   }
-  if (fs::is_directory(target, ec)) {
-    throw EOSError("Cannot create file \"" + file_name + "\". " + SystemMessage(EISDIR));
+  const fs::file_status status = fs::status(target, ec);
+  if (fs::is_directory(status)) RaiseCreateError(file_name, EISDIR);
+  const bool exists = fs::exists(status);
+  if (exists && replace == TReplace::KeepExisting) RaiseCreateError(file_name, EEXIST);
+#if !defined(_WIN32)
+  // A file the user may not write is refused, as cp refuses it, rather than
+  // replaced behind the user's back; a replaced file keeps its permissions.
+  struct stat existing {};
+  if (exists) {
+    if (::access(target.c_str(), W_OK) != 0) RaiseCreateError(file_name, errno);
+    if (::stat(target.c_str(), &existing) != 0) RaiseCreateError(file_name, errno);
   }
+#endif
   // The new text goes to a file of its own beside the target first, so that a
   // failure at any point leaves an existing target as it was.
   static thread_local std::mt19937_64 rng{std::random_device{}()};
@@ -199,31 +331,24 @@ void WriteFileAtomically(const std::string& file_name, std::string_view data) {
     f.reset(std::fopen(temp.string().c_str(), "wbx"));
     if (!f && errno != EEXIST) break;
   }
-  if (!f) {
-    throw EOSError("Cannot create file \"" + file_name + "\". " + SystemMessage(errno ? errno : EACCES));
-  }
+  if (!f) RaiseCreateError(file_name, errno ? errno : EACCES);
+  const TTemporaryRegistration registration(temp.string());
   auto fail = [&](int err) {
     f.reset();
     std::error_code ignore;
     fs::remove(temp, ignore);
     throw EOSError("Cannot write file \"" + file_name + "\". " + SystemMessage(err ? err : EIO));
   };
+#if !defined(_WIN32)
+  if (exists && ::fchmod(::fileno(f.get()), existing.st_mode & 07777) != 0) fail(errno);
+#endif
+  if (TemporaryFileHook()) TemporaryFileHook()(temp.string());
   errno = 0;
   if (!data.empty() && std::fwrite(data.data(), 1, data.size(), f.get()) != data.size()) fail(errno);
   if (std::fflush(f.get()) != 0) fail(errno);
   std::FILE* raw = f.release();
-  if (std::fclose(raw) != 0) {
-    const int err = errno;
-    std::error_code ignore;
-    fs::remove(temp, ignore);
-    throw EOSError("Cannot write file \"" + file_name + "\". " + SystemMessage(err ? err : EIO));
-  }
-  fs::rename(temp, target, ec);
-  if (ec) {
-    std::error_code ignore;
-    fs::remove(temp, ignore);
-    throw EOSError("Cannot create file \"" + file_name + "\". " + ec.message());
-  }
+  if (std::fclose(raw) != 0) fail(errno);
+  MoveIntoPlace(temp, target, file_name, replace);
 }
 
 }  // namespace zelvo

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -128,7 +129,20 @@ TByteBuffer ReadWholeFile(const std::string& file_name, std::size_t max_bytes = 
 // "grade"); the extension is the part from the last '.'.
 std::string BaseNameOf(const std::string& file_name);
 
-// Replaces a file with the given bytes, as WriteToFile does.
-void WriteFileAtomically(const std::string& file_name, std::string_view data);
+// Whether a write may replace a file that is already there.
+enum class TReplace { Replace, KeepExisting };
+
+// Writes a file whole or not at all: the bytes go to a new file beside the
+// target, which then takes the target's place. Replace keeps a replaced file's
+// permissions and refuses a file the user may not write; KeepExisting refuses
+// any file that is there, also one that appears while the bytes are written.
+void WriteFileAtomically(const std::string& file_name, std::string_view data,
+                         TReplace replace = TReplace::Replace);
+
+// Removes the temporary files being written when SIGINT, SIGTERM or SIGHUP
+// ends the program (the programs call it once at start).
+void InstallTemporaryFileCleanup();
+// For tests: called with the temporary file's path once it exists.
+void SetTemporaryFileHook(std::function<void(const std::string& temp_path)> hook);
 
 }  // namespace zelvo

@@ -172,17 +172,19 @@ void TXMLNode::LoadFromStream(std::istream& stream) {
 
 void TXMLNode::LoadFromString(std::string_view text, long long max_elements) {
   Clear();
-  TParseLimits limits{max_elements, max_elements};
+  TParseLimits limits{max_elements, max_elements, text.data()};
   while (!text.empty()) AddParsedChild(limits).ParseElementAt(text, 1, limits);
 }
 
 void TXMLNode::ParseElement(std::string_view& text) {
   TParseLimits limits;
+  limits.Base = text.data();
   ParseElementAt(text, 1, limits);
 }
 
 void TXMLNode::ParseContent(std::string_view& text) {
   TParseLimits limits;
+  limits.Base = text.data();
   ParseContentAt(text, 1, limits);
 }
 
@@ -198,7 +200,10 @@ void TXMLNode::ParseElementAt(std::string_view& text, int depth, TParseLimits& l
     throw ELUTError("The XML document is nested more than " + std::to_string(kMaxXMLDepth) + " levels deep.");
   }
   SkipComment(text);
-  if (const std::size_t lt = text.find('<'); lt != std::string_view::npos) text.remove_prefix(lt + 1);
+  if (const std::size_t lt = text.find('<'); lt != std::string_view::npos) {
+    if (limits.Base != nullptr) Offset = static_cast<std::size_t>(text.data() + lt - limits.Base);
+    text.remove_prefix(lt + 1);
+  }
   // The tag runs to the first '>'; without one, the rest of the text is the tag
   // (its last character dropped, as the closing '>' would be).
   const std::size_t gt = text.find('>');
@@ -289,7 +294,9 @@ TXMLNode* TXMLNode::FindChild(std::string_view name) const {
 
 TXMLNode& TXMLNode::ChildByName(std::string_view name) const {
   if (TXMLNode* child = FindChild(name)) return *child;
-  throw EZelvoError("The \"" + std::string(name) + "\" node is not found");
+  EZelvoError error("The \"" + std::string(name) + "\" node is not found");
+  error.Position = Offset;
+  throw error;
 }
 
 }  // namespace zelvo

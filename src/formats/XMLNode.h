@@ -25,8 +25,9 @@ namespace zelvo {
 // hostile file cannot exhaust the stack.
 inline constexpr int kMaxXMLDepth = 256;
 // A document with more elements than this ends the load too: each element costs
-// far more memory than its text, and no LUT document comes near it.
-inline constexpr long long kMaxXMLElements = 2'000'000;
+// far more memory than its text (a few hundred bytes against a few), and no LUT
+// document comes near it (the longest, an S.two table of 100,001 entries).
+inline constexpr long long kMaxXMLElements = 250'000;
 
 class TXMLValue {
  public:
@@ -61,6 +62,9 @@ class TXMLNode {
   TXMLValue Value;
   TXMLAttributes Attributes;
   std::vector<std::unique_ptr<TXMLNode>> Children;
+  // Where the element's tag starts in the document, in bytes (npos for the
+  // document node); errors about the element carry it.
+  std::size_t Offset = std::string::npos;
 
   // Name, attributes and children go; the value text stays (ParseContent resets it).
   void Clear();
@@ -80,7 +84,8 @@ class TXMLNode {
   int ChildCount() const { return static_cast<int>(Children.size()); }
   TXMLNode& Child(int index) const { return *Children.at(static_cast<std::size_t>(index)); }
   // The first child named `name` ignoring case. Raises EZelvoError
-  // 'The "name" node is not found' with the caller's spelling.
+  // 'The "name" node is not found' with the caller's spelling, and this
+  // element's Offset as the error's Position.
   TXMLNode& ChildByName(std::string_view name) const;
   bool HasChild(std::string_view name) const { return FindChild(name) != nullptr; }
   TXMLNode* FindChild(std::string_view name) const;
@@ -90,6 +95,7 @@ class TXMLNode {
   struct TParseLimits {
     long long MaxElements = kMaxXMLElements;
     long long ElementsLeft = kMaxXMLElements;
+    const char* Base = nullptr;  // the start of the document, for offsets
   };
   TXMLNode& AddParsedChild(TParseLimits& limits);
   void ParseElementAt(std::string_view& text, int depth, TParseLimits& limits);

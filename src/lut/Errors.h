@@ -12,6 +12,23 @@ namespace zelvo {
 class EZelvoError : public std::runtime_error {
  public:
   explicit EZelvoError(const std::string& message) : std::runtime_error(message) {}
+
+  // Where a load went wrong, filled in as the error leaves the reader: the
+  // format the file was read as, and the line of the file (0: not known). A
+  // reader of whole documents gives a byte position, which the load turns
+  // into the line.
+  std::string FormatName;
+  int Line = 0;
+  std::size_t Position = std::string::npos;
+
+  // The message with what is known of where: 'read as Clipster 3D: The
+  // "LUT3D" node is not found (line 12)'.
+  std::string Described() const {
+    std::string text = FormatName.empty() ? std::string() : "read as " + FormatName + ": ";
+    text += what();
+    if (Line > 0) text += " (line " + std::to_string(Line) + ")";
+    return text;
+  }
 };
 
 // A malformed or unsupported LUT file.

@@ -32,11 +32,12 @@ const char* kCube2 =
 TEST(Cli, ListsProfilesAndFormats) {
   const CliRun profiles = Zelvo({"profiles"});
   EXPECT_EQ(profiles.status, 0);
-  EXPECT_NE(profiles.out.find("7\tCube 3D Davinci\t.cube\tformat 1 (Cube 3D)\tsize 33 (selectable)\tfloating point\n"),
+  EXPECT_NE(profiles.out.find(
+                "7\tCube 3D Davinci\t.cube\tformat 1 (Cube 3D)\tsize 33 (selectable: 2 to 99)\tfloating point\n"),
             std::string::npos)
       << profiles.out;
   EXPECT_NE(profiles.out.find("16\tAutodesk Lustre 1D\t.lut\tformat 14 (Autodesk Lustre 1D)\tlength 65536 "
-                              "(selectable)\tbits 16 (selectable)\n"),
+                              "(selectable: 2 to 99999)\tbits 16 (selectable: 12 or 16)\n"),
             std::string::npos);
   const CliRun formats = Zelvo({"formats"});
   EXPECT_EQ(formats.status, 0);
@@ -151,9 +152,17 @@ TEST(Cli, FailingFileIsNamedAndEarlierFilesStay) {
   const std::string later = in.Write("later.cube", kCube2);
   const CliRun run = Zelvo({"convert", "-p", "6", "-o", out.path().string(), good, bad, later});
   EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find(bad + ": Incomplete file.\n"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find(bad + ": read as Cube 3D: Incomplete file.\n"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("Converted 1, skipped 0, failed 1.\n"), std::string::npos) << run.err;
   EXPECT_TRUE(std::filesystem::exists(out.File("good.cube")));
   EXPECT_FALSE(std::filesystem::exists(out.File("later.cube")));
+  // Going on after the failure converts the rest and still fails in the end.
+  const CliRun on = Zelvo({"convert", "-p", "6", "--overwrite", "--keep-going", "-o", out.path().string(), good, bad,
+                           later});
+  EXPECT_EQ(on.status, 1);
+  EXPECT_NE(on.err.find(bad + ": read as Cube 3D: Incomplete file.\n"), std::string::npos) << on.err;
+  EXPECT_NE(on.err.find("Converted 2, skipped 0, failed 1.\n"), std::string::npos) << on.err;
+  EXPECT_TRUE(std::filesystem::exists(out.File("later.cube")));
   const CliRun missing = Zelvo({"convert", "-p", "6", "-o", out.path().string(), in.File("nope.cube")});
   EXPECT_EQ(missing.status, 1);
   EXPECT_NE(missing.err.find("nope.cube: Cannot open file"), std::string::npos) << missing.err;
@@ -162,14 +171,104 @@ TEST(Cli, FailingFileIsNamedAndEarlierFilesStay) {
 TEST(Cli, Info) {
   TempDir dir;
   const std::string a = dir.Write("a.cube", kCube2);
-  const std::string u = dir.Write("u.txt", "hello");
-  const CliRun run = Zelvo({"info", a, u});
+  const CliRun run = Zelvo({"info", a});
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, a + "\n  Format: Cube 3D\n  Type: 3D\n  Dimension: 2\n  Comment: hello\n" + u +
-                         "\n  Format: unknown\n");
-  const CliRun bad = Zelvo({"info", dir.Write("b.cube", "LUT_3D_SIZE 9\n")});
-  EXPECT_EQ(bad.status, 1);
-  EXPECT_NE(bad.err.find("Incomplete file."), std::string::npos);
+  EXPECT_EQ(run.out, a + "\n  Format: Cube 3D\n  Type: 3D\n  Dimension: 2\n  Comment: hello\n");
+  // A file of no known format, or one that fails, makes the exit status 1.
+  const std::string u = dir.Write("u.txt", "hello");
+  const CliRun unknown = Zelvo({"info", a, u});
+  EXPECT_EQ(unknown.status, 1);
+  EXPECT_EQ(unknown.out, run.out + u + "\n  Format: unknown\n");
+  EXPECT_EQ(unknown.err, u + ": The file is not a LUT file of a known format.\n");
+}
+
+// What went wrong, where, and read as what; text from the file cannot drive
+// the terminal.
+TEST(Cli, MessagesSayWhatHappened) {
+  TempDir dir;
+  struct Case {
+    const char* name;
+    std::string text;
+    std::string out_format;  // the format printed before the error
+    std::string message;
+  };
+  const Case cases[] = {
+      {"short.cube", "LUT_3D_SIZE 9\n", "Cube 3D", "read as Cube 3D: Incomplete file."},
+      {"size.cube", "# c\n\nLUT_3D_SIZE 3x\n", "Cube 3D",
+       "read as Cube 3D: '3x' is not a valid integer value (line 3)"},
+      {"clip.txt", "<?xml version='1.0'?>\n<LUT3D N='2' BitDepth='16'>\n\n  <data>\n  </data>\n</LUT3D>\n",
+       "Clipster 3D", "read as Clipster 3D: The \"values\" node is not found (line 2)"},
+      {"domain.cube", "LUT_3D_SIZE 2\nLUT_3D_INPUT_RANGE 4 0\n", "Cube 3D",
+       "read as Cube 3D: The header value \"LUT_3D_INPUT_RANGE 4 0\" is not supported (the maximum must be above the "
+       "minimum). (line 2)"},
+      {"esc.cube", "LUT_3D_SIZE 2\nDOMAIN_MIN 0 0 x\x7f[31m\n", "Cube 3D",
+       "read as Cube 3D: 'x\\x7f[31m' is not a valid floating point value (line 2)"},
+  };
+  for (const Case& c : cases) {
+    const std::string file = dir.Write(c.name, c.text);
+    const CliRun run = Zelvo({"info", file});
+    EXPECT_EQ(run.status, 1) << c.name;
+    EXPECT_EQ(run.out, file + "\n  Format: " + c.out_format + "\n") << c.name;
+    EXPECT_EQ(run.err, file + ": " + c.message + "\n") << c.name;
+  }
+  // Comments with control characters are shown escaped.
+  const std::string f = dir.Write("bell.cube", "# ring\a\x7f\nLUT_3D_SIZE 2\n" + std::string(kCube2).substr(22));
+  EXPECT_NE(Zelvo({"info", f}).out.find("  Comment: ring\\x07\\x7f\n"), std::string::npos);
+}
+
+// A batch that would replace its own files refuses them and says which.
+TEST(Cli, TargetsThatCollideWithTheBatchAreRefused) {
+  TempDir dir;
+  const std::string cube = dir.Write("grade.cube", kCube2);
+  const std::string threedl = dir.File("grade.3dl");
+  ASSERT_EQ(Zelvo({"convert", "-p", "1", "-o", dir.path().string(), cube}).status, 0);
+  const std::string before = test::ReadAll(cube);
+  const CliRun run = Zelvo({"convert", "-p", "7", "-o", dir.path().string(), "--overwrite", threedl, cube});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("is \"" + cube + "\", another source of this batch"), std::string::npos) << run.err;
+  EXPECT_EQ(test::ReadAll(cube), before);
+  const CliRun own = Zelvo({"convert", "-p", "7", "-o", dir.path().string(), "--overwrite", cube});
+  EXPECT_EQ(own.status, 1);
+  EXPECT_NE(own.err.find("itself; the file is not converted."), std::string::npos) << own.err;
+  EXPECT_EQ(test::ReadAll(cube), before);
+}
+
+TEST(Cli, SizesDepthsFoldersAndCaptions) {
+  TempDir dir, folder;
+  const std::string src = dir.Write("a.cube", kCube2);
+  const std::string out = folder.path().string();
+  struct Case {
+    std::vector<std::string> options;
+    int status;
+    std::string err;  // the start of standard error
+  };
+  const Case cases[] = {
+      {{"-p", "7", "--size", "1"}, 2, "A size of 1 is not supported for \"Cube 3D Davinci\" (2 to 99 points per axis)."},
+      {{"-p", "7", "--size", "120"}, 2, "A size of 120 is not supported for \"Cube 3D Davinci\" (2 to 99 points per axis)."},
+      {{"-p", "16", "--size", "100000"}, 2,
+       "A size of 100000 is not supported for \"Autodesk Lustre 1D\" (2 to 99999 entries)."},
+      {{"-p", "16", "--bits", "10"}, 2,
+       "The output format \"Autodesk Lustre 1D\" cannot be written at 10 bits: its files are read back at 12 or 16 bits "
+       "only."},
+      {{"-p", "cube 3d davinci"}, 0, ""},  // one caption matches in any case
+      {{"-p", "CUBE 1D"}, 0, ""},
+      {{"-p", "cube"}, 2, "Unknown output profile \"cube\""},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"convert", "--overwrite", "-o", out, src};
+    args.insert(args.begin() + 1, c.options.begin(), c.options.end());
+    const CliRun run = Zelvo(args);
+    EXPECT_EQ(run.status, c.status) << c.err << run.err;
+    EXPECT_EQ(run.err.substr(0, c.err.size()), c.err);
+  }
+  const CliRun file_as_folder = Zelvo({"convert", "-p", "7", "-o", src, src});
+  EXPECT_EQ(file_as_folder.status, 2);
+  EXPECT_EQ(file_as_folder.err, src + ": The output folder is not a folder.\n");
+  std::filesystem::create_directory(folder.File("a.cms"));
+  const CliRun folder_target = Zelvo({"convert", "-p", "10", "--overwrite", "-o", out, src});
+  EXPECT_EQ(folder_target.status, 1);
+  EXPECT_EQ(folder_target.err,
+            src + ": The target \"" + folder.File("a.cms") + "\" is a folder; \"" + src + "\" is not converted.\n");
 }
 
 TEST(Cli, Eval) {

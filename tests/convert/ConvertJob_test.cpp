@@ -176,15 +176,95 @@ TEST_F(ConvertJob, PollThatCancelsStopsBeforeTheNextFile) {
   EXPECT_EQ(script.progress, (std::vector<double>{20.0, 40.0, 60.0}));
 }
 
-TEST_F(ConvertJob, SameNameInTwoFoldersAsksBeforeOverwriting) {
+// Three ways a batch would replace its own files: a target that is a source of
+// the batch, one that an earlier entry wrote, and one that is its own source.
+// Each ends that entry before the question, with both files named.
+TEST_F(ConvertJob, TargetsThatCollideAreRefusedBeforeTheQuestion) {
   TempDir other;
-  other.Write("a.cube", CubeText(2));
-  std::vector<ConversionEntry> entries = {Entry("a.cube", CubeText(2)),
-                                          ConversionEntry{"a.cube", other.path().string(), true}};
+  const std::string grade = CubeText(2);
+  struct Case {
+    const char* what;
+    std::vector<ConversionEntry> entries;
+    std::string output_folder;
+    const char* profile;
+    std::string message;
+    std::vector<std::string> converted;  // the sources that were converted
+  };
+  const std::string in = in_.path().string();
+  const std::string a3dl = in_.Write("grade.3dl", "");  // replaced below by a real 3dl
+  SaveLUTFile(a3dl, [] {
+    TLUT lut;
+    test::FillIdentity3D(lut, 2);
+    return lut;
+  }(), test::Profile("3DL Fusion"));
+  const std::string cube = in_.Write("grade.cube", grade);
+  other.Write("grade.cube", grade);
+  const std::vector<Case> cases = {
+      {"a target that is another source",
+       {ConversionEntry{"grade.3dl", in, true}, ConversionEntry{"grade.cube", in, true}},
+       in,
+       "Cube 3D Davinci",
+       "The target \"" + JoinPath(in, "grade.cube") + "\" is \"" + cube +
+           "\", another source of this batch; \"" + a3dl + "\" is not converted.",
+       {}},
+      {"two sources of one name",
+       {ConversionEntry{"grade.cube", in, true}, ConversionEntry{"grade.cube", other.path().string(), true}},
+       out_.path().string(),
+       "3DL Fusion",
+       "The target \"" + out_.File("grade.3dl") + "\" was already written from \"" + cube +
+           "\" in this batch; \"" + JoinPath(other.path().string(), "grade.cube") + "\" is not converted.",
+       {cube}},
+      {"a target that is its own source",
+       {ConversionEntry{"grade.cube", in, true}},
+       in + "/.",
+       "Cube 3D Davinci",
+       "The target \"" + JoinPath(in + "/.", "grade.cube") + "\" is the source \"" + cube +
+           "\" itself; the file is not converted.",
+       {}},
+  };
+  for (const Case& c : cases) {
+    const std::string before_cube = test::ReadAll(cube);
+    ScriptedFeedback script;
+    ConversionSettings settings = Settings(c.profile);
+    settings.OutputFolder = c.output_folder;
+    std::vector<std::string> converted;
+    ConversionFeedback feedback = script.Make();
+    feedback.FileDone = [&](const std::string& source, TFileOutcome outcome) {
+      if (outcome == TFileOutcome::Converted) converted.push_back(source);
+    };
+    EXPECT_EQ(test::ErrorOf([&] { ConvertFiles(settings, c.entries, feedback); }), c.message) << c.what;
+    EXPECT_TRUE(script.questions.empty()) << c.what;
+    EXPECT_EQ(converted, c.converted) << c.what;
+    EXPECT_EQ(test::ReadAll(cube), before_cube) << c.what;
+    std::filesystem::remove(out_.File("grade.3dl"));
+  }
+}
+
+// Going on after a failure: the batch converts what it can and says what
+// became of each entry.
+TEST_F(ConvertJob, FailedFilesCanBePassedOver) {
+  std::vector<ConversionEntry> entries = {Entry("a.cube", CubeText(2)), Entry("b.cube", "LUT_3D_SIZE 2\n0 0 0\n"),
+                                          Entry("c.cube", CubeText(2))};
+  out_.Write("c.cube", "old");
   ScriptedFeedback script;
   script.answers = {OverwriteAnswer::No};
-  ConvertFiles(Settings("3DL Fusion"), entries, script.Make());
-  EXPECT_EQ(script.questions, std::vector<std::string>{out_.File("a.3dl")});
+  ConversionFeedback feedback = script.Make();
+  std::vector<std::pair<std::string, TFileOutcome>> outcomes;
+  std::vector<std::string> errors;
+  feedback.FileDone = [&](const std::string& source, TFileOutcome outcome) {
+    outcomes.emplace_back(std::filesystem::path(source).filename().string(), outcome);
+  };
+  feedback.FileFailed = [&](const std::string&, const std::exception& e) {
+    errors.push_back(e.what());
+    return true;
+  };
+  EXPECT_EQ(ConvertFiles(Settings("Cube 3D Davinci"), entries, feedback), BatchResult::Completed);
+  const std::vector<std::pair<std::string, TFileOutcome>> expected = {
+      {"a.cube", TFileOutcome::Converted}, {"b.cube", TFileOutcome::Failed}, {"c.cube", TFileOutcome::Skipped}};
+  EXPECT_EQ(outcomes, expected);
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find("Incomplete file."), std::string::npos) << errors[0];
+  EXPECT_EQ(test::ReadAll(out_.File("c.cube")), "old");
 }
 
 TEST_F(ConvertJob, ErrorEndsTheBatchAndKeepsEarlierFiles) {

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
 #include <filesystem>
 
 #if !defined(_WIN32)
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include "TestSupport.h"
@@ -96,6 +99,70 @@ TEST(TextFile, WritingThroughALinkReplacesTheFileItPointsTo) {
   EXPECT_TRUE(std::filesystem::is_symlink(dir.File("link.cube")));
   EXPECT_EQ(test::ReadAll(real), "new\n");
 }
+
+#if !defined(_WIN32)
+// Only the names in a folder, to see that no temporary file is left.
+std::vector<std::string> Names(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(AtomicWrite, KeepExistingNeverReplacesAFileThatAppears) {
+  test::TempDir dir;
+  const std::string target = dir.File("out.cube");
+  // The file appears while the new text is being written.
+  SetTemporaryFileHook([&](const std::string&) { dir.Write("out.cube", "theirs"); });
+  EXPECT_EQ(test::ErrorOf([&] { WriteFileAtomically(target, "ours", TReplace::KeepExisting); }),
+            "Cannot create file \"" + target + "\". File exists");
+  SetTemporaryFileHook(nullptr);
+  EXPECT_EQ(test::ReadAll(target), "theirs");
+  EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"out.cube"});
+  // One that is there from the start is refused before anything is written.
+  EXPECT_THROW(WriteFileAtomically(target, "ours", TReplace::KeepExisting), EOSError);
+  WriteFileAtomically(dir.File("new.cube"), "ours", TReplace::KeepExisting);
+  EXPECT_EQ(test::ReadAll(dir.File("new.cube")), "ours");
+}
+
+TEST(AtomicWrite, ReplacingKeepsPermissionsAndRefusesWhatTheUserMayNotWrite) {
+  test::TempDir dir;
+  const std::string target = dir.Write("grade.cube", "old");
+  ::chmod(target.c_str(), 0640);
+  WriteFileAtomically(target, "new");
+  struct stat st {};
+  ::stat(target.c_str(), &st);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(test::ReadAll(target), "new");
+
+  ::chmod(target.c_str(), 0444);
+  const bool writable = ::access(target.c_str(), W_OK) == 0;  // the superuser may write anything
+  const std::string error = test::ErrorOf([&] { WriteFileAtomically(target, "newer"); });
+  if (writable) {
+    EXPECT_EQ(error, "");
+    ::stat(target.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
+  } else {
+    EXPECT_EQ(error, "Cannot create file \"" + target + "\". Permission denied");
+    EXPECT_EQ(test::ReadAll(target), "new");
+  }
+  EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"grade.cube"});
+}
+
+TEST(AtomicWriteDeathTest, ASignalRemovesTheTemporaryFile) {
+  test::TempDir dir;
+  const std::string target = dir.Write("grade.cube", "old");
+  EXPECT_EXIT(
+      {
+        InstallTemporaryFileCleanup();
+        SetTemporaryFileHook([](const std::string&) { std::raise(SIGTERM); });
+        WriteFileAtomically(target, "new");
+      },
+      testing::KilledBySignal(SIGTERM), "");
+  EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"grade.cube"});
+  EXPECT_EQ(test::ReadAll(target), "old");
+}
+#endif
 
 TEST(TextFile, ReadingErrorsNameTheFile) {
   test::TempDir dir;
