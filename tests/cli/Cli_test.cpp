@@ -288,6 +288,22 @@ TEST(Cli, Eval) {
   EXPECT_EQ(Zelvo({"eval", dir.Write("u.txt", "hello"), "0", "0", "0"}).status, 1);
 }
 
+TEST(Cli, SaysOnceWhenATargetClipsInputs) {
+  TempDir in, out;
+  const std::string wide = in.Write("wide.cube", "LUT_3D_SIZE 2\nDOMAIN_MAX 4 4 4\n" + std::string(kCube2).substr(22));
+  const std::string other = in.Write("other.cube", "LUT_3D_SIZE 2\nDOMAIN_MAX 2 2 2\n" + std::string(kCube2).substr(22));
+  const CliRun run = Zelvo({"convert", "-p", "3DL Fusion", "-o", out.path().string(), wide, other});
+  EXPECT_EQ(run.status, 0) << run.err;
+  const std::string note = ": covers inputs beyond 0..1, which \"3DL Fusion\" cannot state;";
+  EXPECT_NE(run.err.find(wide + note), std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find(other + note), std::string::npos) << run.err;  // once
+  // A cube states the domain instead.
+  const CliRun cube = Zelvo({"convert", "-p", "Cube 3D Davinci", "--size", "2", "-o", out.path().string(), wide});
+  EXPECT_EQ(cube.err, "");
+  EXPECT_NE(test::ReadAll(out.File("wide.cube")).find("LUT_3D_SIZE 2\nDOMAIN_MIN 0 0 0\nDOMAIN_MAX 4 4 4\n"),
+            std::string::npos);
+}
+
 TEST(Cli, ConvertsPeerCubeFiles) {
   const std::string a = test::PeerFile("colour/iridas_cube/Colour_Correct.cube");
   const std::string b = test::PeerFile("OpenColorIO/resolve_1d3d.cube");

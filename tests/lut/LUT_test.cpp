@@ -337,6 +337,21 @@ TEST(Resampling, MovesATableOfTheSameKindAndSize) {
   EXPECT_EQ(other.Comments, std::vector<std::string>{"kept"});
 }
 
+TEST(Resampling, ADomainIsPartOfWhatMustAgreeForACopy) {
+  // A 3-point grid over 0..4: to a 3-point grid over 0..1 it is sampled, not
+  // copied; over the same domain it passes over as it is.
+  TLUT source;
+  test::FillIdentity3D(source, 3);
+  source.Domain3D = TLUTDomain{{0, 0, 0}, {4, 4, 4}};
+  const TLUT unit = ResampledLUT(source.Copy(), TLUTKind::lk3D, 3);
+  EXPECT_EQ(unit.Domain3D, TLUTDomain{});
+  EXPECT_EQ(unit.Table3D(1, 1, 1), (TLUTEntry{0.125, 0.125, 0.125}));  // the source at 0.5: a quarter along
+  EXPECT_EQ(unit.Table3D(2, 0, 0), (TLUTEntry{0.25, 0, 0}));
+  const TLUTEntry* table = source.Data3D();
+  const TLUT same = ResampledLUT(std::move(source), TLUTKind::lk3D, 3, TLUTDomain{{0, 0, 0}, {4, 4, 4}});
+  EXPECT_EQ(same.Data3D(), table);
+}
+
 TEST(Resampling, RefusesTargetsThatCannotBeInterpolated) {
   TLUT source;
   test::FillSample3D(source, 5);
