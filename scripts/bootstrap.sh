@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
-  libopencolorio-dev
+  libopencolorio-dev liblcms2-dev libjpeg62-turbo-dev qt6-base-dev
   locales
 )
 
