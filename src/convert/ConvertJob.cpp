@@ -56,11 +56,14 @@ std::vector<int> SelectableBits(const TLutOutputProfile& profile) {
 }
 
 void CheckSizeInRange(const ConversionSettings& settings) {
-  if (settings.OutputProfile == nullptr || settings.SizeText == "Default") return;
+  // An empty text is what the dialog leaves when "Default" is deleted: the
+  // default size, like "Default" itself.
+  if (settings.OutputProfile == nullptr || settings.SizeText == "Default" || settings.SizeText.empty()) return;
   const TLutOutputProfile& profile = *settings.OutputProfile;
-  const int size = ResolveGridSize(settings.SizeText, profile);
+  int size = 0;
+  const bool number = TryParseInt(settings.SizeText, size);
   const int largest = LargestSize(profile);
-  if (size < kMinUsableSize || size > largest) {
+  if (!number || size < kMinUsableSize || size > largest) {
     throw EZelvoError("A size of " + settings.SizeText + " is not supported for \"" + profile.Caption + "\" (" +
                       std::to_string(kMinUsableSize) + " to " + std::to_string(largest) +
                       (FormatOfProfile(profile).Is3D ? " points per axis)." : " entries)."));

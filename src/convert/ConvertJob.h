@@ -74,7 +74,10 @@ int LargestSize(const TLutOutputProfile& profile);
 std::vector<int> SelectableBits(const TLutOutputProfile& profile);
 
 // Refuses a typed size outside 2..LargestSize, which the job would otherwise
-// bring to the nearest size it builds. For the front ends, before any work.
+// bring to the nearest size it builds, and a text that is not a whole number
+// (pasted or entered through an input method), which it would silently read
+// as the default. "Default" and an empty text are the default. For the front
+// ends, before any work.
 void CheckSizeInRange(const ConversionSettings& settings);
 
 // Refuses settings that no writer can honour or the profile does not allow: no

@@ -83,6 +83,35 @@ TEST(ConvertNames, ResolveGridSize) {
   EXPECT_EQ(ResolveGridSize("120", davinci), 120);     // capped by the job, not here
 }
 
+// The check the front ends run on a typed size before a batch: only
+// "Default", an empty text and whole numbers the job builds pass.
+TEST(ConvertNames, CheckSizeInRangeRefusesWhatTheJobWouldChange) {
+  struct Case {
+    const char* profile;
+    const char* size;
+    bool refused;
+  };
+  const Case cases[] = {
+      {"Cube 3D Davinci", "Default", false}, {"Cube 3D Davinci", "", false},      {"Cube 3D Davinci", "2", false},
+      {"Cube 3D Davinci", "99", false},      {"Cube 3D Davinci", "00064", false}, {"Cube 3D Davinci", "1", true},
+      {"Cube 3D Davinci", "0", true},        {"Cube 3D Davinci", "100", true},    {"Cube 3D Davinci", "12a", true},
+      {"Cube 3D Davinci", "default", true},  {"Cube 3D Davinci", " 33", true},    {"Cube 3D Davinci", "-5", true},
+      {"Autodesk Lustre 1D", "99999", false}, {"Autodesk Lustre 1D", "100000", true},
+  };
+  for (const Case& c : cases) {
+    ConversionSettings s;
+    s.OutputProfile = OutputProfileByCaption(c.profile);
+    s.SizeText = c.size;
+    const std::string error = test::ErrorOf([&] { CheckSizeInRange(s); });
+    EXPECT_EQ(!error.empty(), c.refused) << c.profile << " \"" << c.size << "\": " << error;
+  }
+  ConversionSettings pasted;
+  pasted.OutputProfile = OutputProfileByCaption("Cube 3D Davinci");
+  pasted.SizeText = "3x3";
+  EXPECT_EQ(test::ErrorOf([&] { CheckSizeInRange(pasted); }),
+            "A size of 3x3 is not supported for \"Cube 3D Davinci\" (2 to 99 points per axis).");
+}
+
 TEST_F(ConvertJob, ResolvedSizesAreCappedAtTheJobLimits) {
   const ConversionEntry e = Entry("a.cube", CubeText(3));
   const std::string target = out_.File("a.cube");

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Takes screenshots of the desktop program's windows on a virtual X display
+# and writes them to docs/screenshots/ (or the folder given): the main window
+# with a few LUT files, the "Convertion Settings" dialog and the About box.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out="${1:-docs/screenshots}"
+bash scripts/bootstrap.sh
+need=()
+for p in xvfb xauth fonts-dejavu-core; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
+done
+if [ ${#need[@]} -gt 0 ]; then
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${need[@]}"
+fi
+cmake --preset release >/dev/null
+cmake --build --preset release --target zelvo-screenshots
+mkdir -p "$out"
+# The X platform on a virtual display, with the fonts a desktop would have.
+QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x900x24" build/release/src/app/zelvo-screenshots "$out"
+ls -l "$out"

@@ -1,0 +1,35 @@
+// The application's error handler: an error that ends a user action is shown
+// here, in one place, and the program goes on.
+#pragma once
+
+#include <exception>
+#include <string>
+
+class QWidget;
+
+namespace zelvo {
+
+// The product name; the title of the application and the caption of its
+// error boxes.
+inline constexpr char kApplicationTitle[] = "Zelvo LUT Converter";
+
+// The text of an error box: the message (with the format and line where a
+// load went wrong), and a full stop appended when its last character sorts
+// after ".".
+std::string ErrorBoxText(const std::exception& error);
+std::string WithFullStop(std::string message);
+
+// Shows an error box: error icon, the application title as caption.
+void ShowApplicationError(QWidget* owner, const std::exception& error);
+
+// Runs one user action; an error ends it and is shown by the handler above.
+template <typename Action>
+void RunUserAction(QWidget* owner, Action&& action) noexcept {
+  try {
+    action();
+  } catch (const std::exception& e) {
+    ShowApplicationError(owner, e);
+  }
+}
+
+}  // namespace zelvo

@@ -1,0 +1,70 @@
+#include "app/UserPrompts.h"
+
+#include <QFileDialog>
+
+namespace zelvo {
+
+namespace {
+
+class TQtPrompts final : public TUserPrompts {
+ public:
+  QMessageBox::StandardButton ShowMessage(QWidget* owner, const TMessageRequest& r) override {
+    QMessageBox box(r.Icon, r.Title, r.Text, r.Buttons, owner);
+    // Messages quote file names and file contents: never read them as markup.
+    box.setTextFormat(Qt::PlainText);
+    if (r.DefaultButton != QMessageBox::NoButton) box.setDefaultButton(r.DefaultButton);
+    if (r.EscapeButton != QMessageBox::NoButton) box.setEscapeButton(r.EscapeButton);
+    box.exec();
+    const QMessageBox::StandardButton pressed = box.standardButton(box.clickedButton());
+    return pressed == QMessageBox::NoButton ? r.EscapeButton : pressed;
+  }
+
+  bool OpenFiles(QWidget* owner, const TOpenFilesRequest& r, QStringList& paths) override {
+    QFileDialog dialog(owner, r.Title, r.InitialFolder);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(r.MultiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::ReadOnly);
+    dialog.setNameFilters(r.NameFilters);
+    if (r.FilterIndex >= 0 && r.FilterIndex < r.NameFilters.size()) {
+      dialog.selectNameFilter(r.NameFilters[r.FilterIndex]);
+    }
+    if (dialog.exec() != QDialog::Accepted) return false;
+    paths = dialog.selectedFiles();
+    return !paths.isEmpty();
+  }
+
+  bool SelectFolder(QWidget* owner, const TSelectFolderRequest& r, QString& folder) override {
+    QFileDialog dialog(owner, r.Title, r.InitialFolder);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    const QStringList picked = dialog.selectedFiles();
+    if (picked.isEmpty()) return false;
+    folder = picked.front();
+    return true;
+  }
+};
+
+std::unique_ptr<TUserPrompts>& Current() {
+  static std::unique_ptr<TUserPrompts> prompts = std::make_unique<TQtPrompts>();
+  return prompts;
+}
+
+}  // namespace
+
+TUserPrompts& Prompts() { return *Current(); }
+
+std::unique_ptr<TUserPrompts> SetPrompts(std::unique_ptr<TUserPrompts> prompts) {
+  if (!prompts) prompts = std::make_unique<TQtPrompts>();
+  std::swap(prompts, Current());
+  return prompts;
+}
+
+QMessageBox::StandardButton ShowMessage(QWidget* owner, QMessageBox::Icon icon, const QString& title,
+                                        const QString& text, QMessageBox::StandardButtons buttons,
+                                        QMessageBox::StandardButton default_button,
+                                        QMessageBox::StandardButton escape_button) {
+  return Prompts().ShowMessage(owner, TMessageRequest{icon, title, text, buttons, default_button, escape_button});
+}
+
+}  // namespace zelvo

@@ -1,0 +1,62 @@
+// Everything that waits for a person: message boxes and the file and folder
+// pickers. The windows ask through Prompts(); the program answers with Qt's
+// dialogs, the tests with a scripted implementation (SetPrompts).
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+class QWidget;
+
+namespace zelvo {
+
+struct TMessageRequest {
+  QMessageBox::Icon Icon = QMessageBox::NoIcon;
+  QString Title;
+  QString Text;
+  QMessageBox::StandardButtons Buttons = QMessageBox::Ok;
+  QMessageBox::StandardButton DefaultButton = QMessageBox::NoButton;
+  QMessageBox::StandardButton EscapeButton = QMessageBox::NoButton;
+};
+
+// A file picker as the toolkit sees it: filters in Qt's form
+// ("LUT Files (*.cube *.lut)").
+struct TOpenFilesRequest {
+  QString Title;           // empty: the toolkit's default
+  QString InitialFolder;   // empty: the toolkit's default
+  QStringList NameFilters;
+  int FilterIndex = 0;
+  bool MultiSelect = false;
+};
+
+struct TSelectFolderRequest {
+  QString Title;
+  QString InitialFolder;
+};
+
+class TUserPrompts {
+ public:
+  virtual ~TUserPrompts() = default;
+  // The button the person pressed (the escape button when the box was closed).
+  virtual QMessageBox::StandardButton ShowMessage(QWidget* owner, const TMessageRequest& request) = 0;
+  // False when the person cancelled; otherwise the full paths of existing files.
+  virtual bool OpenFiles(QWidget* owner, const TOpenFilesRequest& request, QStringList& paths) = 0;
+  // False when the person cancelled; otherwise the full path of a folder.
+  virtual bool SelectFolder(QWidget* owner, const TSelectFolderRequest& request, QString& folder) = 0;
+};
+
+// The prompts in force: Qt's dialogs unless a test set others.
+TUserPrompts& Prompts();
+// Replaces the prompts (nullptr brings back Qt's dialogs); returns the old ones.
+std::unique_ptr<TUserPrompts> SetPrompts(std::unique_ptr<TUserPrompts> prompts);
+
+// The message boxes of the windows.
+QMessageBox::StandardButton ShowMessage(QWidget* owner, QMessageBox::Icon icon, const QString& title,
+                                        const QString& text,
+                                        QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+                                        QMessageBox::StandardButton default_button = QMessageBox::NoButton,
+                                        QMessageBox::StandardButton escape_button = QMessageBox::NoButton);
+
+}  // namespace zelvo
