@@ -9,6 +9,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   libopencolorio-dev liblcms2-dev libjpeg62-turbo-dev qt6-base-dev
   locales
+  # The desktop program: Qt SVG for its icons; for its Debian package the
+  # package tools and the desktop's validators of its entry and metainfo.
+  qt6-svg-dev dpkg-dev file desktop-file-utils appstream
 )
 
 SUDO=""

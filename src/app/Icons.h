@@ -10,6 +10,6 @@ namespace zelvo {
 QIcon ZelvoIcon(const QString& name);
 
 // The desktop's name of the program: its desktop entry, icon and metainfo.
-inline constexpr char kDesktopId[] = "org.zelvo.LutConverter";
+inline constexpr char kDesktopId[] = "org.zelvo.lutconverter";
 
 }  // namespace zelvo
