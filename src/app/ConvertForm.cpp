@@ -13,6 +13,7 @@
 
 #include "app/AppErrors.h"
 #include "app/PathDialog.h"
+#include "app/Paths.h"
 #include "app/UserPrompts.h"
 #include "lut/Errors.h"
 
@@ -21,8 +22,6 @@ namespace zelvo {
 namespace {
 
 constexpr int kMaxTypedDigits = 5;
-
-QString Native(const std::string& path) { return QString::fromStdString(path); }
 
 void FillSizes(QComboBox* box, bool is_3d) {
   box->clear();
@@ -126,7 +125,7 @@ TfrmConvert::TfrmConvert(QWidget* owner) : QDialog(owner) {
 }
 
 void TfrmConvert::FormCreate() {
-  edtOutFolder->setText(Native(LastOutputFolder()));
+  edtOutFolder->setText(DisplayPath(LastOutputFolder()));
   for (std::size_t i = 0; i < OutputProfiles().size(); ++i) {
     cbxOutFormat->addItem(QString::fromStdString(OutputProfiles()[i]->Caption), static_cast<int>(i));
   }
@@ -154,7 +153,7 @@ int TfrmConvert::SelectedBits() const {
 
 ConversionSettings TfrmConvert::Settings() const {
   ConversionSettings settings;
-  settings.OutputFolder = edtOutFolder->text().toStdString();
+  settings.OutputFolder = LocalPath(edtOutFolder->text());
   settings.OutputProfile = SelectedOutputProfile();
   settings.SizeText = cbxDimSize->currentText().toStdString();
   settings.Bits = SelectedBits();
@@ -183,9 +182,9 @@ void TfrmConvert::cbxOutFormatChange() {
 void TfrmConvert::btnSelectFolderClick() {
   TPathDialog picker(this);
   picker.Title = QStringLiteral("Please select a folder for converted files");
-  if (!LastOutputFolder().empty()) picker.SetDirectory(Native(LastOutputFolder()));
+  if (!LastOutputFolder().empty()) picker.SetDirectory(DisplayPath(LastOutputFolder()));
   if (!picker.Execute()) return;
-  LastOutputFolder() = picker.Directory().toStdString();
+  LastOutputFolder() = LocalPath(picker.Directory());
   edtOutFolder->setText(picker.Directory());
 }
 

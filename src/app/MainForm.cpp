@@ -24,6 +24,7 @@
 #include "app/ConvertForm.h"
 #include "app/FileDlg.h"
 #include "app/Icons.h"
+#include "app/Paths.h"
 #include "app/UserPrompts.h"
 #include "formats/LUTFormat.h"
 
@@ -39,8 +40,6 @@ constexpr int kFolderRole = Qt::UserRole + 1;
 const char kLUTFilter[] =
     "LUT Files|*.cube;*.lut;*.m3d;*.3dl;*.txt;*.cms;*.mga;*.xml;*.3dmesh;*.dat;*.alut;*.ilut;*.olut;*.1dlut;*.look;"
     "*.cc;*.pfl;*.clf;*.ctf|All Files|*.*";
-
-std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 TLUTFormatId FormatOfRow(const QTreeWidgetItem* item) {
   const QVariant format = item->data(colFileName, kFormatRole);

@@ -20,26 +20,28 @@ QMessageBox::StandardButton ScriptedPrompts::ShowMessage(QWidget*, const TMessag
   return request.DefaultButton != QMessageBox::NoButton ? request.DefaultButton : QMessageBox::Ok;
 }
 
+namespace {
+
+// The next scripted pick: false for Cancel, also when the script has run out.
+template <typename T>
+bool TakeNext(std::deque<std::optional<T>>& script, T& picked) {
+  if (script.empty()) return false;
+  const std::optional<T> next = std::move(script.front());
+  script.pop_front();
+  if (next) picked = *next;
+  return next.has_value();
+}
+
+}  // namespace
+
 bool ScriptedPrompts::OpenFiles(QWidget*, const TOpenFilesRequest& request, QStringList& paths) {
   file_requests.push_back(request);
-  if (next_files.empty() || !next_files.front()) {
-    if (!next_files.empty()) next_files.pop_front();
-    return false;
-  }
-  paths = *next_files.front();
-  next_files.pop_front();
-  return true;
+  return TakeNext(next_files, paths);
 }
 
 bool ScriptedPrompts::SelectFolder(QWidget*, const TSelectFolderRequest& request, QString& folder) {
   folder_requests.push_back(request);
-  if (next_folders.empty() || !next_folders.front()) {
-    if (!next_folders.empty()) next_folders.pop_front();
-    return false;
-  }
-  folder = *next_folders.front();
-  next_folders.pop_front();
-  return true;
+  return TakeNext(next_folders, folder);
 }
 
 PromptsScope::PromptsScope() {

@@ -262,6 +262,26 @@ class ConvertForm : public QObject {
     QVERIFY(!out.exists("Broken.cms"));
   }
 
+  // A source that covers inputs beyond 0..1, written where no domain can be
+  // stated: the batch says so once it is done.
+  void clippedInputsAreReported() {
+    QTemporaryDir in_dir, out_dir;
+    const QDir in(in_dir.path()), out(out_dir.path());
+    PromptsScope prompts;
+    TfrmMain w;
+    const QString wide = WriteText(in, "Wide.cube",
+                                   "DOMAIN_MAX 2 2 2\nLUT_3D_SIZE 2\n0 0 0\n1 0 0\n0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n1 1 1\n");
+    w.AddFiles({wide, WriteCube(in, "Plain.cube")});
+    LastOutputFolder() = out.path().toStdString();
+    RunBatchThroughDialog(w, "3DL Fusion");
+    QCOMPARE(prompts->messages.size(), 1u);
+    QCOMPARE(prompts->messages[0].Icon, QMessageBox::Information);
+    QCOMPARE(prompts->messages[0].Text,
+             wide + " covers inputs beyond 0..1, which \"3DL Fusion\" cannot state; the converted files hold what the "
+                    "sources do to inputs 0..1 and clip the rest.");
+    QVERIFY(out.exists("Wide.3dl") && out.exists("Plain.3dl"));
+  }
+
  private:
   // Clicks Convert in the main window and, in the dialog, the profile and Convert.
   static void RunBatchThroughDialog(TfrmMain& w, const char* profile) {
