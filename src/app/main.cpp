@@ -1,6 +1,7 @@
 // zelvo-lut-converter: the desktop program.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <string_view>
 
 #include "Version.h"
 #include "app/AppErrors.h"
@@ -9,6 +10,23 @@
 #include "formats/LUTFormat.h"
 #include "formats/TextFile.h"
 
+namespace {
+
+void SetUpApplication() {
+  QCoreApplication::setApplicationName(QStringLiteral("zelvo-lut-converter"));
+  QCoreApplication::setApplicationVersion(QString::fromLatin1(zelvo::ZelvoVersion()));
+}
+
+void DescribeArguments(QCommandLineParser& parser) {
+  parser.setApplicationDescription(QString::fromUtf8(zelvo::kApplicationTitle));
+  parser.addHelpOption();
+  parser.addVersionOption();
+  parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("LUT files or folders to add to the list"),
+                               QStringLiteral("[FILE|FOLDER...]"));
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   // An interrupted conversion leaves no temporary file behind.
   zelvo::InstallTemporaryFileCleanup();
@@ -16,18 +34,24 @@ int main(int argc, char** argv) {
   zelvo::LUTFormats();
   zelvo::OutputProfiles();
 
+  // --help and --version answer on a terminal without a display.
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "-h" || arg == "--help" || arg == "--help-all" || arg == "-?" || arg == "-v" || arg == "--version") {
+      QCoreApplication core(argc, argv);
+      SetUpApplication();
+      QCommandLineParser parser;
+      DescribeArguments(parser);
+      parser.process(core);  // prints and ends the program
+    }
+  }
+
   QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("zelvo-lut-converter"));
-  QApplication::setApplicationVersion(QString::fromLatin1(zelvo::ZelvoVersion()));
+  SetUpApplication();
   QApplication::setDesktopFileName(QString::fromLatin1(zelvo::kDesktopId));
   QApplication::setWindowIcon(zelvo::ZelvoIcon(QStringLiteral("zelvo-lut-converter")));
-
   QCommandLineParser parser;
-  parser.setApplicationDescription(QString::fromUtf8(zelvo::kApplicationTitle));
-  parser.addHelpOption();
-  parser.addVersionOption();
-  parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("LUT files or folders to add to the list"),
-                               QStringLiteral("[FILE|FOLDER...]"));
+  DescribeArguments(parser);
   parser.process(app);
 
   zelvo::TfrmMain main_window;

@@ -1,6 +1,9 @@
 // The file and folder pickers over the scripted prompts, and the text of the
 // application's error boxes.
+#include <QApplication>
 #include <QDir>
+#include <QFileDialog>
+#include <QTimer>
 #include <QTest>
 
 #include "AppTestSupport.h"
@@ -71,6 +74,43 @@ class Pickers : public QObject {
     prompts->next_folders.push_back(std::nullopt);
     QVERIFY(!picker.Execute());
     QCOMPARE(picker.Directory(), QStringLiteral("/films/graded"));
+  }
+
+  // The toolkit's own dialogs behind the seam, answered by finding them.
+  void qtDialogsAnswerThroughTheSameSeam() {
+    QTemporaryDir dir;
+    const QDir d(dir.path());
+    const QString a = WriteCube(d, "a.cube"), b = WriteCube(d, "b.cube");
+    WriteText(d, "notes.txt", "x\n");
+    QTimer::singleShot(0, [&] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      QVERIFY(dialog != nullptr);
+      QCOMPARE(dialog->windowTitle(), QStringLiteral("Pick LUTs"));
+      QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFiles);
+      QCOMPARE(dialog->directory().absolutePath(), d.path());
+      QCOMPARE(dialog->selectedNameFilter(), QStringLiteral("Cube (*.cube)"));
+      dialog->selectFile("\"a.cube\" \"b.cube\"");
+      static_cast<QDialog*>(dialog)->accept();  // as Open does
+    });
+    TFileOpenDialog picker(nullptr);
+    picker.Title = "Pick LUTs";
+    picker.InitialDir = d.path();
+    picker.Filter = "Cube|*.cube|All Files|*.*";
+    picker.MultiSelect = true;
+    QVERIFY(picker.Execute());
+    QCOMPARE(picker.Files, QStringList({a, b}));
+
+    QTimer::singleShot(0, [] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      QVERIFY(box != nullptr);
+      QCOMPARE(box->text(), QStringLiteral("<b>not markup</b>"));
+      QCOMPARE(box->textFormat(), Qt::PlainText);
+      QTest::keyClick(box, Qt::Key_Escape);
+    });
+    QCOMPARE(ShowMessage(nullptr, QMessageBox::Question, "Confirm", "<b>not markup</b>",
+                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes,
+                         QMessageBox::Cancel),
+             QMessageBox::Cancel);
   }
 
   void errorBoxesEndWithAFullStop() {
