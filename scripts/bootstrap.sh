@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   libopencolorio-dev liblcms2-dev libjpeg62-turbo-dev qt6-base-dev
   locales
+  # A real display profile for the ICC tests.
+  icc-profiles-free
 )
 
 SUDO=""

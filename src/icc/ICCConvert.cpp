@@ -128,10 +128,20 @@ TLUT BuildICCLUT(const TICCTransform& transform, const TLutOutputProfile& profil
     lut.Kind = TLUTKind::lk1D;
     lut.SetSize1D(size);
   }
+  // The input codes are i x 65535 / (N - 1) rounded in integers, so that the
+  // halves go to even exactly (i / (N - 1) as a double is not exact).
+  const std::int64_t steps = size - 1;
+  const auto code = [steps](double x) {
+    const std::int64_t i = std::llround(x * static_cast<double>(steps));
+    const std::int64_t twice = 2 * i * 65535;
+    std::int64_t q = twice / (2 * steps);
+    const std::int64_t rest = twice - q * 2 * steps;
+    if (rest > steps || (rest == steps && (q & 1) != 0)) ++q;
+    return static_cast<std::uint16_t>(q);
+  };
   std::vector<TRGB16> codes;
   BakeLUT(lut, [&](const TColor* in, TColor* out, std::size_t count) {
     codes.resize(count);
-    const auto code = [](double x) { return static_cast<std::uint16_t>(std::nearbyint(x * 65535.0)); };
     for (std::size_t i = 0; i < count; ++i) codes[i] = TRGB16{code(in[i].R), code(in[i].G), code(in[i].B)};
     TranslateRGB16Span(transform, codes.data(), codes.data(), count);
     for (std::size_t i = 0; i < count; ++i) out[i] = TColor{codes[i].R / 65535.0, codes[i].G / 65535.0, codes[i].B / 65535.0};
@@ -143,15 +153,19 @@ TBitmap24 PreviewICCProfile(const TICCConvertSettings& settings, const TBitmap24
   return TransformTestImage(BuildICCConvertTransform(settings), picture);
 }
 
-void ConvertICCProfile(const TICCConvertSettings& settings, TReplace replace) {
+void CheckICCOutputSettings(const TICCConvertSettings& settings) {
   ConversionSettings output;
   output.OutputProfile = settings.OutputProfile;
   output.SizeText = settings.SizeText;
   output.Bits = settings.Bits;
   CheckConversionSettings(output);
+  ICCGridSize(*settings.OutputProfile, settings.SizeText);
   if (settings.LUTFile.empty()) throw EZelvoError("No output LUT file is set.");
+}
+
+void ConvertICCProfile(const TICCConvertSettings& settings, TReplace replace) {
+  CheckICCOutputSettings(settings);
   const TLutOutputProfile& profile = *settings.OutputProfile;
-  ICCGridSize(profile, settings.SizeText);  // refuse a size of 0 or 1 before any work
   const TLUT lut = BuildICCLUT(BuildICCConvertTransform(settings), profile, settings.SizeText);
   SaveLUTFile(settings.LUTFile, lut, profile, settings.Bits, replace);
 }

@@ -68,6 +68,10 @@ TLUT BuildICCLUT(const TICCTransform& transform, const TLutOutputProfile& profil
 // The test picture as the dialog's preview shows it for the settings.
 TBitmap24 PreviewICCProfile(const TICCConvertSettings& settings, const TBitmap24& picture);
 
+// Refuses output settings no LUT can be written with: those the conversion
+// job refuses, a size below 2, no output file.
+void CheckICCOutputSettings(const TICCConvertSettings& settings);
+
 // Convert: checks the output settings as the conversion job does, builds the
 // transform and the LUT and writes the LUT file whole or not at all.
 void ConvertICCProfile(const TICCConvertSettings& settings, TReplace replace = TReplace::Replace);

@@ -107,7 +107,7 @@ TICCProfile OpenICCProfile(const std::string& file_name) {
   auto engine = std::make_unique<TICCEngine>();
   cmsHPROFILE handle = cmsOpenProfileFromMemTHR(engine->context, bytes.data(), static_cast<cmsUInt32Number>(bytes.size()));
   if (handle == nullptr) {
-    throw EOSError("The file " + Quoted(file_name) + " is not an ICC profile: " +
+    throw EOSError("The file " + Quoted(file_name) + " cannot be read as an ICC profile: " +
                    engine->Reason("the colour engine cannot read it") + ".");
   }
   return TICCProfile(std::move(engine), handle, file_name);

@@ -1,0 +1,75 @@
+// zelvo-lut apply LUTFILE PICTURE -o OUTPUT: a LUT applied to a picture at
+// full size, as the preview applies it, written as JPEG or Windows bitmap.
+#include <memory>
+#include <ostream>
+
+#include "cli/CliCommon.h"
+#include "image/ApplyLUT.h"
+#include "image/PictureFile.h"
+#include "lut/Resample.h"
+
+namespace zelvo {
+
+namespace {
+
+struct TApplyOptions {
+  std::string lut_file;
+  std::string picture;
+  std::string output;
+  bool overwrite = false;
+};
+
+int RunApply(const TApplyOptions& o, const CliEnvironment& env) {
+  if (PictureTypeForName(o.output) == TPictureType::Unknown) {
+    *env.err << Printable(o.output) << ": Pictures are written as JPEG (.jpg, .jpeg) or Windows bitmaps (.bmp).\n";
+    return kExitUsage;
+  }
+  TReplace replace = TReplace::KeepExisting;
+  if (!MayWriteOutput(o.output, {o.lut_file, o.picture}, o.overwrite, env, replace)) return kExitFailed;
+
+  TLUT lut;
+  try {
+    LoadLUTFile(o.lut_file, lut);
+  } catch (const std::exception& e) {
+    *env.err << Printable(o.lut_file) << ": " << MessageOf(e) << "\n";
+    return kExitFailed;
+  }
+  if (lut.FormatIndex == TLUTFormatId::None) {
+    *env.err << Printable(o.lut_file) << ": The file is not a LUT file of a known format.\n";
+    return kExitFailed;
+  }
+  if (!HasUsableTable(lut)) {
+    *env.err << Printable(o.lut_file) << ": The LUT has fewer than 2 points; it cannot be applied.\n";
+    return kExitFailed;
+  }
+  TBitmap24 picture;
+  try {
+    picture = LoadPicture(o.picture);
+  } catch (const std::exception& e) {
+    *env.err << Printable(o.picture) << ": " << MessageOf(e) << "\n";
+    return kExitFailed;
+  }
+  ApplyLUTToBitmap(lut, picture);
+  try {
+    SavePicture(o.output, picture, replace);
+  } catch (const std::exception& e) {
+    *env.err << Printable(o.output) << ": " << MessageOf(e) << "\n";
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+TCliCommand AddApplyCommand(CLI::App& app) {
+  auto o = std::make_shared<TApplyOptions>();
+  CLI::App* apply = app.add_subcommand(
+      "apply", "Apply a LUT to a picture (JPEG or Windows bitmap) at full size, as the preview does");
+  apply->add_option("lut", o->lut_file, "LUT file")->required();
+  apply->add_option("picture", o->picture, "Picture: JPEG or Windows bitmap")->required();
+  apply->add_option("-o,--output", o->output, "Output picture: .jpg or .jpeg (quality 95), or .bmp")->required();
+  apply->add_flag("--overwrite", o->overwrite, "Replace an existing output file");
+  return TCliCommand{apply, [o](const CliEnvironment& env) { return RunApply(*o, env); }};
+}
+
+}  // namespace zelvo
