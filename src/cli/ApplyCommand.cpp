@@ -6,7 +6,6 @@
 #include "cli/CliCommon.h"
 #include "image/ApplyLUT.h"
 #include "image/PictureFile.h"
-#include "lut/Resample.h"
 
 namespace zelvo {
 
@@ -28,34 +27,11 @@ int RunApply(const TApplyOptions& o, const CliEnvironment& env) {
   if (!MayWriteOutput(o.output, {o.lut_file, o.picture}, o.overwrite, env, replace)) return kExitFailed;
 
   TLUT lut;
-  try {
-    LoadLUTFile(o.lut_file, lut);
-  } catch (const std::exception& e) {
-    *env.err << Printable(o.lut_file) << ": " << MessageOf(e) << "\n";
-    return kExitFailed;
-  }
-  if (lut.FormatIndex == TLUTFormatId::None) {
-    *env.err << Printable(o.lut_file) << ": The file is not a LUT file of a known format.\n";
-    return kExitFailed;
-  }
-  if (!HasUsableTable(lut)) {
-    *env.err << Printable(o.lut_file) << ": The LUT has fewer than 2 points; it cannot be applied.\n";
-    return kExitFailed;
-  }
+  if (!LoadUsableLUT(o.lut_file, lut, env, "; it cannot be applied")) return kExitFailed;
   TBitmap24 picture;
-  try {
-    picture = LoadPicture(o.picture);
-  } catch (const std::exception& e) {
-    *env.err << Printable(o.picture) << ": " << MessageOf(e) << "\n";
-    return kExitFailed;
-  }
+  if (!ReportFailure(o.picture, env, [&] { picture = LoadPicture(o.picture); })) return kExitFailed;
   ApplyLUTToBitmap(lut, picture);
-  try {
-    SavePicture(o.output, picture, replace);
-  } catch (const std::exception& e) {
-    *env.err << Printable(o.output) << ": " << MessageOf(e) << "\n";
-    return kExitFailed;
-  }
+  if (!ReportFailure(o.output, env, [&] { SavePicture(o.output, picture, replace); })) return kExitFailed;
   return kExitOk;
 }
 

@@ -6,6 +6,7 @@
 
 #include "formats/StringLib.h"
 #include "lut/Errors.h"
+#include "lut/Resample.h"
 
 namespace zelvo {
 
@@ -69,6 +70,19 @@ std::string CheckOutputOptions(const std::string& profile_text, const std::strin
     return e.what();
   }
   return {};
+}
+
+bool LoadUsableLUT(const std::string& file, TLUT& lut, const CliEnvironment& env, std::string_view refusal) {
+  if (!ReportFailure(file, env, [&] { LoadLUTFile(file, lut); })) return false;
+  if (lut.FormatIndex == TLUTFormatId::None) {
+    *env.err << Printable(file) << ": The file is not a LUT file of a known format.\n";
+    return false;
+  }
+  if (!HasUsableTable(lut)) {
+    *env.err << Printable(file) << ": The LUT has fewer than 2 points" << refusal << ".\n";
+    return false;
+  }
+  return true;
 }
 
 OverwriteAnswer AskOverwrite(const CliEnvironment& env, const std::string& target) {

@@ -7,6 +7,7 @@
 
 #include <exception>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -44,6 +45,23 @@ OverwriteAnswer AskOverwrite(const CliEnvironment& env, const std::string& targe
 // nothing may be written.
 bool MayWriteOutput(const std::string& output, const std::vector<std::string>& inputs, bool overwrite,
                     const CliEnvironment& env, TReplace& replace);
+
+// Runs `f`; an error it raises is reported as "FILE: message" and gives false.
+template <typename F>
+bool ReportFailure(const std::string& file, const CliEnvironment& env, F&& f) {
+  try {
+    f();
+    return true;
+  } catch (const std::exception& e) {
+    *env.err << Printable(file) << ": " << MessageOf(e) << "\n";
+    return false;
+  }
+}
+
+// Loads a LUT file whose table can be evaluated; otherwise says why on
+// standard error ("The LUT has fewer than 2 points" + `refusal` + ".") and
+// gives false.
+bool LoadUsableLUT(const std::string& file, TLUT& lut, const CliEnvironment& env, std::string_view refusal = "");
 
 // A subcommand added to the application, and what runs it once parsed.
 struct TCliCommand {

@@ -178,20 +178,7 @@ void PrintColor(const CliEnvironment& env, const TColor& c) {
 
 int RunEval(const std::string& file, const std::vector<std::string>& rgb, const CliEnvironment& env) {
   TLUT lut;
-  try {
-    LoadLUTFile(file, lut);
-  } catch (const std::exception& e) {
-    *env.err << Printable(file) << ": " << MessageOf(e) << "\n";
-    return kExitFailed;
-  }
-  if (lut.FormatIndex == TLUTFormatId::None) {
-    *env.err << Printable(file) << ": The file is not a LUT file of a known format.\n";
-    return kExitFailed;
-  }
-  if (!HasUsableTable(lut)) {
-    *env.err << Printable(file) << ": The LUT has fewer than 2 points.\n";
-    return kExitFailed;
-  }
+  if (!LoadUsableLUT(file, lut, env)) return kExitFailed;
   if (!rgb.empty()) {
     if (rgb.size() != 3) {
       *env.err << "eval takes three input values R G B.\n";

@@ -39,19 +39,12 @@ int RunICC(const TICCOptions& o, const CliEnvironment& env) {
   if (!MayWriteOutput(o.output, {o.profile_file, o.second}, o.overwrite, env, replace)) return kExitFailed;
 
   TLUT lut;
-  try {
+  const bool built = ReportFailure(o.profile_file, env, [&] {
     CheckICCOutputSettings(settings);
     lut = BuildICCLUT(BuildICCConvertTransform(settings), *settings.OutputProfile, settings.SizeText);
-  } catch (const std::exception& e) {
-    *env.err << Printable(o.profile_file) << ": " << MessageOf(e) << "\n";
-    return kExitFailed;
-  }
-  try {
-    SaveLUTFile(o.output, lut, *settings.OutputProfile, settings.Bits, replace);
-  } catch (const std::exception& e) {
-    *env.err << Printable(o.output) << ": " << MessageOf(e) << "\n";
-    return kExitFailed;
-  }
+  });
+  if (!built) return kExitFailed;
+  if (!ReportFailure(o.output, env, [&] { SaveLUTFile(o.output, lut, *settings.OutputProfile, settings.Bits, replace); })) return kExitFailed;
   return kExitOk;
 }
 

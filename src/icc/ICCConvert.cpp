@@ -197,6 +197,14 @@ std::vector<std::string> ICCSizeItems(const TLutOutputProfile& profile) {
   return {"Default", "1024", "2048", "4096", "8192", "16384", "32768", "65536"};
 }
 
+std::vector<std::string> ICCBitsItems() { return {"Default", "8 bit", "10 bit", "12 bit", "14 bit", "16 bit"}; }
+
+int BitsOfItem(const std::string& item) {
+  int bits = -1;
+  if (item.ends_with(" bit") && TryParseInt(std::string_view(item).substr(0, item.size() - 4), bits)) return bits;
+  return -1;
+}
+
 bool AcceptSizeKey(std::string& text, char key) {
   if (text == "Default") text.clear();
   if (key == '\b') return true;

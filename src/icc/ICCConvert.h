@@ -84,6 +84,10 @@ std::string ICCOutputFileName(const std::string& path, const TLutOutputProfile& 
 // The items of the size box for a profile: "Default", then the usual sizes of
 // its kind.
 std::vector<std::string> ICCSizeItems(const TLutOutputProfile& profile);
+// The items of the depth box, and the depth an item stands for: -1 for
+// "Default" (the profile's own), 8 for "8 bit" and so on.
+std::vector<std::string> ICCBitsItems();
+int BitsOfItem(const std::string& item);
 // A key typed into the size box: "Default" is emptied first; backspace always
 // passes; a digit passes while the text has at most 4 characters. Returns
 // whether the key goes into `text`, which it may have emptied.

