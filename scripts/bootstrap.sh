@@ -12,6 +12,8 @@ packages=(
   # The desktop program: Qt SVG for its icons; for its Debian package the
   # package tools and the desktop's validators of its entry and metainfo.
   qt6-svg-dev dpkg-dev file desktop-file-utils appstream
+  # A real display profile for the ICC tests.
+  icc-profiles-free
 )
 
 SUDO=""

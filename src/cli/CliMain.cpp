@@ -8,6 +8,7 @@
 #include <ostream>
 
 #include "Version.h"
+#include "cli/CliCommon.h"
 #include "convert/ConvertJob.h"
 #include "formats/LUTFormat.h"
 #include "formats/StringLib.h"
@@ -18,40 +19,11 @@ namespace zelvo {
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
-
 // Nine significant digits, locale-free.
 std::string FormatSignificant(double v) {
   char buf[64];
   const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 9);
   return std::string(buf, res.ptr);
-}
-
-// Text from a file (a name, a comment, a message that quotes it) with its
-// control characters shown as \xNN, so that it cannot drive the terminal.
-std::string Printable(std::string_view text) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string out;
-  out.reserve(text.size());
-  for (const char c : text) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u < 0x20 || u == 0x7F) {
-      out += "\\x";
-      out.push_back(kHex[u >> 4]);
-      out.push_back(kHex[u & 15]);
-    } else {
-      out.push_back(c);
-    }
-  }
-  return out;
-}
-
-// An error's message with the format and line where a load went wrong.
-std::string MessageOf(const std::exception& e) {
-  if (const auto* z = dynamic_cast<const EZelvoError*>(&e)) return Printable(z->Described());
-  return Printable(e.what());
 }
 
 // "12, 16" and "12 or 16".
@@ -62,25 +34,6 @@ std::string JoinedOr(const std::vector<int>& values) {
     text += std::to_string(values[i]);
   }
   return text;
-}
-
-// A profile by its index, its exact caption, or a caption that matches
-// ignoring case when only one does. Sets `error` when none or several match.
-const TLutOutputProfile* FindProfile(const std::string& text, std::string& error) {
-  int index = 0;
-  if (TryParseInt(text, index)) {
-    if (index >= 0 && static_cast<std::size_t>(index) < OutputProfiles().size()) return &OutputProfileByIndex(index);
-  } else if (const TLutOutputProfile* exact = OutputProfileByCaption(text)) {
-    return exact;
-  } else {
-    std::vector<const TLutOutputProfile*> matches;
-    for (const auto& p : OutputProfiles()) {
-      if (UpperCase(p->Caption) == UpperCase(text)) matches.push_back(p.get());
-    }
-    if (matches.size() == 1) return matches.front();
-  }
-  error = "Unknown output profile \"" + Printable(text) + "\"; 'zelvo-lut profiles' lists them.";
-  return nullptr;
 }
 
 struct ConvertOptions {
@@ -94,18 +47,6 @@ struct ConvertOptions {
   std::vector<std::string> files;
 };
 
-OverwriteAnswer AskOverwrite(const CliEnvironment& env, const std::string& target) {
-  for (;;) {
-    *env.err << Printable(OverwriteQuestion(target)) << " [y]es/[n]o/[c]ancel: " << std::flush;
-    std::string answer;
-    if (!std::getline(*env.in, answer)) return OverwriteAnswer::Cancel;
-    const std::string a = UpperCase(Trim(answer));
-    if (a == "Y" || a == "YES") return OverwriteAnswer::Yes;
-    if (a == "N" || a == "NO") return OverwriteAnswer::No;
-    if (a == "C" || a == "CANCEL") return OverwriteAnswer::Cancel;
-  }
-}
-
 // Thrown out of the overwrite question when nobody can answer it.
 class EOverwriteRefused : public EZelvoError {
  public:
@@ -114,32 +55,14 @@ class EOverwriteRefused : public EZelvoError {
 
 // The settings of a convert call, or a usage error (returned as its message).
 std::string CheckConvertOptions(const ConvertOptions& o, ConversionSettings& settings) {
-  std::string error;
-  const TLutOutputProfile* profile = FindProfile(o.profile, error);
-  if (profile == nullptr) return error;
   std::error_code ec;
   const auto status = std::filesystem::status(o.output_folder, ec);
   if (!std::filesystem::exists(status)) {
     return Printable(o.output_folder) + ": The output folder does not exist.";
   }
   if (!std::filesystem::is_directory(status)) return Printable(o.output_folder) + ": The output folder is not a folder.";
-  // The dialog only lets digits be typed; here a typo must not fall back to the
-  // default size unnoticed.
-  int typed_size = 0;
-  if (o.size != "Default" && !TryParseInt(o.size, typed_size)) {
-    return "--size takes \"Default\" or a whole number, not \"" + Printable(o.size) + "\".";
-  }
   settings.OutputFolder = o.output_folder;
-  settings.OutputProfile = profile;
-  settings.SizeText = o.size;
-  settings.Bits = o.bits;
-  try {
-    CheckConversionSettings(settings);
-    CheckSizeInRange(settings);
-  } catch (const EZelvoError& e) {
-    return e.what();
-  }
-  return {};
+  return CheckOutputOptions(o.profile, o.size, o.bits, settings);
 }
 
 int RunConvert(const ConvertOptions& o, const CliEnvironment& env) {
@@ -255,20 +178,7 @@ void PrintColor(const CliEnvironment& env, const TColor& c) {
 
 int RunEval(const std::string& file, const std::vector<std::string>& rgb, const CliEnvironment& env) {
   TLUT lut;
-  try {
-    LoadLUTFile(file, lut);
-  } catch (const std::exception& e) {
-    *env.err << Printable(file) << ": " << MessageOf(e) << "\n";
-    return kExitFailed;
-  }
-  if (lut.FormatIndex == TLUTFormatId::None) {
-    *env.err << Printable(file) << ": The file is not a LUT file of a known format.\n";
-    return kExitFailed;
-  }
-  if (!HasUsableTable(lut)) {
-    *env.err << Printable(file) << ": The LUT has fewer than 2 points.\n";
-    return kExitFailed;
-  }
+  if (!LoadUsableLUT(file, lut, env)) return kExitFailed;
   if (!rgb.empty()) {
     if (rgb.size() != 3) {
       *env.err << "eval takes three input values R G B.\n";
@@ -361,6 +271,8 @@ int RunCli(const std::vector<std::string>& args, const CliEnvironment& env) {
 
   CLI::App* profiles = app.add_subcommand("profiles", "List the output profiles");
   CLI::App* formats = app.add_subcommand("formats", "List the LUT formats in detection order");
+  const TCliCommand apply = AddApplyCommand(app);
+  const TCliCommand icc = AddICCCommand(app);
 
   std::vector<std::string> reversed(args.rbegin(), args.rend());
   try {
@@ -375,6 +287,8 @@ int RunCli(const std::vector<std::string>& args, const CliEnvironment& env) {
   if (*eval) return RunEval(eval_file, eval_rgb, env);
   if (*profiles) return RunProfiles(env);
   if (*formats) return RunFormats(env);
+  if (*apply.App) return apply.Run(env);
+  if (*icc.App) return icc.Run(env);
   return kExitUsage;
 }
 

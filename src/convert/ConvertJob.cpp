@@ -207,6 +207,8 @@ void CheckTargetIsNew(const std::string& source_path, const std::string& target_
 
 }  // namespace
 
+bool IsSameFile(const std::string& a, const std::string& b) { return IdentityOf(a).SameAs(IdentityOf(b)); }
+
 BatchResult ConvertFiles(const ConversionSettings& settings, const std::vector<ConversionEntry>& entries,
                          const ConversionFeedback& feedback) {
   CheckConversionSettings(settings);

@@ -58,6 +58,10 @@ std::string TargetFileName(const std::string& source_name, const std::string& ex
 // Folder and name joined with the platform's separator.
 std::string JoinPath(const std::string& folder, const std::string& name);
 
+// Whether two names are the same file on disk (the same node, or where a
+// name does not exist yet, the same absolute path).
+bool IsSameFile(const std::string& a, const std::string& b);
+
 // The text of the overwrite question for a target path.
 std::string OverwriteQuestion(const std::string& target_path);
 

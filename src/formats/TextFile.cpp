@@ -95,6 +95,25 @@ TByteBuffer ReadWholeFile(const std::string& file_name, std::size_t max_bytes) {
   return data;
 }
 
+TByteBuffer ReadBinaryFile(const std::string& file_name, std::size_t max_bytes, const std::string& too_large) {
+  FileHandle f = OpenForReading(file_name);
+  std::error_code ec;
+  const auto known = std::filesystem::file_size(file_name, ec);
+  if (!ec && known > max_bytes) throw EZelvoError(too_large);
+  // One byte more than the limit tells a file that grew past it.
+  TByteBuffer data(std::max<std::size_t>(ec ? max_bytes + 1 : static_cast<std::size_t>(known) + 1, 1));
+  std::size_t used = 0;
+  while (used < data.capacity()) {
+    const std::size_t got = std::fread(data.data() + used, 1, data.capacity() - used, f.get());
+    used += got;
+    if (got == 0) break;
+  }
+  if (std::ferror(f.get())) throw EOSError("Cannot read file \"" + file_name + "\". " + SystemMessage(errno ? errno : EIO));
+  if (used > max_bytes) throw EZelvoError(too_large);
+  data.set_size(used);
+  return data;
+}
+
 void TTextFile::ReadFromFile(const std::string& file_name) {
   const TByteBuffer data = ReadWholeFile(file_name);
   buffer_.assign(data.data(), data.size());

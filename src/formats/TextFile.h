@@ -125,6 +125,11 @@ std::string ReadFileHead(const std::string& file_name, std::size_t max_bytes);
 // as not LUT files. With `max_bytes`, only that many bytes are read.
 TByteBuffer ReadWholeFile(const std::string& file_name, std::size_t max_bytes = kMaxTextFileBytes + 1);
 
+// A whole file that is not a LUT file (a picture, a colour profile), refused
+// like ReadWholeFile refuses folders, pipes and devices, and with
+// `too_large` as the message when it holds more than `max_bytes`.
+TByteBuffer ReadBinaryFile(const std::string& file_name, std::size_t max_bytes, const std::string& too_large);
+
 // The file name without folder and without extension ("/a/grade.cms" gives
 // "grade"); the extension is the part from the last '.'.
 std::string BaseNameOf(const std::string& file_name);

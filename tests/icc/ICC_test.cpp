@@ -1,0 +1,310 @@
+#include <gtest/gtest.h>
+
+#include <lcms2.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+#include <cstdlib>
+
+#include "TestSupport.h"
+#include "icc/ICCConvert.h"
+#include "lut/Errors.h"
+
+namespace zelvo {
+namespace {
+
+using test::TempDir;
+
+// Profiles made with the engine itself, saved into a test folder.
+class ICCProfiles : public ::testing::Test {
+ protected:
+  static std::string Save(cmsHPROFILE h, const std::string& path) {
+    EXPECT_TRUE(cmsSaveProfileToFile(h, path.c_str()));
+    cmsCloseProfile(h);
+    return path;
+  }
+  static cmsHPROFILE Display22() {
+    const cmsCIExyY white{0.3127, 0.3290, 1.0};
+    const cmsCIExyYTRIPLE primaries{{0.68, 0.32, 1.0}, {0.265, 0.69, 1.0}, {0.15, 0.06, 1.0}};
+    cmsToneCurve* gamma = cmsBuildGamma(nullptr, 2.2);
+    cmsToneCurve* curves[3] = {gamma, gamma, gamma};
+    cmsHPROFILE h = cmsCreateRGBProfile(&white, &primaries, curves);
+    cmsFreeToneCurve(gamma);
+    return h;
+  }
+  // A profile of the given class and spaces whose only table is an identity AToB0.
+  static cmsHPROFILE IdentityTable(cmsProfileClassSignature cls, cmsColorSpaceSignature pcs) {
+    cmsHPROFILE h = cmsCreateProfilePlaceholder(nullptr);
+    cmsSetProfileVersion(h, 4.3);
+    cmsSetDeviceClass(h, cls);
+    cmsSetColorSpace(h, cmsSigRgbData);
+    cmsSetPCS(h, pcs);
+    cmsPipeline* p = cmsPipelineAlloc(nullptr, 3, 3);
+    cmsPipelineInsertStage(p, cmsAT_BEGIN, cmsStageAllocToneCurves(nullptr, 3, nullptr));
+    cmsWriteTag(h, cmsSigAToB0Tag, p);
+    cmsPipelineFree(p);
+    return h;
+  }
+
+  void SetUp() override {
+    srgb = Save(cmsCreate_sRGBProfile(), dir.File("srgb.icc"));
+    display = Save(Display22(), dir.File("display.icm"));
+    cmsHPROFILE s = cmsCreate_sRGBProfile();
+    cmsSetDeviceClass(s, cmsSigInputClass);
+    scanner = Save(s, dir.File("scanner.icc"));
+    cmsHPROFILE from = Display22(), to = cmsCreate_sRGBProfile();
+    cmsHTRANSFORM t = cmsCreateTransform(from, TYPE_RGB_16, to, TYPE_RGB_16, INTENT_PERCEPTUAL, 0);
+    link = Save(cmsTransform2DeviceLink(t, 4.3, 0), dir.File("link.icc"));
+    cmsDeleteTransform(t);
+    cmsCloseProfile(from);
+    cmsCloseProfile(to);
+    identity_link = Save(IdentityTable(cmsSigLinkClass, cmsSigRgbData), dir.File("identity.icc"));
+    forward_only = Save(IdentityTable(cmsSigInputClass, cmsSigLabData), dir.File("forward.icc"));
+    abstract = Save(cmsCreateBCHSWabstractProfile(9, 0, 1.2, 0, 0, 6504, 6504), dir.File("abstract.icc"));
+    cmsToneCurve* gamma = cmsBuildGamma(nullptr, 2.2);
+    grey = Save(cmsCreateGrayProfile(cmsD50_xyY(), gamma), dir.File("grey.icc"));
+    cmsFreeToneCurve(gamma);
+  }
+
+  // The engine's own transform between two profile files, as the layer builds it.
+  static std::vector<TRGB16> Direct(const std::string& from, const std::string& to, const std::vector<TRGB16>& in) {
+    cmsHPROFILE a = cmsOpenProfileFromFile(from.c_str(), "r");
+    cmsHPROFILE b = to.empty() ? nullptr : cmsOpenProfileFromFile(to.c_str(), "r");
+    cmsHPROFILE chain[2] = {a, b};
+    cmsHTRANSFORM t = cmsCreateMultiprofileTransform(chain, b ? 2 : 1, TYPE_RGB_16, TYPE_RGB_16, INTENT_PERCEPTUAL,
+                                                     cmsFLAGS_NOOPTIMIZE | cmsFLAGS_NOCACHE);
+    EXPECT_NE(t, nullptr);
+    std::vector<TRGB16> out(in.size());
+    cmsDoTransform(t, in.data(), out.data(), static_cast<cmsUInt32Number>(in.size()));
+    cmsDeleteTransform(t);
+    cmsCloseProfile(a);
+    if (b) cmsCloseProfile(b);
+    return out;
+  }
+
+  static std::vector<TRGB16> Colors() {
+    std::vector<TRGB16> c;
+    for (std::uint16_t r : {0, 9000, 40000, 65535})
+      for (std::uint16_t g : {0, 30000, 65535})
+        for (std::uint16_t b : {0, 12345, 65535}) c.push_back({r, g, b});
+    return c;
+  }
+
+  static std::vector<TRGB16> Through(const TICCTransform& t, std::vector<TRGB16> c) {
+    TranslateRGB16Span(t, c.data(), c.data(), c.size());
+    return c;
+  }
+
+  static TICCConvertSettings Settings(const std::string& profile, const std::string& second = "", bool invert = false,
+                                      const char* output = "Cube 3D Davinci", const std::string& size = "Default") {
+    TICCConvertSettings s;
+    s.Profile = profile;
+    s.SecondProfile = second;
+    s.Invert = invert;
+    s.OutputProfile = &test::Profile(output);
+    s.SizeText = size;
+    return s;
+  }
+
+  TempDir dir;
+  std::string srgb, display, scanner, link, identity_link, forward_only, abstract, grey;
+};
+
+TEST_F(ICCProfiles, ClassesAndTheirNames) {
+  EXPECT_EQ(GetICCProfileClass(OpenICCProfile(display)), kICCDisplayClass);
+  EXPECT_EQ(GetICCProfileClass(OpenICCProfile(scanner)), kICCInputClass);
+  EXPECT_EQ(GetICCProfileClass(OpenICCProfile(link)), kICCLinkClass);
+  EXPECT_EQ(GetICCProfileClass(OpenICCProfile(abstract)), kICCAbstractClass);
+  EXPECT_EQ(kICCDisplayClass, 0x6D6E7472u);
+  std::vector<std::string> names;
+  for (const char* s : {"scnr", "mntr", "prtr", "link", "spac", "abst", "nmcl", "xyzw"}) {
+    char sig[5] = {s[0], s[1], s[2], s[3], 0};
+    names.push_back(ICCProfileClassName(ICCSignature(sig)));
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"Input Device Profile", "Display Device Profile", "Output Device Profile",
+                                             "Device Link Profile", "Color Space Conversion Profile",
+                                             "Abstract Profile", "Named Color Profile", "Unknown"}));
+  EXPECT_EQ(ProfileTypeText(kICCLinkClass), "Profile Type: Device Link Profile");
+  EXPECT_EQ(SecondProfileCaption(kICCInputClass), "Output Color Space");
+  EXPECT_EQ(SecondProfileCaption(kICCOutputClass), "Input Color Space");
+  EXPECT_TRUE(TakesSecondProfile(kICCOutputClass));
+  EXPECT_FALSE(TakesSecondProfile(kICCLinkClass));
+}
+
+TEST_F(ICCProfiles, TransformsRunByClass) {
+  struct Case {
+    TICCConvertSettings settings;
+    std::string from, to;  // the engine's transform they must give
+  };
+  const Case cases[] = {
+      {Settings(display), srgb, display},           {Settings(display, "", true), display, srgb},
+      {Settings(display, scanner), scanner, display}, {Settings(scanner), scanner, srgb},
+      {Settings(scanner, "", true), srgb, scanner}, {Settings(link), link, ""},
+  };
+  for (const Case& c : cases) {
+    const TICCTransform t = BuildICCConvertTransform(c.settings);
+    EXPECT_EQ(Through(t, Colors()), Direct(c.from, c.to, Colors())) << c.settings.Profile << " " << c.settings.Invert;
+  }
+  // The test picture: bytes x 256 in, the top 8 bits out.
+  TBitmap24 picture(4, 3);
+  for (std::size_t i = 0; i < picture.ByteCount(); ++i) picture.Pixels()[i] = static_cast<std::uint8_t>(i * 21);
+  const TBitmap24 shown = PreviewICCProfile(Settings(display), picture);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 4; ++x) {
+      const std::uint8_t* p = picture.At(x, y);
+      const TRGB16 want = Direct(srgb, display, {{static_cast<std::uint16_t>(p[2] * 256), static_cast<std::uint16_t>(p[1] * 256),
+                                                  static_cast<std::uint16_t>(p[0] * 256)}})[0];
+      EXPECT_EQ(shown.At(x, y)[2], want.R >> 8);
+      EXPECT_EQ(shown.At(x, y)[1], want.G >> 8);
+      EXPECT_EQ(shown.At(x, y)[0], want.B >> 8);
+    }
+}
+
+TEST_F(ICCProfiles, LUTsHoldTheEngineAtEveryGridPoint) {
+  for (const int n : {17, 33}) {
+    const TLUT lut = BuildICCLUT(BuildICCConvertTransform(Settings(display)), test::Profile("Cube 3D Davinci"), std::to_string(n));
+    ASSERT_EQ(lut.Kind, TLUTKind::lk3D);
+    ASSERT_EQ(lut.Size3D(), n);
+    std::vector<TRGB16> in;
+    const auto code = [n](int i) { return static_cast<std::uint16_t>(std::nearbyint(i * 65535.0 / (n - 1))); };
+    for (int r = 0; r < n; ++r)
+      for (int g = 0; g < n; ++g)
+        for (int b = 0; b < n; ++b) in.push_back({code(r), code(g), code(b)});
+    const std::vector<TRGB16> out = Direct(srgb, display, in);
+    std::size_t k = 0;
+    for (int r = 0; r < n; ++r)
+      for (int g = 0; g < n; ++g)
+        for (int b = 0; b < n; ++b, ++k) {
+          ASSERT_EQ(lut.Table3D(r, g, b), (TLUTEntry{out[k].R / 65535.0, out[k].G / 65535.0, out[k].B / 65535.0}))
+              << r << " " << g << " " << b;
+        }
+  }
+  // A 1D format holds the response to grey inputs.
+  const TLUT curve = BuildICCLUT(BuildICCConvertTransform(Settings(display)), test::Profile("Cube 1D"), "Default");
+  ASSERT_EQ(curve.Kind, TLUTKind::lk1D);
+  ASSERT_EQ(curve.Size1D(), 4096);
+  for (const int i : {0, 1, 2048, 4095}) {
+    const auto v = static_cast<std::uint16_t>(std::nearbyint(i * 65535.0 / 4095));
+    const TRGB16 want = Direct(srgb, display, {{v, v, v}})[0];
+    EXPECT_EQ(curve.Table1D(i), (TLUTEntry{want.R / 65535.0, want.G / 65535.0, want.B / 65535.0})) << i;
+  }
+  // Sampling with 65535 steps, halves to even: 7 points give 0, 10922.5, 21845,
+  // 32767.5, 43690, 54612.5, 65535.
+  const TLUT seven = BuildICCLUT(BuildICCConvertTransform(Settings(identity_link)), test::Profile("Cube 3D Davinci"), "7");
+  EXPECT_EQ(seven.Table3D(1, 3, 5), (TLUTEntry{10922 / 65535.0, 32768 / 65535.0, 54612 / 65535.0}));
+  EXPECT_EQ(seven.Table3D(6, 2, 0), (TLUTEntry{1.0, 21845 / 65535.0, 0.0}));
+}
+
+TEST_F(ICCProfiles, RefusalsSayWhy) {
+  const std::string not_profile = dir.Write("notes.icc", "this is not a profile");
+  const std::string cut = dir.Write("cut.icc", test::ReadAll(display).substr(0, 200));
+  struct Case {
+    TICCConvertSettings settings;
+    std::string message;
+  };
+  const Case cases[] = {
+      {Settings(not_profile), "cannot be read as an ICC profile"},
+      {Settings(cut), "cannot be read as an ICC profile"},
+      {Settings(dir.File("missing.icc")), "Cannot open file"},
+      {Settings(link, srgb), "takes no second profile"},
+      {Settings(link, "", true), kInversionImpossible},
+      {Settings(abstract), "class \"Abstract Profile\" (abst); this profile class cannot be turned into a LUT"},
+      {Settings(grey), "describes GRAY colours; only RGB profiles can become a LUT"},
+      {Settings(display, grey), "describes GRAY colours"},
+      {Settings(display, dir.File("gone.icc")), "The second profile \"" + dir.File("gone.icc") + "\" does not exist"},
+      {Settings(forward_only, "", true), kInversionImpossible},
+  };
+  for (const Case& c : cases) {
+    const std::string error = test::ErrorOf([&] { BuildICCConvertTransform(c.settings); });
+    EXPECT_NE(error.find(c.message), std::string::npos) << error;
+  }
+  // The engine's own words come with an engine failure.
+  EXPECT_THROW(BuildICCConvertTransform(Settings(not_profile)), EOSError);
+  EXPECT_NO_THROW(BuildICCConvertTransform(Settings(forward_only)));
+  // Sizes of 0 and 1 never reach the sampling.
+  for (const char* size : {"0", "1"}) {
+    EXPECT_THROW(ICCGridSize(test::Profile("Cube 3D Davinci"), size), EZelvoError);
+    TICCConvertSettings s = Settings(display, "", false, "Cube 3D Davinci", size);
+    s.LUTFile = dir.File("a.cube");
+    EXPECT_FALSE(CanConvertICC(s));
+    EXPECT_THROW(ConvertICCProfile(s), EZelvoError);
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.File("a.cube")));
+  EXPECT_EQ(ICCGridSize(test::Profile("Cube 3D Davinci"), "250"), 99);
+  EXPECT_EQ(ICCGridSize(test::Profile("Autodesk Lustre 1D"), "123456"), 99999);
+}
+
+TEST_F(ICCProfiles, TheSRGBProfileIsPrivateAndGoesAtExit) {
+  const std::string name = GetSRGBProfileName();
+  EXPECT_EQ(GetSRGBProfileName(), name);
+  const TICCProfile p = OpenICCProfile(name);
+  EXPECT_EQ(GetICCProfileClass(p), kICCDisplayClass);
+  EXPECT_EQ(GetICCColorSpace(p), kICCRGBData);
+  const auto folder = std::filesystem::path(name).parent_path();
+  EXPECT_NE(folder, std::filesystem::temp_directory_path());
+#if !defined(_WIN32)
+  EXPECT_EQ(std::filesystem::status(folder).permissions(), std::filesystem::perms::owner_all);
+  // A program that asked for it leaves nothing behind when it ends. The child
+  // runs this test afresh (with a file of its own) and writes that file's name
+  // to the note the environment names.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const std::string note = dir.File("note.txt");
+  ::setenv("ZELVO_SRGB_NOTE", note.c_str(), 0);  // the child keeps its parent's
+  EXPECT_EXIT(
+      {
+        std::ofstream(std::getenv("ZELVO_SRGB_NOTE")) << GetSRGBProfileName();
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
+  ::unsetenv("ZELVO_SRGB_NOTE");
+  const std::string child = test::ReadAll(note);
+  ASSERT_FALSE(child.empty());
+  EXPECT_NE(child, name);
+  EXPECT_FALSE(std::filesystem::exists(child));
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(child).parent_path()));
+  EXPECT_TRUE(std::filesystem::exists(name));
+#endif
+}
+
+TEST(ICCDialogRules, NamesSizesAndKeys) {
+  struct Name {
+    const char* path;
+    const char* caption;
+    const char* expected;
+  };
+  for (const Name& c : {Name{"/p/display.icc", "Cube 3D Davinci", "/p/display.cube"},
+                        Name{"/p/a.swto.xml", "Cube 3D Davinci", "/p/a.cube"},
+                        Name{"/p/a.cube", "S.two 1D", "/p/a.swto.xml"},
+                        Name{"/p/my.profile.icm", "Colorfront OSD 1D", "/p/my.profile.1dlut"},
+                        Name{"/p.d/noext", "3DL Fusion", "/p.d/noext.3dl"}}) {
+    EXPECT_EQ(ICCOutputFileName(c.path, test::Profile(c.caption)), c.expected);
+  }
+  EXPECT_EQ(ICCSizeItems(test::Profile("Cube 3D Davinci")), (std::vector<std::string>{"Default", "17", "32", "33", "64"}));
+  EXPECT_EQ(ICCSizeItems(test::Profile("Cube 1D")).back(), "65536");
+  std::vector<int> depths;
+  for (const std::string& item : ICCBitsItems()) depths.push_back(BitsOfItem(item));
+  EXPECT_EQ(depths, (std::vector<int>{-1, 8, 10, 12, 14, 16}));
+  struct Key {
+    std::string text;
+    char key;
+    bool accepted;
+    std::string text_after;
+  };
+  for (const Key& k : {Key{"Default", '3', true, ""}, Key{"Default", 'x', false, ""}, Key{"1234", '5', true, "1234"},
+                       Key{"12345", '6', false, "12345"}, Key{"12345", '\b', true, "12345"}, Key{"12", '-', false, "12"}}) {
+    std::string text = k.text;
+    EXPECT_EQ(AcceptSizeKey(text, k.key), k.accepted) << k.text << " " << k.key;
+    EXPECT_EQ(text, k.text_after);
+  }
+  TICCConvertSettings s;
+  s.Profile = "/p/a.icc";
+  s.OutputProfile = &test::Profile("Cube 3D Davinci");
+  EXPECT_FALSE(CanConvertICC(s));  // no file yet
+  s.LUTFile = "/p/a.cube";
+  EXPECT_TRUE(CanConvertICC(s));
+}
+
+}  // namespace
+}  // namespace zelvo

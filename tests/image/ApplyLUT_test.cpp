@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "TestSupport.h"
+#include "image/ApplyLUT.h"
+#include "image/Preview.h"
+#include "lut/Errors.h"
+
+namespace zelvo {
+namespace {
+
+void FillConstant3D(TLUT& lut, TLUTEntry value) {
+  lut.Kind = TLUTKind::lk3D;
+  lut.SetSize3D(2);
+  for (int i = 0; i < 8; ++i) lut.Data3D()[i] = value;
+}
+
+TColorValue Applied(const TLUT& lut, TColorValue in, std::uint8_t out_bits) {
+  TColorValue out;
+  out.Bits = out_bits;
+  ApplyLUTToColor(lut, in, out);
+  return out;
+}
+
+TEST(ApplyLUT, Colors) {
+  TLUT identity, red, beyond, half, none;
+  test::FillIdentity3D(identity, 17);
+  FillConstant3D(red, {1, 0, 0});
+  FillConstant3D(beyond, {1.5, -0.5, std::nan("")});
+  FillConstant3D(half, {0.5, 0.5, 0.5});
+  none.Kind = TLUTKind::lkNone;
+  struct Case {
+    const TLUT* lut;
+    TColorValue in;
+    std::uint8_t bits;
+    TColorValue expected;
+  };
+  const Case cases[] = {
+      {&identity, {10, 128, 255, 8}, 8, {10, 128, 255, 8}},
+      {&identity, {1023, 0, 512, 10}, 8, {255, 0, 128, 8}},
+      {&identity, {255, 0, 0, 8}, 16, {65535, 0, 0, 16}},
+      {&red, {3, 99, 200, 8}, 8, {255, 0, 0, 8}},
+      {&beyond, {3, 99, 200, 8}, 8, {255, 0, 0, 8}},  // never wrapped; NaN gives 0
+      {&half, {0, 0, 0, 8}, 8, {128, 128, 128, 8}},   // 127.5, ties to even
+      {&half, {0, 0, 0, 8}, 1, {0, 0, 0, 1}},         // 0.5 at 1 bit
+      {&none, {1, 2, 3, 8}, 8, {1, 2, 3, 8}},
+      {&none, {300, 2, 3, 8}, 8, {255, 2, 3, 8}},  // inputs are not clamped, outputs are
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Applied(*c.lut, c.in, c.bits), c.expected) << c.in.R << " " << c.in.G << " " << c.in.B;
+  }
+  TLUT empty;  // a 1D file without rows
+  empty.Kind = TLUTKind::lk1D;
+  EXPECT_THROW(Applied(empty, {1, 2, 3, 8}, 8), ELUTError);
+  EXPECT_THROW(Applied(identity, {1, 2, 3, 0}, 8), EZelvoError);
+  EXPECT_THROW(Applied(identity, {1, 2, 3, 8}, 17), EZelvoError);
+}
+
+// Every code of every channel, in pixels that mix them.
+TBitmap24 AllCodes() {
+  TBitmap24 b(256, 64);
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 256; ++x) {
+      std::uint8_t* p = b.At(x, y);
+      p[0] = static_cast<std::uint8_t>(x * 7 + y * 3);
+      p[1] = static_cast<std::uint8_t>(255 - x);
+      p[2] = static_cast<std::uint8_t>(x + y * 4);
+    }
+  return b;
+}
+
+TEST(ApplyLUT, BitmapsGiveWhatEachColorGives) {
+  TLUT lut3d, lut1d, both, identity;
+  test::FillSample3D(lut3d, 17);
+  test::FillSample1D(lut1d, 1024);
+  test::FillSample3D(both, 5);
+  both.Kind = TLUTKind::lk1DAnd3D;
+  both.SetSize1D(3);
+  both.Table1D(0) = {0.1, 0, 0};
+  both.Table1D(1) = {0.4, 0.7, 0.5};
+  both.Table1D(2) = {1, 0.9, 1.2};
+  lut1d.Domain1D.Max = {1.5, 1, 1};
+  test::FillIdentity3D(identity, 2);
+  const TBitmap24 source = AllCodes();
+  for (const TLUT* lut : {&lut3d, &lut1d, &both, &identity}) {
+    TBitmap24 graded = source.Copy();
+    ApplyLUTToBitmap(*lut, graded);
+    for (int y = 0; y < graded.Height(); ++y)
+      for (int x = 0; x < graded.Width(); ++x) {
+        const std::uint8_t* in = source.At(x, y);
+        const std::uint8_t* out = graded.At(x, y);
+        const TColorValue want = Applied(*lut, {in[2], in[1], in[0], 8}, 8);
+        ASSERT_EQ((TColorValue{out[2], out[1], out[0], 8}), want) << x << "," << y;
+      }
+    if (lut == &identity) {
+      EXPECT_EQ(std::memcmp(graded.Pixels(), source.Pixels(), source.ByteCount()), 0);
+    }
+  }
+  TLUT red;
+  FillConstant3D(red, {1, 0, 0});
+  TBitmap24 picture = source.Copy();
+  ApplyLUTToBitmap(red, picture);
+  for (std::size_t i = 0; i < picture.ByteCount(); i += 3) {
+    ASSERT_EQ(picture.Pixels()[i], 0);
+    ASSERT_EQ(picture.Pixels()[i + 1], 0);
+    ASSERT_EQ(picture.Pixels()[i + 2], 255);
+  }
+  TBitmap24 nothing(0, 5);
+  ApplyLUTToBitmap(red, nothing);
+  EXPECT_EQ(nothing.Height(), 5);
+}
+
+TEST(Preview, LUTFilesForThePane) {
+  test::TempDir dir;
+  const TBitmap24 ungraded = AllCodes();
+  const TLUTPreview cube = PreviewLUTFile(
+      dir.Write("a.cube", "# warm\nLUT_3D_SIZE 2\n0 0 0\n1 0 0\n0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n1 1 0.5\n"), ungraded);
+  EXPECT_TRUE(cube.Recognised);
+  ASSERT_TRUE(cube.Graded);
+  EXPECT_EQ(cube.Lines, (std::vector<std::string>{"Type: 3D", "Dimension: 2", "warm"}));
+  TBitmap24 expected = ungraded.Copy();
+  ApplyLUTToBitmap(cube.LUT, expected);
+  EXPECT_EQ(std::memcmp(cube.Picture.Pixels(), expected.Pixels(), expected.ByteCount()), 0);
+
+  const TLUTPreview unknown = PreviewLUTFile(dir.Write("notes.txt", "hello\n"), ungraded);
+  EXPECT_FALSE(unknown.Recognised);
+  EXPECT_FALSE(unknown.Graded);
+
+  // A Lustre 1D file without rows: described, never applied.
+  const TLUTPreview empty = PreviewLUTFile(dir.Write("empty.lut", "LUT16\nend\n"), ungraded);
+  ASSERT_TRUE(empty.Recognised);
+  EXPECT_FALSE(empty.Graded);
+  EXPECT_EQ(empty.Lines, (std::vector<std::string>{"Type: 1D", "Dimension: 0"}));
+
+  EXPECT_THROW(PreviewLUTFile(dir.Write("bad.cube", "LUT_3D_SIZE 2\n0 0 0\n"), ungraded), EZelvoError);
+}
+
+}  // namespace
+}  // namespace zelvo
