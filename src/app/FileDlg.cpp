@@ -27,11 +27,24 @@ bool TFileOpenDialog::Execute() {
   request.NameFilters = NameFiltersOf(Filter);
   request.FilterIndex = FilterIndex;
   request.MultiSelect = MultiSelect;
+  request.Preview = Preview;
   QStringList picked;
   if (!Prompts().OpenFiles(Owner, request, picked) || picked.isEmpty()) return false;
   if (!MultiSelect) picked = QStringList{picked.front()};
   Files = picked;
   FileName = Files.front();
+  return true;
+}
+
+bool TFileSaveDialog::Execute() {
+  TSaveFileRequest request;
+  request.Title = Title;
+  request.InitialFolder = InitialDir;
+  request.NameFilters = NameFiltersOf(Filter);
+  request.DefaultSuffix = DefaultExt;
+  QString picked;
+  if (!Prompts().SaveFile(Owner, request, picked) || picked.isEmpty()) return false;
+  FileName = picked;
   return true;
 }
 

@@ -1,8 +1,11 @@
-// The LUT file picker: one or many existing files, returned with full paths.
+// The file pickers: one or many existing files, returned with full paths,
+// and the name of a file to write.
 #pragma once
 
+#include <QImage>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QWidget;
 
@@ -35,8 +38,20 @@ class TFileOpenDialog : public TFileCommonDialog {
 
   QStringList Files;  // after a pick: every picked file's full path
   bool MultiSelect = false;
+  // When set, the picker shows what this gives for the highlighted file.
+  std::function<QImage(const QString& path)> Preview;
 
   // True when the person confirmed a pick; FileName and Files then hold it.
+  bool Execute() override;
+};
+
+class TFileSaveDialog : public TFileCommonDialog {
+ public:
+  using TFileCommonDialog::TFileCommonDialog;
+
+  QString DefaultExt;  // without the dot; added to a name typed without one
+
+  // True when the person confirmed a name; FileName then holds its full path.
   bool Execute() override;
 };
 

@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -9,8 +10,10 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -23,10 +26,15 @@
 #include "app/AppErrors.h"
 #include "app/ConvertForm.h"
 #include "app/FileDlg.h"
+#include "app/ICCConvertForm.h"
 #include "app/Icons.h"
+#include "app/ImageBox.h"
 #include "app/Paths.h"
+#include "app/PictureDlg.h"
 #include "app/UserPrompts.h"
 #include "formats/LUTFormat.h"
+#include "image/PictureFile.h"
+#include "image/Preview.h"
 
 namespace zelvo {
 
@@ -70,6 +78,36 @@ QToolButton* TextButton(QWidget* parent, const char* name, const QString& text, 
   bold.setBold(true);
   button->setFont(bold);
   return button;
+}
+
+QLabel* PaneLabel(QWidget* parent, const char* name, const QString& text) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(QString::fromLatin1(name));
+  QFont bold = label->font();
+  bold.setBold(true);
+  label->setFont(bold);
+  return label;
+}
+
+// The hourglass while the pane reads and applies a LUT, also when it fails.
+class TWaitCursor {
+ public:
+  TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
+  TWaitCursor(const TWaitCursor&) = delete;
+  TWaitCursor& operator=(const TWaitCursor&) = delete;
+};
+
+// The picture the pane starts with, drawn at build time and stored with the
+// program; decoded and fitted once per run.
+const TBitmap24& DefaultPreviewPicture() {
+  static const TBitmap24 picture = [] {
+    QFile file(QStringLiteral(":/pictures/TestPicture.jpg"));
+    if (!file.open(QIODevice::ReadOnly)) return TBitmap24();
+    const QByteArray bytes = file.readAll();
+    return FitPreviewBitmap(LoadPictureFromMemory(std::string_view(bytes.constData(), bytes.size())));
+  }();
+  return picture;
 }
 
 }  // namespace
@@ -129,10 +167,6 @@ TfrmMain::TfrmMain() {
   panel3_layout->addWidget(btnLoadPreviewImage);
   panel3_layout->addWidget(btnAbout);
   Panel2->addWidget(Panel3);
-  // The ICC dialog and the preview pane bring these buttons' work with them.
-  btnICC2LUT->setEnabled(false);
-  btnShowHidePreview->setEnabled(false);
-  btnLoadPreviewImage->setEnabled(false);
 
   lvwFiles = new QTreeWidget(this);
   lvwFiles->setObjectName(QStringLiteral("lvwFiles"));
@@ -173,8 +207,27 @@ TfrmMain::TfrmMain() {
   pnlPreview->setFixedWidth(250);
   pnlPreview->setStyleSheet(
       QStringLiteral("QFrame#pnlPreview { background: white; border: none; border-left: 1px solid silver; }"));
+  StaticText1 = PaneLabel(pnlPreview, "StaticText1", QStringLiteral("Ungraded"));
+  imgUngraded = new TImageBox(pnlPreview, kPreviewBoxWidth, kPreviewBoxHeight);
+  imgUngraded->setObjectName(QStringLiteral("imgUngraded"));
+  stxLUTApplied = PaneLabel(pnlPreview, "stxLUTApplied", QStringLiteral("LUT Applied"));
+  imgLUTApplied = new TImageBox(pnlPreview, kPreviewBoxWidth, kPreviewBoxHeight);
+  imgLUTApplied->setObjectName(QStringLiteral("imgLUTApplied"));
+  stxComments = PaneLabel(pnlPreview, "stxComments", QStringLiteral("Comments"));
+  mmComments = new QPlainTextEdit(pnlPreview);
+  mmComments->setObjectName(QStringLiteral("mmComments"));
+  mmComments->setReadOnly(true);
+  mmComments->setFrameShape(QFrame::NoFrame);
+  mmComments->setFixedSize(201, 97);
+  mmComments->setLineWrapMode(QPlainTextEdit::NoWrap);
   auto* preview_layout = new QVBoxLayout(pnlPreview);
   preview_layout->setAlignment(Qt::AlignTop);
+  preview_layout->setContentsMargins(20, 8, 19, 8);
+  preview_layout->setSpacing(4);
+  for (QWidget* w : std::initializer_list<QWidget*>{StaticText1, imgUngraded, stxLUTApplied, imgLUTApplied, stxComments,
+                                                    mmComments}) {
+    preview_layout->addWidget(w);
+  }
 
   auto* central = new QWidget(this);
   auto* layout = new QHBoxLayout(central);
@@ -186,9 +239,13 @@ TfrmMain::TfrmMain() {
 
   connect(btnAddFiles, &QToolButton::clicked, this, &TfrmMain::btnAddFilesClick);
   connect(btnConvert, &QToolButton::clicked, this, &TfrmMain::btnConvertClick);
+  connect(btnICC2LUT, &QToolButton::clicked, this, &TfrmMain::btnICC2LUTClick);
+  connect(btnShowHidePreview, &QToolButton::clicked, this, &TfrmMain::btnShowHidePreviewClick);
+  connect(btnLoadPreviewImage, &QToolButton::clicked, this, &TfrmMain::btnLoadPreviewImageClick);
   connect(btnAbout, &QToolButton::clicked, this, &TfrmMain::btnAboutClick);
   connect(lvwFiles, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int) { lvwFilesChange(item); });
   connect(lvwFiles, &QTreeWidget::itemSelectionChanged, this, &TfrmMain::UpdateListCommands);
+  connect(lvwFiles, &QTreeWidget::itemSelectionChanged, this, &TfrmMain::PreviewSelection);
   connect(lvwFiles, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& pos) { pmnList->popup(lvwFiles->viewport()->mapToGlobal(pos)); });
   connect(pmnList, &QMenu::aboutToShow, this, &TfrmMain::pmnListPopup);
@@ -204,6 +261,8 @@ void TfrmMain::FormCreate() {
   lvwFiles->clear();
   btnConvert->setEnabled(false);
   UpdateListCommands();
+  imgUngraded->SetPicture(DefaultPreviewPicture().Copy());
+  HideLUTApplied();
 }
 
 bool TfrmMain::AnyChecked() const {
@@ -288,6 +347,10 @@ void TfrmMain::btnConvertClick() {
   RunUserAction(this, [this] { ShowConversionDialog(this, ConversionEntries()); });
 }
 
+void TfrmMain::btnICC2LUTClick() {
+  RunUserAction(this, [this] { ShowICCConvertDialog(this, UngradedPicture()); });
+}
+
 void TfrmMain::btnAboutClick() {
   TfrmAbout about(this);
   about.exec();
@@ -345,6 +408,63 @@ void TfrmMain::miClearListClick() {
   lvwFiles->clear();
   btnConvert->setEnabled(false);
   UpdateListCommands();
+}
+
+const TBitmap24& TfrmMain::UngradedPicture() const { return imgUngraded->Picture(); }
+
+void TfrmMain::HideLUTApplied() {
+  for (QWidget* w : std::initializer_list<QWidget*>{stxLUTApplied, imgLUTApplied, stxComments, mmComments}) w->hide();
+}
+
+void TfrmMain::ShowLUTPreview(const QString& lut_file) {
+  const TWaitCursor hourglass;
+  // The file is read into a LUT of its own: a failed read leaves the pane.
+  TLUTPreview preview = PreviewLUTFile(LocalPath(lut_file), UngradedPicture());
+  PreviewLUT = std::move(preview.LUT);
+  if (!preview.Recognised) {
+    HideLUTApplied();
+    return;
+  }
+  // A LUT without a usable table is described, but there is no picture of it.
+  imgLUTApplied->SetPicture(std::move(preview.Picture));
+  imgLUTApplied->setVisible(preview.Graded);
+  stxLUTApplied->setVisible(preview.Graded);
+  QStringList lines;
+  for (const std::string& line : preview.Lines) lines.push_back(QString::fromStdString(line));
+  mmComments->setPlainText(lines.join(u'\n'));
+  mmComments->show();
+  stxComments->show();
+}
+
+void TfrmMain::lvwFilesSelectItem(QTreeWidgetItem* item, bool selected) {
+  if (!selected || item == nullptr) {
+    HideLUTApplied();
+    return;
+  }
+  if (pnlPreview->isHidden()) return;
+  const QString path = QDir(item->data(colFolder, kFolderRole).toString()).filePath(item->text(colFileName));
+  RunUserAction(this, [&] { ShowLUTPreview(path); });
+}
+
+void TfrmMain::PreviewSelection() {
+  const QList<QTreeWidgetItem*> selected = lvwFiles->selectedItems();
+  lvwFilesSelectItem(selected.value(0), !selected.isEmpty());
+}
+
+void TfrmMain::btnShowHidePreviewClick() {
+  pnlPreview->setVisible(pnlPreview->isHidden());
+  // Shown again, the pane shows the selection as it is now.
+  if (!pnlPreview->isHidden()) PreviewSelection();
+}
+
+void TfrmMain::btnLoadPreviewImageClick() {
+  RunUserAction(this, [this] {
+    TBitmap24 picture;
+    if (!LoadPreviewPicture(this, picture)) return;
+    imgUngraded->SetPicture(std::move(picture));
+    const QList<QTreeWidgetItem*> selected = lvwFiles->selectedItems();
+    if (!selected.isEmpty()) lvwFilesSelectItem(selected.front(), true);
+  });
 }
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {

@@ -7,11 +7,15 @@
 #include <vector>
 
 #include "convert/ConvertJob.h"
+#include "image/Bitmap24.h"
+#include "lut/LUT.h"
 
 class QAction;
 class QMimeData;
 class QFrame;
+class QLabel;
 class QMenu;
+class QPlainTextEdit;
 class QToolBar;
 class QToolButton;
 class QTreeWidget;
@@ -19,6 +23,8 @@ class QTreeWidgetItem;
 class QWidget;
 
 namespace zelvo {
+
+class TImageBox;
 
 // The folder from which files were last added, while the program runs.
 QString& LastAddFolder();
@@ -43,6 +49,12 @@ class TfrmMain : public QMainWindow {
   bool AnyChecked() const;
   // The rows as the batch job takes them, in list order.
   std::vector<ConversionEntry> ConversionEntries() const;
+  // Reads the LUT file into the preview LUT and shows it applied to the
+  // ungraded picture, with its type, size and comment lines below. Errors
+  // pass to the caller and leave what the pane showed.
+  void ShowLUTPreview(const QString& lut_file);
+  // The picture of imgUngraded: the default one until the person loads one.
+  const TBitmap24& UngradedPicture() const;
 
   QToolBar* Panel2;
   QToolButton* btnAddFiles;
@@ -58,8 +70,16 @@ class TfrmMain : public QMainWindow {
   QAction* miUncheckAll;
   QAction* miDelete;
   QAction* miClearList;
-  // The preview pane's place on the right; its content comes with the pane.
+  // The preview pane on the right.
   QFrame* pnlPreview;
+  QLabel* StaticText1;
+  TImageBox* imgUngraded;
+  QLabel* stxLUTApplied;
+  TImageBox* imgLUTApplied;
+  QLabel* stxComments;
+  QPlainTextEdit* mmComments;
+  // The LUT of the last file the pane read.
+  TLUT PreviewLUT;
 
   // The handlers, public so that the menu's state can be checked as it opens.
   void pmnListPopup();
@@ -71,7 +91,14 @@ class TfrmMain : public QMainWindow {
   void FormCreate();
   void btnAddFilesClick();
   void btnConvertClick();
+  void btnICC2LUTClick();
   void btnAboutClick();
+  void lvwFilesSelectItem(QTreeWidgetItem* item, bool selected);
+  void btnShowHidePreviewClick();
+  void btnLoadPreviewImageClick();
+  // The selection handler for the row selected now, or a deselection.
+  void PreviewSelection();
+  void HideLUTApplied();
   void lvwFilesChange(QTreeWidgetItem* item);
   void miCheckAllClick();
   void miUncheckAllClick();

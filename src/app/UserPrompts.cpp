@@ -1,10 +1,35 @@
 #include "app/UserPrompts.h"
 
 #include <QFileDialog>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPixmap>
 
 namespace zelvo {
 
 namespace {
+
+// The toolkit's own dialog (a native one has no room for it) with the
+// preview of the highlighted file beside the list.
+void AddPreview(QFileDialog& dialog, const std::function<QImage(const QString&)>& preview) {
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  auto* label = new QLabel(&dialog);
+  label->setObjectName(QStringLiteral("lblPreview"));
+  label->setFixedSize(220, 180);
+  label->setAlignment(Qt::AlignCenter);
+  label->setFrameShape(QFrame::StyledPanel);
+  if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+    grid->addWidget(label, 0, grid->columnCount(), grid->rowCount(), 1, Qt::AlignTop);
+  }
+  QObject::connect(&dialog, &QFileDialog::currentChanged, label, [label, preview](const QString& path) {
+    QImage image = preview(path);
+    const QSize room = label->contentsRect().size();
+    if (image.width() > room.width() || image.height() > room.height()) {
+      image = image.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    }
+    label->setPixmap(QPixmap::fromImage(image));
+  });
+}
 
 class TQtPrompts final : public TUserPrompts {
  public:
@@ -28,9 +53,25 @@ class TQtPrompts final : public TUserPrompts {
     if (r.FilterIndex >= 0 && r.FilterIndex < r.NameFilters.size()) {
       dialog.selectNameFilter(r.NameFilters[r.FilterIndex]);
     }
+    if (r.Preview) AddPreview(dialog, r.Preview);
     if (dialog.exec() != QDialog::Accepted) return false;
     paths = dialog.selectedFiles();
     return !paths.isEmpty();
+  }
+
+  bool SaveFile(QWidget* owner, const TSaveFileRequest& r, QString& path) override {
+    QFileDialog dialog(owner, r.Title, r.InitialFolder);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // The caller asks before it replaces a file, when it is about to.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setNameFilters(r.NameFilters);
+    dialog.setDefaultSuffix(r.DefaultSuffix);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    const QStringList picked = dialog.selectedFiles();
+    if (picked.isEmpty()) return false;
+    path = picked.front();
+    return true;
   }
 
   bool SelectFolder(QWidget* owner, const TSelectFolderRequest& r, QString& folder) override {

@@ -3,9 +3,11 @@
 // dialogs, the tests with a scripted implementation (SetPrompts).
 #pragma once
 
+#include <QImage>
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 class QWidget;
@@ -29,6 +31,18 @@ struct TOpenFilesRequest {
   QStringList NameFilters;
   int FilterIndex = 0;
   bool MultiSelect = false;
+  // When set, the picker shows beside its list what this gives for the
+  // highlighted file (a null image shows nothing).
+  std::function<QImage(const QString& path)> Preview;
+};
+
+// A save dialog: the name of a file to write, which may exist already (the
+// caller asks before replacing it).
+struct TSaveFileRequest {
+  QString Title;
+  QString InitialFolder;
+  QStringList NameFilters;
+  QString DefaultSuffix;  // added to a name typed without one
 };
 
 struct TSelectFolderRequest {
@@ -45,6 +59,8 @@ class TUserPrompts {
   virtual bool OpenFiles(QWidget* owner, const TOpenFilesRequest& request, QStringList& paths) = 0;
   // False when the person cancelled; otherwise the full path of a folder.
   virtual bool SelectFolder(QWidget* owner, const TSelectFolderRequest& request, QString& folder) = 0;
+  // False when the person cancelled; otherwise the full path of the file.
+  virtual bool SaveFile(QWidget* owner, const TSaveFileRequest& request, QString& path) = 0;
 };
 
 // The prompts in force: Qt's dialogs unless a test set others.

@@ -22,12 +22,16 @@ TBitmap24 FitPreviewBitmap(const TBitmap24& picture, int box_width, int box_heig
   return fitted;
 }
 
-TBitmap24 LoadPreviewPicture(const std::string& file_name) {
+void RememberPictureFolder(const std::string& file_name) {
   std::string folder = std::filesystem::path(file_name).parent_path().string();
   if (!folder.empty() && folder.back() != std::filesystem::path::preferred_separator) {
     folder += std::filesystem::path::preferred_separator;
   }
   LastPictureFolder() = folder;
+}
+
+TBitmap24 LoadPreviewPicture(const std::string& file_name) {
+  RememberPictureFolder(file_name);
   return FitPreviewBitmap(LoadPicture(file_name));
 }
 

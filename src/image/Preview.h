@@ -24,6 +24,9 @@ std::string& LastPictureFolder();
 TBitmap24 FitPreviewBitmap(const TBitmap24& picture, int box_width = kPreviewBoxWidth,
                            int box_height = kPreviewBoxHeight);
 
+// LastPictureFolder := the folder of the file, with a trailing separator.
+void RememberPictureFolder(const std::string& file_name);
+
 // A picture file loaded for the pane and fitted into its box. The file's
 // folder is remembered first, also when the load then fails.
 TBitmap24 LoadPreviewPicture(const std::string& file_name);

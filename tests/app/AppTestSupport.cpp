@@ -44,6 +44,11 @@ bool ScriptedPrompts::SelectFolder(QWidget*, const TSelectFolderRequest& request
   return TakeNext(next_folders, folder);
 }
 
+bool ScriptedPrompts::SaveFile(QWidget*, const TSaveFileRequest& request, QString& path) {
+  save_requests.push_back(request);
+  return TakeNext(next_save_files, path);
+}
+
 PromptsScope::PromptsScope() {
   auto prompts = std::make_unique<ScriptedPrompts>();
   prompts_ = prompts.get();

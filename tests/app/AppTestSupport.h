@@ -29,10 +29,13 @@ class ScriptedPrompts final : public TUserPrompts {
   std::deque<std::optional<QStringList>> next_files;  // nullopt: Cancel
   std::vector<TSelectFolderRequest> folder_requests;
   std::deque<std::optional<QString>> next_folders;
+  std::vector<TSaveFileRequest> save_requests;
+  std::deque<std::optional<QString>> next_save_files;
 
   QMessageBox::StandardButton ShowMessage(QWidget*, const TMessageRequest& request) override;
   bool OpenFiles(QWidget*, const TOpenFilesRequest& request, QStringList& paths) override;
   bool SelectFolder(QWidget*, const TSelectFolderRequest& request, QString& folder) override;
+  bool SaveFile(QWidget*, const TSaveFileRequest& request, QString& path) override;
 };
 
 // Installs scripted prompts for its lifetime.

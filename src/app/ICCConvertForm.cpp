@@ -1,0 +1,404 @@
+#include "app/ICCConvertForm.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+#include <filesystem>
+#include <memory>
+
+#include "app/AppErrors.h"
+#include "app/FileDlg.h"
+#include "app/ImageBox.h"
+#include "app/Paths.h"
+#include "app/PictureDlg.h"
+#include "app/UserPrompts.h"
+#include "convert/ConvertJob.h"
+#include "image/Preview.h"
+#include "lut/Errors.h"
+
+namespace zelvo {
+
+namespace {
+
+const char kICCFilter[] = "ICC Profiles|*.icc;*icm|All Files|*.*";
+const char kImage2Hint[] = "The test image with ICC colors transformation";
+
+QPushButton* BrowseButton(QWidget* parent, const char* name, const QString& hint) {
+  auto* button = new QPushButton(QStringLiteral("..."), parent);
+  button->setObjectName(QString::fromLatin1(name));
+  button->setToolTip(hint);
+  button->setAutoDefault(false);
+  button->setFixedWidth(32);
+  return button;
+}
+
+QLineEdit* ReadOnlyEdit(QWidget* parent, const char* name) {
+  auto* edit = new QLineEdit(parent);
+  edit->setObjectName(QString::fromLatin1(name));
+  edit->setReadOnly(true);
+  return edit;
+}
+
+QLabel* Label(QWidget* parent, const char* name, const QString& text) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(QString::fromLatin1(name));
+  return label;
+}
+
+QHBoxLayout* Row(std::initializer_list<QWidget*> widgets) {
+  auto* row = new QHBoxLayout;
+  for (QWidget* w : widgets) row->addWidget(w, w->inherits("QLineEdit") || w->inherits("QComboBox") ? 1 : 0);
+  return row;
+}
+
+void SetItems(QComboBox* box, const std::vector<std::string>& items) {
+  box->clear();
+  for (const std::string& item : items) box->addItem(QString::fromStdString(item));
+}
+
+}  // namespace
+
+TfrmICCConvert::TfrmICCConvert(QWidget* owner, const TBitmap24& test_picture) : QDialog(owner) {
+  setObjectName(QStringLiteral("frmICCConvert"));
+  setWindowTitle(QStringLiteral("ICC Profile to LUT Conversion"));
+
+  Image1 = new TImageBox(this, kPreviewBoxWidth, kPreviewBoxHeight);
+  Image1->setObjectName(QStringLiteral("Image1"));
+  Image1->setToolTip(QStringLiteral("The test image, click to load another image"));
+  Image1->setCursor(Qt::PointingHandCursor);
+  Image2 = new TImageBox(this, kPreviewBoxWidth, kPreviewBoxHeight);
+  Image2->setObjectName(QStringLiteral("Image2"));
+
+  Label2 = Label(this, "Label2", QStringLiteral("ICC Profile File"));
+  edtSrcProfile = ReadOnlyEdit(this, "edtSrcProfile");
+  btnOpenICCProfile = BrowseButton(this, "btnOpenICCProfile", QStringLiteral("Select the ICC profile to convert"));
+  lblICCType = Label(this, "lblICCType", QString());
+  lblSecondProfile = Label(this, "lblSecondProfile", QStringLiteral("Input Color Space"));
+  edtSecondProfile = ReadOnlyEdit(this, "edtSecondProfile");
+  btnOpenSecondProfile = BrowseButton(this, "btnOpenSecondProfile", QString());
+  cbxInvertTransform = new QCheckBox(QStringLiteral("Invert colors transformation"), this);
+  cbxInvertTransform->setObjectName(QStringLiteral("cbxInvertTransform"));
+  Label4 = Label(this, "Label4", QStringLiteral("Output LUT Format"));
+  cbxOutFormat = new QComboBox(this);
+  cbxOutFormat->setObjectName(QStringLiteral("cbxOutFormat"));
+  Label1 = Label(this, "Label1", QStringLiteral("Output LUT File"));
+  edtLUTFile = ReadOnlyEdit(this, "edtLUTFile");
+  edtLUTFile->setMinimumWidth(360);
+  btnSetLUTFile = BrowseButton(this, "btnSetLUTFile", QStringLiteral("Select the destination LUT file name"));
+  Label5 = Label(this, "Label5", QStringLiteral("LUT dimension size"));
+  cbxDimSize = new QComboBox(this);
+  cbxDimSize->setObjectName(QStringLiteral("cbxDimSize"));
+  cbxDimSize->setEditable(true);
+  cbxDimSize->setInsertPolicy(QComboBox::NoInsert);
+  cbxDimSize->lineEdit()->setObjectName(QStringLiteral("edtDimSize"));
+  Label6 = Label(this, "Label6", QStringLiteral("Bits per color"));
+  cbxBits = new QComboBox(this);
+  cbxBits->setObjectName(QStringLiteral("cbxBits"));
+  btnConvert = new QPushButton(QStringLiteral("Convert"), this);
+  btnConvert->setObjectName(QStringLiteral("btnConvert"));
+  btnConvert->setDefault(true);
+  btnCancel = new QPushButton(QStringLiteral("Close"), this);
+  btnCancel->setObjectName(QStringLiteral("btnCancel"));
+  btnCancel->setAutoDefault(false);
+
+  auto* pictures = new QHBoxLayout;
+  pictures->addWidget(Image1);
+  pictures->addWidget(Image2);
+  pictures->addStretch();
+  auto* sizes = new QGridLayout;
+  sizes->addWidget(Label5, 0, 0);
+  sizes->addWidget(Label6, 0, 1);
+  sizes->addWidget(cbxDimSize, 1, 0);
+  sizes->addWidget(cbxBits, 1, 1);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(btnConvert);
+  buttons->addWidget(btnCancel);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(pictures);
+  layout->addSpacing(6);
+  layout->addWidget(Label2);
+  layout->addLayout(Row({edtSrcProfile, btnOpenICCProfile}));
+  layout->addWidget(lblICCType);
+  layout->addWidget(lblSecondProfile);
+  layout->addLayout(Row({edtSecondProfile, btnOpenSecondProfile}));
+  layout->addWidget(cbxInvertTransform);
+  layout->addWidget(Label4);
+  layout->addWidget(cbxOutFormat);
+  layout->addWidget(Label1);
+  layout->addLayout(Row({edtLUTFile, btnSetLUTFile}));
+  layout->addLayout(sizes);
+  layout->addSpacing(6);
+  layout->addLayout(buttons);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+
+  FormCreate(test_picture);
+
+  connect(btnOpenICCProfile, &QPushButton::clicked, this, &TfrmICCConvert::btnOpenICCProfileClick);
+  connect(btnOpenSecondProfile, &QPushButton::clicked, this, &TfrmICCConvert::btnOpenSecondProfileClick);
+  connect(cbxInvertTransform, &QCheckBox::toggled, this, &TfrmICCConvert::cbxInvertTransformClick);
+  connect(cbxOutFormat, &QComboBox::currentIndexChanged, this, &TfrmICCConvert::cbxOutFormatChange);
+  connect(edtSrcProfile, &QLineEdit::textChanged, this, &TfrmICCConvert::edtSrcProfileChange);
+  connect(edtLUTFile, &QLineEdit::textChanged, this, &TfrmICCConvert::edtSrcProfileChange);
+  connect(cbxDimSize, &QComboBox::currentTextChanged, this, &TfrmICCConvert::UpdateConvertButton);
+  connect(btnSetLUTFile, &QPushButton::clicked, this, &TfrmICCConvert::btnSetLUTFileClick);
+  connect(Image1, &TImageBox::clicked, this, &TfrmICCConvert::Image1Click);
+  connect(btnConvert, &QPushButton::clicked, this, &TfrmICCConvert::btnConvertClick);
+  connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+  // FormKeyDown: the dialog sees key presses before its controls do.
+  installEventFilter(this);
+  for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
+}
+
+void TfrmICCConvert::FormCreate(const TBitmap24& test_picture) {
+  lblICCType->clear();
+  edtSrcProfile->clear();
+  edtSecondProfile->setText(QString::fromUtf8(kSRGBDefaultText));
+  for (QWidget* w : std::initializer_list<QWidget*>{lblSecondProfile, edtSecondProfile, btnOpenSecondProfile,
+                                                    cbxInvertTransform}) {
+    w->hide();
+  }
+  for (std::size_t i = 0; i < OutputProfiles().size(); ++i) {
+    cbxOutFormat->addItem(QString::fromStdString(OutputProfiles()[i]->Caption), static_cast<int>(i));
+  }
+  cbxOutFormat->setCurrentIndex(-1);
+  edtLUTFile->setEnabled(false);
+  btnSetLUTFile->setEnabled(false);
+  SetItems(cbxDimSize, {"Default", "17", "32", "33", "64"});
+  cbxDimSize->setEditText(QStringLiteral("Default"));
+  cbxDimSize->setEnabled(false);
+  SetItems(cbxBits, ICCBitsItems());
+  cbxBits->setCurrentIndex(0);
+  cbxBits->setEnabled(false);
+  btnConvert->setEnabled(false);
+  Image1->SetPicture(test_picture.Copy());
+}
+
+const TLutOutputProfile* TfrmICCConvert::SelectedOutputProfile() const {
+  const QVariant index = cbxOutFormat->currentData();
+  return index.isValid() ? &OutputProfileByIndex(index.toInt()) : nullptr;
+}
+
+int TfrmICCConvert::SelectedBits() const { return BitsOfItem(cbxBits->currentText().toStdString()); }
+
+bool TfrmICCConvert::SecondProfileShown() const { return !edtSecondProfile->isHidden(); }
+
+TICCConvertSettings TfrmICCConvert::Settings() const {
+  TICCConvertSettings settings;
+  settings.Profile = LocalPath(edtSrcProfile->text());
+  if (SecondProfileShown()) {
+    if (edtSecondProfile->text() != QString::fromUtf8(kSRGBDefaultText)) {
+      settings.SecondProfile = LocalPath(edtSecondProfile->text());
+    }
+    settings.Invert = cbxInvertTransform->isChecked();
+  }
+  settings.OutputProfile = SelectedOutputProfile();
+  settings.SizeText = cbxDimSize->currentText().toStdString();
+  settings.Bits = SelectedBits();
+  settings.LUTFile = LocalPath(edtLUTFile->text());
+  return settings;
+}
+
+QString TfrmICCConvert::PickICCProfile() {
+  TFileOpenDialog opdOpenICCProfile(this);
+  opdOpenICCProfile.InitialDir = DisplayPath(LastICCFolder());
+  opdOpenICCProfile.Filter = QString::fromLatin1(kICCFilter);
+  if (!opdOpenICCProfile.Execute()) return QString();
+  LastICCFolder() = LocalPath(QFileInfo(opdOpenICCProfile.FileName).absolutePath());
+  return opdOpenICCProfile.FileName;
+}
+
+void TfrmICCConvert::btnOpenICCProfileClick() {
+  RunUserAction(this, [this] {
+    const QString path = PickICCProfile();
+    if (path.isEmpty()) return;
+    edtSrcProfile->setText(path);
+    {
+      const QSignalBlocker quiet(cbxInvertTransform);  // the preview below shows the new profile
+      cbxInvertTransform->setChecked(false);
+    }
+    // Nothing of the previous profile stays shown when this one cannot be read.
+    lblICCType->clear();
+    Image2->Clear();
+    const TICCSignature profile_class = GetICCProfileClass(OpenICCProfile(LocalPath(path)));
+    lblICCType->setText(QString::fromStdString(ProfileTypeText(profile_class)));
+    const bool second = TakesSecondProfile(profile_class);
+    for (QWidget* w : std::initializer_list<QWidget*>{lblSecondProfile, edtSecondProfile, btnOpenSecondProfile,
+                                                      cbxInvertTransform}) {
+      w->setVisible(second);
+    }
+    lblSecondProfile->setText(QString::fromStdString(SecondProfileCaption(profile_class)));
+    UpdateConvertButton();
+    RunICCTransform(true);
+  });
+}
+
+void TfrmICCConvert::btnOpenSecondProfileClick() {
+  RunUserAction(this, [this] {
+    const QString path = PickICCProfile();
+    if (path.isEmpty()) return;
+    edtSecondProfile->setText(path);
+    RunICCTransform(true);
+  });
+}
+
+void TfrmICCConvert::cbxInvertTransformClick(bool checked) {
+  if (!checked) {
+    RunUserAction(this, [this] { RunICCTransform(true); });
+    return;
+  }
+  try {
+    RunICCTransform(true);
+  } catch (const std::exception&) {
+    ShowMessage(this, QMessageBox::Warning, QStringLiteral("Warning"), QString::fromUtf8(kInversionImpossible));
+    cbxInvertTransform->setChecked(false);  // which previews the normal direction again
+  }
+}
+
+void TfrmICCConvert::RunICCTransform(bool preview, TReplace replace) {
+  const TICCConvertSettings settings = Settings();
+  if (!preview) {
+    ConvertICCProfile(settings, replace);
+    return;
+  }
+  try {
+    Image2->SetPicture(PreviewICCProfile(settings, Image1->Picture()));
+  } catch (...) {
+    Image2->Clear();  // never the picture of other settings
+    throw;
+  }
+  Image2->setToolTip(QString::fromLatin1(kImage2Hint));
+}
+
+void TfrmICCConvert::cbxOutFormatChange() {
+  if (const TLutOutputProfile* profile = SelectedOutputProfile()) {
+    cbxDimSize->setEnabled(profile->SizeSelectable);
+    if (profile->SizeSelectable) SetItems(cbxDimSize, ICCSizeItems(*profile));
+    cbxDimSize->setEditText(QStringLiteral("Default"));
+    // The depths the conversion job accepts for this profile (its reader
+    // reads them back).
+    const std::vector<int> selectable = SelectableBits(*profile);
+    cbxBits->clear();
+    for (const std::string& item : ICCBitsItems()) {
+      const int bits = BitsOfItem(item);
+      if (bits == -1 || std::find(selectable.begin(), selectable.end(), bits) != selectable.end()) {
+        cbxBits->addItem(QString::fromStdString(item));
+      }
+    }
+    cbxBits->setEnabled(profile->BitsSelectable);
+    cbxBits->setCurrentIndex(0);
+    edtLUTFile->setEnabled(true);
+    btnSetLUTFile->setEnabled(true);
+    if (!edtLUTFile->text().isEmpty()) {
+      edtLUTFile->setText(DisplayPath(ICCOutputFileName(LocalPath(edtLUTFile->text()), *profile)));
+    }
+  }
+  edtSrcProfileChange();
+}
+
+void TfrmICCConvert::edtSrcProfileChange() {
+  const TLutOutputProfile* profile = SelectedOutputProfile();
+  if (edtLUTFile->text().isEmpty() && !edtSrcProfile->text().isEmpty() && profile != nullptr) {
+    // The LUT goes beside the profile, under its name.
+    edtLUTFile->setText(DisplayPath(ICCOutputFileName(LocalPath(edtSrcProfile->text()), *profile)));
+  }
+  UpdateConvertButton();
+}
+
+void TfrmICCConvert::UpdateConvertButton() { btnConvert->setEnabled(CanConvertICC(Settings())); }
+
+void TfrmICCConvert::btnSetLUTFileClick() {
+  const TLutOutputProfile* profile = SelectedOutputProfile();
+  if (profile == nullptr) return;
+  TFileSaveDialog svdSetLUTFile(this);
+  svdSetLUTFile.InitialDir = DisplayPath(LastOutputFolder());
+  svdSetLUTFile.DefaultExt = QString::fromStdString(profile->Extension);
+  svdSetLUTFile.Filter = QString::fromStdString(profile->Caption + "|*." + profile->Extension);
+  if (!svdSetLUTFile.Execute()) return;
+  edtLUTFile->setText(svdSetLUTFile.FileName);
+  LastOutputFolder() = LocalPath(QFileInfo(svdSetLUTFile.FileName).absolutePath());
+}
+
+void TfrmICCConvert::Image1Click() {
+  RunUserAction(this, [this] {
+    TBitmap24 picture;
+    if (!LoadPreviewPicture(this, picture)) return;
+    Image1->SetPicture(std::move(picture));
+    if (!edtSrcProfile->text().isEmpty()) RunICCTransform(true);
+  });
+}
+
+void TfrmICCConvert::btnConvertClick() {
+  RunUserAction(this, [this] {
+    const TICCConvertSettings settings = Settings();
+    // Writing the LUT over the profile it is made from would lose the profile.
+    for (const std::string& profile : {settings.Profile, settings.SecondProfile}) {
+      if (!profile.empty() && IsSameFile(settings.LUTFile, profile)) {
+        throw EZelvoError("The LUT file \"" + settings.LUTFile + "\" is an ICC profile of this conversion.");
+      }
+    }
+    TReplace replace = TReplace::KeepExisting;
+    std::error_code ec;
+    if (std::filesystem::exists(settings.LUTFile, ec)) {
+      const QString question = QStringLiteral("The ") + edtLUTFile->text() +
+                               QStringLiteral(" file is already exist. Are you sure want you to overwrite it?");
+      if (ShowMessage(this, QMessageBox::Question, QStringLiteral("Confirm"), question,
+                      QMessageBox::Yes | QMessageBox::Cancel, QMessageBox::Cancel,
+                      QMessageBox::Cancel) != QMessageBox::Yes) {
+        return;
+      }
+      replace = TReplace::Replace;
+    }
+    RunICCTransform(false, replace);
+    ShowMessage(this, QMessageBox::Information, QStringLiteral("Information"), QString::fromUtf8(kICCConversionDone));
+  });
+}
+
+bool TfrmICCConvert::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    const auto& key = static_cast<const QKeyEvent&>(*event);
+    // FormKeyDown: the Alt key is discarded for the whole dialog.
+    if (key.key() == Qt::Key_Alt) return true;
+    if (watched == cbxDimSize->lineEdit()) {
+      if (key.key() == Qt::Key_Delete) cbxDimSizeKeyDown(key);
+      if (cbxDimSizeKeyPress(key)) return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+bool TfrmICCConvert::cbxDimSizeKeyPress(const QKeyEvent& key) {
+  char typed = '\b';
+  if (key.key() != Qt::Key_Backspace) {
+    const QString text = key.text();
+    // Only character keys; shortcuts with Ctrl (paste, select all) pass.
+    if (text.size() != 1 || !text[0].isPrint() || (key.modifiers() & Qt::ControlModifier)) return false;
+    typed = text[0].unicode() < 0x80 ? static_cast<char>(text[0].unicode()) : '?';
+  }
+  const std::string before = cbxDimSize->currentText().toStdString();
+  std::string after = before;
+  const bool accepted = AcceptSizeKey(after, typed);
+  if (after != before) cbxDimSize->setEditText(QString::fromStdString(after));
+  return !accepted;
+}
+
+void TfrmICCConvert::cbxDimSizeKeyDown(const QKeyEvent&) {
+  if (cbxDimSize->currentText() == QLatin1String("Default")) cbxDimSize->setEditText(QString());
+}
+
+void ShowICCConvertDialog(QWidget* owner, const TBitmap24& test_picture) {
+  const auto dialog = std::make_unique<TfrmICCConvert>(owner, test_picture);
+  if (owner != nullptr) dialog->move(owner->mapToGlobal(QPoint(0, 0)));
+  dialog->exec();
+}
+
+}  // namespace zelvo

@@ -1,0 +1,90 @@
+// The "ICC Profile to LUT Conversion" dialog: an ICC profile, its transform
+// shown on the test picture, and that transform written as a LUT file of an
+// output profile. Every rule it follows is the core's (icc/ICCConvert.h).
+#pragma once
+
+#include <QDialog>
+
+#include "formats/TextFile.h"
+#include "icc/ICCConvert.h"
+#include "image/Bitmap24.h"
+
+class QCheckBox;
+class QComboBox;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace zelvo {
+
+class TImageBox;
+
+class TfrmICCConvert : public QDialog {
+  Q_OBJECT
+
+ public:
+  // The test picture is the main window's ungraded picture, copied.
+  TfrmICCConvert(QWidget* owner, const TBitmap24& test_picture);
+
+  // The profile of the selected cbxOutFormat item, or nullptr.
+  const TLutOutputProfile* SelectedOutputProfile() const;
+  // The depth of the selected cbxBits item; -1 for "Default".
+  int SelectedBits() const;
+  // What the controls say: the hidden second-profile controls and a second
+  // profile of "sRGB (Default)" both mean sRGB.
+  TICCConvertSettings Settings() const;
+
+  TImageBox* Image1;
+  TImageBox* Image2;
+  QLabel* Label2;
+  QLineEdit* edtSrcProfile;
+  QPushButton* btnOpenICCProfile;
+  QLabel* lblICCType;
+  QLabel* lblSecondProfile;
+  QLineEdit* edtSecondProfile;
+  QPushButton* btnOpenSecondProfile;
+  QCheckBox* cbxInvertTransform;
+  QLabel* Label4;
+  QComboBox* cbxOutFormat;
+  QLabel* Label1;
+  QLineEdit* edtLUTFile;
+  QPushButton* btnSetLUTFile;
+  QLabel* Label5;
+  QComboBox* cbxDimSize;
+  QLabel* Label6;
+  QComboBox* cbxBits;
+  QPushButton* btnConvert;
+  QPushButton* btnCancel;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void FormCreate(const TBitmap24& test_picture);
+  void btnOpenICCProfileClick();
+  void btnOpenSecondProfileClick();
+  void cbxInvertTransformClick(bool checked);
+  void cbxOutFormatChange();
+  void edtSrcProfileChange();
+  void btnSetLUTFileClick();
+  // True when the key press is used up here.
+  bool cbxDimSizeKeyPress(const QKeyEvent& key);
+  void cbxDimSizeKeyDown(const QKeyEvent& key);
+  void Image1Click();
+  void btnConvertClick();
+  // The transform of the settings shown on the test picture, or written as
+  // the LUT file (replacing a file only when `replace` says so).
+  void RunICCTransform(bool preview, TReplace replace = TReplace::KeepExisting);
+  // Convert is enabled exactly when the settings can be converted.
+  void UpdateConvertButton();
+  // The open dialog of both profile buttons; empty when cancelled.
+  QString PickICCProfile();
+  bool SecondProfileShown() const;
+};
+
+// The toolbar's ICC button: the dialog, modal, at the top-left corner of the
+// owner's client area; freed when it closes.
+void ShowICCConvertDialog(QWidget* owner, const TBitmap24& test_picture);
+
+}  // namespace zelvo

@@ -1,0 +1,33 @@
+// The picture open dialog of the preview pane and the ICC dialog, and the
+// picture files it opens.
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+#include "image/Bitmap24.h"
+
+class QWidget;
+
+namespace zelvo {
+
+// The dialog's filter: every picture type the program reads together, then
+// each type on its own.
+QString PictureFilter();
+
+// A picture file: JPEG and Windows bitmaps (by their extensions) through the
+// program's own decoders, other types the toolkit reads (PNG, icons) through
+// the toolkit. Errors name the file.
+TBitmap24 ReadPictureFile(const QString& path);
+
+// What the dialog shows for the highlighted file: the picture fitted into a
+// preview box, or a null image for anything that is not a readable picture.
+QImage PicturePreviewOf(const QString& path);
+
+// The person picks a picture (starting in LastPictureFolder), which goes into
+// `target` fitted into the preview box. False when they cancelled. A file that
+// cannot be read raises, leaving `target` as it was; LastPictureFolder has
+// followed the pick by then.
+bool LoadPreviewPicture(QWidget* owner, TBitmap24& target);
+
+}  // namespace zelvo
