@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Takes screenshots of the desktop program's windows on a virtual X display
 # and writes them to docs/screenshots/ (or the folder given): the main window
-# with a few LUT files, the "Convertion Settings" dialog and the About box.
+# with a few LUT files and the preview pane, the "Convertion Settings" dialog,
+# the progress dialog, the About box and the ICC dialog with a display profile
+# (from icc-profiles-free, which the bootstrap script installs).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out="${1:-docs/screenshots}"
@@ -19,5 +21,6 @@ cmake --preset release >/dev/null
 cmake --build --preset release --target zelvo-screenshots
 mkdir -p "$out"
 # The X platform on a virtual display, with the fonts a desktop would have.
-QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x900x24" build/release/src/app/zelvo-screenshots "$out"
+QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x900x24" build/release/src/app/zelvo-screenshots "$out" \
+  /usr/share/color/icc/compatibleWithAdobeRGB1998.icc
 ls -l "$out"

@@ -5,6 +5,8 @@
 #include <exception>
 #include <string>
 
+#include "lut/Errors.h"
+
 class QWidget;
 
 namespace zelvo {
@@ -21,6 +23,19 @@ std::string WithFullStop(std::string message);
 
 // Shows an error box: error icon, the application title as caption.
 void ShowApplicationError(QWidget* owner, const std::exception& error);
+
+// Runs an action on one file; an error of the core that does not name the
+// file is raised again with the file's name in front.
+template <typename Action>
+decltype(auto) NamingFile(const std::string& file_name, Action&& action) {
+  try {
+    return action();
+  } catch (const EZelvoError& e) {
+    const std::string message = e.Described();
+    if (message.find(file_name) != std::string::npos) throw;
+    throw EZelvoError(file_name + ": " + message);
+  }
+}
 
 // Runs one user action; an error ends it and is shown by the handler above.
 template <typename Action>

@@ -219,15 +219,15 @@ TfrmMain::TfrmMain() {
   mmComments->setReadOnly(true);
   mmComments->setFrameShape(QFrame::NoFrame);
   mmComments->setFixedSize(201, 97);
-  mmComments->setLineWrapMode(QPlainTextEdit::NoWrap);
+  mmComments->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   auto* preview_layout = new QVBoxLayout(pnlPreview);
-  preview_layout->setAlignment(Qt::AlignTop);
   preview_layout->setContentsMargins(20, 8, 19, 8);
   preview_layout->setSpacing(4);
   for (QWidget* w : std::initializer_list<QWidget*>{StaticText1, imgUngraded, stxLUTApplied, imgLUTApplied, stxComments,
                                                     mmComments}) {
     preview_layout->addWidget(w);
   }
+  preview_layout->addStretch(1);
 
   auto* central = new QWidget(this);
   auto* layout = new QHBoxLayout(central);
@@ -419,7 +419,8 @@ void TfrmMain::HideLUTApplied() {
 void TfrmMain::ShowLUTPreview(const QString& lut_file) {
   const TWaitCursor hourglass;
   // The file is read into a LUT of its own: a failed read leaves the pane.
-  TLUTPreview preview = PreviewLUTFile(LocalPath(lut_file), UngradedPicture());
+  const std::string file_name = LocalPath(lut_file);
+  TLUTPreview preview = NamingFile(file_name, [&] { return PreviewLUTFile(file_name, UngradedPicture()); });
   PreviewLUT = std::move(preview.LUT);
   if (!preview.Recognised) {
     HideLUTApplied();

@@ -3,6 +3,7 @@
 #include <QImageReader>
 #include <filesystem>
 
+#include "app/AppErrors.h"
 #include "app/FileDlg.h"
 #include "app/ImageBox.h"
 #include "app/Paths.h"
@@ -55,16 +56,13 @@ QString PictureFilter() {
 
 TBitmap24 ReadPictureFile(const QString& path) {
   const std::string name = LocalPath(path);
-  try {
+  return NamingFile(name, [&] {
     if (PictureTypeForName(name) != TPictureType::Unknown) return LoadPicture(name);
     // A pipe or device would hold the toolkit's reader up.
     std::error_code ec;
     if (!std::filesystem::is_regular_file(name, ec)) throw EZelvoError("This is not a file.");
     return ReadWithToolkit(path);
-  } catch (const EZelvoError& e) {
-    if (e.Described().find(name) != std::string::npos) throw;
-    throw EZelvoError(name + ": " + e.Described());
-  }
+  });
 }
 
 QImage PicturePreviewOf(const QString& path) {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QLabel>
 #include <QTimer>
 #include <QTest>
 
@@ -99,6 +100,41 @@ class Pickers : public QObject {
     picker.MultiSelect = true;
     QVERIFY(picker.Execute());
     QCOMPARE(picker.Files, QStringList({a, b}));
+
+    // The picture picker: the toolkit's own dialog, with the preview beside the list.
+    QTimer::singleShot(0, [&] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      QVERIFY(dialog != nullptr);
+      QVERIFY(dialog->testOption(QFileDialog::DontUseNativeDialog));
+      auto* preview = dialog->findChild<QLabel*>("lblPreview");
+      QVERIFY(preview != nullptr);
+      emit dialog->currentChanged(a);  // as highlighting a file does
+      QCOMPARE(preview->pixmap().size(), QSize(8, 4));
+      emit dialog->currentChanged(d.path());
+      QVERIFY(preview->pixmap().isNull());
+      dialog->reject();
+    });
+    picker.MultiSelect = false;
+    picker.Preview = [&](const QString& path) {
+      return path == a ? QImage(8, 4, QImage::Format_RGB32) : QImage();
+    };
+    QVERIFY(!picker.Execute());
+
+    QTimer::singleShot(0, [&] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      QVERIFY(dialog != nullptr);
+      QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
+      QVERIFY(dialog->testOption(QFileDialog::DontConfirmOverwrite));  // Convert asks itself
+      QCOMPARE(dialog->defaultSuffix(), QStringLiteral("cube"));
+      dialog->selectFile(a);
+      static_cast<QDialog*>(dialog)->accept();
+    });
+    TFileSaveDialog saver(nullptr);
+    saver.InitialDir = d.path();
+    saver.Filter = "Cube 3D Davinci|*.cube";
+    saver.DefaultExt = "cube";
+    QVERIFY(saver.Execute());
+    QCOMPARE(saver.FileName, a);
 
     QTimer::singleShot(0, [] {
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());

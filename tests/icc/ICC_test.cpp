@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 
+#include "ICCTestProfiles.h"
 #include "TestSupport.h"
 #include "icc/ICCConvert.h"
 #include "lut/Errors.h"
@@ -21,48 +22,18 @@ using test::TempDir;
 class ICCProfiles : public ::testing::Test {
  protected:
   static std::string Save(cmsHPROFILE h, const std::string& path) {
-    EXPECT_TRUE(cmsSaveProfileToFile(h, path.c_str()));
-    cmsCloseProfile(h);
+    EXPECT_TRUE(test::SaveICCProfile(h, path));
     return path;
-  }
-  static cmsHPROFILE Display22() {
-    const cmsCIExyY white{0.3127, 0.3290, 1.0};
-    const cmsCIExyYTRIPLE primaries{{0.68, 0.32, 1.0}, {0.265, 0.69, 1.0}, {0.15, 0.06, 1.0}};
-    cmsToneCurve* gamma = cmsBuildGamma(nullptr, 2.2);
-    cmsToneCurve* curves[3] = {gamma, gamma, gamma};
-    cmsHPROFILE h = cmsCreateRGBProfile(&white, &primaries, curves);
-    cmsFreeToneCurve(gamma);
-    return h;
-  }
-  // A profile of the given class and spaces whose only table is an identity AToB0.
-  static cmsHPROFILE IdentityTable(cmsProfileClassSignature cls, cmsColorSpaceSignature pcs) {
-    cmsHPROFILE h = cmsCreateProfilePlaceholder(nullptr);
-    cmsSetProfileVersion(h, 4.3);
-    cmsSetDeviceClass(h, cls);
-    cmsSetColorSpace(h, cmsSigRgbData);
-    cmsSetPCS(h, pcs);
-    cmsPipeline* p = cmsPipelineAlloc(nullptr, 3, 3);
-    cmsPipelineInsertStage(p, cmsAT_BEGIN, cmsStageAllocToneCurves(nullptr, 3, nullptr));
-    cmsWriteTag(h, cmsSigAToB0Tag, p);
-    cmsPipelineFree(p);
-    return h;
   }
 
   void SetUp() override {
     srgb = Save(cmsCreate_sRGBProfile(), dir.File("srgb.icc"));
-    display = Save(Display22(), dir.File("display.icm"));
-    cmsHPROFILE s = cmsCreate_sRGBProfile();
-    cmsSetDeviceClass(s, cmsSigInputClass);
-    scanner = Save(s, dir.File("scanner.icc"));
-    cmsHPROFILE from = Display22(), to = cmsCreate_sRGBProfile();
-    cmsHTRANSFORM t = cmsCreateTransform(from, TYPE_RGB_16, to, TYPE_RGB_16, INTENT_PERCEPTUAL, 0);
-    link = Save(cmsTransform2DeviceLink(t, 4.3, 0), dir.File("link.icc"));
-    cmsDeleteTransform(t);
-    cmsCloseProfile(from);
-    cmsCloseProfile(to);
-    identity_link = Save(IdentityTable(cmsSigLinkClass, cmsSigRgbData), dir.File("identity.icc"));
-    forward_only = Save(IdentityTable(cmsSigInputClass, cmsSigLabData), dir.File("forward.icc"));
-    abstract = Save(cmsCreateBCHSWabstractProfile(9, 0, 1.2, 0, 0, 6504, 6504), dir.File("abstract.icc"));
+    display = Save(test::Display22Profile(), dir.File("display.icm"));
+    scanner = Save(test::SRGBProfileOfClass(cmsSigInputClass), dir.File("scanner.icc"));
+    link = Save(test::DeviceLinkProfile(test::Display22Profile(), cmsCreate_sRGBProfile()), dir.File("link.icc"));
+    identity_link = Save(test::IdentityTableProfile(cmsSigLinkClass, cmsSigRgbData), dir.File("identity.icc"));
+    forward_only = Save(test::IdentityTableProfile(cmsSigInputClass, cmsSigLabData), dir.File("forward.icc"));
+    abstract = Save(test::AbstractProfile(), dir.File("abstract.icc"));
     cmsToneCurve* gamma = cmsBuildGamma(nullptr, 2.2);
     grey = Save(cmsCreateGrayProfile(cmsD50_xyY(), gamma), dir.File("grey.icc"));
     cmsFreeToneCurve(gamma);

@@ -1,21 +1,28 @@
 // Takes screenshots of the real windows for docs/screenshots: the main window
-// with a few LUT files, the "Convertion Settings" dialog, the progress dialog
-// and the About box.
+// with a few LUT files and the preview pane showing one of them applied, the
+// "Convertion Settings" dialog, the progress dialog, the About box and the ICC
+// dialog with a display profile chosen.
 // scripts/screenshot.sh runs it on a virtual X display.
-//   zelvo-screenshots OUTPUT_FOLDER
+//   zelvo-screenshots OUTPUT_FOLDER [ICC_PROFILE]
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
 #include <cstdio>
+#include <memory>
 
 #include "app/AboutForm.h"
 #include "app/ConvertForm.h"
+#include "app/ICCConvertForm.h"
 #include "app/Icons.h"
 #include "app/MainForm.h"
 #include "app/ProgressDlg.h"
+#include "app/UserPrompts.h"
 #include "formats/LUTFormat.h"
 #include "lut/LUT.h"
 
@@ -28,13 +35,22 @@ TLUTEntry Grade(double r, double g, double b) {
   return TLUTEntry{std::min(1.0, r * 1.04 + 0.02), g * 0.98 + 0.01, b * 0.9};
 }
 
-void Write3D(const std::string& path, const char* profile, int n) {
+// Darker, bluer and less saturated: what the preview pane shows applied.
+TLUTEntry DayForNight(double r, double g, double b) {
+  const double grey = 0.3 * r + 0.59 * g + 0.11 * b;
+  const auto mix = [grey](double v, double scale) { return std::clamp((0.35 * v + 0.65 * grey) * scale, 0.0, 1.0); };
+  return TLUTEntry{mix(r, 0.55), mix(g, 0.7), std::min(1.0, mix(b, 0.95) + 0.06)};
+}
+
+void Write3D(const std::string& path, const char* profile, int n, std::vector<std::string> comments = {},
+             TLUTEntry (*look)(double, double, double) = Grade) {
   TLUT lut;
+  lut.Comments = std::move(comments);
   lut.Kind = TLUTKind::lk3D;
   lut.SetSize3D(n);
   for (int r = 0; r < n; ++r)
     for (int g = 0; g < n; ++g)
-      for (int b = 0; b < n; ++b) lut.Table3D(r, g, b) = Grade(r / (n - 1.0), g / (n - 1.0), b / (n - 1.0));
+      for (int b = 0; b < n; ++b) lut.Table3D(r, g, b) = look(r / (n - 1.0), g / (n - 1.0), b / (n - 1.0));
   SaveLUTFile(path, lut, *OutputProfileByCaption(profile));
 }
 
@@ -49,6 +65,23 @@ void Write1D(const std::string& path, const char* profile, int m) {
   SaveLUTFile(path, lut, *OutputProfileByCaption(profile));
 }
 
+// The pickers answered from a list of files; messages go to the terminal.
+class TScriptedPicks final : public TUserPrompts {
+ public:
+  QStringList Files;
+  QMessageBox::StandardButton ShowMessage(QWidget*, const TMessageRequest& request) override {
+    std::fprintf(stderr, "%s\n", qPrintable(request.Text));
+    return request.DefaultButton != QMessageBox::NoButton ? request.DefaultButton : QMessageBox::Ok;
+  }
+  bool OpenFiles(QWidget*, const TOpenFilesRequest&, QStringList& paths) override {
+    if (Files.isEmpty()) return false;
+    paths = QStringList{Files.takeFirst()};
+    return true;
+  }
+  bool SelectFolder(QWidget*, const TSelectFolderRequest&, QString&) override { return false; }
+  bool SaveFile(QWidget*, const TSaveFileRequest&, QString&) override { return false; }
+};
+
 bool Save(QWidget& window, const QString& file) {
   window.show();
   for (int i = 0; i < 10; ++i) QApplication::processEvents();
@@ -62,16 +95,19 @@ bool Save(QWidget& window, const QString& file) {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setWindowIcon(ZelvoIcon(QStringLiteral("zelvo-lut-converter")));
-  if (argc != 2) {
-    std::fputs("usage: zelvo-screenshots OUTPUT_FOLDER\n", stderr);
+  if (argc != 2 && argc != 3) {
+    std::fputs("usage: zelvo-screenshots OUTPUT_FOLDER [ICC_PROFILE]\n", stderr);
     return 2;
   }
+  auto* picks = new TScriptedPicks;
+  SetPrompts(std::unique_ptr<TUserPrompts>(picks));
   const QDir out(QString::fromLocal8Bit(argv[1]));
   QTemporaryDir home(QDir::tempPath() + QStringLiteral("/grading-XXXXXX"));
   const QString luts = home.path() + QStringLiteral("/LUTs");
   QDir().mkpath(luts);
   const std::string folder = luts.toStdString();
-  Write3D(folder + "/Day for night.cube", "Cube 3D Iridas, Nuke, AfterEffects", 17);
+  Write3D(folder + "/Day for night.cube", "Cube 3D Iridas, Nuke, AfterEffects", 33,
+          {"Day for night, exteriors", "Graded on the set monitor, day 3"}, DayForNight);
   Write3D(folder + "/Print film emulation.3dl", "3DL Scratch, Autodesk, Blackmagic, Cine-tal", 17);
   Write3D(folder + "/Warm grade.cms", "Nucoda 3D", 17);
   Write1D(folder + "/Log to video.cube", "Cube 1D", 1024);
@@ -82,7 +118,9 @@ int main(int argc, char** argv) {
 
   TfrmMain main_window;
   main_window.AddDroppedPaths({luts});
-  main_window.lvwFiles->setCurrentItem(main_window.lvwFiles->topLevelItem(1));
+  const QList<QTreeWidgetItem*> graded =
+      main_window.lvwFiles->findItems(QStringLiteral("Day for night.cube"), Qt::MatchExactly);
+  if (!graded.isEmpty()) main_window.lvwFiles->setCurrentItem(graded.front());
   bool ok = Save(main_window, out.filePath(QStringLiteral("main-window.png")));
 
   LastOutputFolder() = (home.path() + QStringLiteral("/Converted")).toStdString();
@@ -107,5 +145,21 @@ int main(int argc, char** argv) {
 
   TfrmAbout about(&main_window);
   ok = Save(about, out.filePath(QStringLiteral("about.png"))) && ok;
+  about.hide();
+
+  // A display profile beside the LUTs, chosen as the person would.
+  const QString profile = home.path() + QStringLiteral("/Profiles/") +
+                          QFileInfo(argc == 3 ? QString::fromLocal8Bit(argv[2]) : QString()).fileName();
+  QDir().mkpath(home.path() + QStringLiteral("/Profiles"));
+  if (argc == 3 && QFile::copy(QString::fromLocal8Bit(argv[2]), profile)) {
+    TfrmICCConvert icc(&main_window, main_window.UngradedPicture());
+    picks->Files = QStringList{profile};
+    icc.btnOpenICCProfile->click();
+    icc.cbxOutFormat->setCurrentIndex(icc.cbxOutFormat->findText(QStringLiteral("Cube 3D Davinci")));
+    ok = Save(icc, out.filePath(QStringLiteral("icc-dialog.png"))) && ok;
+  } else if (argc == 3) {
+    std::fprintf(stderr, "%s: cannot be read\n", argv[2]);
+    ok = false;
+  }
   return ok ? 0 : 1;
 }

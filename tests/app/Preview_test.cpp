@@ -1,0 +1,191 @@
+// The preview pane of the main window: each kind of row selected, the pane
+// hidden and shown again, and pictures loaded while a row is selected.
+#include <QImage>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <cstring>
+
+#include "AppTestSupport.h"
+#include "app/ImageBox.h"
+#include "app/MainForm.h"
+#include "formats/LUTFormat.h"
+#include "image/ApplyLUT.h"
+#include "image/PictureFile.h"
+#include "image/Preview.h"
+
+namespace zelvo::test {
+
+namespace {
+
+bool Same(const TBitmap24& a, const TBitmap24& b) {
+  return a.Width() == b.Width() && a.Height() == b.Height() && std::memcmp(a.Pixels(), b.Pixels(), a.ByteCount()) == 0;
+}
+
+// The picture the pane must show for a LUT file.
+TBitmap24 Graded(const TBitmap24& ungraded, const QString& lut_file) {
+  TLUT lut;
+  LoadLUTFile(lut_file.toStdString(), lut);
+  TBitmap24 picture = ungraded.Copy();
+  ApplyLUTToBitmap(lut, picture);
+  return picture;
+}
+
+bool LowerPartShown(const TfrmMain& w) { return !w.mmComments->isHidden() && !w.stxComments->isHidden(); }
+bool GradedShown(const TfrmMain& w) { return !w.imgLUTApplied->isHidden() && !w.stxLUTApplied->isHidden(); }
+
+void Select(TfrmMain& w, int row) { w.lvwFiles->setCurrentItem(w.lvwFiles->topLevelItem(row)); }
+
+// A Nucoda file with a 4096-entry shaper ahead of a 33-point cube.
+QByteArray NucodaWithShaper() {
+  QByteArray text = "NUCODA_3D_CUBE 3\nLUT_1D_SIZE 4096\nLUT_3D_SIZE 33\n";
+  for (int i = 0; i < 4096; ++i) text += QByteArray::number(i / 4095.0, 'f', 6) + " 0.5 0.5\n";
+  for (int i = 0; i < 33 * 33 * 33; ++i) text += "0.25 0.5 0.75\n";
+  return text;
+}
+
+}  // namespace
+
+class Preview : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() { LastPictureFolder().clear(); }
+
+  void eachKindOfRowShowsItsLUT() {
+    QTemporaryDir dir;
+    const QDir d(dir.path());
+    PromptsScope prompts;
+    TfrmMain w;
+    QVERIFY(!w.imgUngraded->Picture().Empty());  // the default picture, fitted into the box
+    QVERIFY(w.imgUngraded->Picture().Width() <= 210 && w.imgUngraded->Picture().Height() <= 169);
+    QVERIFY(!GradedShown(w) && !LowerPartShown(w));
+
+    w.AddFiles({WriteText(d, "warm.cube", "# warm\nLUT_3D_SIZE 2\n0 0 0\n1 0 0\n0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n1 1 0.5\n"),
+                WriteText(d, "curve.cube", "LUT_1D_SIZE 3\n0 0 0\n0.2 0.3 0.4\n1 1 1\n"),
+                WriteText(d, "shaped.cms", NucodaWithShaper()), WriteText(d, "notes.txt", "hello\n"),
+                WriteText(d, "empty.lut", "LUT16\nend\n")});
+    struct Case {
+      int row;
+      bool graded;
+      QStringList lines;
+    };
+    const Case cases[] = {
+        {0, true, {"Type: 3D", "Dimension: 2", "warm"}},
+        {1, true, {"Type: 1D", "Dimension: 3"}},
+        {2, true, {"Type: 1D & 3D", "Dimension: 4096 & 33"}},
+        {1, true, {"Type: 1D", "Dimension: 3"}},
+        {3, false, {}},  // unknown: only the ungraded picture
+        {0, true, {"Type: 3D", "Dimension: 2", "warm"}},
+        {4, false, {"Type: 1D", "Dimension: 0"}},  // no rows: described, never applied
+    };
+    for (const Case& c : cases) {
+      Select(w, c.row);
+      const QString file = w.lvwFiles->topLevelItem(c.row)->text(colFileName);
+      QVERIFY2(GradedShown(w) == c.graded, qPrintable(file));
+      QCOMPARE(LowerPartShown(w), !c.lines.isEmpty());
+      if (!c.lines.isEmpty()) QCOMPARE(w.mmComments->toPlainText().split(u'\n'), c.lines);
+      if (c.graded) QVERIFY2(Same(w.imgLUTApplied->Picture(), Graded(w.UngradedPicture(), d.filePath(file))), qPrintable(file));
+    }
+    QVERIFY(prompts->messages.empty());
+
+    // A file that fails to read is reported and leaves the pane as it was.
+    Select(w, 0);
+    WriteText(d, "curve.cube", "LUT_1D_SIZE 3\n0 0 0\n");
+    Select(w, 1);
+    QCOMPARE(prompts->messages.size(), 1u);
+    QVERIFY(prompts->messages[0].Text.contains(d.filePath("curve.cube")));
+    QVERIFY(GradedShown(w));
+    QCOMPARE(w.mmComments->toPlainText().split(u'\n').value(0), QStringLiteral("Type: 3D"));
+    QCOMPARE(w.PreviewLUT.Size3D(), 2);
+
+    // No row selected: the lower part goes.
+    w.lvwFiles->clearSelection();
+    QVERIFY(!GradedShown(w) && !LowerPartShown(w));
+  }
+
+  void hiddenPaneReadsOnlyWhenShownAgain() {
+    QTemporaryDir dir;
+    const QDir d(dir.path());
+    PromptsScope prompts;
+    TfrmMain w;
+    w.AddFiles({WriteCube(d, "a.cube"), WriteText(d, "b.cube", "LUT_1D_SIZE 2\n0 0 0\n1 1 1\n")});
+    QTest::mouseClick(w.btnShowHidePreview, Qt::LeftButton);
+    QVERIFY(w.pnlPreview->isHidden());
+    Select(w, 1);
+    QCOMPARE(w.PreviewLUT.FormatIndex, TLUTFormatId::None);  // nothing read
+    QTest::mouseClick(w.btnShowHidePreview, Qt::LeftButton);
+    QVERIFY(!w.pnlPreview->isHidden());
+    QCOMPARE(w.PreviewLUT.Kind, TLUTKind::lk1D);
+    QVERIFY(GradedShown(w) && LowerPartShown(w));
+
+    // Deselected while hidden: shown again without a selection, nothing below.
+    QTest::mouseClick(w.btnShowHidePreview, Qt::LeftButton);
+    w.lvwFiles->clearSelection();
+    QTest::mouseClick(w.btnShowHidePreview, Qt::LeftButton);
+    QVERIFY(!GradedShown(w) && !LowerPartShown(w));
+    QVERIFY(prompts->messages.empty());
+  }
+
+  void loadedPicturesReplaceTheUngradedOne() {
+    QTemporaryDir dir;
+    const QDir d(dir.path());
+    PromptsScope prompts;
+    TfrmMain w;
+    w.AddFiles({WriteText(d, "warm.cube", "LUT_3D_SIZE 2\n0 0 0\n1 0 0\n0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n1 1 0.5\n")});
+    Select(w, 0);
+
+    TBitmap24 wide(420, 100);
+    for (std::size_t i = 0; i < wide.ByteCount(); ++i) wide.Pixels()[i] = static_cast<std::uint8_t>(i * 7);
+    const QString bmp = d.filePath("wide.bmp");
+    SavePicture(bmp.toStdString(), wide);
+    QImage see_through(40, 20, QImage::Format_ARGB32);
+    see_through.fill(Qt::transparent);
+    const QString png = d.filePath("clear.png");
+    QVERIFY(see_through.save(png));
+    const QString damaged = WriteText(d, "damaged.jpg", QByteArray("\xFF\xD8\xFF\xE0") + QByteArray(40, 'x'));
+    TBitmap24 thin(1000, 2);
+    const QString thin_file = d.filePath("thin.bmp");
+    SavePicture(thin_file.toStdString(), thin);
+
+    prompts->next_files = {QStringList{bmp}, QStringList{png}, QStringList{damaged}, QStringList{thin_file}};
+    QTest::mouseClick(w.btnLoadPreviewImage, Qt::LeftButton);
+    const TOpenFilesRequest& asked = prompts->file_requests.at(0);
+    QVERIFY(!asked.MultiSelect);
+    QCOMPARE(asked.InitialFolder, QString());
+    QVERIFY(asked.NameFilters.value(0).contains(QStringLiteral("*.jpg *.jpeg *.bmp")));
+    QVERIFY(asked.Preview);
+    QCOMPARE(asked.Preview(bmp).size(), QSize(210, 50));
+    QVERIFY(asked.Preview(damaged).isNull());
+    // Both pictures follow: fitted into the box, and graded by the row's LUT.
+    QVERIFY(Same(w.UngradedPicture(), FitPreviewBitmap(wide)));
+    QVERIFY(Same(w.imgLUTApplied->Picture(), Graded(w.UngradedPicture(), d.filePath("warm.cube"))));
+    QCOMPARE(QString::fromStdString(LastPictureFolder()), d.path() + u'/');
+
+    // Types the toolkit reads come through it; transparency shows white.
+    QTest::mouseClick(w.btnLoadPreviewImage, Qt::LeftButton);
+    QCOMPARE(prompts->file_requests.at(1).InitialFolder, d.path() + u'/');
+    QCOMPARE(w.UngradedPicture().Width(), 40);
+    QCOMPARE(int(w.UngradedPicture().At(5, 5)[0]), 255);
+
+    // A damaged picture is an error naming it; the pictures stay.
+    QTest::mouseClick(w.btnLoadPreviewImage, Qt::LeftButton);
+    QCOMPARE(prompts->messages.size(), 1u);
+    QVERIFY(prompts->messages[0].Text.contains(damaged));
+    QCOMPARE(w.UngradedPicture().Width(), 40);
+
+    // A picture that fits to no height shows nothing, graded or not.
+    QTest::mouseClick(w.btnLoadPreviewImage, Qt::LeftButton);
+    QVERIFY(w.UngradedPicture().Empty() && w.imgUngraded->Image().isNull());
+    QVERIFY(w.imgLUTApplied->Picture().Empty());
+    QCOMPARE(prompts->messages.size(), 1u);
+  }
+};
+
+ZELVO_APP_SUITE(Preview);
+
+}  // namespace zelvo::test
+
+#include "Preview_test.moc"
