@@ -163,10 +163,7 @@ void TfrmICCConvert::FormCreate(const TBitmap24& test_picture) {
   lblICCType->clear();
   edtSrcProfile->clear();
   edtSecondProfile->setText(QString::fromUtf8(kSRGBDefaultText));
-  for (QWidget* w : std::initializer_list<QWidget*>{lblSecondProfile, edtSecondProfile, btnOpenSecondProfile,
-                                                    cbxInvertTransform}) {
-    w->hide();
-  }
+  ShowSecondProfile(false);
   for (std::size_t i = 0; i < OutputProfiles().size(); ++i) {
     cbxOutFormat->addItem(QString::fromStdString(OutputProfiles()[i]->Caption), static_cast<int>(i));
   }
@@ -191,6 +188,13 @@ const TLutOutputProfile* TfrmICCConvert::SelectedOutputProfile() const {
 int TfrmICCConvert::SelectedBits() const { return BitsOfItem(cbxBits->currentText().toStdString()); }
 
 bool TfrmICCConvert::SecondProfileShown() const { return !edtSecondProfile->isHidden(); }
+
+void TfrmICCConvert::ShowSecondProfile(bool shown) {
+  for (QWidget* w : std::initializer_list<QWidget*>{lblSecondProfile, edtSecondProfile, btnOpenSecondProfile,
+                                                    cbxInvertTransform}) {
+    w->setVisible(shown);
+  }
+}
 
 TICCConvertSettings TfrmICCConvert::Settings() const {
   TICCConvertSettings settings;
@@ -229,13 +233,10 @@ void TfrmICCConvert::btnOpenICCProfileClick() {
     // Nothing of the previous profile stays shown when this one cannot be read.
     lblICCType->clear();
     Image2->Clear();
+    ShowSecondProfile(false);
     const TICCSignature profile_class = GetICCProfileClass(OpenICCProfile(LocalPath(path)));
     lblICCType->setText(QString::fromStdString(ProfileTypeText(profile_class)));
-    const bool second = TakesSecondProfile(profile_class);
-    for (QWidget* w : std::initializer_list<QWidget*>{lblSecondProfile, edtSecondProfile, btnOpenSecondProfile,
-                                                      cbxInvertTransform}) {
-      w->setVisible(second);
-    }
+    ShowSecondProfile(TakesSecondProfile(profile_class));
     lblSecondProfile->setText(QString::fromStdString(SecondProfileCaption(profile_class)));
     UpdateConvertButton();
     RunICCTransform(true);

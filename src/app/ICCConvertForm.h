@@ -81,6 +81,8 @@ class TfrmICCConvert : public QDialog {
   // The open dialog of both profile buttons; empty when cancelled.
   QString PickICCProfile();
   bool SecondProfileShown() const;
+  // The second-profile controls and the invert box, which go together.
+  void ShowSecondProfile(bool shown);
 };
 
 // The toolbar's ICC button: the dialog, modal, at the top-left corner of the

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTest>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <string>
 
@@ -72,6 +73,11 @@ QString WriteCube(const QDir& dir, const QString& name) {
 QByteArray ReadAll(const QString& path) {
   QFile file(path);
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool SamePicture(const TBitmap24& a, const TBitmap24& b) {
+  return a.Width() == b.Width() && a.Height() == b.Height() &&
+         (a.ByteCount() == 0 || std::memcmp(a.Pixels(), b.Pixels(), a.ByteCount()) == 0);
 }
 
 namespace {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/UserPrompts.h"
+#include "image/Bitmap24.h"
 
 namespace zelvo::test {
 
@@ -57,6 +58,8 @@ class PromptsScope {
 QString WriteCube(const QDir& dir, const QString& name);
 QString WriteText(const QDir& dir, const QString& name, const QByteArray& text);
 QByteArray ReadAll(const QString& path);
+// The same size and the same bytes.
+bool SamePicture(const TBitmap24& a, const TBitmap24& b);
 
 // Registers a suite under a name for the test program's main.
 using SuiteFactory = std::function<std::unique_ptr<QObject>()>;

@@ -11,7 +11,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
-#include <cstring>
 
 #include "AppTestSupport.h"
 #include "ICCTestProfiles.h"
@@ -23,10 +22,6 @@
 namespace zelvo::test {
 
 namespace {
-
-bool Same(const TBitmap24& a, const TBitmap24& b) {
-  return a.Width() == b.Width() && a.Height() == b.Height() && std::memcmp(a.Pixels(), b.Pixels(), a.ByteCount()) == 0;
-}
 
 QStringList Items(const QComboBox* box) {
   QStringList items;
@@ -89,7 +84,7 @@ class ICCConvertForm : public QObject {
   void startsEmptyWithTheTestPicture() {
     TfrmICCConvert dialog(nullptr, Ramp());
     QCOMPARE(dialog.windowTitle(), QStringLiteral("ICC Profile to LUT Conversion"));
-    QVERIFY(Same(dialog.Image1->Picture(), Ramp()));
+    QVERIFY(SamePicture(dialog.Image1->Picture(), Ramp()));
     QVERIFY(dialog.Image2->Picture().Empty() && dialog.Image2->toolTip().isEmpty());
     QVERIFY(dialog.lblICCType->text().isEmpty() && dialog.edtSrcProfile->text().isEmpty());
     for (QWidget* w : std::initializer_list<QWidget*>{dialog.lblSecondProfile, dialog.edtSecondProfile,
@@ -117,8 +112,10 @@ class ICCConvertForm : public QObject {
       QString second_caption;  // empty: no second-profile controls
       QString error;           // empty: previewed
     };
+    const QString not_profile = WriteText(QDir(p.dir.path()), "notes.icc", "not a profile\n");
     const Case cases[] = {
         {p.display, "Display Device Profile", "Input Color Space", {}},
+        {not_profile, {}, {}, "cannot be read as an ICC profile"},
         {p.scanner, "Input Device Profile", "Output Color Space", {}},
         {p.link, "Device Link Profile", {}, {}},
         {p.abstract, "Abstract Profile", {}, "this profile class cannot be turned into a LUT"},
@@ -127,13 +124,13 @@ class ICCConvertForm : public QObject {
       prompts->messages.clear();
       OpenProfile(*prompts, dialog, c.profile);
       QCOMPARE(dialog.edtSrcProfile->text(), c.profile);
-      QCOMPARE(dialog.lblICCType->text(), QStringLiteral("Profile Type: ") + c.type);
+      QCOMPARE(dialog.lblICCType->text(), c.type.isEmpty() ? QString() : QStringLiteral("Profile Type: ") + c.type);
       QCOMPARE(dialog.edtSecondProfile->isHidden(), c.second_caption.isEmpty());
       QCOMPARE(dialog.cbxInvertTransform->isHidden(), c.second_caption.isEmpty());
       if (!c.second_caption.isEmpty()) QCOMPARE(dialog.lblSecondProfile->text(), c.second_caption);
       if (c.error.isEmpty()) {
         QVERIFY(prompts->messages.empty());
-        QVERIFY(Same(dialog.Image2->Picture(), PreviewICCProfile(SettingsFor(c.profile), Ramp())));
+        QVERIFY(SamePicture(dialog.Image2->Picture(), PreviewICCProfile(SettingsFor(c.profile), Ramp())));
         QCOMPARE(dialog.Image2->toolTip(), QStringLiteral("The test image with ICC colors transformation"));
       } else {
         QCOMPARE(prompts->messages.size(), 1u);
@@ -156,9 +153,9 @@ class ICCConvertForm : public QObject {
     prompts->next_files.push_back(QStringList{p.scanner});
     QTest::mouseClick(dialog.btnOpenSecondProfile, Qt::LeftButton);
     QCOMPARE(dialog.edtSecondProfile->text(), p.scanner);
-    QVERIFY(Same(dialog.Image2->Picture(), PreviewICCProfile(SettingsFor(p.display, p.scanner), Ramp())));
+    QVERIFY(SamePicture(dialog.Image2->Picture(), PreviewICCProfile(SettingsFor(p.display, p.scanner), Ramp())));
     dialog.cbxInvertTransform->setChecked(true);
-    QVERIFY(Same(dialog.Image2->Picture(), PreviewICCProfile(SettingsFor(p.display, p.scanner, true), Ramp())));
+    QVERIFY(SamePicture(dialog.Image2->Picture(), PreviewICCProfile(SettingsFor(p.display, p.scanner, true), Ramp())));
     QVERIFY(prompts->messages.empty());
 
     // A profile that converts one way only: the warning, the box cleared and
@@ -170,7 +167,7 @@ class ICCConvertForm : public QObject {
     QCOMPARE(prompts->messages[0].Icon, QMessageBox::Warning);
     QCOMPARE(prompts->messages[0].Text, QStringLiteral("Inversion is impossible for selected ICC profile."));
     QVERIFY(!dialog.cbxInvertTransform->isChecked());
-    QVERIFY(Same(dialog.Image2->Picture(), PreviewICCProfile(SettingsFor(p.forward_only, p.scanner), Ramp())));
+    QVERIFY(SamePicture(dialog.Image2->Picture(), PreviewICCProfile(SettingsFor(p.forward_only, p.scanner), Ramp())));
 
     // A second profile gone by the time of Convert is named, and nothing is written.
     ChooseFormat(dialog, "Cube 3D Davinci");
@@ -282,7 +279,7 @@ class ICCConvertForm : public QObject {
       auto* dialog = qobject_cast<TfrmICCConvert*>(QApplication::activeModalWidget());
       QVERIFY(dialog != nullptr);
       seen = true;
-      QVERIFY(Same(dialog->Image1->Picture(), w.UngradedPicture()));
+      QVERIFY(SamePicture(dialog->Image1->Picture(), w.UngradedPicture()));
       QCOMPARE(dialog->pos(), w.mapToGlobal(QPoint(0, 0)));
       QTest::mouseClick(dialog->btnCancel, Qt::LeftButton);
     });

@@ -6,7 +6,6 @@
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
-#include <cstring>
 
 #include "AppTestSupport.h"
 #include "app/ImageBox.h"
@@ -19,10 +18,6 @@
 namespace zelvo::test {
 
 namespace {
-
-bool Same(const TBitmap24& a, const TBitmap24& b) {
-  return a.Width() == b.Width() && a.Height() == b.Height() && std::memcmp(a.Pixels(), b.Pixels(), a.ByteCount()) == 0;
-}
 
 // The picture the pane must show for a LUT file.
 TBitmap24 Graded(const TBitmap24& ungraded, const QString& lut_file) {
@@ -87,7 +82,7 @@ class Preview : public QObject {
       QVERIFY2(GradedShown(w) == c.graded, qPrintable(file));
       QCOMPARE(LowerPartShown(w), !c.lines.isEmpty());
       if (!c.lines.isEmpty()) QCOMPARE(w.mmComments->toPlainText().split(u'\n'), c.lines);
-      if (c.graded) QVERIFY2(Same(w.imgLUTApplied->Picture(), Graded(w.UngradedPicture(), d.filePath(file))), qPrintable(file));
+      if (c.graded) QVERIFY2(SamePicture(w.imgLUTApplied->Picture(), Graded(w.UngradedPicture(), d.filePath(file))), qPrintable(file));
     }
     QVERIFY(prompts->messages.empty());
 
@@ -146,11 +141,14 @@ class Preview : public QObject {
     const QString png = d.filePath("clear.png");
     QVERIFY(see_through.save(png));
     const QString damaged = WriteText(d, "damaged.jpg", QByteArray("\xFF\xD8\xFF\xE0") + QByteArray(40, 'x'));
+    const QString huge = d.filePath("huge.png");
+    QVERIFY(QImage(30001, 1, QImage::Format_RGB32).save(huge));
     TBitmap24 thin(1000, 2);
     const QString thin_file = d.filePath("thin.bmp");
     SavePicture(thin_file.toStdString(), thin);
 
-    prompts->next_files = {QStringList{bmp}, QStringList{png}, QStringList{damaged}, QStringList{thin_file}};
+    prompts->next_files = {QStringList{bmp}, QStringList{png}, QStringList{damaged}, QStringList{huge},
+                           QStringList{thin_file}};
     QTest::mouseClick(w.btnLoadPreviewImage, Qt::LeftButton);
     const TOpenFilesRequest& asked = prompts->file_requests.at(0);
     QVERIFY(!asked.MultiSelect);
@@ -160,8 +158,8 @@ class Preview : public QObject {
     QCOMPARE(asked.Preview(bmp).size(), QSize(210, 50));
     QVERIFY(asked.Preview(damaged).isNull());
     // Both pictures follow: fitted into the box, and graded by the row's LUT.
-    QVERIFY(Same(w.UngradedPicture(), FitPreviewBitmap(wide)));
-    QVERIFY(Same(w.imgLUTApplied->Picture(), Graded(w.UngradedPicture(), d.filePath("warm.cube"))));
+    QVERIFY(SamePicture(w.UngradedPicture(), FitPreviewBitmap(wide)));
+    QVERIFY(SamePicture(w.imgLUTApplied->Picture(), Graded(w.UngradedPicture(), d.filePath("warm.cube"))));
     QCOMPARE(QString::fromStdString(LastPictureFolder()), d.path() + u'/');
 
     // Types the toolkit reads come through it; transparency shows white.
@@ -170,17 +168,21 @@ class Preview : public QObject {
     QCOMPARE(w.UngradedPicture().Width(), 40);
     QCOMPARE(int(w.UngradedPicture().At(5, 5)[0]), 255);
 
-    // A damaged picture is an error naming it; the pictures stay.
+    // A damaged picture, or one larger than pictures may be, is an error
+    // naming it; the pictures stay.
     QTest::mouseClick(w.btnLoadPreviewImage, Qt::LeftButton);
-    QCOMPARE(prompts->messages.size(), 1u);
+    QTest::mouseClick(w.btnLoadPreviewImage, Qt::LeftButton);
+    QCOMPARE(prompts->messages.size(), 2u);
     QVERIFY(prompts->messages[0].Text.contains(damaged));
+    QVERIFY(prompts->messages[1].Text.contains(huge));
+    QVERIFY2(prompts->messages[1].Text.contains("30001 x 1 pixels"), qPrintable(prompts->messages[1].Text));
     QCOMPARE(w.UngradedPicture().Width(), 40);
 
     // A picture that fits to no height shows nothing, graded or not.
     QTest::mouseClick(w.btnLoadPreviewImage, Qt::LeftButton);
     QVERIFY(w.UngradedPicture().Empty() && w.imgUngraded->Image().isNull());
     QVERIFY(w.imgLUTApplied->Picture().Empty());
-    QCOMPARE(prompts->messages.size(), 1u);
+    QCOMPARE(prompts->messages.size(), 2u);
   }
 };
 
