@@ -123,10 +123,8 @@ void BakeChain(const TCLFChain& chain, TLUT& lut) {
   lut.Domain3D = domain;
   lut.SetSize3D(size);
   BakeLUT(lut, [&](const TColor* in, TColor* out, std::size_t count) { chain.Evaluate(in, out, count); });
-  lut.Comments.push_back(chain.Ops.empty() ? "An empty process list, baked as a " + std::to_string(size) +
-                                                 "-point 3D table"
-                                           : "Process nodes " + NodeNames(chain) + " baked into a " +
-                                                 std::to_string(size) + "-point 3D table");
+  lut.Comments.push_back("Process nodes " + NodeNames(chain) + " baked into a " + std::to_string(size) +
+                         "-point 3D table");
 }
 
 // Element text with the characters XML reserves written as entities.

@@ -74,8 +74,7 @@ double DepthScale(const TXMLNode& node, std::string_view attribute, int* bits = 
     int bits;
   };
   static constexpr Depth kDepths[] = {{"8i", 8}, {"10i", 10}, {"12i", 12}, {"16i", 16}, {"16f", 0}, {"32f", 0}};
-  // Files that leave a depth out are taken to be in floating point.
-  if (depth.empty()) return 1.0;
+  if (depth.empty()) Fail(node, "The " + Quoted(node.Name) + " node has no " + std::string(attribute) + ".");
   for (const Depth& d : kDepths) {
     if (SameName(depth, d.name)) {
       if (bits != nullptr) *bits = d.bits;
@@ -251,6 +250,10 @@ class TCLFLog final : public TCLFOp {
     }
     for (int i = 0; i < 3; ++i) {
       TParams& p = params_[i];
+      if (!camera && has_break[i]) {
+        Fail(node, "The " + Quoted(node.Name) + " style " + Quoted(AttributeText(node, "style")) +
+                       " takes no linSideBreak.");
+      }
       if (!camera) continue;
       if (!has_break[i]) Fail(node, "The " + Quoted(node.Name) + " style " + Quoted(AttributeText(node, "style")) +
                                         " needs a linSideBreak.");
@@ -374,6 +377,9 @@ class TCLFExponent final : public TCLFOp {
                            " are outside what a monCurve takes (exponent 1 to 10, offset 0 to 0.9).");
         }
         PrepareMonCurve(p);
+      } else if (offset_text != nullptr && !ctf) {
+        Fail(*child, "The style " + Quoted(AttributeText(node, "style")) + " of " + Quoted(node.Name) +
+                         " takes no offset.");
       } else if (!(exponent >= 0.01 && exponent <= 100.0)) {
         Fail(*child, "The exponent of " + Quoted(node.Name) + " is outside 0.01 to 100.");
       }
@@ -403,7 +409,10 @@ class TCLFExponent final : public TCLFOp {
   // The straight part of a monCurve below the break, where it meets the
   // power curve with the same slope.
   static void PrepareMonCurve(TParams& p) {
-    if (p.offset == 0.0 || p.exponent == 1.0) return;  // a plain power
+    // Without an offset it is a plain power; at exponent 1 a straight line
+    // through 0 (the limit of the curve).
+    if (p.exponent == 1.0) p.slope = 1.0 / (1.0 + p.offset);
+    if (p.offset == 0.0 || p.exponent == 1.0) return;
     const double g = p.exponent, o = p.offset;
     p.break_in = o / (g - 1.0);
     p.break_out = std::pow(o * g / ((g - 1.0) * (1.0 + o)), g);
@@ -411,7 +420,8 @@ class TCLFExponent final : public TCLFOp {
   }
 
   double Curve(const TParams& p, double v) const {
-    if (mon_curve_ && p.offset != 0.0 && p.exponent != 1.0) {
+    if (mon_curve_ && p.exponent == 1.0) return reverse_ ? v / p.slope : v * p.slope;
+    if (mon_curve_ && p.offset != 0.0) {
       if (!reverse_) return v < p.break_in ? v * p.slope : std::pow((v + p.offset) / (1.0 + p.offset), p.exponent);
       return v < p.break_out ? v / p.slope : std::pow(v, 1.0 / p.exponent) * (1.0 + p.offset) - p.offset;
     }
@@ -424,7 +434,7 @@ class TCLFExponent final : public TCLFOp {
       if (pass_negative_) return v;
       if (!mon_curve_) return 0.0;
       // A monCurve continues its straight part below 0.
-      return p.offset != 0.0 && p.exponent != 1.0 ? (reverse_ ? v / p.slope : v * p.slope) : 0.0;
+      return p.offset != 0.0 || p.exponent == 1.0 ? (reverse_ ? v / p.slope : v * p.slope) : 0.0;
     }
     return Curve(p, v);
   }
@@ -602,10 +612,14 @@ TCLFRange::TCLFRange(const TXMLNode& node, double in_scale, double out_scale)
     }
     Scale = (MaxOut - MinOut) / (MaxIn - MinIn);
     Shift = MinOut - MinIn * Scale;
-  } else if (HasMin) {
-    Shift = MinOut - MinIn;
-  } else if (HasMax) {
-    Shift = MaxOut - MaxIn;
+  } else if (!HasMin && !HasMax) {
+    Fail(node, "The " + Quoted(node.Name) + " node states no values.");
+  } else if ((HasMin && MinIn != MinOut) || (HasMax && MaxIn != MaxOut)) {
+    // One end alone clamps: it cannot also move the values.
+    Fail(node, "The " + Quoted(node.Name) + " node with one end only must map it onto itself.");
+  }
+  if (!Clamps && !(HasMin && HasMax)) {
+    Fail(node, "The " + Quoted(node.Name) + " node of style \"noClamp\" needs all four values.");
   }
   if (Clamps && HasMin) Lower = MinOut;
   if (Clamps && HasMax) Upper = MaxOut;
@@ -946,6 +960,7 @@ TCLFChain ReadCLFChain(TXMLNode& process_list, std::string_view document) {
     const std::string text = DecodedXMLText(Trim(node.Value.Text));
     if (!text.empty()) chain.Comments.push_back(text);
   };
+  const TXMLNode* previous = nullptr;
   for (const auto& child : process_list.Children) {
     const TXMLNode& node = *child;
     if (SameName(node.Name, "Description")) {
@@ -968,8 +983,17 @@ TCLFChain ReadCLFChain(TXMLNode& process_list, std::string_view document) {
     for (const auto& inner : node.Children) {
       if (SameName(inner->Name, "Description")) add_description(*inner);
     }
+    // Each node takes its values at the depth the one before it gave them.
+    if (const TXMLNode* prev = previous; prev != nullptr && !SameName(AttributeText(*prev, "outBitDepth"),
+                                                                      AttributeText(node, "inBitDepth"))) {
+      Fail(node, "The inBitDepth " + Quoted(AttributeText(node, "inBitDepth")) + " of " + Quoted(node.Name) +
+                     " differs from the outBitDepth " + Quoted(AttributeText(*prev, "outBitDepth")) +
+                     " of the node before it.");
+    }
+    previous = &node;
     chain.Ops.push_back(std::move(op));
   }
+  if (chain.Ops.empty()) Fail(process_list, "The \"ProcessList\" holds no process nodes.");
   return chain;
 }
 
