@@ -157,7 +157,11 @@ TArray ReadArray(const TXMLNode& owner, long long max_values, std::size_t counte
 // definition: their values are kept as the floats they are, so that a table
 // written with the shortest decimals reads back bit for bit.
 double TableValue(double v, double out_scale) {
-  return out_scale == 1.0 ? static_cast<double>(static_cast<float>(v)) : v / out_scale;
+  if (out_scale != 1.0) return v / out_scale;
+  // Stored and loaded as a float: GCC 12 at -O3 folded the plain cast pair
+  // away in some of the callers.
+  volatile float f = static_cast<float>(v);
+  return f;
 }
 
 // Position on a table of `points` points, inputs clamped to 0..1 (and NaN to 0).
@@ -559,18 +563,18 @@ std::unique_ptr<TCLFOp> IndexMapRange(const TXMLNode& node, int points) {
 }
 
 std::unique_ptr<TCLFOp> MakeOp(const TXMLNode& node) {
-  const auto in = [&] { return DepthScale(node, "inBitDepth"); };
-  const auto out = [&] { return DepthScale(node, "outBitDepth"); };
   const std::string_view name = node.Name;
-  if (SameName(name, "Range")) return std::make_unique<TCLFRange>(node, in(), out());
-  if (SameName(name, "Matrix")) return std::make_unique<TCLFMatrix>(node, in(), out());
-  if (SameName(name, "LUT1D")) return std::make_unique<TCLFLUT1D>(node, out(), false);
-  if (SameName(name, "InverseLUT1D")) return std::make_unique<TCLFLUT1D>(node, in(), true);
-  if (SameName(name, "LUT3D")) return std::make_unique<TCLFLUT3D>(node, out());
-  // The remaining nodes work on normalised values whatever the depths; the
-  // depths are still checked.
-  in();
-  out();
+  const auto known = {"Range", "Matrix", "LUT1D", "InverseLUT1D", "LUT3D", "Log", "Exponent", "Gamma", "ASC_CDL"};
+  if (std::none_of(known.begin(), known.end(), [&](const char* k) { return SameName(name, k); })) return nullptr;
+  const double in = DepthScale(node, "inBitDepth");
+  const double out = DepthScale(node, "outBitDepth");
+  if (SameName(name, "Range")) return std::make_unique<TCLFRange>(node, in, out);
+  if (SameName(name, "Matrix")) return std::make_unique<TCLFMatrix>(node, in, out);
+  if (SameName(name, "LUT1D")) return std::make_unique<TCLFLUT1D>(node, out, false);
+  // The table of an inverse holds inputs: it is stated at the input depth.
+  if (SameName(name, "InverseLUT1D")) return std::make_unique<TCLFLUT1D>(node, in, true);
+  if (SameName(name, "LUT3D")) return std::make_unique<TCLFLUT3D>(node, out);
+  // The remaining nodes work on normalised values whatever the depths.
   if (SameName(name, "Log")) return std::make_unique<TCLFLog>(node);
   if (SameName(name, "Exponent") || SameName(name, "Gamma")) return std::make_unique<TCLFExponent>(node);
   if (SameName(name, "ASC_CDL")) return std::make_unique<TCLFCDL>(node);
@@ -730,9 +734,10 @@ TCLFLUT1D::TCLFLUT1D(const TXMLNode& node, double out_scale, bool inverse) : TCL
   for (int i = 0; i < n; ++i) {
     const std::size_t at = static_cast<std::size_t>(i * channels);
     const double r = TableValue(a.Values[at], out_scale);
-    Table.Table1D(i) = channels == 1 ? TLUTEntry{r, r, r}
-                                     : TLUTEntry{r, TableValue(a.Values[at + 1], out_scale),
-                                                 TableValue(a.Values[at + 2], out_scale)};
+    TLUTEntry& e = Table.Table1D(i);
+    e.R = r;
+    e.G = channels == 1 ? r : TableValue(a.Values[at + 1], out_scale);
+    e.B = channels == 1 ? r : TableValue(a.Values[at + 2], out_scale);
   }
   if (!Inverse) return;
   // The inverse of a table that turns back on itself is taken over its
@@ -815,9 +820,12 @@ TCLFLUT3D::TCLFLUT3D(const TXMLNode& node, double out_scale) : TCLFOp(node) {
   std::size_t at = 0;
   for (int r = 0; r < n; ++r)
     for (int g = 0; g < n; ++g)
-      for (int b = 0; b < n; ++b, at += 3)
-        Table.Table3D(r, g, b) = TLUTEntry{TableValue(a.Values[at], out_scale), TableValue(a.Values[at + 1], out_scale),
-                                           TableValue(a.Values[at + 2], out_scale)};
+      for (int b = 0; b < n; ++b, at += 3) {
+        TLUTEntry& e = Table.Table3D(r, g, b);
+        e.R = TableValue(a.Values[at], out_scale);
+        e.G = TableValue(a.Values[at + 1], out_scale);
+        e.B = TableValue(a.Values[at + 2], out_scale);
+      }
 }
 
 void TCLFLUT3D::Apply(TColor* colors, std::size_t count) const {
