@@ -584,7 +584,8 @@ std::unique_ptr<TCLFOp> MakeOp(const TXMLNode& node) {
 }  // namespace
 
 TCLFOp::TCLFOp(const TXMLNode& node) : Element(node.Name), Offset(node.Offset) {
-  DepthScale(node, "outBitDepth", &OutBits);
+  // (An IndexMap's range states no depths of its own.)
+  if (node.Attributes.Find("outBitDepth") != nullptr) DepthScale(node, "outBitDepth", &OutBits);
 }
 
 // ---------------------------------------------------------------------------
