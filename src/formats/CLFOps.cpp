@@ -184,6 +184,17 @@ TGridPos Locate(double v, int points) {
 double& Channel(TColor& c, int i) { return i == 0 ? c.R : i == 1 ? c.G : c.B; }
 double ChannelOf(const TColor& c, int i) { return i == 0 ? c.R : i == 1 ? c.G : c.B; }
 
+// v = f(channel, v) for every channel of every colour.
+template <typename F>
+void ForEachChannel(TColor* colors, std::size_t count, F&& f) {
+  for (std::size_t k = 0; k < count; ++k) {
+    for (int i = 0; i < 3; ++i) {
+      double& v = Channel(colors[k], i);
+      v = f(i, v);
+    }
+  }
+}
+
 // The channel a parameter element is for (its "channel" attribute): 0 to 2,
 // -1 for all three, 3 for alpha (ignored).
 int ParamChannel(const TXMLNode& params) {
@@ -273,12 +284,7 @@ class TCLFLog final : public TCLFOp {
   }
 
   void Apply(TColor* colors, std::size_t count) const override {
-    for (std::size_t k = 0; k < count; ++k) {
-      for (int i = 0; i < 3; ++i) {
-        double& v = Channel(colors[k], i);
-        v = Evaluate(params_[i], v);
-      }
-    }
+    ForEachChannel(colors, count, [&](int i, double v) { return Evaluate(params_[i], v); });
   }
 
  private:
@@ -396,12 +402,7 @@ class TCLFExponent final : public TCLFOp {
   }
 
   void Apply(TColor* colors, std::size_t count) const override {
-    for (std::size_t k = 0; k < count; ++k) {
-      for (int i = 0; i < 3; ++i) {
-        double& v = Channel(colors[k], i);
-        v = Evaluate(params_[i], v);
-      }
-    }
+    ForEachChannel(colors, count, [&](int i, double v) { return Evaluate(params_[i], v); });
   }
 
  private:

@@ -107,24 +107,31 @@ bool ReadChain(const std::string& file, TCLFChain& chain) {
   }
 }
 
-TEST(CLFPeer, EveryFileBothReadEvaluatesAlike) {
-  const std::string root = test::PeerFile("");
-  if (root.empty()) GTEST_SKIP() << "peer files missing";
-  const std::vector<TColor> probes = Probes();
-  int compared = 0;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+// The CLF and CTF files of the peers, each with OpenColorIO's processor (null
+// when it refuses the file).
+template <typename F>
+void ForEachCLFFile(F&& f) {
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(test::PeerFile(""))) {
     const std::string ext = entry.path().extension().string();
     if (ext != ".clf" && ext != ".ctf") continue;
     const std::string file = entry.path().string();
-    const auto peer = PeerProcessor(file);
+    f(file, PeerProcessor(file));
+  }
+}
+
+TEST(CLFPeer, EveryFileBothReadEvaluatesAlike) {
+  if (test::PeerFile("").empty()) GTEST_SKIP() << "peer files missing";
+  const std::vector<TColor> probes = Probes();
+  int compared = 0;
+  ForEachCLFFile([&](const std::string& file, const OCIO::ConstCPUProcessorRcPtr& peer) {
     TCLFChain chain;
-    if (peer == nullptr || !ReadChain(file, chain)) continue;
+    if (peer == nullptr || !ReadChain(file, chain)) return;
     SCOPED_TRACE(file);
     std::vector<double> scale;
     const std::vector<TColor> ours = EvaluateTracked(chain, probes, scale);
     CountDifferences(probes, ours, PeerEvaluate(peer, probes), scale, 1e-5, "chain", PowerNearZero(file));
     ++compared;
-  }
+  });
   // Of the 216 files, those OpenColorIO refuses and those with nodes we do
   // not read (docs/interop.md lists them) are left out.
   EXPECT_GE(compared, 120);
@@ -133,21 +140,16 @@ TEST(CLFPeer, EveryFileBothReadEvaluatesAlike) {
 // The LUT a file becomes, at the inputs of its grid (where a baked table
 // holds the chain exactly): the same colours as OpenColorIO.
 TEST(CLFPeer, LoadedTablesHoldThePeersColoursAtTheirGridPoints) {
-  const std::string root = test::PeerFile("");
-  if (root.empty()) GTEST_SKIP() << "peer files missing";
+  if (test::PeerFile("").empty()) GTEST_SKIP() << "peer files missing";
   int compared = 0;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-    const std::string ext = entry.path().extension().string();
-    if (ext != ".clf" && ext != ".ctf") continue;
-    const std::string file = entry.path().string();
-    const auto peer = PeerProcessor(file);
+  ForEachCLFFile([&](const std::string& file, const OCIO::ConstCPUProcessorRcPtr& peer) {
     TLUT lut;
     try {
       LoadLUTFile(file, lut);
     } catch (const EZelvoError&) {
-      continue;
+      return;
     }
-    if (peer == nullptr) continue;
+    if (peer == nullptr) return;
     SCOPED_TRACE(file);
     // The grid of the first stage, through its domain; of a 1D stage every
     // entry on the grey axis and the channels apart.
@@ -175,7 +177,7 @@ TEST(CLFPeer, LoadedTablesHoldThePeersColoursAtTheirGridPoints) {
     if (ReadChain(file, chain)) EvaluateTracked(chain, in, scale);
     CountDifferences(in, ours, PeerEvaluate(peer, in), scale, 1e-5, "table", PowerNearZero(file));
     ++compared;
-  }
+  });
   EXPECT_GE(compared, 120);
 }
 
