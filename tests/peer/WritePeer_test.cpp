@@ -5,7 +5,10 @@
 
 #include <OpenColorIO/OpenColorIO.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -104,6 +107,71 @@ TEST(WritePeer, OpenColorIOReadsWhatWeWriteToTheSameTable) {
         }
       }
     }
+  }
+}
+
+}  // namespace
+}  // namespace zelvo
+
+namespace zelvo {
+namespace {
+
+// A grade baked by OpenColorIO's own writers at test time: we read each file
+// to the grade itself at the file's grid points.
+TEST(WritePeer, WeReadWhatOpenColorIOBakes) {
+  const auto config = OCIO::Config::CreateRaw()->createEditableCopy();
+  const auto display = OCIO::ColorSpace::Create();
+  display->setName("graded");
+  const auto cdl = OCIO::CDLTransform::Create();
+  const double slope[] = {1.1, 1.0, 0.9}, offset[] = {0.01, 0.0, -0.01}, power[] = {1.2, 1.0, 0.8};
+  cdl->setSlope(slope);
+  cdl->setOffset(offset);
+  cdl->setPower(power);
+  cdl->setSat(0.7);
+  display->setTransform(cdl, OCIO::COLORSPACE_DIR_FROM_REFERENCE);
+  config->addColorSpace(display);
+  const auto grade = config->getProcessor("raw", "graded")->getDefaultCPUProcessor();
+  struct Case {
+    const char* baker;
+    const char* name;
+    double tolerance;
+  };
+  const Case cases[] = {
+      {"iridas_cube", "baked.cube", 1e-5},
+      {"resolve_cube", "baked_resolve.cube", 1e-5},
+      {"flame", "baked.3dl", 0.5 / 4095 + 1e-5},
+      {"lustre", "baked_lustre.3dl", 0.5 / 4095 + 1e-5},
+  };
+  test::TempDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.baker);
+    const auto baker = OCIO::Baker::Create();
+    baker->setConfig(config);
+    baker->setFormat(c.baker);
+    baker->setInputSpace("raw");
+    baker->setTargetSpace("graded");
+    baker->setCubeSize(17);
+    std::ostringstream out;
+    baker->bake(out);
+    const std::string file = dir.Write(c.name, out.str());
+    TLUT lut;
+    LoadLUTFile(file, lut);
+    // At the points of the baked grid, whatever stages the file holds.
+    const int n = 17;
+    int reported = 0;
+    ForEachRedFastest(n, [&](int r, int g, int b) {
+      float px[3] = {float(r) / (n - 1), float(g) / (n - 1), float(b) / (n - 1)};
+      const TColor e = EvaluateLUT(lut, TColor{px[0], px[1], px[2]});
+      grade->applyRGB(px);
+      const double ours[] = {e.R, e.G, e.B};
+      for (int ch = 0; ch < 3; ++ch) {
+        // The integer writers clamp to the codes they have.
+        const double want = std::strstr(c.baker, "cube") ? px[ch] : std::clamp<double>(px[ch], 0.0, 1.0);
+        if (std::fabs(ours[ch] - want) > c.tolerance && reported++ < 3) {
+          ADD_FAILURE() << r << " " << g << " " << b << " channel " << ch << ": " << ours[ch] << " against " << want;
+        }
+      }
+    });
   }
 }
 
