@@ -64,7 +64,7 @@ inline void LoadLoop(benchmark::State& state, const std::string& file) {
 
 // Saving and loading a table of `size` points (3D) or entries (1D) through a profile.
 inline std::unique_ptr<TLUT> TableFor(const TLutOutputProfile& profile, int size) {
-  return FormatOfProfile(profile).Is3D ? GradedTable(size) : GradedCurve(size);
+  return profile.Is3D ? GradedTable(size) : GradedCurve(size);
 }
 
 inline void SaveBenchmark(benchmark::State& state, const char* caption) {

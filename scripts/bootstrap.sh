@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, and the German
 # locale the number-format tests run under. Idempotent and quick when
-# everything is already present.
+# everything is already present. With --fuzz, the fuzzers' compiler too.
 set -euo pipefail
 
 packages=(
@@ -15,6 +15,10 @@ packages=(
   # A real display profile for the ICC tests.
   icc-profiles-free
 )
+# --fuzz: also clang and its libFuzzer runtime, for the fuzz preset.
+if [ "${1:-}" = "--fuzz" ]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
 
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi

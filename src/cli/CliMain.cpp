@@ -213,7 +213,7 @@ int RunProfiles(const CliEnvironment& env) {
     const TLutOutputProfile& p = *profiles[i];
     const TLUTFormat& f = FormatOfProfile(p);
     *env.out << i << "\t" << p.Caption << "\t." << p.Extension << "\tformat " << IndexOf(p.FormatIndex) << " ("
-             << f.Name << ")\t" << (f.Is3D ? "size " : "length ") << p.DefaultSize;
+             << f.Name << ")\t" << (p.Is3D ? "size " : "length ") << p.DefaultSize;
     if (p.SizeSelectable) *env.out << " (selectable: 2 to " << LargestSize(p) << ")";
     *env.out << "\t";
     if (p.DefaultBits == 0) *env.out << "floating point";

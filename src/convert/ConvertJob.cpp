@@ -42,7 +42,7 @@ int ResolveGridSize(const std::string& size_text, const TLutOutputProfile& profi
 }
 
 int LargestSize(const TLutOutputProfile& profile) {
-  return FormatOfProfile(profile).Is3D ? kMaxConvertGridSize : kMaxConvert1DSize;
+  return profile.Is3D ? kMaxConvertGridSize : kMaxConvert1DSize;
 }
 
 std::vector<int> SelectableBits(const TLutOutputProfile& profile) {
@@ -66,7 +66,7 @@ void CheckSizeInRange(const ConversionSettings& settings) {
   if (!number || size < kMinUsableSize || size > largest) {
     throw EZelvoError("A size of " + settings.SizeText + " is not supported for \"" + profile.Caption + "\" (" +
                       std::to_string(kMinUsableSize) + " to " + std::to_string(largest) +
-                      (FormatOfProfile(profile).Is3D ? " points per axis)." : " entries)."));
+                      (profile.Is3D ? " points per axis)." : " entries)."));
   }
 }
 
@@ -79,7 +79,7 @@ void CheckConversionSettings(const ConversionSettings& settings) {
   if (!profile->SizeSelectable && settings.SizeText != "Default" &&
       ResolveGridSize(settings.SizeText, *profile) != profile->DefaultSize) {
     throw EZelvoError("The output format \"" + caption + "\" has a fixed size of " +
-                      std::to_string(profile->DefaultSize) + (FormatOfProfile(*profile).Is3D ? " points" : " entries") +
+                      std::to_string(profile->DefaultSize) + (profile->Is3D ? " points" : " entries") +
                       "; it cannot be changed.");
   }
   if (settings.Bits == -1) return;
@@ -113,7 +113,7 @@ bool ConvertFile(const ConversionSettings& settings, const std::string& source_p
   const int size = ResolveGridSize(settings.SizeText, profile);
   if (size < kMinUsableSize) {
     throw ELUTError("A target size of " + std::to_string(size) + " is not supported; a LUT needs at least " +
-                    std::to_string(kMinUsableSize) + (format.Is3D ? " points per axis." : " entries."));
+                    std::to_string(kMinUsableSize) + (profile.Is3D ? " points per axis." : " entries."));
   }
 
   // The file is read once; its bytes are gone when the load returns.
@@ -134,7 +134,7 @@ bool ConvertFile(const ConversionSettings& settings, const std::string& source_p
   const bool clipped = !format.StatesDomain() && source.InputDomain().ReachesBeyondUnit();
   // A table of the target's kind, size and domain passes over as it is.
   const TLUT target =
-      format.Is3D ? ResampledLUT(std::move(source), TLUTKind::lk3D, std::min(size, kMaxConvertGridSize), domain)
+      profile.Is3D ? ResampledLUT(std::move(source), TLUTKind::lk3D, std::min(size, kMaxConvertGridSize), domain)
                   : ResampledLUT(std::move(source), TLUTKind::lk1D, std::min(size, kMaxConvert1DSize), domain);
   SaveLUTFile(target_path, target, profile, settings.Bits, replace);
   return clipped;

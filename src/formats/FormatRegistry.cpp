@@ -3,6 +3,7 @@
 #include <array>
 
 #include "formats/CDLFormat.h"
+#include "formats/CLFFormat.h"
 #include "formats/ClipsterFormat.h"
 #include "formats/CubeFormats.h"
 #include "formats/Header1DFormats.h"
@@ -21,7 +22,11 @@ using F = TLUTFormatId;
 // Detection takes the first format in this list that accepts a file, so the
 // order settles every overlap between the formats' rules (a cube with both
 // size keywords is a Cube 3D, a .3dl file that says 3DMESH is a Lustre 3D).
+// CLF goes first: its documents hold words that Clipster 3D, Codex 1D and
+// Cube 3D look for, and its own rule (a first element named ProcessList)
+// fits no file of theirs.
 constexpr std::array kDetectionOrder = {
+    F::CLF,
     F::Cube3DTruelight, F::Cube3D,          F::Lustre3D,      F::Pandora3D,     F::ThreeDL,
     F::Nucoda3D,        F::Codex3D,         F::Cube1D,        F::Clipster3D,    F::Luther3D,
     F::ColorFrontOSD3D, F::DavinciDat3D,    F::Quantel3D,     F::Codex1D,       F::Lustre1D,
@@ -61,6 +66,7 @@ std::vector<std::unique_ptr<TLUTFormat>> CreateFormats() {
   f.push_back(std::make_unique<TSpeedgradeLook3DLutFormat>());
   f.push_back(std::make_unique<TASC_CDL_Format>());
   f.push_back(std::make_unique<TPFClean3D_Format>());
+  f.push_back(std::make_unique<TCLFLutFormat>());
   // The list is indexed by identity: each format sits at its own value.
   std::vector<std::unique_ptr<TLUTFormat>> by_id(f.size());
   for (auto& format : f) by_id.at(static_cast<std::size_t>(IndexOf(format->Id))) = std::move(format);
@@ -78,6 +84,7 @@ struct ProfileRow {
   int default_bits;  // 0: floating point
   bool size_selectable;
   bool bits_selectable;
+  bool writes_1d = false;  // a 1D table through a format that writes both kinds
 };
 
 // In the order the dialogs list them.
@@ -110,6 +117,8 @@ constexpr ProfileRow kProfiles[] = {
     {P::Quantel1D, "Quantel 1D", "txt", F::Quantel1D, 1024, 10, false, false},
     {P::Stwo1D, "S.two 1D", "swto.xml", F::Stwo1D, 1024, 10, false, false},
     {P::Shake1D, "Shake 1D", "txt", F::Shake1D, 65536, 16, false, false},
+    {P::CLF3D, "Academy/ASC CLF 3D", "clf", F::CLF, 33, 0, true, false},
+    {P::CLF1D, "Academy/ASC CLF 1D", "clf", F::CLF, 4096, 0, true, false, true},
 };
 
 struct Registry {
@@ -129,6 +138,7 @@ struct Registry {
       p->DefaultBits = row.default_bits;
       p->SizeSelectable = row.size_selectable;
       p->BitsSelectable = row.bits_selectable;
+      p->Is3D = !row.writes_1d && formats.at(static_cast<std::size_t>(IndexOf(row.format)))->Is3D;
       profiles.push_back(std::move(p));
     }
   }

@@ -205,6 +205,8 @@ enum class TOutputProfileId : int {
   Quantel1D,
   Stwo1D,
   Shake1D,
+  CLF3D,  // "Academy/ASC CLF 3D"
+  CLF1D,
 };
 
 class TLutOutputProfile {
@@ -217,6 +219,9 @@ class TLutOutputProfile {
   int DefaultBits = 0;  // 0 for floating-point formats
   bool SizeSelectable = false;
   bool BitsSelectable = false;
+  // The kind of table it writes: its format's, but for the formats that
+  // write both kinds (CLF).
+  bool Is3D = true;
 };
 
 // The registry. Built on first use; lives until exit; never changes.

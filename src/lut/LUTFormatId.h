@@ -40,10 +40,11 @@ enum class TLUTFormatId : int {
   SpeedgradeLook3D = 26,
   ASC_CDL = 27,
   PFClean3D = 28,
+  CLF = 29,
 };
 
 // The number of format identities (one more than the largest value).
-inline constexpr int kLUTFormatCount = 29;
+inline constexpr int kLUTFormatCount = 30;
 
 constexpr int IndexOf(TLUTFormatId id) { return static_cast<int>(id); }
 

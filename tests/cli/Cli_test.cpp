@@ -41,7 +41,10 @@ TEST(Cli, ListsProfilesAndFormats) {
             std::string::npos);
   const CliRun formats = Zelvo({"formats"});
   EXPECT_EQ(formats.status, 0);
-  EXPECT_EQ(formats.out.rfind("0\tCube 3D Truelight\t3D\tread/write\n1\tCube 3D\t3D", 0), 0u);
+  EXPECT_EQ(formats.out.rfind("29\tAcademy/ASC CLF\t3D\tread/write\n0\tCube 3D Truelight\t3D\tread/write\n", 0), 0u);
+  EXPECT_NE(profiles.out.find("29\tAcademy/ASC CLF 1D\t.clf\tformat 29 (Academy/ASC CLF)\tlength 4096 "
+                              "(selectable: 2 to 99999)\tfloating point\n"),
+            std::string::npos);
   EXPECT_NE(formats.out.find("18\tNucoda 1D\t1D\twrite\n"), std::string::npos);
 }
 
@@ -54,7 +57,7 @@ TEST(Cli, UsageErrors) {
   const CliRun unknown = Zelvo({"convert", "-p", "No such profile", "-o", dir.path().string(), src});
   EXPECT_EQ(unknown.status, 2);
   EXPECT_NE(unknown.err.find("Unknown output profile"), std::string::npos);
-  EXPECT_EQ(Zelvo({"convert", "-p", "28", "-o", dir.path().string(), src}).status, 2);
+  EXPECT_EQ(Zelvo({"convert", "-p", "30", "-o", dir.path().string(), src}).status, 2);
   EXPECT_EQ(Zelvo({"convert", "-p", "7", "-o", dir.File("missing"), src}).status, 2);
   EXPECT_EQ(Zelvo({"convert", "-p", "7", "--size", "3x", "-o", dir.path().string(), src}).status, 2);
   const CliRun float_bits = Zelvo({"convert", "-p", "7", "--bits", "10", "-o", dir.path().string(), src});

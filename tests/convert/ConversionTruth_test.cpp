@@ -66,7 +66,7 @@ void ExpectHoldsSource(const TLUT& source, const TLUT& back, const TLutOutputPro
                        const std::string& context) {
   SCOPED_TRACE(profile.Caption + " from " + context);
   const THeld held = HeldBy(profile);
-  const bool is_3d = FormatOfProfile(profile).Is3D;
+  const bool is_3d = profile.Is3D;
   const int n = is_3d ? back.Size3D() : back.Size1D();
   ASSERT_GE(n, 2);
   const TLUTDomain& domain = is_3d ? back.Domain3D : back.Domain1D;
@@ -112,7 +112,7 @@ void ConvertToEveryProfile(const std::string& source_file, const std::string& co
     const TLUT back = ReadBack(target, *profile);
     // The target covers what the source covers where its format can say so.
     const TLUTDomain expected = format.StatesDomain() ? source.InputDomain() : TLUTDomain{};
-    EXPECT_EQ(format.Is3D ? back.Domain3D : back.Domain1D, expected) << profile->Caption << " from " << context;
+    EXPECT_EQ(profile->Is3D ? back.Domain3D : back.Domain1D, expected) << profile->Caption << " from " << context;
     EXPECT_EQ(clipped, !format.StatesDomain() && source.InputDomain().ReachesBeyondUnit())
         << profile->Caption << " from " << context;
     ExpectHoldsSource(source, back, *profile, context);

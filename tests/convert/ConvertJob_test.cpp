@@ -128,7 +128,7 @@ TEST_F(ConvertJob, ResolvedSizesAreCappedAtTheJobLimits) {
     ConvertFile(Settings(c.profile, c.size), JoinPath(e.Folder, e.FileName), target);
     TLUT back;
     LoadLUTFile(target, back);
-    EXPECT_EQ(LUTFormatOf(back.FormatIndex).Is3D ? back.Size3D() : back.Size1D(), c.expected) << c.size;
+    EXPECT_EQ(back.Kind == TLUTKind::lk3D ? back.Size3D() : back.Size1D(), c.expected) << c.size;
   }
 }
 

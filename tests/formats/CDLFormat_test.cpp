@@ -178,7 +178,7 @@ TEST(ASCCDL, ConvertsToThreeDAndOneDProfiles) {
     for (int i = 0; i < size; i += size / 8) {
       const double x = static_cast<double>(i) / (size - 1);
       const TLUTEntry e = expected(x);
-      const TLUTEntry got = FormatOfProfile(profile).Is3D ? out.Table3D(i, i, i) : out.Table1D(i);
+      const TLUTEntry got = profile.Is3D ? out.Table3D(i, i, i) : out.Table1D(i);
       // Between the 33 points of the correction's grid the conversion interpolates.
       const double t = (size == 33 ? tolerance : tolerance + 2e-3);
       EXPECT_NEAR(got.R, std::min(e.R, profile.DefaultBits > 0 ? 1.0 : e.R), t) << caption << " " << i;

@@ -29,7 +29,7 @@ std::vector<Sample> Samples() {
     const TLUTFormat& format = FormatOfProfile(*profile);
     if (!format.CanLoad()) continue;
     TLUT lut;
-    if (format.Is3D) test::FillSample3D(lut, profile->Id == TOutputProfileId::Lustre3D ? 17 : 9);
+    if (profile->Is3D) test::FillSample3D(lut, profile->Id == TOutputProfileId::Lustre3D ? 17 : 9);
     else test::FillSample1D(lut, 257);
     lut.Comments = {"sample"};
     const auto text = SaveLUTText(lut, *profile, -1, "sample");

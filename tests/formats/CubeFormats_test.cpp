@@ -345,7 +345,7 @@ TEST(CubeRoundTrips, EveryCubeProfileReadsBackWhatItWrote) {
   };
   for (const Case& c : cases) {
     const TLutOutputProfile& profile = *OutputProfileByCaption(c.profile);
-    const bool is_3d = FormatOfProfile(profile).Is3D;
+    const bool is_3d = profile.Is3D;
     TLUT written;
     if (is_3d) test::FillSample3D(written, 17);
     else test::FillSample1D(written, 1024);

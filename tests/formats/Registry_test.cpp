@@ -14,7 +14,8 @@ TEST(Registry, FormatsByIdentityAndInDetectionOrder) {
     const char* name;
     bool is_3d;
   };
-  // Today the detection order is the order of the identities.
+  // In the order of the identities; detection asks CLF first, then the
+  // others in this order.
   const Expected expected[] = {
       {F::Cube3DTruelight, "Cube 3D Truelight", true},
       {F::Cube3D, "Cube 3D", true},
@@ -45,6 +46,7 @@ TEST(Registry, FormatsByIdentityAndInDetectionOrder) {
       {F::SpeedgradeLook3D, "Adobe Speedgrade Look 3D", true},
       {F::ASC_CDL, "ASC CDL", true},
       {F::PFClean3D, "PixelFarm PFClean 3D", true},
+      {F::CLF, "Academy/ASC CLF", true},
   };
   ASSERT_EQ(LUTFormats().size(), std::size(expected));
   ASSERT_EQ(DetectionOrder().size(), std::size(expected));
@@ -54,7 +56,7 @@ TEST(Registry, FormatsByIdentityAndInDetectionOrder) {
     EXPECT_EQ(format.Name, expected[i].name) << i;
     EXPECT_EQ(format.Is3D, expected[i].is_3d) << i;
     EXPECT_EQ(LUTFormats()[static_cast<std::size_t>(IndexOf(expected[i].id))].get(), &format);
-    EXPECT_EQ(DetectionOrder()[i], &format) << i;
+    EXPECT_EQ(DetectionOrder()[format.Id == F::CLF ? 0 : i + 1], &format) << i;
   }
   EXPECT_EQ(LUTFormatByIndex(-1), nullptr);
   EXPECT_EQ(LUTFormatByIndex(kLUTFormatCount), nullptr);
@@ -65,7 +67,7 @@ TEST(Registry, OutputProfiles) {
   using F = TLUTFormatId;
   using P = TOutputProfileId;
   const auto& p = OutputProfiles();
-  ASSERT_EQ(p.size(), 28u);
+  ASSERT_EQ(p.size(), 30u);
   for (std::size_t i = 0; i < p.size(); ++i) EXPECT_EQ(static_cast<std::size_t>(p[i]->Id), i);
   struct Expected {
     P id;
@@ -89,6 +91,8 @@ TEST(Registry, OutputProfiles) {
       {P::Nucoda1D, "Nucoda 1D", "cms", F::Nucoda1D, 4096, 0, false, false},
       {P::Stwo1D, "S.two 1D", "swto.xml", F::Stwo1D, 1024, 10, false, false},
       {P::Shake1D, "Shake 1D", "txt", F::Shake1D, 65536, 16, false, false},
+      {P::CLF3D, "Academy/ASC CLF 3D", "clf", F::CLF, 33, 0, true, false},
+      {P::CLF1D, "Academy/ASC CLF 1D", "clf", F::CLF, 4096, 0, true, false},
   };
   for (const Expected& e : rows) {
     const TLutOutputProfile& q = OutputProfileOf(e.id);
@@ -99,6 +103,8 @@ TEST(Registry, OutputProfiles) {
     EXPECT_EQ(q.DefaultBits, e.bits) << e.caption;
     EXPECT_EQ(q.SizeSelectable, e.size_sel) << e.caption;
     EXPECT_EQ(q.BitsSelectable, e.bits_sel) << e.caption;
+    // The kind a profile writes is its format's, but for CLF 1D.
+    EXPECT_EQ(q.Is3D, e.id != P::CLF1D && FormatOfProfile(q).Is3D) << e.caption;
   }
   // Selectable sizes and depths exist only where the dialog offers them.
   int size_selectable = 0, bits_selectable = 0;
@@ -107,7 +113,7 @@ TEST(Registry, OutputProfiles) {
     bits_selectable += q->BitsSelectable;
     EXPECT_TRUE(FormatOfProfile(*q).CanSave()) << q->Caption;
   }
-  EXPECT_EQ(size_selectable, 3);
+  EXPECT_EQ(size_selectable, 5);
   EXPECT_EQ(bits_selectable, 1);
   EXPECT_EQ(OutputProfileByCaption("Cube 1D"), &OutputProfileOf(P::Cube1D));
   EXPECT_EQ(OutputProfileByCaption("cube 1d"), nullptr);
