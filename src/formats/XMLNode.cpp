@@ -241,17 +241,43 @@ void TXMLNode::ParseAttributes(std::string_view text) {
     if (added) items.emplace_back(std::string(name), TXMLValue{});
     return items[it->second].second;
   };
-  while (!text.empty()) {
-    const std::size_t blank = FirstBlank(text);
-    const std::string_view pair = text.substr(0, blank);
-    text.remove_prefix(blank == std::string_view::npos ? text.size() : blank + 1);
-    if (pair.empty()) continue;  // a run of blanks between attributes
-    const std::size_t eq = pair.find('=');
-    if (eq == std::string_view::npos) {
-      value_of(Trim(pair)).Text.clear();
-    } else {
-      value_of(Trim(pair.substr(0, eq))).Text = std::string(Unquote(Trim(pair.substr(eq + 1))));
+  // name="value", name='value', name=value or a bare name; blanks may stand
+  // around '=' and inside quotes, and a line break in a value reads as a blank.
+  const auto skip_blanks = [&] {
+    std::size_t i = 0;
+    while (i < text.size() && IsBlank(text[i])) ++i;
+    text.remove_prefix(i);
+  };
+  while (skip_blanks(), !text.empty()) {
+    std::size_t i = 0;
+    while (i < text.size() && !IsBlank(text[i]) && text[i] != '=') ++i;
+    const std::string_view name = text.substr(0, i);
+    if (name.empty()) {  // a stray '=' among the attributes
+      text.remove_prefix(1);
+      continue;
     }
+    text.remove_prefix(i);
+    skip_blanks();
+    if (text.empty() || text.front() != '=') {
+      value_of(name).Text.clear();
+      continue;
+    }
+    text.remove_prefix(1);
+    skip_blanks();
+    std::string_view value;
+    if (!text.empty() && (text.front() == '"' || text.front() == '\'')) {
+      const std::size_t close = text.find(text.front(), 1);
+      value = text.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1);
+      text.remove_prefix(close == std::string_view::npos ? text.size() : close + 1);
+    } else {
+      std::size_t j = 0;
+      while (j < text.size() && !IsBlank(text[j])) ++j;
+      value = text.substr(0, j);
+      text.remove_prefix(j);
+    }
+    std::string& target = value_of(name).Text;
+    target = std::string(value);
+    LineBreaksToBlanks(target);
   }
 }
 
@@ -266,7 +292,14 @@ void TXMLNode::ParseContentAt(std::string_view& text, int depth, TParseLimits& l
     text.remove_prefix(chunk_length);
     if (text.empty() || lt == std::string_view::npos) return;
 
-    // text now starts with '<'.
+    // text now starts with '<'. A comment may stand anywhere in the content,
+    // between numbers too; it parts the texts on either side.
+    if (text.substr(1, 3) == "!--") {
+      const std::size_t close = text.find("-->", 4);
+      text.remove_prefix(close == std::string_view::npos ? text.size() : close + 3);
+      if (!Value.Text.empty()) Value.Text.push_back(' ');
+      continue;
+    }
     if (text.substr(1, 8) == "![CDATA[") {
       const std::size_t close = text.find("]]>", 9);
       const std::string_view section = close == std::string_view::npos ? text.substr(9) : text.substr(9, close - 9);

@@ -77,8 +77,8 @@ TEST(ClipsterWriter, AnyFileNameGivesAWellFormedDocument) {
       {"x<y>z.txt", "Name: x_y_z"},
       {"q\"uote.txt", "Name: q_uote"},
       {"caf\xE9.txt", "Name: caf_"},
-      // A blank stays: strict readers keep the whole name, this reader cuts it.
-      {"my grade.txt", "Name: m"},
+      // A blank stays, and the reader keeps the whole quoted name.
+      {"my grade.txt", "Name: my grade"},
   };
   for (const auto& [file, comment] : cases) {
     const std::string name = dir.File(file);

@@ -67,15 +67,22 @@ TEST(XMLNode, CDataAddsABlankAndItsTextUnparsed) {
   EXPECT_EQ(d.ChildCount(), 0);
 }
 
-TEST(XMLNode, AttributesUnquotedAndCutAtBlanks) {
+TEST(XMLNode, AttributesUnquotedWithTheirBlanks) {
   TXMLNode doc;
-  doc.LoadFromString("<LUT3D name='my grade' N='17'\r\n\tBitDepth=\"16\" flag r=1 N='5'/>");
+  doc.LoadFromString(
+      "<LUT3D name='my grade' N='17'\r\n\tBitDepth = \"16\" flag r=1 N='5' title='two\n lines' = q=\"it's\"/>");
   const TXMLNode& n = doc.ChildByName("lut3d");
-  EXPECT_EQ(n.Attributes.Find("name")->Text, "m");  // cut at the blank, then unquoted
+  for (const char* name : {"name", "bitdepth", "flag", "r", "N", "title", "q"}) {
+    ASSERT_NE(n.Attributes.Find(name), nullptr) << name;
+  }
+  EXPECT_EQ(n.Attributes.Find("name")->Text, "my grade");
   EXPECT_EQ(n.Attributes.Find("bitdepth")->Text, "16");
   EXPECT_EQ(n.Attributes.Find("flag")->Text, "");
   EXPECT_EQ(n.Attributes.Find("r")->Text, "1");
   EXPECT_EQ(n.Attributes.Find("N")->Text, "5");  // a repeated name overwrites
+  EXPECT_EQ(n.Attributes.Find("title")->Text, "two  lines");
+  EXPECT_EQ(n.Attributes.Find("q")->Text, "it's");
+  EXPECT_EQ(n.Attributes.Items.size(), 7u);
   EXPECT_EQ(n.ChildCount(), 0);
 }
 
@@ -89,11 +96,18 @@ TEST(XMLNode, MissingAttributeIsAddedEmpty) {
 
 TEST(XMLNode, CommentsAreSkipped) {
   TXMLNode doc;
-  doc.LoadFromString("<!-- a <b> c --><root><!-- one --><x>1</x></root>");
+  doc.LoadFromString(
+      "<!-- a <b> c --><root><!-- one --><x>1</x>"
+      "<d>text <!-- with <markup> --> more</d><a>1 2<!-- c -->3\n<!--\n-->4</a><y/></root>");
   ASSERT_EQ(doc.ChildCount(), 1);
   const TXMLNode& root = doc.Child(0);
   EXPECT_EQ(root.Name, "root");
+  ASSERT_EQ(root.ChildCount(), 4);
   EXPECT_EQ(root.ChildByName("x").Value.Text, "1");
+  // A comment parts the texts around it and never ends the element.
+  EXPECT_EQ(root.ChildByName("d").Value.Text, "text   more");
+  EXPECT_EQ(root.ChildByName("a").Value.Text, "1 2 3\n 4");
+  EXPECT_EQ(root.Child(3).Name, "y");
 }
 
 TEST(XMLNode, NotFoundNamesTheElementAsAsked) {
