@@ -189,7 +189,7 @@ void AddDomainNode(TFileText& text, const TLUTDomain& domain) {
       AppendShortestDecimal(text, c == r ? scale : 0.0);
       text.push_back(' ');
     }
-    AppendShortestDecimal(text, -min[r] * scale);
+    AppendShortestDecimal(text, min[r] == 0.0 ? 0.0 : -min[r] * scale);  // never "-0"
     text.push_back('\n');
   }
   AddLine(text, "    </Array>");
