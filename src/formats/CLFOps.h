@@ -7,7 +7,9 @@
 // to node whatever the depths of the file.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -95,6 +97,31 @@ class TCLFLUT3D final : public TCLFOp {
   void Apply(TColor* colors, std::size_t count) const override;
   bool Tetrahedral = false;
   TLUT Table;
+};
+
+// The inverse of a 3D table (CTF): the grid position whose tetrahedral
+// interpolation gives the colour. The table is grown by one point on every
+// side, moved away from mid-grey, so that colours beyond its gamut find a
+// position at its edge. Where the table folds and several positions give the
+// colour, the cells are searched in a fixed order and the first one wins.
+class TCLFInverseLUT3D final : public TCLFOp {
+ public:
+  TCLFInverseLUT3D(const TXMLNode& node, double in_scale);
+  void Apply(TColor* colors, std::size_t count) const override;
+  TLUT Table;  // the forward table as the file states it, kind lk3D
+
+ private:
+  int Points = 0;             // per axis of the grown grid: Table's size + 2
+  std::vector<float> Grown;   // Points^3 colours, red fastest
+  std::vector<float> Bounds;  // per cell: lowest and highest of its corners
+  // The cells whose bounds meet each bucket of 0..1 per channel, in search order.
+  int Buckets = 1;
+  std::vector<std::uint32_t> BucketStart, BucketCells;
+  // The grown-grid position of `p` (inside 0..1); false where no cell holds
+  // it. `budget` counts down the cells looked into.
+  bool Find(const double p[3], double position[3], long long& budget) const;
+  // Colours asked for and cells looked into over the node's life.
+  mutable std::atomic<long long> Asked{0}, Spent{0};
 };
 
 // The nodes of one ProcessList in document order, with the texts that

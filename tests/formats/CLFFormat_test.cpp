@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <functional>
 #include <limits>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "TestSupport.h"
 #include "formats/CLFOps.h"
@@ -151,6 +155,96 @@ TEST(CLFFormat, NodesEvaluateAsTheirStylesSay) {
   }
 }
 
+// A 3D table node with `f` sampled on n points, values times `scale`.
+std::string GridNode(const std::string& element, const std::string& depths, int n, double scale,
+                     const std::function<TColor(double, double, double)>& f) {
+  // (Built in steps: GCC 12 warns falsely about "<" + a string.)
+  const std::string side = std::to_string(n) + " ";
+  std::string node = "<";
+  node += element;
+  node += " " + depths + " interpolation=\"tetrahedral\"><Array dim=\"" + side + side + side + "3\">\n";
+  for (int r = 0; r < n; ++r)
+    for (int g = 0; g < n; ++g)
+      for (int b = 0; b < n; ++b) {
+        const TColor c = f(r / (n - 1.0), g / (n - 1.0), b / (n - 1.0));
+        char row[96];
+        std::snprintf(row, sizeof row, "%.10g %.10g %.10g\n", c.R * scale, c.G * scale, c.B * scale);
+        node += row;
+      }
+  node += "</Array></";
+  node += element;
+  return node + ">\n";
+}
+
+TCLFChain ChainOf(const std::string& nodes) {
+  const std::string text = Doc(nodes);
+  TXMLNode doc;
+  doc.LoadFromString(text);
+  return ReadCLFChain(doc.ChildByName("ProcessList"), text);
+}
+
+// The inverse finds the position whose tetrahedral interpolation gives the
+// colour; colours beyond the table's gamut go to its edge; a table that folds
+// everywhere ends in an error rather than hours of search.
+TEST(CLFFormat, InverseLUT3DUndoesItsTable) {
+  // Smooth, with some crosstalk, inside 0.05..0.95.
+  const auto f = [](double r, double g, double b) {
+    return TColor{0.05 + 0.8 * std::pow(r, 1.3) + 0.1 * g, 0.05 + 0.8 * std::pow(g, 0.8) + 0.05 * b * r,
+                  0.05 + 0.6 * b + 0.2 * b * b + 0.1 * r};
+  };
+  const TCLFChain round = ChainOf(GridNode("LUT3D", R"(inBitDepth="32f" outBitDepth="12i")", 9, 4095, f) +
+                                  GridNode("InverseLUT3D", R"(inBitDepth="12i" outBitDepth="32f")", 9, 4095, f));
+  std::mt19937 random(5);
+  std::uniform_real_distribution<double> value(0.0, 1.0);
+  std::vector<TColor> in = {{0, 0, 0}, {1, 1, 1}, {1, 0, 0.5}, {0.125, 0.5, 0.875}};
+  for (int i = 0; i < 500; ++i) in.push_back(TColor{value(random), value(random), value(random)});
+  std::vector<TColor> out(in.size());
+  round.Evaluate(in.data(), out.data(), in.size());
+  for (std::size_t i = 0; i < in.size(); ++i) {
+    EXPECT_NEAR(out[i].R, in[i].R, 1e-6) << i;
+    EXPECT_NEAR(out[i].G, in[i].G, 1e-6) << i;
+    EXPECT_NEAR(out[i].B, in[i].B, 1e-6) << i;
+  }
+  // Beyond the gamut: a position in the table's grown edge, clamped; NaN
+  // counts as 0, values above 1 as 1.
+  const TCLFChain inverse = ChainOf(GridNode("InverseLUT3D", R"(inBitDepth="32f" outBitDepth="32f")", 9, 1, f));
+  TColor edges[] = {{0, 0, 0}, {1, 1, 1}, {std::nan(""), 0.02, 2}, {0, 0.02, 1}};
+  inverse.Evaluate(edges, edges, 4);
+  EXPECT_EQ(edges[2], edges[3]);
+  for (const TColor& c : edges) {
+    for (double v : {c.R, c.G, c.B}) EXPECT_TRUE(v >= 0 && v <= 1) << v;
+  }
+
+  // Flat: no direction to solve for; the search still ends inside 0..1.
+  const auto flat = [](double, double, double) { return TColor{0.5, 0.5, 0.5}; };
+  const TCLFChain degenerate = ChainOf(GridNode("InverseLUT3D", R"(inBitDepth="32f" outBitDepth="32f")", 3, 1, flat));
+  TColor grey[] = {{0.5, 0.5, 0.5}, {0.25, 0.5, 0.75}};
+  degenerate.Evaluate(grey, grey, 2);
+  for (const TColor& c : grey) {
+    for (double v : {c.R, c.G, c.B}) EXPECT_TRUE(v >= 0 && v <= 1) << v;
+  }
+
+  // Random colours on one plane: every cell spans much of the cube and holds
+  // no colour off the plane.
+  std::mt19937 noise(11);
+  std::uniform_real_distribution<double> half(0.25, 0.75);
+  const auto folded = [&](double, double, double) {
+    const double r = half(noise), g = half(noise);
+    return TColor{r, g, 1.5 - r - g};
+  };
+  std::string nodes = "\n";  // (its line is 4)
+  nodes += GridNode("InverseLUT3D", R"(inBitDepth="32f" outBitDepth="32f")", 17, 1, folded);
+  std::string message;
+  try {
+    TLUT lut;
+    test::LoadText(Doc(nodes), lut, F::None, "folded.ctf");
+  } catch (const EZelvoError& e) {
+    message = e.Described();
+  }
+  EXPECT_EQ(message,
+            "read as Academy/ASC CLF: The table of \"InverseLUT3D\" folds over itself too much to be inverted. "
+            "(line 4)");
+}
 
 // Refusals name the element and the line; the file's lines are counted from
 // the declaration (line 1) and the ProcessList (line 2).
