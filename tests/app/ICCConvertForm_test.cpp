@@ -181,6 +181,11 @@ class ICCConvertForm : public QObject {
   void outputFileFollowsTheProfileThenTheFormat() {
     Profiles p;
     PromptsScope prompts;
+    {
+      TfrmICCConvert first(nullptr, Ramp());
+      OpenProfile(*prompts, first, p.display);
+      QVERIFY(!first.btnConvert->isEnabled());  // a profile, no format yet
+    }
     TfrmICCConvert dialog(nullptr, Ramp());
     ChooseFormat(dialog, "S.two 1D");
     QVERIFY(dialog.edtLUTFile->isEnabled() && dialog.edtLUTFile->text().isEmpty());

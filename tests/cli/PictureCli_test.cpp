@@ -82,8 +82,10 @@ TEST(PictureCli, ApplyRefusals) {
       {{"apply", lut, picture, "-o", existing}, 1, "pass --overwrite"},
       {{"apply", dir.Write("empty.lut", "LUT16\nend\n"), picture, "-o", dir.File("x.bmp")}, 1, "fewer than 2 points"},
       {{"apply", dir.Write("notes.txt", "hello"), picture, "-o", dir.File("x.bmp")}, 1, "not a LUT file"},
-      {{"apply", lut, dir.Write("cut.bmp", EncodeBmp(Colours()).substr(0, 500)), "-o", dir.File("x.bmp")}, 1,
+      {{"apply", lut, dir.Write("cut.bmp", EncodeBmp(Colours()).substr(0, 500)), "-o", dir.File("x.bmp")},
+       1,
        "cut.bmp: The Windows bitmap is incomplete"},
+      {{"apply", lut, picture, "-o", dir.File("no/such/folder/x.bmp")}, 1, "Cannot create file"},
   };
   for (const Case& c : cases) {
     const CliResult run = Zelvo(c.args);

@@ -30,6 +30,7 @@ class ICCProfiles : public ::testing::Test {
     srgb = Save(cmsCreate_sRGBProfile(), dir.File("srgb.icc"));
     display = Save(test::Display22Profile(), dir.File("display.icm"));
     scanner = Save(test::SRGBProfileOfClass(cmsSigInputClass), dir.File("scanner.icc"));
+    printer = Save(test::SRGBProfileOfClass(cmsSigOutputClass), dir.File("printer.icc"));
     link = Save(test::DeviceLinkProfile(test::Display22Profile(), cmsCreate_sRGBProfile()), dir.File("link.icc"));
     identity_link = Save(test::IdentityTableProfile(cmsSigLinkClass, cmsSigRgbData), dir.File("identity.icc"));
     forward_only = Save(test::IdentityTableProfile(cmsSigInputClass, cmsSigLabData), dir.File("forward.icc"));
@@ -80,7 +81,7 @@ class ICCProfiles : public ::testing::Test {
   }
 
   TempDir dir;
-  std::string srgb, display, scanner, link, identity_link, forward_only, abstract, grey;
+  std::string srgb, display, scanner, printer, link, identity_link, forward_only, abstract, grey;
 };
 
 TEST_F(ICCProfiles, ClassesAndTheirNames) {
@@ -110,9 +111,14 @@ TEST_F(ICCProfiles, TransformsRunByClass) {
     std::string from, to;  // the engine's transform they must give
   };
   const Case cases[] = {
-      {Settings(display), srgb, display},           {Settings(display, "", true), display, srgb},
-      {Settings(display, scanner), scanner, display}, {Settings(scanner), scanner, srgb},
-      {Settings(scanner, "", true), srgb, scanner}, {Settings(link), link, ""},
+      {Settings(display), srgb, display},
+      {Settings(display, "", true), display, srgb},
+      {Settings(display, scanner), scanner, display},
+      {Settings(scanner), scanner, srgb},
+      {Settings(scanner, "", true), srgb, scanner},
+      {Settings(link), link, ""},
+      {Settings(printer), srgb, printer},
+      {Settings(printer, display, true), printer, display},
   };
   for (const Case& c : cases) {
     const TICCTransform t = BuildICCConvertTransform(c.settings);
@@ -171,6 +177,8 @@ TEST_F(ICCProfiles, LUTsHoldTheEngineAtEveryGridPoint) {
 TEST_F(ICCProfiles, RefusalsSayWhy) {
   const std::string not_profile = dir.Write("notes.icc", "this is not a profile");
   const std::string cut = dir.Write("cut.icc", test::ReadAll(display).substr(0, 200));
+  const std::string colour_space = Save(test::SRGBProfileOfClass(cmsSigColorSpaceClass), dir.File("space.icc"));
+  const std::string named = Save(test::SRGBProfileOfClass(cmsSigNamedColorClass), dir.File("named.icc"));
   struct Case {
     TICCConvertSettings settings;
     std::string message;
@@ -186,6 +194,9 @@ TEST_F(ICCProfiles, RefusalsSayWhy) {
       {Settings(display, grey), "describes GRAY colours"},
       {Settings(display, dir.File("gone.icc")), "The second profile \"" + dir.File("gone.icc") + "\" does not exist"},
       {Settings(forward_only, "", true), kInversionImpossible},
+      {Settings(colour_space),
+       "class \"Color Space Conversion Profile\" (spac); this profile class cannot be turned into a LUT"},
+      {Settings(named), "class \"Named Color Profile\" (nmcl); this profile class cannot be turned into a LUT"},
   };
   for (const Case& c : cases) {
     const std::string error = test::ErrorOf([&] { BuildICCConvertTransform(c.settings); });
@@ -193,6 +204,8 @@ TEST_F(ICCProfiles, RefusalsSayWhy) {
   }
   // The engine's own words come with an engine failure.
   EXPECT_THROW(BuildICCConvertTransform(Settings(not_profile)), EOSError);
+  const std::string engine_words = test::ErrorOf([&] { BuildICCConvertTransform(Settings(not_profile)); });
+  EXPECT_EQ(engine_words.find("the colour engine cannot read it"), std::string::npos) << engine_words;
   EXPECT_NO_THROW(BuildICCConvertTransform(Settings(forward_only)));
   // Sizes of 0 and 1 never reach the sampling.
   for (const char* size : {"0", "1"}) {

@@ -72,7 +72,8 @@ TBitmap24 AllCodes() {
 }
 
 TEST(ApplyLUT, BitmapsGiveWhatEachColorGives) {
-  TLUT lut3d, lut1d, both, identity;
+  TLUT lut3d, lut1d, both, identity, none;
+  none.Kind = TLUTKind::lkNone;
   test::FillSample3D(lut3d, 17);
   test::FillSample1D(lut1d, 1024);
   test::FillSample3D(both, 5);
@@ -84,7 +85,7 @@ TEST(ApplyLUT, BitmapsGiveWhatEachColorGives) {
   lut1d.Domain1D.Max = {1.5, 1, 1};
   test::FillIdentity3D(identity, 2);
   const TBitmap24 source = AllCodes();
-  for (const TLUT* lut : {&lut3d, &lut1d, &both, &identity}) {
+  for (const TLUT* lut : {&lut3d, &lut1d, &both, &identity, &none}) {
     TBitmap24 graded = source.Copy();
     ApplyLUTToBitmap(*lut, graded);
     for (int y = 0; y < graded.Height(); ++y)
@@ -94,7 +95,7 @@ TEST(ApplyLUT, BitmapsGiveWhatEachColorGives) {
         const TColorValue want = Applied(*lut, {in[2], in[1], in[0], 8}, 8);
         ASSERT_EQ((TColorValue{out[2], out[1], out[0], 8}), want) << x << "," << y;
       }
-    if (lut == &identity) {
+    if (lut == &identity || lut == &none) {
       EXPECT_EQ(std::memcmp(graded.Pixels(), source.Pixels(), source.ByteCount()), 0);
     }
   }
