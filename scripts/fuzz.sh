@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (the "fuzz" preset, clang) and runs each for a
-# bounded time, seeded from the peers' LUT files. CI runs them briefly so that
-# a regression shows at once; run longer on demand:
+# bounded time, seeded from the peers' LUT files and from fuzz/seeds/<name>/
+# (small pictures of every kind the picture readers take, made with our own
+# writer and libjpeg-turbo). CI runs them briefly so that a regression shows
+# at once; run longer on demand:
 #   scripts/fuzz.sh [SECONDS_PER_TARGET] [TARGET...]      (default 20 s, all)
 # Crashing inputs are left in build/fuzz/crashes/<target>/; keep each as a test.
 set -euo pipefail
@@ -24,6 +26,8 @@ for target in "${targets[@]}"; do
   mkdir -p "$corpus" "$crashes"
   seeds=()
   [ -d "$testdata" ] && seeds+=("$testdata")
+  # Seeds of our own where the peers' files are no fit (pictures).
+  [ -d "fuzz/seeds/${target#fuzz_}" ] && seeds+=("fuzz/seeds/${target#fuzz_}")
   echo "== $target: ${seconds} s"
   if ! "build/fuzz/fuzz/$target" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
       -artifact_prefix="$crashes/" -print_final_stats=1 "$corpus" "${seeds[@]}" 2>"build/fuzz/$target.log"; then
