@@ -3,7 +3,8 @@
 # side in one hyperfine run (the machine is shared, so only the ratio of the
 # medians means much), and reports the peak memory of each from GNU time.
 #
-#   bench/compare-peer.sh            # 65 to 65, 65 to 33 and 33 to 33 points
+#   bench/compare-peer.sh            # 65 to 65, 65 to 33 and 33 to 33 points,
+#                                    # and a camera CLF chain to 33 points
 #   RUNS=50 bench/compare-peer.sh    # more runs per command
 #
 # Both write over an existing output file, as a repeated conversion does.
@@ -53,9 +54,15 @@ peak_kb() {
 }
 
 printf '%-10s %12s %12s %8s %14s %14s\n' case "zelvo ms" "peer ms" ratio "zelvo MB" "peer MB"
-for c in "65 65" "65 33" "33 33"; do
+# A camera log curve and gamut matrix as a CLF chain: we bake it whole, the
+# peer evaluates its processor at each point of the cube.
+clf="${ZELVO_TESTDATA_DIR:-../shared/testdata}/peer-luts/OpenColorIO-Config-ACES/arri/input/ARRI.Input.ARRI_LogC3_EI800_to_ACES2065-1.clf"
+cases=("65 65" "65 33" "33 33")
+[ -f "$clf" ] && cases+=("clf 33")
+for c in "${cases[@]}"; do
   set -- $c
   in=$work/in$1.cube
+  [ "$1" = clf ] && in=$clf
   ours=("$zelvo" convert -p "Cube 3D Davinci" --size "$2" --overwrite -o "$work/zelvo" "$in")
   peer=(ociobakelut --lut "$in" --format resolve_cube --cubesize "$2" "$work/peer/out.cube")
   "${ours[@]}"
