@@ -32,6 +32,11 @@ std::string MessageOf(const std::exception& e) {
   return Printable(e.what());
 }
 
+std::string ProfileOptionHelp() {
+  return "Output profile: its index (0.." + std::to_string(OutputProfiles().size() - 1) +
+         ") or its caption (in any letter case where that is unique)";
+}
+
 const TLutOutputProfile* FindProfile(const std::string& text, std::string& error) {
   int index = 0;
   if (TryParseInt(text, index)) {

@@ -30,6 +30,8 @@ std::string MessageOf(const std::exception& e);
 // A profile by its index, its exact caption, or a caption that matches
 // ignoring case when only one does. Sets `error` when none or several match.
 const TLutOutputProfile* FindProfile(const std::string& text, std::string& error);
+// The help line of a command's profile option, with the indexes in use.
+std::string ProfileOptionHelp();
 
 // The profile, size and depth options of a command in `settings`, checked as
 // the conversion job checks them; a usage error is returned as its message.

@@ -245,9 +245,7 @@ int RunCli(const std::vector<std::string>& args, const CliEnvironment& env) {
 
   ConvertOptions conv;
   CLI::App* convert = app.add_subcommand("convert", "Convert LUT files into one output profile");
-  convert->add_option("-p,--profile", conv.profile,
-                      "Output profile: its index (0..27) or its caption (in any letter case where that is unique)")
-      ->required();
+  convert->add_option("-p,--profile", conv.profile, ProfileOptionHelp())->required();
   convert->add_option("-o,--output", conv.output_folder, "Output folder")->required();
   convert->add_option("--size", conv.size, "Grid size (3D) or number of entries (1D); default: the profile's");
   convert->add_option("--bits", conv.bits, "Bit depth of integer formats; default: the profile's");

@@ -55,9 +55,7 @@ TCliCommand AddICCCommand(CLI::App& app) {
   CLI::App* icc = app.add_subcommand("icc", "Write the colour transform of an ICC profile as a LUT file");
   icc->add_option("profile", o->profile_file, "ICC profile: display, printer, input device or device link")
       ->required();
-  icc->add_option("-p,--profile", o->output_profile,
-                  "Output profile: its index (0..27) or its caption (in any letter case where that is unique)")
-      ->required();
+  icc->add_option("-p,--profile", o->output_profile, ProfileOptionHelp())->required();
   icc->add_option("-o,--output", o->output, "Output LUT file")->required();
   icc->add_option("--second", o->second,
                   "Second colour space for display, printer and input device profiles (default: sRGB)");

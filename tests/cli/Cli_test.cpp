@@ -67,6 +67,7 @@ TEST(Cli, UsageErrors) {
   const CliRun help = Zelvo({"convert", "--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--skip-existing"), std::string::npos);
+  EXPECT_NE(help.out.find("its index (0..29)"), std::string::npos);  // the last index, 30 being refused above
   const CliRun version = Zelvo({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_NE(version.out.find("zelvo-lut"), std::string::npos);
