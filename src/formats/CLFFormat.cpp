@@ -204,25 +204,11 @@ bool TCLFLutFormat::CanRead(const TLUTSource& source) const {
   std::size_t end = 1;
   while (end < element.size() && !IsBlank(element[end]) && element[end] != '>' && element[end] != '/') ++end;
   if (end >= element.size() || !element.starts_with('<')) return false;
-  std::string_view name = element.substr(1, end - 1);
-  if (const std::size_t colon = name.rfind(':'); colon != std::string_view::npos) name.remove_prefix(colon + 1);
-  return XMLNamesMatch(name, "ProcessList");
+  return IsProcessListName(element.substr(1, end - 1));
 }
 
 TLoadInfo TCLFLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
-  TXMLNode doc;
-  doc.LoadFromString(source.Bytes());
-  TXMLNode* process_list = nullptr;
-  for (const auto& child : doc.Children) {
-    const std::string_view name = child->Name;
-    const std::size_t colon = name.rfind(':');
-    if (XMLNamesMatch(colon == std::string_view::npos ? name : name.substr(colon + 1), "ProcessList")) {
-      process_list = child.get();
-      break;
-    }
-  }
-  if (process_list == nullptr) doc.ChildByName("ProcessList");  // raises the reader's not-found error
-  TCLFChain chain = ReadCLFChain(*process_list, source.Bytes());
+  TCLFChain chain = ReadCLFDocument(source.Bytes());
   const std::size_t described = chain.Comments.size();
   if (described > TLineCursor::kMaxComments) {
     chain.Comments.resize(TLineCursor::kMaxComments);

@@ -1004,6 +1004,10 @@ bool SolveFlat(const double v[4][3], const double p[3], double w[4]) {
 
 }  // namespace
 
+const float* TCLFInverseLUT3D::GrownAt(int r, int g, int b) const {
+  return Grown.data() + 3 * ((static_cast<std::size_t>(b) * Points + g) * Points + r);
+}
+
 TCLFInverseLUT3D::TCLFInverseLUT3D(const TXMLNode& node, double in_scale) : TCLFOp(node) {
   // (Colours are found through the table's tetrahedra whatever it states.)
   IsTetrahedral(node);
@@ -1012,17 +1016,14 @@ TCLFInverseLUT3D::TCLFInverseLUT3D(const TXMLNode& node, double in_scale) : TCLF
   const int n = Table.Size3D();
   Points = n + 2;
   const int cells = Points - 1;
-  const auto grown_at = [&](int r, int g, int b) {
-    return Grown.data() + 3 * ((static_cast<std::size_t>(b) * Points + g) * Points + r);
-  };
   Grown.resize(3 * static_cast<std::size_t>(Points) * Points * Points);
   const auto inner = [&](int i) { return std::clamp(i - 1, 0, n - 1); };
+  float* v = Grown.data();  // filled in GrownAt's order
   for (int b = 0; b < Points; ++b)
     for (int g = 0; g < Points; ++g)
-      for (int r = 0; r < Points; ++r) {
+      for (int r = 0; r < Points; ++r, v += 3) {
         const TLUTEntry& e = Table.Table3D(inner(r), inner(g), inner(b));
         const bool edge = r == 0 || g == 0 || b == 0 || r == Points - 1 || g == Points - 1 || b == Points - 1;
-        float* v = grown_at(r, g, b);
         v[0] = edge ? GrownValue(e.R) : AsFloat(e.R);
         v[1] = edge ? GrownValue(e.G) : AsFloat(e.G);
         v[2] = edge ? GrownValue(e.B) : AsFloat(e.B);
@@ -1035,7 +1036,7 @@ TCLFInverseLUT3D::TCLFInverseLUT3D(const TXMLNode& node, double in_scale) : TCLF
         float* box = Bounds.data() + 6 * ((static_cast<std::size_t>(b) * cells + g) * cells + r);
         for (int c = 0; c < 3; ++c) box[c] = std::numeric_limits<float>::max(), box[3 + c] = -box[c];
         for (int corner = 0; corner < 8; ++corner) {
-          const float* v = grown_at(r + (corner & 1), g + (corner >> 1 & 1), b + (corner >> 2));
+          const float* v = GrownAt(r + (corner & 1), g + (corner >> 1 & 1), b + (corner >> 2));
           for (int c = 0; c < 3; ++c) box[c] = std::min(box[c], v[c]), box[3 + c] = std::max(box[3 + c], v[c]);
         }
         for (int c = 0; c < 3; ++c) box[c] -= kBoundsSlack, box[3 + c] += kBoundsSlack;
@@ -1100,9 +1101,6 @@ bool TCLFInverseLUT3D::Find(const double p[3], double position[3], long long& bu
   for (int c = 2; c >= 0; --c) {
     bucket = bucket * Buckets + static_cast<std::size_t>(std::min(static_cast<int>(p[c] * Buckets), Buckets - 1));
   }
-  const auto grown_at = [&](int r, int g, int b) {
-    return Grown.data() + 3 * ((static_cast<std::size_t>(b) * Points + g) * Points + r);
-  };
   for (std::uint32_t k = BucketStart[bucket]; k < BucketStart[bucket + 1]; ++k) {
     const std::uint32_t cell = BucketCells[k];
     const float* box = Bounds.data() + 6 * static_cast<std::size_t>(cell);
@@ -1114,17 +1112,21 @@ bool TCLFInverseLUT3D::Find(const double p[3], double position[3], long long& bu
     }
     const int base[3] = {static_cast<int>(cell % cells), static_cast<int>(cell / cells % cells),
                          static_cast<int>(cell / cells / cells)};
-    const float* v0 = grown_at(base[0], base[1], base[2]);
-    const float* v3 = grown_at(base[0] + 1, base[1] + 1, base[2] + 1);
+    // The cell's corners by their offsets, red in bit 0, green 1, blue 2.
+    double corner[8][3];
+    for (int i = 0; i < 8; ++i) {
+      const float* c = GrownAt(base[0] + (i & 1), base[1] + (i >> 1 & 1), base[2] + (i >> 2));
+      for (int ch = 0; ch < 3; ++ch) corner[i][ch] = c[ch];
+    }
+    const auto corner_of = [](const int offset[3]) { return offset[0] | offset[1] << 1 | offset[2] << 2; };
     for (const auto& tetrahedron : kTetrahedra) {
       const int* o1 = tetrahedron[0];
       const int* o2 = tetrahedron[1];
-      const float* corners[4] = {v0, grown_at(base[0] + o1[0], base[1] + o1[1], base[2] + o1[2]),
-                                 grown_at(base[0] + o2[0], base[1] + o2[1], base[2] + o2[2]), v3};
       double v[4][3], w[4];
-      for (int i = 0; i < 4; ++i) {
-        for (int c = 0; c < 3; ++c) v[i][c] = corners[i][c];
-      }
+      std::copy_n(corner[0], 3, v[0]);
+      std::copy_n(corner[corner_of(o1)], 3, v[1]);
+      std::copy_n(corner[corner_of(o2)], 3, v[2]);
+      std::copy_n(corner[7], 3, v[3]);
       if (SolveTetrahedron(v, p, w)) {
         if (!(w[1] >= -kWeightSlack && w[2] >= -kWeightSlack && w[3] >= -kWeightSlack &&
               w[1] + w[2] + w[3] <= 1.0 + kWeightSlack)) {
@@ -1247,6 +1249,21 @@ void RereadAttributes(TXMLNode& node, std::string_view document) {
 }
 
 }  // namespace
+
+bool IsProcessListName(std::string_view name) {
+  if (const std::size_t colon = name.rfind(':'); colon != std::string_view::npos) name.remove_prefix(colon + 1);
+  return XMLNamesMatch(name, "ProcessList");
+}
+
+TCLFChain ReadCLFDocument(std::string_view document) {
+  TXMLNode doc;
+  doc.LoadFromString(document);
+  for (const auto& child : doc.Children) {
+    if (IsProcessListName(child->Name)) return ReadCLFChain(*child, document);
+  }
+  // None: raises the reader's not-found error.
+  return ReadCLFChain(doc.ChildByName("ProcessList"), document);
+}
 
 TCLFChain ReadCLFChain(TXMLNode& process_list, std::string_view document) {
   RereadAttributes(process_list, document);

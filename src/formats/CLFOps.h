@@ -113,6 +113,7 @@ class TCLFInverseLUT3D final : public TCLFOp {
  private:
   int Points = 0;             // per axis of the grown grid: Table's size + 2
   std::vector<float> Grown;   // Points^3 colours, red fastest
+  const float* GrownAt(int r, int g, int b) const;
   std::vector<float> Bounds;  // per cell: lowest and highest of its corners
   // The cells whose bounds meet each bucket of 0..1 per channel, in search order.
   int Buckets = 1;
@@ -138,6 +139,12 @@ struct TCLFChain {
 // not convert raise ELUTError or EConvertError with the offending element's
 // position.
 TCLFChain ReadCLFChain(TXMLNode& process_list, std::string_view document);
+// The same for a whole document: its first ProcessList element, with or
+// without a namespace prefix.
+TCLFChain ReadCLFDocument(std::string_view document);
+// True for the name of a ProcessList element, with or without a namespace
+// prefix ("clf:ProcessList").
+bool IsProcessListName(std::string_view name);
 
 // The text of an element with the five predefined XML entities decoded.
 std::string DecodedXMLText(std::string_view text);

@@ -13,7 +13,6 @@
 #include "TestSupport.h"
 #include "formats/CLFOps.h"
 #include "formats/LUTFormat.h"
-#include "formats/XMLNode.h"
 #include "lut/Resample.h"
 
 namespace zelvo {
@@ -143,10 +142,7 @@ TEST(CLFFormat, NodesEvaluateAsTheirStylesSay) {
        {0.5, 0.5, 0.5}, {0.5 * 4 * 1023 / 4095, 0.5 * 2 * 1023 / 4095, 0.5 * 1023 / 4095}},
   };
   for (const Case& c : cases) {
-    const std::string text = Doc(c.node + "\n");
-    TXMLNode doc;
-    doc.LoadFromString(text);
-    const TCLFChain chain = ReadCLFChain(doc.ChildByName("ProcessList"), text);
+    const TCLFChain chain = ReadCLFDocument(Doc(c.node + "\n"));
     TColor out;
     chain.Evaluate(&c.in, &out, 1);
     EXPECT_NEAR(out.R, c.expected.R, 1e-5) << c.node;
@@ -176,13 +172,6 @@ std::string GridNode(const std::string& element, const std::string& depths, int 
   return node + ">\n";
 }
 
-TCLFChain ChainOf(const std::string& nodes) {
-  const std::string text = Doc(nodes);
-  TXMLNode doc;
-  doc.LoadFromString(text);
-  return ReadCLFChain(doc.ChildByName("ProcessList"), text);
-}
-
 // The inverse finds the position whose tetrahedral interpolation gives the
 // colour; colours beyond the table's gamut go to its edge; a table that folds
 // everywhere ends in an error rather than hours of search.
@@ -192,8 +181,9 @@ TEST(CLFFormat, InverseLUT3DUndoesItsTable) {
     return TColor{0.05 + 0.8 * std::pow(r, 1.3) + 0.1 * g, 0.05 + 0.8 * std::pow(g, 0.8) + 0.05 * b * r,
                   0.05 + 0.6 * b + 0.2 * b * b + 0.1 * r};
   };
-  const TCLFChain round = ChainOf(GridNode("LUT3D", R"(inBitDepth="32f" outBitDepth="12i")", 9, 4095, f) +
-                                  GridNode("InverseLUT3D", R"(inBitDepth="12i" outBitDepth="32f")", 9, 4095, f));
+  const TCLFChain round =
+      ReadCLFDocument(Doc(GridNode("LUT3D", R"(inBitDepth="32f" outBitDepth="12i")", 9, 4095, f) +
+                          GridNode("InverseLUT3D", R"(inBitDepth="12i" outBitDepth="32f")", 9, 4095, f)));
   std::mt19937 random(5);
   std::uniform_real_distribution<double> value(0.0, 1.0);
   std::vector<TColor> in = {{0, 0, 0}, {1, 1, 1}, {1, 0, 0.5}, {0.125, 0.5, 0.875}};
@@ -207,7 +197,8 @@ TEST(CLFFormat, InverseLUT3DUndoesItsTable) {
   }
   // Beyond the gamut: a position in the table's grown edge, clamped; NaN
   // counts as 0, values above 1 as 1.
-  const TCLFChain inverse = ChainOf(GridNode("InverseLUT3D", R"(inBitDepth="32f" outBitDepth="32f")", 9, 1, f));
+  const TCLFChain inverse =
+      ReadCLFDocument(Doc(GridNode("InverseLUT3D", R"(inBitDepth="32f" outBitDepth="32f")", 9, 1, f)));
   TColor edges[] = {{0, 0, 0}, {1, 1, 1}, {std::nan(""), 0.02, 2}, {0, 0.02, 1}};
   inverse.Evaluate(edges, edges, 4);
   EXPECT_EQ(edges[2], edges[3]);
@@ -217,7 +208,8 @@ TEST(CLFFormat, InverseLUT3DUndoesItsTable) {
 
   // Flat: no direction to solve for; the search still ends inside 0..1.
   const auto flat = [](double, double, double) { return TColor{0.5, 0.5, 0.5}; };
-  const TCLFChain degenerate = ChainOf(GridNode("InverseLUT3D", R"(inBitDepth="32f" outBitDepth="32f")", 3, 1, flat));
+  const TCLFChain degenerate =
+      ReadCLFDocument(Doc(GridNode("InverseLUT3D", R"(inBitDepth="32f" outBitDepth="32f")", 3, 1, flat)));
   TColor grey[] = {{0.5, 0.5, 0.5}, {0.25, 0.5, 0.75}};
   degenerate.Evaluate(grey, grey, 2);
   for (const TColor& c : grey) {

@@ -14,7 +14,6 @@
 #include "formats/CLFOps.h"
 #include "formats/LUTFormat.h"
 #include "formats/TextFile.h"
-#include "formats/XMLNode.h"
 #include "lut/Resample.h"
 
 namespace zelvo {
@@ -101,10 +100,7 @@ int CountDifferences(const std::vector<TColor>& in, const std::vector<TColor>& o
 // Our chain of a file, or none when we refuse it.
 bool ReadChain(const std::string& file, TCLFChain& chain) {
   try {
-    const std::string text = test::ReadAll(file);
-    TXMLNode doc;
-    doc.LoadFromString(text);
-    chain = ReadCLFChain(doc.ChildByName("ProcessList"), text);
+    chain = ReadCLFDocument(test::ReadAll(file));
     return true;
   } catch (const EZelvoError&) {
     return false;
@@ -206,9 +202,7 @@ TEST(CLFPeer, InverseOfClippedTable) {
     ASSERT_NE(at, std::string::npos) << from;
     text.replace(at, from.size(), to);
   }
-  TXMLNode doc;
-  doc.LoadFromString(text);
-  const TCLFChain forward = ReadCLFChain(doc.ChildByName("ProcessList"), text);
+  const TCLFChain forward = ReadCLFDocument(text);
 
   std::vector<TColor> in = Probes();
   const std::size_t probes = in.size();
