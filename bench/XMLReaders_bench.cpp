@@ -2,8 +2,8 @@
 #include <string>
 
 #include "BenchSupport.h"
-#include "formats/TextFile.h"
-#include "formats/XMLNode.h"
+#include "base/TextFile.h"
+#include "base/XMLNode.h"
 
 namespace zelvo::bench {
 namespace {

@@ -8,7 +8,7 @@
 #include "FuzzSupport.h"
 #include "formats/CLFFormat.h"
 #include "formats/CLFOps.h"
-#include "formats/XMLNode.h"
+#include "base/XMLNode.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -6,7 +6,7 @@
 
 #include "image/BmpFile.h"
 #include "image/JpegFile.h"
-#include "lut/Errors.h"
+#include "base/Errors.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);

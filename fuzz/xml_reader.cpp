@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "FuzzSupport.h"
-#include "formats/XMLNode.h"
+#include "base/XMLNode.h"
 
 namespace {
 

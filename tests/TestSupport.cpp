@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 #include <gtest/gtest.h>
 
-#include "formats/TextFile.h"
+#include "base/TextFile.h"
 
 #if !defined(_WIN32)
 #include <sys/resource.h>

@@ -5,7 +5,7 @@
 #include <iostream>
 #include <string>
 
-#include "formats/StringLib.h"
+#include "base/StringLib.h"
 #include "image/PictureFile.h"
 #include "image/TestScene.h"
 

@@ -3,7 +3,7 @@
 #include <new>
 
 #include "app/UserPrompts.h"
-#include "lut/Errors.h"
+#include "base/Errors.h"
 
 namespace zelvo {
 

@@ -5,7 +5,7 @@
 #include <exception>
 #include <string>
 
-#include "lut/Errors.h"
+#include "base/Errors.h"
 
 class QWidget;
 

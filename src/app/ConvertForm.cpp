@@ -15,7 +15,7 @@
 #include "app/PathDialog.h"
 #include "app/Paths.h"
 #include "app/UserPrompts.h"
-#include "lut/Errors.h"
+#include "base/Errors.h"
 
 namespace zelvo {
 

@@ -22,7 +22,7 @@
 #include "app/UserPrompts.h"
 #include "convert/ConvertJob.h"
 #include "image/Preview.h"
-#include "lut/Errors.h"
+#include "base/Errors.h"
 
 namespace zelvo {
 

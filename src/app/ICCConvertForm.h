@@ -5,7 +5,7 @@
 
 #include <QDialog>
 
-#include "formats/TextFile.h"
+#include "base/TextFile.h"
 #include "icc/ICCConvert.h"
 #include "image/Bitmap24.h"
 

@@ -9,7 +9,7 @@
 #include "app/Paths.h"
 #include "image/PictureFile.h"
 #include "image/Preview.h"
-#include "lut/Errors.h"
+#include "base/Errors.h"
 
 namespace zelvo {
 

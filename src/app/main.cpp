@@ -8,7 +8,7 @@
 #include "app/Icons.h"
 #include "app/MainForm.h"
 #include "formats/LUTFormat.h"
-#include "formats/TextFile.h"
+#include "base/TextFile.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <istream>
 #include <ostream>
 
-#include "formats/StringLib.h"
-#include "lut/Errors.h"
+#include "base/StringLib.h"
+#include "base/Errors.h"
 #include "lut/Resample.h"
 
 namespace zelvo {

@@ -11,8 +11,8 @@
 #include "cli/CliCommon.h"
 #include "convert/ConvertJob.h"
 #include "formats/LUTFormat.h"
-#include "formats/StringLib.h"
-#include "lut/Errors.h"
+#include "base/StringLib.h"
+#include "base/Errors.h"
 #include "lut/Resample.h"
 
 namespace zelvo {

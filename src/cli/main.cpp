@@ -12,7 +12,7 @@
 #endif
 
 #include "cli/CliMain.h"
-#include "formats/TextFile.h"
+#include "base/TextFile.h"
 
 int main(int argc, char** argv) {
   // An interrupted conversion leaves no temporary file behind.

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <filesystem>
 
-#include "formats/StringLib.h"
-#include "lut/Errors.h"
+#include "base/StringLib.h"
+#include "base/Errors.h"
 #include "lut/Resample.h"
 
 #if !defined(_WIN32)

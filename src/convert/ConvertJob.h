@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "formats/LUTFormat.h"
-#include "formats/TextFile.h"
+#include "base/TextFile.h"
 
 namespace zelvo {
 

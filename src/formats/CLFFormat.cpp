@@ -25,7 +25,7 @@
 
 #include "formats/CLFOps.h"
 #include "formats/LUTFormatImps.h"
-#include "formats/XMLNode.h"
+#include "base/XMLNode.h"
 
 namespace zelvo {
 

@@ -18,9 +18,9 @@
 #include <cmath>
 #include <limits>
 
-#include "formats/StringLib.h"
-#include "formats/XMLNode.h"
-#include "lut/Errors.h"
+#include "base/StringLib.h"
+#include "base/XMLNode.h"
+#include "base/Errors.h"
 
 namespace zelvo {
 

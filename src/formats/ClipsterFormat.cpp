@@ -13,7 +13,7 @@
 
 #include "formats/LUTFormatImps.h"
 #include "formats/XMLFormats.h"
-#include "formats/XMLNode.h"
+#include "base/XMLNode.h"
 
 namespace zelvo {
 

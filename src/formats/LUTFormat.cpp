@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "formats/StringLib.h"
-#include "formats/TextFile.h"
+#include "base/StringLib.h"
+#include "base/TextFile.h"
 
 namespace zelvo {
 

@@ -13,9 +13,9 @@
 #include <string_view>
 #include <vector>
 
-#include "formats/LUTSource.h"
-#include "formats/TextFile.h"
-#include "lut/Errors.h"
+#include "base/LUTSource.h"
+#include "base/TextFile.h"
+#include "base/Errors.h"
 #include "lut/LUT.h"
 
 namespace zelvo {

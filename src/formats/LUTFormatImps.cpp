@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "formats/TextFile.h"
+#include "base/TextFile.h"
 
 namespace zelvo {
 

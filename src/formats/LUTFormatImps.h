@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "formats/LUTFormat.h"
-#include "formats/StringLib.h"
-#include "formats/TextFile.h"
+#include "base/StringLib.h"
+#include "base/TextFile.h"
 #include "lut/LUT.h"
 
 namespace zelvo {

@@ -33,7 +33,7 @@
 #include <cstring>
 
 #include "formats/LUTFormatImps.h"
-#include "formats/XMLNode.h"
+#include "base/XMLNode.h"
 
 namespace zelvo {
 

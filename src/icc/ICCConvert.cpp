@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "convert/ConvertJob.h"
-#include "formats/StringLib.h"
-#include "lut/Errors.h"
+#include "base/StringLib.h"
+#include "base/Errors.h"
 #include "lut/Resample.h"
 
 namespace zelvo {

@@ -10,8 +10,8 @@
 #include <system_error>
 #include <vector>
 
-#include "formats/TextFile.h"
-#include "lut/Errors.h"
+#include "base/TextFile.h"
+#include "base/Errors.h"
 
 #if !defined(_WIN32)
 #include <fcntl.h>

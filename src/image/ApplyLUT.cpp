@@ -4,7 +4,7 @@
 #include <array>
 #include <string>
 
-#include "lut/Errors.h"
+#include "base/Errors.h"
 #include "lut/Resample.h"
 
 namespace zelvo {

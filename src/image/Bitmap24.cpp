@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "lut/Errors.h"
+#include "base/Errors.h"
 
 namespace zelvo {
 

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "lut/LargeAlloc.h"
+#include "base/LargeAlloc.h"
 
 namespace zelvo {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "lut/Errors.h"
+#include "base/Errors.h"
 
 namespace zelvo {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "lut/Errors.h"
+#include "base/Errors.h"
 
 namespace zelvo {
 

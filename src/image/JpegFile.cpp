@@ -9,7 +9,7 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
-#include "lut/Errors.h"
+#include "base/Errors.h"
 
 namespace zelvo {
 

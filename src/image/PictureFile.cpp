@@ -2,10 +2,10 @@
 
 #include <filesystem>
 
-#include "formats/StringLib.h"
+#include "base/StringLib.h"
 #include "image/BmpFile.h"
 #include "image/JpegFile.h"
-#include "lut/Errors.h"
+#include "base/Errors.h"
 
 namespace zelvo {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "formats/TextFile.h"
+#include "base/TextFile.h"
 #include "image/Bitmap24.h"
 
 namespace zelvo {

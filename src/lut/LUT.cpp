@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "lut/Errors.h"
-#include "lut/LargeAlloc.h"
+#include "base/Errors.h"
+#include "base/LargeAlloc.h"
 
 namespace zelvo {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "lut/LUTFormatId.h"
-#include "lut/LutLimits.h"
+#include "base/LutLimits.h"
 
 // Debug builds check every table access against the declared size, so that a
 // reader or writer that steps outside its grid stops at once instead of

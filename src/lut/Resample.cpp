@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "lut/Errors.h"
+#include "base/Errors.h"
 
 namespace zelvo {
 

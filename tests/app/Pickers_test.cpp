@@ -11,7 +11,7 @@
 #include "app/AppErrors.h"
 #include "app/FileDlg.h"
 #include "app/PathDialog.h"
-#include "lut/Errors.h"
+#include "base/Errors.h"
 
 namespace zelvo::test {
 

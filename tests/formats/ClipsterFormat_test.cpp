@@ -7,7 +7,7 @@
 
 #include "TestSupport.h"
 #include "formats/LUTFormat.h"
-#include "formats/XMLNode.h"
+#include "base/XMLNode.h"
 
 namespace zelvo {
 namespace {

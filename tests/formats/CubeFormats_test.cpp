@@ -5,7 +5,7 @@
 
 #include "TestSupport.h"
 #include "formats/LUTFormat.h"
-#include "formats/TextFile.h"
+#include "base/TextFile.h"
 #include "lut/Resample.h"
 
 namespace zelvo {

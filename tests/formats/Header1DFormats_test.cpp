@@ -9,7 +9,7 @@
 #include "TestSupport.h"
 #include "convert/ConvertJob.h"
 #include "formats/LUTFormat.h"
-#include "formats/StringLib.h"
+#include "base/StringLib.h"
 #include "lut/Resample.h"
 
 namespace zelvo {

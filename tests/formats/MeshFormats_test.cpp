@@ -8,7 +8,7 @@
 #include "TestSupport.h"
 #include "formats/LUTFormat.h"
 #include "formats/MeshFormats.h"
-#include "formats/TextFile.h"
+#include "base/TextFile.h"
 #include "lut/Resample.h"
 
 namespace zelvo {

@@ -8,7 +8,7 @@
 #include "TestSupport.h"
 #include "convert/ConvertJob.h"
 #include "formats/LUTFormat.h"
-#include "formats/StringLib.h"
+#include "base/StringLib.h"
 
 namespace zelvo {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "TestSupport.h"
 #include "formats/LUTFormat.h"
-#include "formats/TextFile.h"
+#include "base/TextFile.h"
 
 namespace zelvo {
 namespace {

@@ -5,8 +5,8 @@
 #include <limits>
 #include <locale>
 
-#include "formats/StringLib.h"
-#include "lut/Errors.h"
+#include "base/StringLib.h"
+#include "base/Errors.h"
 
 namespace zelvo {
 namespace {

@@ -11,8 +11,8 @@
 
 #include "TestSupport.h"
 #include "formats/LUTFormat.h"
-#include "formats/TextFile.h"
-#include "lut/Errors.h"
+#include "base/TextFile.h"
+#include "base/Errors.h"
 
 namespace zelvo {
 namespace {

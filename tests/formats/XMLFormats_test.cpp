@@ -9,7 +9,7 @@
 #include "TestSupport.h"
 #include "convert/ConvertJob.h"
 #include "formats/LUTFormat.h"
-#include "formats/TextFile.h"
+#include "base/TextFile.h"
 
 namespace zelvo {
 namespace {

@@ -10,9 +10,9 @@
 #include "TestSupport.h"
 #include "formats/CDLLib.h"
 #include "formats/LUTFormat.h"
-#include "formats/StringLib.h"
-#include "formats/XMLNode.h"
-#include "lut/Errors.h"
+#include "base/StringLib.h"
+#include "base/XMLNode.h"
+#include "base/Errors.h"
 
 namespace zelvo {
 namespace {

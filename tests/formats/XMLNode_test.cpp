@@ -1,11 +1,11 @@
-#include "formats/XMLNode.h"
+#include "base/XMLNode.h"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 
 #include "TestSupport.h"
-#include "lut/Errors.h"
+#include "base/Errors.h"
 
 namespace zelvo {
 namespace {

@@ -11,7 +11,7 @@
 #include "ICCTestProfiles.h"
 #include "TestSupport.h"
 #include "icc/ICCConvert.h"
-#include "lut/Errors.h"
+#include "base/Errors.h"
 
 namespace zelvo {
 namespace {

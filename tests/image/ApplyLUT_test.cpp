@@ -6,7 +6,7 @@
 #include "TestSupport.h"
 #include "image/ApplyLUT.h"
 #include "image/Preview.h"
-#include "lut/Errors.h"
+#include "base/Errors.h"
 
 namespace zelvo {
 namespace {

@@ -12,7 +12,7 @@
 #include "image/JpegFile.h"
 #include "image/PictureFile.h"
 #include "image/Preview.h"
-#include "lut/Errors.h"
+#include "base/Errors.h"
 
 namespace zelvo {
 namespace {

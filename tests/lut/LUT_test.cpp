@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "TestSupport.h"
-#include "lut/Errors.h"
+#include "base/Errors.h"
 #include "lut/LUT.h"
 #include "lut/Resample.h"
 

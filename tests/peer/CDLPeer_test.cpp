@@ -19,7 +19,7 @@
 #include "formats/CDLLib.h"
 #include "formats/LUTFormat.h"
 #include "formats/LUTFormatImps.h"
-#include "formats/TextFile.h"
+#include "base/TextFile.h"
 
 namespace zelvo {
 namespace {

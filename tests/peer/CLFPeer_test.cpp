@@ -13,7 +13,7 @@
 #include "TestSupport.h"
 #include "formats/CLFOps.h"
 #include "formats/LUTFormat.h"
-#include "formats/TextFile.h"
+#include "base/TextFile.h"
 #include "lut/Resample.h"
 
 namespace zelvo {

@@ -1,4 +1,4 @@
-#include "formats/XMLNode.h"
+#include "base/XMLNode.h"
 
 #include <climits>
 #include <cmath>
@@ -7,9 +7,9 @@
 #include <iterator>
 #include <unordered_map>
 
-#include "formats/StringLib.h"
-#include "formats/TextFile.h"
-#include "lut/Errors.h"
+#include "base/StringLib.h"
+#include "base/TextFile.h"
+#include "base/Errors.h"
 
 namespace zelvo {
 

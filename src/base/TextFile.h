@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "lut/LargeAlloc.h"
+#include "base/LargeAlloc.h"
 
 namespace zelvo {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "lut/LargeAlloc.h"
+#include "base/LargeAlloc.h"
 
 namespace zelvo {
 

@@ -1,4 +1,4 @@
-#include "formats/TextFile.h"
+#include "base/TextFile.h"
 
 #include <algorithm>
 #include <atomic>
@@ -13,7 +13,7 @@
 #include <random>
 #include <system_error>
 
-#include "lut/Errors.h"
+#include "base/Errors.h"
 
 #if !defined(_WIN32)
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "lut/LargeAlloc.h"
+#include "base/LargeAlloc.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "formats/StringLib.h"
+#include "base/StringLib.h"
 
 #include <algorithm>
 #include <array>
@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "lut/Errors.h"
+#include "base/Errors.h"
 #include "lut/LUT.h"
 
 namespace zelvo {

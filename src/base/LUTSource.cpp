@@ -1,9 +1,9 @@
-#include "formats/LUTSource.h"
+#include "base/LUTSource.h"
 
 #include <cstring>
 
-#include "formats/StringLib.h"
-#include "formats/TextFile.h"
+#include "base/StringLib.h"
+#include "base/TextFile.h"
 
 namespace zelvo {
 
