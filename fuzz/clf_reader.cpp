@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "FuzzSupport.h"
-#include "formats/CLFFormat.h"
-#include "formats/CLFOps.h"
+#include "formats/clf/CLFFormat.h"
+#include "formats/clf/CLFNodes.h"
 #include "base/XMLNode.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -6,8 +6,6 @@
 #include <string>
 #include <string_view>
 
-#include "lut/LUT.h"
-
 namespace zelvo {
 
 // A blank is any character with a code of 32 or less.
@@ -52,14 +50,6 @@ int IntValueAfter(std::string_view line, std::string_view keyword);
 bool ReadIntTriple(std::string_view line, int divisor, bool skip_first, double& r, double& g, double& b);
 // Three decimal numbers of a data row, cut at tab, blank or comma.
 bool ReadFloatTriple(std::string_view line, double& r, double& g, double& b);
-// The rows of a table read straight from a whole text, without cutting it into
-// lines first: from `pos` (the start of a line) on, each line that is a plain
-// row of three decimals (at most 15 digits each, no exponent) goes to the next
-// entry of `out`, as ReadFloatTriple would read it, until `max_rows` rows are
-// read or a line is anything else. Returns the position of the first line not
-// taken (the text's size at its end) and sets `rows`.
-std::size_t ScanFloatRows(std::string_view text, std::size_t pos, TLUTEntry* out, std::size_t max_rows,
-                          std::size_t& rows);
 
 // The shortest decimal in fixed notation that reads back as exactly `value`
 // ("15.998046875", "-0.5", "4"), locale-free. For header values; table values
@@ -80,12 +70,6 @@ void AppendInt(String& out, std::int64_t value) {
   out.append(buf, static_cast<std::size_t>(WriteInt(buf, value) - buf));
 }
 
-// A normalised value as an integer code at `bits` bits (the quantising rule).
-std::string FormatIntValue(int bits, double value);
-template <typename String>
-void AppendIntValue(String& out, int bits, double value) {
-  AppendInt(out, QuantizeValue(bits, value));
-}
 
 // A value in fixed notation with `digits` decimals, halves away from zero after
 // reduction to 15 significant digits. Raises ELUTError for infinity and NaN, which

@@ -3,7 +3,7 @@
 #include <array>
 
 #include "formats/CDLFormat.h"
-#include "formats/CLFFormat.h"
+#include "formats/clf/CLFFormat.h"
 #include "formats/ClipsterFormat.h"
 #include "formats/CubeFormats.h"
 #include "formats/Header1DFormats.h"

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/DecimalRows.h"
 #include "base/StringLib.h"
 #include "base/TextFile.h"
 
@@ -161,7 +162,9 @@ void TGenericLutFormat::ParseLines(TLineCursor& cursor) const {
     // A run of plain rows goes straight into the table, a line each.
     if (const TRowRun run = NextRowRun(cursor); run.Count > 0) {
       std::size_t rows = 0;
-      pos = ScanFloatRows(text, pos, run.Entries, run.Count, rows);
+      TLUTEntry* const out = run.Entries;
+      pos = decimal_rows::ScanFloatRows(text, pos, run.Count, rows,
+                                        [out](std::size_t i, double r, double g, double b) { out[i] = {r, g, b}; });
       if (rows > 0) {
         line_number += static_cast<int>(rows);
         RowsRead(cursor, rows);

@@ -43,20 +43,6 @@ TEntryBlock TEntryBlock::Copy() const {
 // ---------------------------------------------------------------------------
 // TLUT
 
-void CheckGridSize(long long size) {
-  if (size < 1 || size > kMaxGridSize) {
-    throw ELUTError("The 3D grid size " + std::to_string(size) + " is not supported (1 to " +
-                    std::to_string(kMaxGridSize) + " points per axis).");
-  }
-}
-
-void Check1DSize(long long size) {
-  if (size < 1 || size > kMax1DSize) {
-    throw ELUTError("The 1D table length " + std::to_string(size) + " is not supported (1 to " +
-                    std::to_string(kMax1DSize) + " entries).");
-  }
-}
-
 void TLUT::SetSize3D(int n) {
   if (n != 0) CheckGridSize(n);
   const auto points = static_cast<std::size_t>(n);
@@ -151,6 +137,12 @@ std::int64_t QuantizeValue(int bits, double value) {
   if (value > 1.0) value = 1.0;
   // nearbyint follows the current rounding mode, which is round-to-nearest-even.
   return static_cast<std::int64_t>(std::nearbyint(scale * value));
+}
+
+std::string FormatIntValue(int bits, double value) {
+  std::string out;
+  AppendIntValue(out, bits, value);
+  return out;
 }
 
 }  // namespace zelvo

@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "lut/LUTFormatId.h"
 #include "base/LutLimits.h"
+#include "base/StringLib.h"
+#include "lut/LUTFormatId.h"
 
 // Debug builds check every table access against the declared size, so that a
 // reader or writer that steps outside its grid stops at once instead of
@@ -153,5 +154,11 @@ std::vector<std::string> DescribeLUT(const TLUT& lut);
 // Quantising a normalised value at `bits` bits: not >= 0 gives 0, above 1 gives 1,
 // then the integer nearest to (2^bits - 1) * value, ties to even.
 std::int64_t QuantizeValue(int bits, double value);
+// The same code as decimal digits, for the integer writers.
+std::string FormatIntValue(int bits, double value);
+template <typename String>
+void AppendIntValue(String& out, int bits, double value) {
+  AppendInt(out, QuantizeValue(bits, value));
+}
 
 }  // namespace zelvo

@@ -1,4 +1,4 @@
-#include "formats/CLFFormat.h"
+#include "formats/clf/CLFFormat.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "formats/CLFOps.h"
+#include "formats/clf/CLFNodes.h"
 #include "formats/LUTFormat.h"
 #include "lut/Resample.h"
 

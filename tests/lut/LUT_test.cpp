@@ -87,7 +87,11 @@ TEST(LUTModel, QuantisingRule) {
       {-3, 0.7, 0},                                 // depths out of range are clamped
       {64, 1.0, (std::int64_t{1} << 53) - 1},
   };
-  for (const Case& c : cases) EXPECT_EQ(QuantizeValue(c.bits, c.value), c.code) << c.bits << " bits, " << c.value;
+  for (const Case& c : cases) {
+    EXPECT_EQ(QuantizeValue(c.bits, c.value), c.code) << c.bits << " bits, " << c.value;
+    // The writers' text of the same code: digits only.
+    EXPECT_EQ(FormatIntValue(c.bits, c.value), std::to_string(c.code)) << c.bits << " bits, " << c.value;
+  }
 }
 
 TEST(LUTModel, CapacityChecks) {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "formats/CLFOps.h"
+#include "formats/clf/CLFNodes.h"
 #include "formats/LUTFormat.h"
 #include "base/TextFile.h"
 #include "lut/Resample.h"

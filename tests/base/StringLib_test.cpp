@@ -110,13 +110,6 @@ TEST(RowParsers, IntTriple) {
   EXPECT_NEAR(b, 1.0753, 1e-4);  // no clamping on reading
 }
 
-TEST(Formatting, IntegerCodes) {
-  EXPECT_EQ(FormatIntValue(10, 0.5), "512");
-  EXPECT_EQ(FormatIntValue(12, 1.5), "4095");
-  EXPECT_EQ(FormatIntValue(16, -0.2), "0");
-  EXPECT_EQ(FormatIntValue(8, 0.5), "128");
-}
-
 TEST(Formatting, FixedDecimals) {
   struct Case {
     double value;
@@ -150,7 +143,6 @@ TEST(Formatting, NonFiniteValuesAreRefused) {
   EXPECT_THROW(FormatFloatValue(6, std::numeric_limits<double>::infinity()), ELUTError);
   EXPECT_THROW(FormatFloatValue(6, -std::numeric_limits<double>::infinity()), ELUTError);
   EXPECT_THROW(FormatFloatValue(6, std::numeric_limits<double>::quiet_NaN()), ELUTError);
-  EXPECT_EQ(FormatIntValue(10, std::numeric_limits<double>::quiet_NaN()), "0");
 }
 
 // The numbers must not follow the user's regional settings.
@@ -161,7 +153,6 @@ TEST(Formatting, GermanLocaleChangesNothing) {
   EXPECT_EQ(FormatFloatValue(6, 0.5), "0.500000");
   EXPECT_EQ(FormatFloatValue(6, -1234.0000005), "-1234.000001");
   EXPECT_EQ(FormatFloatValue(6, 1e20), "100000000000000000000.000000");
-  EXPECT_EQ(FormatIntValue(16, 1.0), "65535");
   double r, g, b;
   EXPECT_TRUE(ReadFloatTriple("0.5 0.25 1", r, g, b));
   EXPECT_EQ(g, 0.25);

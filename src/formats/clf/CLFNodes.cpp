@@ -12,7 +12,7 @@
 //   <LUT3D inBitDepth="32f" outBitDepth="32f" interpolation="tetrahedral">
 //     <Array dim="2 2 2 3"> 0 0 0  0 0 1 ... </Array>      <- blue fastest
 //   </LUT3D>
-#include "formats/CLFOps.h"
+#include "formats/clf/CLFNodes.h"
 
 #include <algorithm>
 #include <cmath>

@@ -18,12 +18,12 @@
 //   </ProcessList>
 //
 // The nodes themselves are read and evaluated in CLFOps.cpp.
-#include "formats/CLFFormat.h"
+#include "formats/clf/CLFFormat.h"
 
 #include <charconv>
 #include <cmath>
 
-#include "formats/CLFOps.h"
+#include "formats/clf/CLFNodes.h"
 #include "formats/LUTFormatImps.h"
 #include "base/XMLNode.h"
 
