@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     zelvo::TXMLNode doc;
     doc.LoadFromString(bytes);
-    const zelvo::TCLFChain chain = zelvo::ReadCLFChain(doc.ChildByName("ProcessList"), bytes);
+    const zelvo::TCLFChain chain = zelvo::ReadCLFChain(doc.ChildByName("ProcessList"));
     zelvo::TColor colors[] = {{0, 0, 0},        {1, 1, 1},        {0.5, 0.25, 0.75}, {-1, 2, 1e-30},
                               {1e30, -1e30, 0}, {0.001, 0.999, 1.5}};
     chain.Evaluate(colors, colors, std::size(colors));

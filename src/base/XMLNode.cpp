@@ -332,4 +332,31 @@ TXMLNode& TXMLNode::ChildByName(std::string_view name) const {
   throw error;
 }
 
+std::string DecodedXMLText(std::string_view text) {
+  static constexpr std::pair<std::string_view, char> kEntities[] = {
+      {"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}, {"&quot;", '"'}, {"&apos;", '\''}};
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    bool decoded = false;
+    if (text[i] == '&') {
+      for (const auto& [entity, c] : kEntities) {
+        if (text.substr(i, entity.size()) == entity) {
+          out.push_back(c);
+          i += entity.size() - 1;
+          decoded = true;
+          break;
+        }
+      }
+    }
+    if (!decoded) out.push_back(text[i] == '\r' || text[i] == '\n' ? ' ' : text[i]);
+  }
+  return out;
+}
+
+void DropNamespacePrefixes(TXMLNode& node) {
+  if (const std::size_t colon = node.Name.rfind(':'); colon != std::string::npos) node.Name.erase(0, colon + 1);
+  for (auto& child : node.Children) DropNamespacePrefixes(*child);
+}
+
 }  // namespace zelvo

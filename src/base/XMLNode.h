@@ -1,8 +1,10 @@
 // The small XML reader of the XML-based LUT formats. It is tolerant on purpose:
 // files written by grading tools are often not well-formed, and they must load.
 // It turns a whole file into a tree of elements whose texts stay text until a
-// format asks for a number. It decodes no entities, does not check that a
-// closing tag matches its element and knows no namespaces.
+// format asks for a number. It does not check that a closing tag matches its
+// element. Entities are decoded and namespace prefixes dropped only where a
+// format asks for it (DecodedXMLText, DropNamespacePrefixes): the older formats
+// read their files as written.
 //
 //   <?xml version="1.0"?>          <- a child named "?xml" of the document
 //   <lut name='film'>              <- attributes in single or double quotes
@@ -111,6 +113,13 @@ std::string_view Unquote(std::string_view s);
 void SkipComment(std::string_view& text);
 // Every CR and LF becomes a blank.
 void LineBreaksToBlanks(std::string& s);
+
+// The text of an element or attribute with the five predefined entities
+// decoded and line breaks as blanks.
+std::string DecodedXMLText(std::string_view text);
+// Elements of a namespace ("clf:LUT1D") renamed to their local name, in the
+// whole subtree.
+void DropNamespacePrefixes(TXMLNode& node);
 
 // A file name made safe for a quoted attribute value: quotes, '<', '>', '&',
 // control characters and bytes that are not UTF-8 become '_', so that this

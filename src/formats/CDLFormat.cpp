@@ -1,13 +1,28 @@
 // An ASC CDL correction (see CDLLib.h for the file) read as a 3D table: the
 // transfer function sampled on a fixed grid of 33 points per axis, which the
 // conversion job then resamples to the target's size.
-#include "formats/CDLFormat.h"
 
+#include "formats/Families.h"
 #include "formats/CDLLib.h"
 #include "formats/LUTFormatImps.h"
 #include "lut/Resample.h"
 
 namespace zelvo {
+
+namespace {
+
+// A .cc correction turned into a 33-point table; read only.
+class TASC_CDL_Format : public TGenericLutFormat {
+ public:
+  static constexpr int kGridSize = 33;
+
+  TASC_CDL_Format() : TGenericLutFormat(TLUTFormatId::ASC_CDL, "ASC CDL", true) {}
+  bool CanRead(const TLUTSource& source) const override;
+  TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override;
+  // Writes nothing: no output profile uses this format.
+  TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
+  bool CanSave() const override { return false; }
+};
 
 bool TASC_CDL_Format::CanRead(const TLUTSource& source) const {
   return MatchSignature(source, "<ColorCorrection,<SOPNode>", "<ColorCorrectionCollection");
@@ -33,5 +48,11 @@ TLoadInfo TASC_CDL_Format::Load(const TLUTSource& source, TLUT& lut) const {
 }
 
 TFileText TASC_CDL_Format::Save(const TLUT&, int, std::string_view) const { RaiseReadOnly(*this); }
+
+}  // namespace
+
+void AddCDLFormats(TFormatList& formats) {
+  formats.push_back(std::make_unique<TASC_CDL_Format>());
+}
 
 }  // namespace zelvo

@@ -7,15 +7,25 @@
 //   ...
 //   </values>
 //   </LUT3D>
-#include "formats/ClipsterFormat.h"
 
 #include <cstdint>
 
+#include "formats/Families.h"
 #include "formats/LUTFormatImps.h"
-#include "formats/XMLFormats.h"
+#include "formats/XMLTables.h"
 #include "base/XMLNode.h"
 
 namespace zelvo {
+
+namespace {
+
+class TClipster3DLutFormat : public TGenericLutFormat {
+ public:
+  TClipster3DLutFormat() : TGenericLutFormat(TLUTFormatId::Clipster3D, "Clipster 3D", true) {}
+  bool CanRead(const TLUTSource& source) const override;
+  TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override;
+  TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
+};
 
 bool TClipster3DLutFormat::CanRead(const TLUTSource& source) const { return MatchSignature(source, "<LUT3D"); }
 
@@ -58,6 +68,12 @@ TFileText TClipster3DLutFormat::Save(const TLUT& lut, int bits, std::string_view
   AddLine(text, "</values>");
   AddLine(text, "</LUT3D>");
   return text;
+}
+
+}  // namespace
+
+void AddClipsterFormats(TFormatList& formats) {
+  formats.push_back(std::make_unique<TClipster3DLutFormat>());
 }
 
 }  // namespace zelvo

@@ -2,16 +2,9 @@
 // file, and the output profiles. Each is one list, read top to bottom.
 #include <array>
 
-#include "formats/CDLFormat.h"
-#include "formats/clf/CLFFormat.h"
-#include "formats/ClipsterFormat.h"
-#include "formats/CubeFormats.h"
-#include "formats/Header1DFormats.h"
-#include "formats/KeywordHeader3DFormats.h"
+#include "formats/Families.h"
 #include "formats/LUTFormat.h"
-#include "formats/MeshFormats.h"
-#include "formats/PlainRow1DFormats.h"
-#include "formats/XMLFormats.h"
+#include "formats/clf/CLFFormat.h"
 
 namespace zelvo {
 
@@ -35,38 +28,18 @@ constexpr std::array kDetectionOrder = {
     F::DavinciOLut1D,   F::SpeedgradeLook3D, F::ASC_CDL,      F::PFClean3D,
 };
 
+// Every format, family by family; the list below is indexed by identity.
 std::vector<std::unique_ptr<TLUTFormat>> CreateFormats() {
-  std::vector<std::unique_ptr<TLUTFormat>> f;
-  f.push_back(std::make_unique<TCube3DTruelightLutFormat>());
-  f.push_back(std::make_unique<TCube3DLutFormat>());
-  f.push_back(std::make_unique<TLustre3DLutFormat>());
-  f.push_back(std::make_unique<TPandora3DLutFormat>());
-  f.push_back(std::make_unique<T3dlLutFormat>());
-  f.push_back(std::make_unique<TNucoda3DLutFormat>());
-  f.push_back(std::make_unique<TCodex3DLutFormat>());
-  f.push_back(std::make_unique<TCube1DLutFormat>());
-  f.push_back(std::make_unique<TClipster3DLutFormat>());
-  f.push_back(std::make_unique<TLuther3DLutFormat>());
-  f.push_back(std::make_unique<TColorFrontOSD3DLutFormat>());
-  f.push_back(std::make_unique<TDavinciDat3DLutFormat>());
-  f.push_back(std::make_unique<TQuantel3DLutFormat>());
-  f.push_back(std::make_unique<TCodex1DLutFormat>());
-  f.push_back(std::make_unique<TLustre1DLutFormat>());
-  f.push_back(std::make_unique<TFilmlight1DLutFormat>());
-  f.push_back(std::make_unique<TQuantel1DLutFormat>());
-  f.push_back(std::make_unique<TStwo1DLutFormat>());
-  f.push_back(std::make_unique<TNucoda1DLutWriterFormat>());
-  f.push_back(std::make_unique<TColorFrontOSD1DLutFormat>());
-  f.push_back(std::make_unique<TFusion1DLutFormat>());
-  f.push_back(std::make_unique<TBlackmagic1DLutFormat>());
-  f.push_back(std::make_unique<TCinetal1DLutFormat>());
-  f.push_back(std::make_unique<TShake1DLutFormat>());
-  f.push_back(std::make_unique<TDavinciILut1DLutFormat>());
-  f.push_back(std::make_unique<TDavinciOLut1DLutFormat>());
-  f.push_back(std::make_unique<TSpeedgradeLook3DLutFormat>());
-  f.push_back(std::make_unique<TASC_CDL_Format>());
-  f.push_back(std::make_unique<TPFClean3D_Format>());
-  f.push_back(std::make_unique<TCLFLutFormat>());
+  TFormatList f;
+  AddCubeFormats(f);
+  AddMeshFormats(f);
+  AddKeywordHeader3DFormats(f);
+  AddHeader1DFormats(f);
+  AddPlainRow1DFormats(f);
+  AddXMLFormats(f);
+  AddClipsterFormats(f);
+  AddCDLFormats(f);
+  AddCLFFormats(f);
   // The list is indexed by identity: each format sits at its own value.
   std::vector<std::unique_ptr<TLUTFormat>> by_id(f.size());
   for (auto& format : f) by_id.at(static_cast<std::size_t>(IndexOf(format->Id))) = std::move(format);

@@ -26,12 +26,13 @@
 //   <look><shaders>...</shaders>
 //     <LUT><size>"33"</size><data>"0000803F0000803F..."</data></LUT>
 //   </look>
-#include "formats/XMLFormats.h"
 
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 
+#include "formats/Families.h"
+#include "formats/XMLTables.h"
 #include "formats/LUTFormatImps.h"
 #include "base/XMLNode.h"
 
@@ -39,23 +40,38 @@ namespace zelvo {
 
 namespace {
 
-constexpr int kMaxXMLBits = 31;
+class TStwo1DLutFormat : public TGenericLutFormat {
+ public:
+  // The depth of the codes read; the files do not state it.
+  static constexpr int ReadBits = 10;
 
-void CheckXMLGridSize(long long size, std::string_view source) {
-  if (size < kMinUsableSize || size > kMaxGridSize) {
-    throw ELUTError("The grid size " + std::to_string(size) + " (" + std::string(source) +
-                    ") is not supported (" + std::to_string(kMinUsableSize) + " to " + std::to_string(kMaxGridSize) +
-                    " points per axis).");
-  }
-}
+  TStwo1DLutFormat() : TGenericLutFormat(TLUTFormatId::Stwo1D, "S.two 1D", false) {}
+  bool CanRead(const TLUTSource& source) const override;
+  TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override;
+  TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
+};
 
-// Integer value of an attribute or element that must be there.
-int RequiredInteger(const TXMLValue& value, std::string_view what, std::string_view source) {
-  if (Trim(value.Text).empty()) {
-    throw ELUTError("The " + std::string(what) + " (" + std::string(source) + ") is missing or empty.");
-  }
-  return value.AsInteger();
-}
+class TPFClean3D_Format : public TGenericLutFormat {
+ public:
+  TPFClean3D_Format() : TGenericLutFormat(TLUTFormatId::PFClean3D, "PixelFarm PFClean 3D", true) {}
+  bool CanRead(const TLUTSource& source) const override;
+  TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override;
+  TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
+};
+
+// Read only: looks are read for their 3D table; no output profile writes them.
+class TSpeedgradeLook3DLutFormat : public TGenericLutFormat {
+ public:
+  TSpeedgradeLook3DLutFormat()
+      : TGenericLutFormat(TLUTFormatId::SpeedgradeLook3D, "Adobe Speedgrade Look 3D", true) {}
+  bool CanRead(const TLUTSource& source) const override;
+  TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override;
+  // Writes nothing.
+  TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
+  bool CanSave() const override { return false; }
+};
+
+namespace {
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -86,21 +102,6 @@ bool NextHexFloat(std::string_view data, std::size_t& pos, double& value) {
 }
 
 }  // namespace
-
-int XMLGridSize(const TXMLValue& value, std::string_view source) {
-  const int size = RequiredInteger(value, "grid size", source);
-  CheckXMLGridSize(size, source);
-  return size;
-}
-
-int XMLBitDepth(const TXMLValue& value, std::string_view source) {
-  const int bits = RequiredInteger(value, "bit depth", source);
-  if (bits < 1 || bits > kMaxXMLBits) {
-    throw ELUTError("The bit depth " + std::to_string(bits) + " (" + std::string(source) +
-                    ") is not supported (1 to " + std::to_string(kMaxXMLBits) + " bits).");
-  }
-  return bits;
-}
 
 // ---------------------------------------------------------------------------
 // S.two 1D
@@ -248,5 +249,13 @@ TLoadInfo TSpeedgradeLook3DLutFormat::Load(const TLUTSource& source, TLUT& lut) 
 }
 
 TFileText TSpeedgradeLook3DLutFormat::Save(const TLUT&, int, std::string_view) const { RaiseReadOnly(*this); }
+
+}  // namespace
+
+void AddXMLFormats(TFormatList& formats) {
+  formats.push_back(std::make_unique<TStwo1DLutFormat>());
+  formats.push_back(std::make_unique<TPFClean3D_Format>());
+  formats.push_back(std::make_unique<TSpeedgradeLook3DLutFormat>());
+}
 
 }  // namespace zelvo

@@ -1,4 +1,4 @@
-#include "formats/CDLFormat.h"
+#include "formats/LUTFormat.h"
 
 #include <gtest/gtest.h>
 

@@ -90,7 +90,7 @@ TEST(CLFFormat, OtherChainsAreBakedWholeOverTheirFirstRange) {
   TLUT lut;
   test::LoadText(Doc(kRange + kMatrix + kLUT1D), lut, F::CLF);
   ASSERT_EQ(lut.Kind, TLUTKind::lk3D);
-  ASSERT_EQ(lut.Size3D(), TCLFLutFormat::BakeSize);
+  ASSERT_EQ(lut.Size3D(), kCLFBakeSize);
   EXPECT_EQ(lut.Domain3D, (TLUTDomain{{-0.25, -0.25, -0.25}, {1.75, 1.75, 1.75}}));
   EXPECT_EQ(lut.Comments.back(), "Process nodes Range, Matrix, LUT1D baked into a 65-point 3D table");
   // Red 1.75 -> 1 -> 0.75 -> halfway between 0.5 and 1 of the 1D table.

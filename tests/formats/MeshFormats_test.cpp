@@ -7,7 +7,7 @@
 
 #include "TestSupport.h"
 #include "formats/LUTFormat.h"
-#include "formats/MeshFormats.h"
+#include "formats/LUTFormat.h"
 #include "base/TextFile.h"
 #include "lut/Resample.h"
 

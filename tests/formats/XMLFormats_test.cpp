@@ -1,4 +1,4 @@
-#include "formats/XMLFormats.h"
+#include "formats/XMLTables.h"
 
 #include <gtest/gtest.h>
 

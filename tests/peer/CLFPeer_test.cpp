@@ -62,7 +62,8 @@ std::vector<TColor> EvaluateTracked(const TCLFChain& chain, const std::vector<TC
   std::vector<TColor> v = probes;
   scale.assign(v.size(), 1.0);
   for (const auto& op : chain.Ops) {
-    op->Apply(v.data(), v.size());
+    TSearchBudget budget = TSearchBudget::ForColours(v.size());
+    op->Apply(v.data(), v.size(), budget);
     for (std::size_t i = 0; i < v.size(); ++i) scale[i] = std::max(scale[i], Magnitude(v[i]));
   }
   return v;

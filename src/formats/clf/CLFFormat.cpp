@@ -18,16 +18,35 @@
 //   </ProcessList>
 //
 // The nodes themselves are read and evaluated in CLFOps.cpp.
-#include "formats/clf/CLFFormat.h"
 
 #include <charconv>
 #include <cmath>
 
+#include "formats/clf/CLFFormat.h"
 #include "formats/clf/CLFNodes.h"
 #include "formats/LUTFormatImps.h"
 #include "base/XMLNode.h"
 
 namespace zelvo {
+
+namespace {
+
+class TCLFLutFormat : public TGenericLutFormat {
+ public:
+
+  TCLFLutFormat() : TGenericLutFormat(TLUTFormatId::CLF, "Academy/ASC CLF", true) {}
+  // A document whose first element, after the XML declaration and comments,
+  // is ProcessList.
+  bool CanRead(const TLUTSource& source) const override;
+  // A chain of an optional Range, an optional LUT1D and an optional LUT3D
+  // becomes the LUT's domain and stages as it is; any other chain is
+  // evaluated whole into a 3D table.
+  TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override;
+  // A LUT1D, a LUT3D or both in 32-bit float, behind a Range (or a scaling
+  // Matrix where the channels differ) for a domain other than 0..1.
+  TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
+  bool StatesDomain() const override { return true; }
+};
 
 namespace {
 
@@ -106,7 +125,7 @@ bool MapOntoStages(TCLFChain& chain, TLUT& lut) {
 // Any other chain, evaluated whole on a 3D grid over the inputs of its first
 // clamping Range (else 0..1).
 void BakeChain(const TCLFChain& chain, TLUT& lut) {
-  int size = TCLFLutFormat::BakeSize;
+  int size = kCLFBakeSize;
   for (const auto& op : chain.Ops) {
     if (const auto* l3 = dynamic_cast<const TCLFLUT3D*>(op.get())) size = std::max(size, l3->Table.Size3D());
   }
@@ -122,7 +141,10 @@ void BakeChain(const TCLFChain& chain, TLUT& lut) {
   lut.Domain1D = TLUTDomain{};
   lut.Domain3D = domain;
   lut.SetSize3D(size);
-  BakeLUT(lut, [&](const TColor* in, TColor* out, std::size_t count) { chain.Evaluate(in, out, count); });
+  // One budget for the whole bake.
+  const std::size_t n = static_cast<std::size_t>(lut.Size3D());
+  TSearchBudget budget = TSearchBudget::ForColours(n * n * n);
+  BakeLUT(lut, [&](const TColor* in, TColor* out, std::size_t count) { chain.Evaluate(in, out, count, budget); });
   lut.Comments.push_back("Process nodes " + NodeNames(chain) + " baked into a " + std::to_string(size) +
                          "-point 3D table");
 }
@@ -260,6 +282,12 @@ TFileText TCLFLutFormat::Save(const TLUT& lut, int, std::string_view title) cons
   }
   AddLine(text, "</ProcessList>");
   return text;
+}
+
+}  // namespace
+
+void AddCLFFormats(TFormatList& formats) {
+  formats.push_back(std::make_unique<TCLFLutFormat>());
 }
 
 }  // namespace zelvo

@@ -7,7 +7,6 @@
 // to node whatever the depths of the file.
 #pragma once
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -22,6 +21,20 @@ namespace zelvo {
 
 class TXMLNode;
 
+// The work one bake, or one evaluation call, may spend in the inverse 3D
+// search: on average so many cells per colour asked for, and a fixed amount
+// beyond that, so that a table that folds everywhere ends in an error rather
+// than hours of searching. It belongs to the caller, never to a node, so a
+// colour's result does not depend on what was evaluated before it.
+struct TSearchBudget {
+  static constexpr long long kCellsPerColour = 64;
+  static constexpr long long kCellsAnyway = 1LL << 20;
+  long long CellsLeft = kCellsAnyway;
+  static TSearchBudget ForColours(std::size_t count) {
+    return TSearchBudget{kCellsPerColour * static_cast<long long>(count) + kCellsAnyway};
+  }
+};
+
 class TCLFOp {
  public:
   TCLFOp(const TXMLNode& node);
@@ -34,7 +47,7 @@ class TCLFOp {
   int OutBits = 0;      // the integer depth its outBitDepth states, else 0
 
   // out[i] = node(colors[i]), in place.
-  virtual void Apply(TColor* colors, std::size_t count) const = 0;
+  virtual void Apply(TColor* colors, std::size_t count, TSearchBudget& budget) const = 0;
   // The input range this node gives the table behind it: a clamping map of
   // Min..Max onto 0..1 per channel, and nothing else. False for other nodes.
   virtual bool AsDomain(TLUTDomain& /*domain*/) const { return false; }
@@ -46,7 +59,7 @@ class TCLFRange final : public TCLFOp {
   TCLFRange(const TXMLNode& node, double in_scale, double out_scale);
   // A clamping map of min_in..max_in onto min_out..max_out (normalised).
   TCLFRange(const TXMLNode& node, double min_in, double max_in, double min_out, double max_out);
-  void Apply(TColor* colors, std::size_t count) const override;
+  void Apply(TColor* colors, std::size_t count, TSearchBudget& budget) const override;
   bool AsDomain(TLUTDomain& domain) const override;
   // The inputs the node maps when it states both ends; else false.
   bool InputRange(double& min, double& max) const;
@@ -62,7 +75,7 @@ class TCLFRange final : public TCLFOp {
 class TCLFMatrix final : public TCLFOp {
  public:
   TCLFMatrix(const TXMLNode& node, double in_scale, double out_scale);
-  void Apply(TColor* colors, std::size_t count) const override;
+  void Apply(TColor* colors, std::size_t count, TSearchBudget& budget) const override;
   bool AsDomain(TLUTDomain& domain) const override;
 
  private:
@@ -74,7 +87,7 @@ class TCLFMatrix final : public TCLFOp {
 class TCLFLUT1D final : public TCLFOp {
  public:
   TCLFLUT1D(const TXMLNode& node, double out_scale, bool inverse);
-  void Apply(TColor* colors, std::size_t count) const override;
+  void Apply(TColor* colors, std::size_t count, TSearchBudget& budget) const override;
   // A forward table without hue adjustment: what a LUT's 1D stage does.
   bool IsPlain() const { return !Inverse && !HueAdjust; }
   TLUT Table;
@@ -94,7 +107,7 @@ class TCLFLUT1D final : public TCLFOp {
 class TCLFLUT3D final : public TCLFOp {
  public:
   TCLFLUT3D(const TXMLNode& node, double out_scale);
-  void Apply(TColor* colors, std::size_t count) const override;
+  void Apply(TColor* colors, std::size_t count, TSearchBudget& budget) const override;
   bool Tetrahedral = false;
   TLUT Table;
 };
@@ -107,7 +120,7 @@ class TCLFLUT3D final : public TCLFOp {
 class TCLFInverseLUT3D final : public TCLFOp {
  public:
   TCLFInverseLUT3D(const TXMLNode& node, double in_scale);
-  void Apply(TColor* colors, std::size_t count) const override;
+  void Apply(TColor* colors, std::size_t count, TSearchBudget& budget) const override;
   TLUT Table;  // the forward table as the file states it, kind lk3D
 
  private:
@@ -121,24 +134,29 @@ class TCLFInverseLUT3D final : public TCLFOp {
   // The grown-grid position of `p` (inside 0..1); false where no cell holds
   // it. `budget` counts down the cells looked into.
   bool Find(const double p[3], double position[3], long long& budget) const;
-  // Colours asked for and cells looked into over the node's life.
-  mutable std::atomic<long long> Asked{0}, Spent{0};
 };
+
+// The curve nodes (CLFCurveNodes.cpp): Log, Exponent and Gamma, ASC_CDL.
+std::unique_ptr<TCLFOp> MakeCLFLog(const TXMLNode& node);
+std::unique_ptr<TCLFOp> MakeCLFExponent(const TXMLNode& node);
+std::unique_ptr<TCLFOp> MakeCLFCDL(const TXMLNode& node);
 
 // The nodes of one ProcessList in document order, with the texts that
 // describe it.
 struct TCLFChain {
   std::vector<std::unique_ptr<TCLFOp>> Ops;
   std::vector<std::string> Comments;
-  // Runs every node over the colours; `out` may be `in`.
+  // Runs every node over the colours; `out` may be `in`. The first form
+  // spends a budget of its own, sized for these colours.
   void Evaluate(const TColor* in, TColor* out, std::size_t count) const;
+  void Evaluate(const TColor* in, TColor* out, std::size_t count, TSearchBudget& budget) const;
 };
 
 // Reads the nodes of a ProcessList element of `document`. A node this reader does not know,
 // a missing Array, a dim that disagrees with the values and numbers that do
 // not convert raise ELUTError or EConvertError with the offending element's
 // position.
-TCLFChain ReadCLFChain(TXMLNode& process_list, std::string_view document);
+TCLFChain ReadCLFChain(TXMLNode& process_list);
 // The same for a whole document: its first ProcessList element, with or
 // without a namespace prefix.
 TCLFChain ReadCLFDocument(std::string_view document);
@@ -146,7 +164,5 @@ TCLFChain ReadCLFDocument(std::string_view document);
 // prefix ("clf:ProcessList").
 bool IsProcessListName(std::string_view name);
 
-// The text of an element with the five predefined XML entities decoded.
-std::string DecodedXMLText(std::string_view text);
 
 }  // namespace zelvo

@@ -1,0 +1,293 @@
+// The linear and table nodes of a CLF document: Range, Matrix, LUT1D (and
+// InverseLUT1D) and LUT3D. A node's parameters follow its bit depths; they are
+// normalised here once, so that evaluation never looks at a depth again.
+//
+//   <Range inBitDepth="10i" outBitDepth="32f">
+//     <minInValue>64</minInValue> <maxInValue>940</maxInValue>
+//     <minOutValue>0</minOutValue> <maxOutValue>1</maxOutValue>
+//   </Range>
+//   <LUT3D inBitDepth="32f" outBitDepth="32f" interpolation="tetrahedral">
+//     <Array dim="2 2 2 3"> 0 0 0  0 0 1 ... </Array>      <- blue fastest
+//   </LUT3D>
+#include "formats/clf/CLFNodes.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "base/Errors.h"
+#include "base/StringLib.h"
+#include "base/XMLNode.h"
+#include "formats/clf/CLFReading.h"
+
+namespace zelvo {
+
+using namespace clf;
+
+TCLFOp::TCLFOp(const TXMLNode& node) : Element(node.Name), Offset(node.Offset) {
+  // (An IndexMap's range states no depths of its own.)
+  if (node.Attributes.Find("outBitDepth") != nullptr) DepthScale(node, "outBitDepth", &OutBits);
+}
+
+// ---------------------------------------------------------------------------
+// Range
+
+TCLFRange::TCLFRange(const TXMLNode& node, double in_scale, double out_scale)
+    : TCLFOp(node), Lower(-std::numeric_limits<double>::infinity()), Upper(std::numeric_limits<double>::infinity()) {
+  const auto value = [&](std::string_view name, double& v) {
+    const TXMLNode* e = node.FindChild(name);
+    if (e != nullptr) v = NumberOf(*e, e->Value.Text);
+    return e != nullptr;
+  };
+  const bool min_in = value("minInValue", MinIn), min_out = value("minOutValue", MinOut);
+  const bool max_in = value("maxInValue", MaxIn), max_out = value("maxOutValue", MaxOut);
+  if (min_in != min_out || max_in != max_out) {
+    Fail(node, "The " + Quoted(node.Name) + " node needs minInValue with minOutValue and maxInValue with maxOutValue.");
+  }
+  HasMin = min_in;
+  HasMax = max_in;
+  Clamps = !SameName(AttributeText(node, "style"), "noClamp");
+  MinIn /= in_scale;
+  MaxIn /= in_scale;
+  MinOut /= out_scale;
+  MaxOut /= out_scale;
+  if (HasMin && HasMax) {
+    if (!(MaxIn > MinIn) || !(MaxOut >= MinOut)) {
+      Fail(node, "The " + Quoted(node.Name) + " node maps no inputs (maxInValue must be above minInValue, "
+                                              "maxOutValue not below minOutValue).");
+    }
+    Scale = (MaxOut - MinOut) / (MaxIn - MinIn);
+    Shift = MinOut - MinIn * Scale;
+  } else if (!HasMin && !HasMax) {
+    Fail(node, "The " + Quoted(node.Name) + " node states no values.");
+  } else if ((HasMin && MinIn != MinOut) || (HasMax && MaxIn != MaxOut)) {
+    // One end alone clamps: it cannot also move the values.
+    Fail(node, "The " + Quoted(node.Name) + " node with one end only must map it onto itself.");
+  }
+  if (!Clamps && !(HasMin && HasMax)) {
+    Fail(node, "The " + Quoted(node.Name) + " node of style \"noClamp\" needs all four values.");
+  }
+  if (Clamps && HasMin) Lower = MinOut;
+  if (Clamps && HasMax) Upper = MaxOut;
+}
+
+TCLFRange::TCLFRange(const TXMLNode& node, double min_in, double max_in, double min_out, double max_out)
+    : TCLFOp(node), Lower(min_out), Upper(max_out), MinIn(min_in), MaxIn(max_in), MinOut(min_out), MaxOut(max_out),
+      HasMin(true), HasMax(true) {
+  if (!(max_in > min_in) || !(max_out >= min_out)) {
+    Fail(node, "The " + Quoted(node.Name) + " maps no inputs (its second entry must lie above its first).");
+  }
+  Scale = (max_out - min_out) / (max_in - min_in);
+  Shift = min_out - min_in * Scale;
+}
+
+void TCLFRange::Apply(TColor* colors, std::size_t count, TSearchBudget& /*budget*/) const {
+  for (std::size_t k = 0; k < count; ++k) {
+    for (int i = 0; i < 3; ++i) {
+      double& v = Channel(colors[k], i);
+      v = std::clamp(v * Scale + Shift, Lower, Upper);
+    }
+  }
+}
+
+bool TCLFRange::InputRange(double& min, double& max) const {
+  if (!HasMin || !HasMax || !Clamps) return false;
+  min = MinIn;
+  max = MaxIn;
+  return true;
+}
+
+bool TCLFRange::AsDomain(TLUTDomain& domain) const {
+  if (!HasMin || !HasMax || !Clamps || MinOut != 0.0 || MaxOut != 1.0) return false;
+  domain.Min = TLUTEntry{MinIn, MinIn, MinIn};
+  domain.Max = TLUTEntry{MaxIn, MaxIn, MaxIn};
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Matrix
+
+TCLFMatrix::TCLFMatrix(const TXMLNode& node, double in_scale, double out_scale) : TCLFOp(node) {
+  const TArray a = ReadArray(node, 20, 2);
+  // "3 3" and "3 4" of CLF, "3 3 3" and "3 4 3" of older files, and the
+  // 4-channel forms whose alpha row and column are left out.
+  const long long rows = a.Dim[0];
+  const long long cols = a.Dim.size() >= 2 ? a.Dim[1] : 0;
+  const bool shape_ok = (a.Dim.size() == 2 || (a.Dim.size() == 3 && (a.Dim[2] == rows || a.Dim[2] == 3))) &&
+                        ((rows == 3 && (cols == 3 || cols == 4)) || (rows == 4 && (cols == 4 || cols == 5)));
+  if (!shape_ok) BadShape(node);
+  for (int r = 0; r < 3; ++r) {
+    for (int c = 0; c < 3; ++c) M[r][c] = a.Values[static_cast<std::size_t>(r * cols + c)] * in_scale / out_scale;
+    // "4 4 3" of older files is a 3x4 matrix laid out in four rows.
+    const bool offsets4 = cols == 4 && (rows == 3 || (a.Dim.size() == 3 && a.Dim[2] == 3));
+    if (offsets4) M[r][3] = a.Values[static_cast<std::size_t>(r * cols + 3)] / out_scale;
+    if (cols == 5) M[r][3] = a.Values[static_cast<std::size_t>(r * cols + 4)] / out_scale;
+  }
+}
+
+void TCLFMatrix::Apply(TColor* colors, std::size_t count, TSearchBudget& /*budget*/) const {
+  for (std::size_t k = 0; k < count; ++k) {
+    const TColor c = colors[k];
+    colors[k] = TColor{M[0][0] * c.R + M[0][1] * c.G + M[0][2] * c.B + M[0][3],
+                       M[1][0] * c.R + M[1][1] * c.G + M[1][2] * c.B + M[1][3],
+                       M[2][0] * c.R + M[2][1] * c.G + M[2][2] * c.B + M[2][3]};
+  }
+}
+
+bool TCLFMatrix::AsDomain(TLUTDomain& domain) const {
+  // A scale and an offset per channel: input Min goes to 0 and Max to 1. The
+  // table behind clamps its inputs, as a domain does.
+  double min[3], max[3];
+  for (int r = 0; r < 3; ++r) {
+    for (int c = 0; c < 3; ++c) {
+      if (r != c && M[r][c] != 0.0) return false;
+    }
+    if (!(M[r][r] > 0.0)) return false;
+    min[r] = -M[r][3] / M[r][r];
+    max[r] = (1.0 - M[r][3]) / M[r][r];
+  }
+  domain.Min = TLUTEntry{min[0], min[1], min[2]};
+  domain.Max = TLUTEntry{max[0], max[1], max[2]};
+  return domain.IsValid();
+}
+
+// ---------------------------------------------------------------------------
+// LUT1D and InverseLUT1D
+
+TCLFLUT1D::TCLFLUT1D(const TXMLNode& node, double out_scale, bool inverse) : TCLFOp(node), Inverse(inverse) {
+  for (const char* attribute : {"halfDomain", "rawHalfs"}) {
+    if (SameName(AttributeText(node, attribute), "true")) {
+      Fail(node, "The " + Quoted(attribute) + " form of " + Quoted(node.Name) + " is not supported.");
+    }
+  }
+  const std::string_view hue = AttributeText(node, "hueAdjust");
+  if (!hue.empty() && !SameName(hue, "none")) {
+    if (!SameName(hue, "dw3") || inverse) {
+      Fail(node, "The hueAdjust " + Quoted(hue) + " of " + Quoted(node.Name) + " is not supported.");
+    }
+    HueAdjust = true;
+  }
+  const TArray a = ReadArray(node, kMaxCLF1DValues);
+  const long long channels = a.Dim.size() >= 2 ? a.Dim[1] : 0;
+  if (a.Dim.size() != 2 || (channels != 1 && channels != 3) || a.Dim[0] < kMinUsableSize) BadShape(node);
+  const int n = static_cast<int>(a.Dim[0]);
+  Table.Kind = TLUTKind::lk1D;
+  Table.SetSize1D(n);
+  for (int i = 0; i < n; ++i) {
+    const std::size_t at = static_cast<std::size_t>(i * channels);
+    const double r = TableValue(a.Values[at], out_scale);
+    TLUTEntry& e = Table.Table1D(i);
+    e.R = r;
+    e.G = channels == 1 ? r : TableValue(a.Values[at + 1], out_scale);
+    e.B = channels == 1 ? r : TableValue(a.Values[at + 2], out_scale);
+  }
+  if (!Inverse) return;
+  // The inverse of a table that turns back on itself is taken over its
+  // monotonic hull: each value no lower (or higher) than those before.
+  for (int c = 0; c < 3; ++c) {
+    std::vector<double>& v = Monotonic[c];
+    v.resize(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) v[static_cast<std::size_t>(i)] = ChannelOf(Table.Table1D(i), c);
+    Rising[c] = v.back() >= v.front();
+    if (!Rising[c]) {
+      for (double& x : v) x = -x;
+    }
+    for (std::size_t i = 1; i < v.size(); ++i) v[i] = std::max(v[i], v[i - 1]);
+    std::size_t first = 0, last = v.size() - 1;
+    while (first + 1 < v.size() && v[first + 1] == v[0]) ++first;
+    while (last > first && v[last - 1] == v.back()) --last;
+    First[c] = first;
+    Last[c] = last;
+  }
+}
+
+double TCLFLUT1D::Invert(int channel, double y) const {
+  const std::vector<double>& v = Monotonic[channel];
+  if (!Rising[channel]) y = -y;
+  const std::size_t first = First[channel], last = Last[channel];
+  const double scale = 1.0 / static_cast<double>(v.size() - 1);
+  if (!(y > v[first])) return static_cast<double>(first) * scale;
+  if (y >= v[last]) return static_cast<double>(last) * scale;
+  // The first value not below y; the one before it is below.
+  const auto it = std::lower_bound(v.begin() + static_cast<std::ptrdiff_t>(first),
+                                   v.begin() + static_cast<std::ptrdiff_t>(last) + 1, y);
+  const std::size_t k = static_cast<std::size_t>(it - v.begin());
+  const double f = (y - v[k - 1]) / (v[k] - v[k - 1]);
+  return (static_cast<double>(k - 1) + f) * scale;
+}
+
+void TCLFLUT1D::Apply(TColor* colors, std::size_t count, TSearchBudget& /*budget*/) const {
+  for (std::size_t k = 0; k < count; ++k) {
+    TColor& c = colors[k];
+    if (Inverse) {
+      c = TColor{Invert(0, c.R), Invert(1, c.G), Invert(2, c.B)};
+      continue;
+    }
+    const TColor in = c;
+    c = Interpolate1D(Table, in);
+    if (!HueAdjust) continue;
+    // The curve keeps the hue: the middle channel is put back where it lay
+    // between the others.
+    const double v[3] = {in.R, in.G, in.B};
+    int hi = 0, lo = 0;
+    for (int i = 1; i < 3; ++i) {
+      if (v[i] > v[hi]) hi = i;
+      if (v[i] < v[lo]) lo = i;
+    }
+    if (hi == lo) continue;
+    const int mid = 3 - hi - lo;
+    const double factor = (v[mid] - v[lo]) / (v[hi] - v[lo]);
+    Channel(c, mid) = ChannelOf(c, lo) + factor * (ChannelOf(c, hi) - ChannelOf(c, lo));
+  }
+}
+
+// ---------------------------------------------------------------------------
+// LUT3D
+
+
+TCLFLUT3D::TCLFLUT3D(const TXMLNode& node, double out_scale) : TCLFOp(node) {
+  Tetrahedral = IsTetrahedral(node);
+  ReadGrid(node, out_scale, Table);
+}
+
+void TCLFLUT3D::Apply(TColor* colors, std::size_t count, TSearchBudget& /*budget*/) const {
+  if (!Tetrahedral) {
+    for (std::size_t k = 0; k < count; ++k) colors[k] = Interpolate3D(Table, colors[k]);
+    return;
+  }
+  const int n = Table.Size3D();
+  for (std::size_t k = 0; k < count; ++k) {
+    const TGridPos r = Locate(colors[k].R, n), g = Locate(colors[k].G, n), b = Locate(colors[k].B, n);
+    const auto at = [&](bool rn, bool gn, bool bn) -> const TLUTEntry& {
+      return Table.Table3D(rn ? r.next : r.index, gn ? g.next : g.index, bn ? b.next : b.index);
+    };
+    const double fr = r.frac, fg = g.frac, fb = b.frac;
+    // The tetrahedron of the cell that holds the point, by the order of its
+    // fractions; its four corners weigh in by the differences.
+    const TLUTEntry *c1, *c2;
+    double w0, w1, w2, w3;
+    if (fr > fg) {
+      if (fg > fb) {
+        c1 = &at(1, 0, 0), c2 = &at(1, 1, 0), w0 = 1 - fr, w1 = fr - fg, w2 = fg - fb, w3 = fb;
+      } else if (fr > fb) {
+        c1 = &at(1, 0, 0), c2 = &at(1, 0, 1), w0 = 1 - fr, w1 = fr - fb, w2 = fb - fg, w3 = fg;
+      } else {
+        c1 = &at(0, 0, 1), c2 = &at(1, 0, 1), w0 = 1 - fb, w1 = fb - fr, w2 = fr - fg, w3 = fg;
+      }
+    } else {
+      if (fb > fg) {
+        c1 = &at(0, 0, 1), c2 = &at(0, 1, 1), w0 = 1 - fb, w1 = fb - fg, w2 = fg - fr, w3 = fr;
+      } else if (fb > fr) {
+        c1 = &at(0, 1, 0), c2 = &at(0, 1, 1), w0 = 1 - fg, w1 = fg - fb, w2 = fb - fr, w3 = fr;
+      } else {
+        c1 = &at(0, 1, 0), c2 = &at(1, 1, 0), w0 = 1 - fg, w1 = fg - fr, w2 = fr - fb, w3 = fb;
+      }
+    }
+    const TLUTEntry& c0 = at(0, 0, 0);
+    const TLUTEntry& c3 = at(1, 1, 1);
+    colors[k] = TColor{w0 * c0.R + w1 * c1->R + w2 * c2->R + w3 * c3.R, w0 * c0.G + w1 * c1->G + w2 * c2->G + w3 * c3.G,
+                       w0 * c0.B + w1 * c1->B + w2 * c2->B + w3 * c3.B};
+  }
+}
+
+}  // namespace zelvo
