@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "formats/LUTFormat.h"
+#include "registry/Registry.h"
 
 namespace zelvo::bench {
 

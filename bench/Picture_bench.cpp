@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "BenchSupport.h"
-#include "icc/ICCConvert.h"
+#include "convert/ICCConversion.h"
 #include "image/ApplyLUT.h"
 #include "image/Preview.h"
 

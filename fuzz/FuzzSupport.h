@@ -8,7 +8,7 @@
 #include <initializer_list>
 #include <string_view>
 
-#include "formats/LUTFormat.h"
+#include "registry/Registry.h"
 
 namespace zelvo::fuzz {
 

@@ -8,21 +8,10 @@
 #endif
 
 #include <csignal>
-#include <algorithm>
-#include <cmath>
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <stdexcept>
-
-namespace zelvo {
-
-void PrintTo(TLUTFormatId id, std::ostream* os) {
-  const TLUTFormat* format = LUTFormatByIndex(IndexOf(id));
-  *os << IndexOf(id) << " (" << (format != nullptr ? format->Name : "no format") << ")";
-}
-
-}  // namespace zelvo
 
 namespace zelvo::test {
 
@@ -99,41 +88,6 @@ std::string ErrorOf(const std::function<void()>& f) {
   return "";
 }
 
-TLoadInfo LoadWith(TLUTFormatId format, const std::string& file_name, TLUT& lut) {
-  return LUTFormatOf(format).Load(TLUTSource::FromFile(file_name), lut);
-}
-
-void SaveWith(TLUTFormatId format, const std::string& file_name, const TLUT& lut, int bits) {
-  const auto text = LUTFormatOf(format).Save(lut, bits, BaseNameOf(file_name));
-  WriteFileAtomically(file_name, std::string_view(text.data(), text.size()));
-}
-
-TLoadInfo LoadText(std::string_view text, TLUT& lut, TLUTFormatId format, const std::string& name) {
-  return LoadLUTFromMemory(name, text, lut, format);
-}
-
-void ExpectConsistentTable(const TLUT& lut, std::string_view context, bool finite) {
-  const auto check = [&](const TLUTEntry* table, int size, std::size_t entries, int limit, const char* stage) {
-    EXPECT_GE(size, 0) << stage << " of:\n" << context;
-    EXPECT_LE(size, limit) << stage << " of:\n" << context;
-    if (entries == 0) return;
-    ASSERT_NE(table, nullptr) << stage << " of:\n" << context;
-    if (!finite) return;
-    for (std::size_t i = 0; i < entries; ++i) {
-      const TLUTEntry& e = table[i];
-      ASSERT_TRUE(std::isfinite(e.R) && std::isfinite(e.G) && std::isfinite(e.B))
-          << stage << " entry " << i << " of:\n" << context;
-    }
-  };
-  const auto n = static_cast<std::size_t>(std::max(lut.Size3D(), 0));
-  if (lut.Kind == TLUTKind::lk3D || lut.Kind == TLUTKind::lk1DAnd3D) {
-    check(lut.Data3D(), lut.Size3D(), n * n * n, kMaxGridSize, "3D table");
-  }
-  if (lut.Kind == TLUTKind::lk1D || lut.Kind == TLUTKind::lk1DAnd3D) {
-    check(lut.Data1D(), lut.Size1D(), static_cast<std::size_t>(std::max(lut.Size1D(), 0)), kMax1DSize, "1D table");
-  }
-}
-
 std::vector<std::string> MutatedCopies(const std::vector<std::string>& texts, const std::vector<std::string>& tokens,
                                        int copies_each, unsigned seed) {
   std::mt19937 rng(seed);
@@ -161,77 +115,9 @@ std::vector<std::string> MutatedCopies(const std::vector<std::string>& texts, co
   return out;
 }
 
-const TLutOutputProfile& Profile(std::string_view caption) {
-  const TLutOutputProfile* p = OutputProfileByCaption(caption);
-  if (p == nullptr) throw std::runtime_error("no output profile \"" + std::string(caption) + "\"");
-  return *p;
-}
-
 std::string PeerFile(std::string_view relative) {
   const std::filesystem::path p = std::filesystem::path(ZELVO_TESTDATA_DIR) / "peer-luts" / std::string(relative);
   return std::filesystem::exists(p) ? p.string() : std::string();
-}
-
-namespace {
-
-double Difference(const TLUTEntry& a, const TLUTEntry& b) {
-  const double d = std::max({std::fabs(a.R - b.R), std::fabs(a.G - b.G), std::fabs(a.B - b.B)});
-  return std::isnan(d) || std::isnan(a.R + a.G + a.B + b.R + b.G + b.B) ? INFINITY : d;
-}
-
-}  // namespace
-
-double MaxDifference3D(const TLUT& a, const TLUT& b, int n) {
-  double worst = 0;
-  for (int r = 0; r < n; ++r)
-    for (int g = 0; g < n; ++g)
-      for (int bl = 0; bl < n; ++bl) worst = std::max(worst, Difference(a.Table3D(r, g, bl), b.Table3D(r, g, bl)));
-  return worst;
-}
-
-double MaxDifference1D(const TLUT& a, const TLUT& b, int m) {
-  double worst = 0;
-  for (int i = 0; i < m; ++i) worst = std::max(worst, Difference(a.Table1D(i), b.Table1D(i)));
-  return worst;
-}
-
-void FillSample3D(TLUT& lut, int n) {
-  lut.Kind = TLUTKind::lk3D;
-  lut.SetSize3D(n);
-  const double s = n - 1;
-  for (int r = 0; r < n; ++r)
-    for (int g = 0; g < n; ++g)
-      for (int b = 0; b < n; ++b) {
-        const double x = r / s, y = g / s, z = b / s;
-        lut.Table3D(r, g, b) = TLUTEntry{0.8 * x + 0.15 * y * y + 0.05 * z, std::sqrt(0.6 * y + 0.3 * x * z + 0.1 * z),
-                                         0.9 * z * z + 0.1 * x};
-      }
-}
-
-void FillSample1D(TLUT& lut, int m) {
-  lut.Kind = TLUTKind::lk1D;
-  lut.SetSize1D(m);
-  for (int i = 0; i < m; ++i) {
-    const double x = static_cast<double>(i) / (m - 1);
-    lut.Table1D(i) = TLUTEntry{std::pow(x, 1.0 / 2.2), x * x, 0.5 * x + 0.5 * x * x * x};
-  }
-}
-
-void FillIdentity3D(TLUT& lut, int n) {
-  lut.Kind = TLUTKind::lk3D;
-  lut.SetSize3D(n);
-  const double s = n - 1;
-  for (int r = 0; r < n; ++r)
-    for (int g = 0; g < n; ++g)
-      for (int b = 0; b < n; ++b) lut.Table3D(r, g, b) = TLUTEntry{r / s, g / s, b / s};
-}
-
-void FillThree1D(TLUT& lut) {
-  lut.Kind = TLUTKind::lk1D;
-  lut.SetSize1D(3);
-  lut.Table1D(0) = {0.0, 0.25, -0.1};
-  lut.Table1D(1) = {0.5, 0.75, 1.25};
-  lut.Table1D(2) = {1.0, 0.001, 0.999};
 }
 
 }  // namespace zelvo::test

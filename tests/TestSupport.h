@@ -1,5 +1,6 @@
-// Helpers shared by the test programs: a fresh temporary folder per test, file
-// reading and writing, and the location of the peer files.
+// Helpers shared by every test program: a fresh temporary folder per test,
+// file reading and writing, mutated texts and the location of the peer files.
+// The LUT helpers are in TestLUTs.h, the format helpers in TestFormats.h.
 #pragma once
 
 #include <filesystem>
@@ -8,16 +9,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "formats/LUTFormat.h"
-#include "lut/LUT.h"
-
-namespace zelvo {
-
-// Test messages show a format identity as its number and the format's name.
-void PrintTo(TLUTFormatId id, std::ostream* os);
-
-}  // namespace zelvo
 
 namespace zelvo::test {
 
@@ -62,42 +53,10 @@ std::string ErrorOf(const std::function<void()>& f);
 // ../shared/testdata/peer-luts/<relative>, or empty when the folder is missing.
 std::string PeerFile(std::string_view relative);
 
-// One format's reader and writer on a file, without detection: the file is
-// read whole and handed to the format; the text the format writes goes to the
-// file, titled after its name.
-TLoadInfo LoadWith(TLUTFormatId format, const std::string& file_name, TLUT& lut);
-void SaveWith(TLUTFormatId format, const std::string& file_name, const TLUT& lut, int bits);
-// Loads text from memory under a name whose extension may matter, with the
-// detected format or the given one.
-TLoadInfo LoadText(std::string_view text, TLUT& lut, TLUTFormatId format = TLUTFormatId::None,
-                   const std::string& name = "memory.lut");
-
-// What a load that succeeded must leave: a table of the size it states for
-// every stage its kind puts in force, within the limits, and (unless the
-// format can hold infinities) only finite values. `context` names the input.
-void ExpectConsistentTable(const TLUT& lut, std::string_view context, bool finite = true);
-
 // Mutated copies of texts, as a fuzzer makes them: cut short, bytes changed,
 // one of `tokens` put somewhere, or random bytes after the first line. Seeded,
 // so every run sees the same inputs.
 std::vector<std::string> MutatedCopies(const std::vector<std::string>& texts, const std::vector<std::string>& tokens,
                                        int copies_each, unsigned seed);
-
-// The output profile with this caption; fails the test when there is none.
-const TLutOutputProfile& Profile(std::string_view caption);
-
-// The largest difference of any channel between two tables over the first n
-// points per axis (3D) or the first m entries (1D); infinity when a value is NaN.
-double MaxDifference3D(const TLUT& a, const TLUT& b, int n);
-double MaxDifference1D(const TLUT& a, const TLUT& b, int m);
-
-// Fills a LUT with a smooth non-identity table (all channels mixed).
-void FillSample3D(TLUT& lut, int n);
-void FillSample1D(TLUT& lut, int m);
-// Fills an identity table.
-void FillIdentity3D(TLUT& lut, int n);
-// Three 1D entries that show rounding (0.5 at odd code counts), clamping below
-// 0 and above 1.
-void FillThree1D(TLUT& lut);
 
 }  // namespace zelvo::test

@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "Version.h"
+#include "base/Version.h"
 #include "app/AppErrors.h"
 #include "app/Icons.h"
 

@@ -13,6 +13,8 @@
 
 #include "app/AppErrors.h"
 #include "app/PathDialog.h"
+#include "app/ProfileBoxes.h"
+#include "app/Remembered.h"
 #include "app/Paths.h"
 #include "app/UserPrompts.h"
 #include "base/Errors.h"
@@ -21,18 +23,9 @@ namespace zelvo {
 
 namespace {
 
-constexpr int kMaxTypedDigits = 5;
-
-void FillSizes(QComboBox* box, bool is_3d) {
+void FillSizes(QComboBox* box, const TLutOutputProfile& profile) {
   box->clear();
-  box->addItem(QStringLiteral("Default"));
-  const char* const sizes_3d[] = {"17", "32", "33", "64"};
-  const char* const sizes_1d[] = {"1024", "2048", "4096", "8192", "16384", "32768", "65536"};
-  if (is_3d) {
-    for (const char* s : sizes_3d) box->addItem(QString::fromLatin1(s));
-  } else {
-    for (const char* s : sizes_1d) box->addItem(QString::fromLatin1(s));
-  }
+  for (const std::string& item : SizeItems(profile)) box->addItem(QString::fromStdString(item));
 }
 
 void FillBits(QComboBox* box, const std::vector<int>& bits) {
@@ -130,7 +123,7 @@ void TfrmConvert::FormCreate() {
     cbxOutFormat->addItem(QString::fromStdString(OutputProfiles()[i]->Caption), static_cast<int>(i));
   }
   cbxOutFormat->setCurrentIndex(-1);
-  FillSizes(cbxDimSize, true);
+  FillSizes(cbxDimSize, OutputProfileOf(TOutputProfileId::Cube3DDavinci));  // the 3D sizes until a format is picked
   cbxDimSize->setEditText(QStringLiteral("Default"));
   cbxDimSize->setEnabled(false);
   FillBits(cbxBits, {8, 10, 12, 14, 16});
@@ -168,7 +161,7 @@ void TfrmConvert::cbxOutFormatChange() {
   const TLutOutputProfile* profile = SelectedOutputProfile();
   if (profile != nullptr) {
     cbxDimSize->setEnabled(profile->SizeSelectable);
-    if (profile->SizeSelectable) FillSizes(cbxDimSize, FormatOfProfile(*profile).Is3D);
+    if (profile->SizeSelectable) FillSizes(cbxDimSize, *profile);
     cbxDimSize->setEditText(QStringLiteral("Default"));
     cbxBits->setEnabled(profile->BitsSelectable);
     // Only the depths the job accepts for this profile (its reader reads
@@ -218,17 +211,19 @@ bool TfrmConvert::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool TfrmConvert::cbxDimSizeKeyPress(const QKeyEvent& key) {
-  const QString typed = key.text();
-  const bool backspace = key.key() == Qt::Key_Backspace;
-  // Only character keys; shortcuts with Ctrl (paste, select all) pass.
-  if (!backspace && (typed.isEmpty() || !typed[0].isPrint() || (key.modifiers() & Qt::ControlModifier))) {
-    return false;
+  char typed = '\b';
+  if (key.key() != Qt::Key_Backspace) {
+    const QString text = key.text();
+    // Only character keys; shortcuts with Ctrl (paste, select all) pass.
+    if (text.size() != 1 || !text[0].isPrint() || (key.modifiers() & Qt::ControlModifier)) return false;
+    typed = text[0].unicode() < 0x80 ? static_cast<char>(text[0].unicode()) : '?';
   }
-  if (cbxDimSize->currentText() == QLatin1String("Default")) cbxDimSize->setEditText(QString());
-  if (backspace) return false;
-  if (typed.size() != 1 || typed[0] < u'0' || typed[0] > u'9') return true;
   // The whole text counts, also a selection the digit would replace.
-  return cbxDimSize->currentText().size() >= kMaxTypedDigits;
+  const std::string before = cbxDimSize->currentText().toStdString();
+  std::string after = before;
+  const bool accepted = AcceptSizeKey(after, typed);
+  if (after != before) cbxDimSize->setEditText(QString::fromStdString(after));
+  return !accepted;
 }
 
 void TfrmConvert::cbxDimSizeKeyDown(const QKeyEvent&) {

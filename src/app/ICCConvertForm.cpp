@@ -19,14 +19,21 @@
 #include "app/ImageBox.h"
 #include "app/Paths.h"
 #include "app/PictureDlg.h"
+#include "app/ProfileBoxes.h"
+#include "app/Remembered.h"
 #include "app/UserPrompts.h"
 #include "convert/ConvertJob.h"
+#include "convert/ICCConversion.h"
 #include "image/Preview.h"
 #include "base/Errors.h"
 
 namespace zelvo {
 
 namespace {
+
+// Texts the dialog shows.
+constexpr const char* kSRGBDefaultText = "sRGB (Default)";
+constexpr const char* kICCConversionDone = "The conversion was successfully completed.";
 
 const char kICCFilter[] = "ICC Profiles|*.icc;*icm|All Files|*.*";
 const char kImage2Hint[] = "The test image with ICC colors transformation";
@@ -173,7 +180,7 @@ void TfrmICCConvert::FormCreate(const TBitmap24& test_picture) {
   SetItems(cbxDimSize, {"Default", "17", "32", "33", "64"});
   cbxDimSize->setEditText(QStringLiteral("Default"));
   cbxDimSize->setEnabled(false);
-  SetItems(cbxBits, ICCBitsItems());
+  SetItems(cbxBits, BitsItems());
   cbxBits->setCurrentIndex(0);
   cbxBits->setEnabled(false);
   btnConvert->setEnabled(false);
@@ -283,13 +290,13 @@ void TfrmICCConvert::RunICCTransform(bool preview, TReplace replace) {
 void TfrmICCConvert::cbxOutFormatChange() {
   if (const TLutOutputProfile* profile = SelectedOutputProfile()) {
     cbxDimSize->setEnabled(profile->SizeSelectable);
-    if (profile->SizeSelectable) SetItems(cbxDimSize, ICCSizeItems(*profile));
+    if (profile->SizeSelectable) SetItems(cbxDimSize, SizeItems(*profile));
     cbxDimSize->setEditText(QStringLiteral("Default"));
     // The depths the conversion job accepts for this profile (its reader
     // reads them back).
     const std::vector<int> selectable = SelectableBits(*profile);
     cbxBits->clear();
-    for (const std::string& item : ICCBitsItems()) {
+    for (const std::string& item : BitsItems()) {
       const int bits = BitsOfItem(item);
       if (bits == -1 || std::find(selectable.begin(), selectable.end(), bits) != selectable.end()) {
         cbxBits->addItem(QString::fromStdString(item));

@@ -6,7 +6,7 @@
 #include <QDialog>
 
 #include "base/TextFile.h"
-#include "icc/ICCConvert.h"
+#include "convert/ICCConversion.h"
 #include "image/Bitmap24.h"
 
 class QCheckBox;

@@ -32,9 +32,10 @@
 #include "app/Paths.h"
 #include "app/PictureDlg.h"
 #include "app/UserPrompts.h"
-#include "formats/LUTFormat.h"
+#include "registry/Registry.h"
 #include "image/PictureFile.h"
 #include "image/Preview.h"
+#include "convert/PreviewFile.h"
 
 namespace zelvo {
 

@@ -7,6 +7,7 @@
 #include "app/FileDlg.h"
 #include "app/ImageBox.h"
 #include "app/Paths.h"
+#include "app/Remembered.h"
 #include "image/PictureFile.h"
 #include "image/Preview.h"
 #include "base/Errors.h"

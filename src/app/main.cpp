@@ -3,11 +3,11 @@
 #include <QCommandLineParser>
 #include <string_view>
 
-#include "Version.h"
+#include "base/Version.h"
 #include "app/AppErrors.h"
 #include "app/Icons.h"
 #include "app/MainForm.h"
-#include "formats/LUTFormat.h"
+#include "registry/Registry.h"
 #include "base/TextFile.h"
 
 namespace {

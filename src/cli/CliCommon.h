@@ -13,7 +13,7 @@
 
 #include "cli/CliMain.h"
 #include "convert/ConvertJob.h"
-#include "formats/LUTFormat.h"
+#include "registry/Registry.h"
 
 namespace zelvo {
 

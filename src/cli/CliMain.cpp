@@ -7,10 +7,10 @@
 #include <istream>
 #include <ostream>
 
-#include "Version.h"
+#include "base/Version.h"
 #include "cli/CliCommon.h"
 #include "convert/ConvertJob.h"
-#include "formats/LUTFormat.h"
+#include "registry/Registry.h"
 #include "base/StringLib.h"
 #include "base/Errors.h"
 #include "lut/Resample.h"

@@ -4,7 +4,7 @@
 #include <ostream>
 
 #include "cli/CliCommon.h"
-#include "icc/ICCConvert.h"
+#include "convert/ICCConversion.h"
 
 namespace zelvo {
 

@@ -14,11 +14,6 @@
 
 namespace zelvo {
 
-std::string& LastOutputFolder() {
-  static std::string folder;
-  return folder;
-}
-
 std::string TargetFileName(const std::string& source_name, const std::string& extension) {
   const std::size_t dot = source_name.rfind('.');
   const std::string stem = dot == std::string::npos ? source_name : source_name.substr(0, dot);

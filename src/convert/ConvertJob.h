@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "formats/LUTFormat.h"
 #include "base/TextFile.h"
+#include "registry/Registry.h"
 
 namespace zelvo {
 
@@ -49,9 +49,6 @@ struct ConversionFeedback {
 };
 
 enum class BatchResult { Completed, Cancelled };
-
-// The output folder remembered while the program runs (dialogs share it).
-std::string& LastOutputFolder();
 
 // The source name with its extension replaced by "." + extension.
 std::string TargetFileName(const std::string& source_name, const std::string& extension);

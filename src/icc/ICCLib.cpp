@@ -2,22 +2,12 @@
 
 #include <lcms2.h>
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <random>
-#include <system_error>
 #include <vector>
 
 #include "base/TextFile.h"
 #include "base/Errors.h"
 
-#if !defined(_WIN32)
-#include <fcntl.h>
-#include <stdlib.h>
-#include <unistd.h>
-#endif
 
 namespace zelvo {
 
@@ -146,80 +136,11 @@ std::string ICCSignatureText(TICCSignature signature) {
   return text;
 }
 
-namespace {
-
-// The engine's sRGB profile in a file of a folder only this user can enter,
-// made on first use and removed when the program ends.
-class TSRGBProfileFile {
- public:
-  TSRGBProfileFile() {
-    TICCEngine engine;
-    cmsHPROFILE srgb = cmsCreate_sRGBProfileTHR(engine.context);
-    if (srgb == nullptr) throw EOSError("The sRGB profile cannot be made: " + engine.Reason("no reason given") + ".");
-    cmsUInt32Number size = 0;
-    std::vector<char> bytes;
-    const bool saved = cmsSaveProfileToMem(srgb, nullptr, &size) && (bytes.resize(size), cmsSaveProfileToMem(srgb, bytes.data(), &size));
-    cmsCloseProfile(srgb);
-    if (!saved) throw EOSError("The sRGB profile cannot be made: " + engine.Reason("no reason given") + ".");
-    folder_ = MakePrivateFolder();
-    path_ = (std::filesystem::path(folder_) / "sRGB.icc").string();
-    WriteNewFile(path_, bytes);
-  }
-  ~TSRGBProfileFile() {
-    std::error_code ec;
-    std::filesystem::remove(path_, ec);
-    std::filesystem::remove(folder_, ec);
-  }
-  TSRGBProfileFile(const TSRGBProfileFile&) = delete;
-  TSRGBProfileFile& operator=(const TSRGBProfileFile&) = delete;
-  const std::string& Path() const { return path_; }
-
- private:
-  static std::string MakePrivateFolder() {
-    const std::filesystem::path base = std::filesystem::temp_directory_path();
-#if !defined(_WIN32)
-    std::string pattern = (base / "zelvo-srgb-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-      throw EOSError("Cannot make a folder in \"" + base.string() + "\". " + std::generic_category().message(errno));
-    }
-    return pattern;
-#else
-    std::random_device random;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      const std::filesystem::path p = base / ("zelvo-srgb-" + std::to_string(random()));
-      std::error_code ec;
-      if (std::filesystem::create_directory(p, ec)) return p.string();
-    }
-    throw EOSError("Cannot make a folder in \"" + base.string() + "\".");
-#endif
-  }
-  // A file that must not be there yet: nothing planted is ever used.
-  static void WriteNewFile(const std::string& path, const std::vector<char>& bytes) {
-#if !defined(_WIN32)
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    bool ok = fd >= 0;
-    for (std::size_t done = 0; ok && done < bytes.size();) {
-      const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-      if (n < 0 && errno == EINTR) continue;
-      ok = n > 0;
-      if (ok) done += static_cast<std::size_t>(n);
-    }
-    const int err = errno;
-    if (fd >= 0 && ::close(fd) != 0) ok = false;
-    if (!ok) throw EOSError("Cannot write file \"" + path + "\". " + std::generic_category().message(err));
-#else
-    WriteFileAtomically(path, std::string_view(bytes.data(), bytes.size()), TReplace::KeepExisting);
-#endif
-  }
-  std::string folder_;
-  std::string path_;
-};
-
-}  // namespace
-
-std::string GetSRGBProfileName() {
-  static const TSRGBProfileFile file;
-  return file.Path();
+TICCProfile OpenSRGBProfile() {
+  auto engine = std::make_unique<TICCEngine>();
+  cmsHPROFILE handle = cmsCreate_sRGBProfileTHR(engine->context);
+  if (handle == nullptr) throw EOSError("The sRGB profile cannot be made: " + engine->Reason("no reason given") + ".");
+  return TICCProfile(std::move(engine), handle, "sRGB (built in)");
 }
 
 TICCTransform CreateICCTransform(const TICCProfile& first, const TICCProfile* second) {

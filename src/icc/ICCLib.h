@@ -45,6 +45,7 @@ class TICCProfile {
 
  private:
   friend TICCProfile OpenICCProfile(const std::string& file_name);
+  friend TICCProfile OpenSRGBProfile();
   TICCProfile(std::unique_ptr<TICCEngine> engine, void* handle, std::string file_name);
   std::unique_ptr<TICCEngine> engine_;
   void* handle_ = nullptr;
@@ -87,9 +88,9 @@ std::string ICCProfileClassName(TICCSignature signature);
 // A colour-space signature as text, without its padding ("RGB", "CMYK").
 std::string ICCSignatureText(TICCSignature signature);
 
-// The full path of a standard sRGB profile: the engine's own, written once
-// per run to a file in a private folder of its own, removed at exit.
-std::string GetSRGBProfileName();
+// The engine's own sRGB profile, made in memory: its matrix and curves are
+// exact, not rounded to the fixed point of a saved profile.
+TICCProfile OpenSRGBProfile();
 
 // A transform from the colour space of the first profile to that of the last,
 // perceptual intent, the engine's most accurate mode. Without a second

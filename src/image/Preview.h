@@ -15,24 +15,16 @@ namespace zelvo {
 inline constexpr int kPreviewBoxWidth = 210;
 inline constexpr int kPreviewBoxHeight = 169;
 
-// The folder of the last picture loaded, with a trailing separator; empty at
-// start, never stored.
-std::string& LastPictureFolder();
-
 // A copy of the picture fitted into the box with Lanczos3, never enlarged. A
 // picture so thin that one side fits to 0 pixels gives an empty picture.
 TBitmap24 FitPreviewBitmap(const TBitmap24& picture, int box_width = kPreviewBoxWidth,
                            int box_height = kPreviewBoxHeight);
 
-// LastPictureFolder := the folder of the file, with a trailing separator.
-void RememberPictureFolder(const std::string& file_name);
-
-// A picture file loaded for the pane and fitted into its box. The file's
-// folder is remembered first, also when the load then fails.
+// A picture file loaded for the pane and fitted into its box.
 TBitmap24 LoadPreviewPicture(const std::string& file_name);
 
-// A LUT file read for the pane. The file is read into a LUT of its own, so a
-// load that fails (and raises) leaves whatever the pane showed before.
+// What the pane shows of a LUT that a load gave (its FormatIndex None when no
+// format recognised the file).
 struct TLUTPreview {
   // A format recognised the file; when not, the pane hides its lower part.
   bool Recognised = false;
@@ -45,6 +37,6 @@ struct TLUTPreview {
   // The LUT read, for the pane to keep until the next selection.
   TLUT LUT;
 };
-TLUTPreview PreviewLUTFile(const std::string& lut_file, const TBitmap24& ungraded);
+TLUTPreview PreviewLUT(TLUT&& lut, const TBitmap24& ungraded);
 
 }  // namespace zelvo

@@ -14,9 +14,11 @@
 
 #include "AppTestSupport.h"
 #include "app/ConvertForm.h"
+#include "app/ProfileBoxes.h"
+#include "app/Remembered.h"
 #include "app/MainForm.h"
 #include "app/ProgressDlg.h"
-#include "formats/LUTFormat.h"
+#include "registry/Registry.h"
 
 namespace zelvo::test {
 
@@ -44,6 +46,30 @@ class ConvertForm : public QObject {
 
  private slots:
   void init() { LastOutputFolder().clear(); }
+
+  // The items of the size and depth boxes, and the keys the size box takes:
+  // the same in both dialogs.
+  void profileBoxItemsAndKeys() {
+    QCOMPARE(SizeItems(*OutputProfileByCaption("Cube 3D Davinci")), (std::vector<std::string>{"Default", "17", "32", "33", "64"}));
+    QCOMPARE(SizeItems(*OutputProfileByCaption("Cube 1D")).back(), std::string("65536"));
+    QCOMPARE(SizeItems(*OutputProfileByCaption("Academy/ASC CLF 1D")).back(), std::string("65536"));
+    std::vector<int> depths;
+    for (const std::string& item : BitsItems()) depths.push_back(BitsOfItem(item));
+    QCOMPARE(depths, (std::vector<int>{-1, 8, 10, 12, 14, 16}));
+    struct Key {
+      std::string text;
+      char key;
+      bool accepted;
+      std::string text_after;
+    };
+    for (const Key& k : {Key{"Default", '3', true, ""}, Key{"Default", 'x', false, ""}, Key{"1234", '5', true, "1234"},
+                         Key{"12345", '6', false, "12345"}, Key{"12345", '\b', true, "12345"},
+                         Key{"12", '-', false, "12"}}) {
+      std::string text = k.text;
+      QCOMPARE(AcceptSizeKey(text, k.key), k.accepted);
+      QCOMPARE(text, k.text_after);
+    }
+  }
 
   void startsWithNothingChosen() {
     LastOutputFolder() = "/films/out";

@@ -15,6 +15,7 @@
 #include "AppTestSupport.h"
 #include "ICCTestProfiles.h"
 #include "app/ICCConvertForm.h"
+#include "app/Remembered.h"
 #include "app/ImageBox.h"
 #include "app/MainForm.h"
 #include "convert/ConvertJob.h"

@@ -16,7 +16,7 @@
 #include <sys/stat.h>
 
 #include "AppTestSupport.h"
-#include "Version.h"
+#include "base/Version.h"
 #include "app/AboutForm.h"
 #include "app/MainForm.h"
 

@@ -9,8 +9,9 @@
 
 #include "AppTestSupport.h"
 #include "app/ImageBox.h"
+#include "app/Remembered.h"
 #include "app/MainForm.h"
-#include "formats/LUTFormat.h"
+#include "registry/Registry.h"
 #include "image/ApplyLUT.h"
 #include "image/PictureFile.h"
 #include "image/Preview.h"

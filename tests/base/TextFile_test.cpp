@@ -10,7 +10,7 @@
 #endif
 
 #include "TestSupport.h"
-#include "formats/LUTFormat.h"
+#include "base/LUTSource.h"
 #include "base/TextFile.h"
 #include "base/Errors.h"
 
@@ -180,7 +180,7 @@ TEST(TextFile, ReadingErrorsNameTheFile) {
   const std::string fifo = dir.File("pipe.cube");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   EXPECT_NE(test::ErrorOf([&] { f.ReadFromFile(fifo); }).find("not a regular file"), std::string::npos);
-  EXPECT_THROW(DetectLUTFormat(fifo), EOSError);
+  EXPECT_THROW(TLUTSource::FromFileHead(fifo), EOSError);  // what detection reads
 #endif
 }
 

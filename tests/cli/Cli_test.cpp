@@ -5,7 +5,7 @@
 
 #include "TestSupport.h"
 #include "cli/CliMain.h"
-#include "formats/LUTFormat.h"
+#include "registry/Registry.h"
 
 namespace zelvo {
 namespace {

@@ -3,9 +3,9 @@
 #include <filesystem>
 #include <sstream>
 
-#include "TestSupport.h"
+#include "TestFormats.h"
 #include "cli/CliMain.h"
-#include "icc/ICCConvert.h"
+#include "convert/ICCConversion.h"
 #include "image/ApplyLUT.h"
 #include "image/BmpFile.h"
 #include "image/PictureFile.h"

@@ -11,7 +11,7 @@
 
 #include "TestSupport.h"
 #include "convert/ConvertJob.h"
-#include "formats/LUTFormat.h"
+#include "registry/Registry.h"
 #include "base/StringLib.h"
 #include "lut/Resample.h"
 

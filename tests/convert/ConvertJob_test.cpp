@@ -2,9 +2,9 @@
 
 #include <filesystem>
 
-#include "TestSupport.h"
+#include "TestFormats.h"
 #include "convert/ConvertJob.h"
-#include "formats/LUTFormat.h"
+#include "registry/Registry.h"
 #include "lut/Resample.h"
 
 namespace zelvo {

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "TestSupport.h"
+#include "TestFormats.h"
 #include "formats/clf/CLFNodes.h"
-#include "formats/LUTFormat.h"
+#include "registry/Registry.h"
 #include "lut/Resample.h"
 
 namespace zelvo {

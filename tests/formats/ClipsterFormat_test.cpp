@@ -1,12 +1,12 @@
-#include "formats/LUTFormat.h"
+#include "registry/Registry.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 
-#include "TestSupport.h"
-#include "formats/LUTFormat.h"
+#include "TestFormats.h"
+#include "registry/Registry.h"
 #include "base/XMLNode.h"
 
 namespace zelvo {

@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "TestSupport.h"
-#include "formats/LUTFormat.h"
+#include "TestLUTs.h"
+#include "registry/Registry.h"
 
 namespace zelvo {
 namespace {

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <limits>
 
-#include "TestSupport.h"
-#include "formats/LUTFormat.h"
+#include "TestFormats.h"
+#include "registry/Registry.h"
 #include "base/TextFile.h"
 #include "lut/Resample.h"
 

@@ -4,8 +4,8 @@
 
 #include <random>
 
-#include "TestSupport.h"
-#include "formats/LUTFormat.h"
+#include "TestLUTs.h"
+#include "registry/Registry.h"
 
 namespace zelvo {
 namespace {

@@ -6,9 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "TestSupport.h"
-#include "convert/ConvertJob.h"
-#include "formats/LUTFormat.h"
+#include "TestFormats.h"
+#include "registry/Registry.h"
 #include "base/StringLib.h"
 #include "lut/Resample.h"
 
@@ -395,68 +394,6 @@ TEST(Header1DRoundTrip, LustreAtDepthsItsReaderRefuses) {
 
 // ---------------------------------------------------------------------------
 // Through the batch job
-
-TEST(Header1DConvert, ThreeDToLustre1DAlongTheNeutralAxis) {
-  TempDir dir;
-  TLUT cube;
-  test::FillSample3D(cube, 17);
-  const std::string source_path = dir.File("grade.cube");
-  SaveLUTFile(source_path, cube, Profile("Cube 3D Davinci"));
-  TLUT source;
-  LoadLUTFile(source_path, source);
-
-  ConversionSettings settings;
-  settings.OutputFolder = dir.path().string();
-  settings.OutputProfile = &Profile("Autodesk Lustre 1D");
-  const std::string target_path = dir.File("grade.lut");
-  ConvertFile(settings, source_path, target_path);
-
-  TLUT target;
-  LoadLUTFile(target_path, target);
-  ASSERT_EQ(target.FormatIndex, TLUTFormatId::Lustre1D);
-  ASSERT_EQ(target.Size1D(), 65536);
-  const double step = 0.5 / 65535 + 1e-12;
-  for (int i = 0; i < 65536; i += 257) {
-    const double x = i / 65535.0;
-    const TColor want = EvaluateLUT(source, {x, x, x});
-    ASSERT_NEAR(target.Table1D(i).R, std::clamp(want.R, 0.0, 1.0), step) << i;
-    ASSERT_NEAR(target.Table1D(i).G, std::clamp(want.G, 0.0, 1.0), step) << i;
-    ASSERT_NEAR(target.Table1D(i).B, std::clamp(want.B, 0.0, 1.0), step) << i;
-  }
-}
-
-TEST(Header1DConvert, Fusion1DExpandedToA3DCube) {
-  TempDir dir;
-  TLUT curves;
-  FillCurves(curves, 1024);
-  const std::string source_path = dir.File("curves.alut");
-  SaveLUTFile(source_path, curves, Profile("Fusion 1D"));
-  TLUT source;
-  LoadLUTFile(source_path, source);
-  ASSERT_EQ(source.FormatIndex, TLUTFormatId::Fusion1D);
-
-  ConversionSettings settings;
-  settings.OutputFolder = dir.path().string();
-  settings.OutputProfile = &Profile("Cube 3D Iridas, Nuke, AfterEffects");
-  const std::string target_path = dir.File("curves.cube");
-  ConvertFile(settings, source_path, target_path);
-
-  TLUT target;
-  LoadLUTFile(target_path, target);
-  ASSERT_EQ(target.Kind, TLUTKind::lk3D);
-  ASSERT_EQ(target.Size3D(), 32);
-  for (int r = 0; r < 32; r += 3) {
-    for (int g = 0; g < 32; g += 5) {
-      for (int b = 0; b < 32; b += 7) {
-        const TColor want = EvaluateLUT(source, {r / 31.0, g / 31.0, b / 31.0});
-        const TLUTEntry& got = target.Table3D(r, g, b);
-        ASSERT_NEAR(got.R, want.R, 5e-7);
-        ASSERT_NEAR(got.G, want.G, 5e-7);
-        ASSERT_NEAR(got.B, want.B, 5e-7);
-      }
-    }
-  }
-}
 
 // ---------------------------------------------------------------------------
 // Files written by other tools

@@ -5,9 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "TestSupport.h"
-#include "convert/ConvertJob.h"
-#include "formats/LUTFormat.h"
+#include "TestFormats.h"
+#include "registry/Registry.h"
 #include "lut/Resample.h"
 
 namespace zelvo {
@@ -281,42 +280,6 @@ TEST(KeywordPeerFiles, PandoraSampleReadsWithItsOutValue) {
 
 // ---------------------------------------------------------------------------
 // The conversion job end to end
-
-TEST(Grid3DConversion, CubeFileConvertsToEveryGridProfile) {
-  TempDir dir;
-  TLUT source;
-  test::FillSample3D(source, 9);
-  const std::string cube = dir.File("look.cube");
-  SaveLUTFile(cube, source, Profile("Cube 3D Iridas, Nuke, AfterEffects"));
-  TLUT read_source;
-  LoadLUTFile(cube, read_source);
-  for (const char* caption :
-       {"3DL Scratch, Autodesk, Blackmagic, Cine-tal", "3DL Fusion", "Autodesk Lustre 3D", "Colorfront OSD 3D",
-        "Davinci DAT 3D", "Luther 3D", "Pandora 3D, Apple 3D m3d", "Quantel 3D", "Technicolor 3D mga", "Codex 3D"}) {
-    SCOPED_TRACE(caption);
-    ConversionSettings settings;
-    settings.OutputFolder = dir.path().string();
-    settings.OutputProfile = &Profile(caption);
-    const std::string target = dir.File("look." + settings.OutputProfile->Extension);
-    ConvertFile(settings, cube, target);
-    TLUT back;
-    LoadLUTFile(target, back);
-    EXPECT_EQ(back.FormatIndex, settings.OutputProfile->FormatIndex);
-    ASSERT_EQ(back.Size3D(), settings.OutputProfile->DefaultSize);
-    // Each grid point holds the source table interpolated there, within a code step.
-    const int bits = settings.OutputProfile->DefaultBits;
-    const double step = bits > 0 ? 1.0 / (std::ldexp(1.0, bits) - 1) : 1e-6;
-    const int n = back.Size3D();
-    for (int i = 0; i < n; ++i) {
-      const int g = n - 1 - i, b = i / 2;
-      const TColor want = Interpolate3D(read_source, TColor{i / (n - 1.0), g / (n - 1.0), b / (n - 1.0)});
-      const TLUTEntry& got = back.Table3D(i, g, b);
-      EXPECT_NEAR(got.R, want.R, step);
-      EXPECT_NEAR(got.G, want.G, step);
-      EXPECT_NEAR(got.B, want.B, step);
-    }
-  }
-}
 
 }  // namespace
 }  // namespace zelvo

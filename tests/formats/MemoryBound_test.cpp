@@ -11,7 +11,7 @@
 #endif
 
 #include "TestSupport.h"
-#include "formats/LUTFormat.h"
+#include "registry/Registry.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define ZELVO_TEST_UNDER_ASAN 1

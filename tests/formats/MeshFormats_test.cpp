@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "TestSupport.h"
-#include "formats/LUTFormat.h"
-#include "formats/LUTFormat.h"
+#include "TestFormats.h"
+#include "registry/Registry.h"
+#include "registry/Registry.h"
 #include "base/TextFile.h"
 #include "lut/Resample.h"
 

@@ -12,8 +12,8 @@
 #include <sys/resource.h>
 #endif
 
-#include "TestSupport.h"
-#include "formats/LUTFormat.h"
+#include "TestLUTs.h"
+#include "registry/Registry.h"
 
 namespace zelvo {
 namespace {

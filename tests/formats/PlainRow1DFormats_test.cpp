@@ -5,9 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "TestSupport.h"
-#include "convert/ConvertJob.h"
-#include "formats/LUTFormat.h"
+#include "TestFormats.h"
+#include "registry/Registry.h"
 #include "base/StringLib.h"
 
 namespace zelvo {
@@ -194,60 +193,5 @@ TEST(PlainRow1DRoundTrip, FloatingPointFormatsReadBackWhatTheyWrote) {
 
 // Every 1D reader whose length is the number of rows read: a file whose rows
 // all fail to parse loads with no entries, and the batch job refuses it.
-TEST(PlainRow1DConvert, FilesThatLoadEmptyAreNotConverted) {
-  struct Case {
-    const char* name;
-    const char* text;
-    TLUTFormatId format;
-  };
-  const std::vector<Case> cases = {
-      {"empty.lut", "LUT16\n\nno rows here\n1 2\n", TLUTFormatId::Lustre1D},
-      {"empty.alut", "F5LT\n\n16\n\n0 1 0 2\n", TLUTFormatId::Fusion1D},
-      {"empty.1dlut", "# header\n0.5 0.5\n", TLUTFormatId::ColorFrontOSD1D},
-      {"empty.txt", "R\tG\tB - HDLINK GAMMA TABLE\n1000,00 0 0\n", TLUTFormatId::Blackmagic1D},
-      {"empty.ilut", "1.5 2 3\n", TLUTFormatId::DavinciILut1D},
-      {"empty.olut", "12 13\n", TLUTFormatId::DavinciOLut1D},
-  };
-  TempDir dir;
-  ConversionSettings settings;
-  settings.OutputFolder = dir.path().string();
-  settings.OutputProfile = &Profile("Autodesk Lustre 1D");
-  for (const Case& c : cases) {
-    const std::string source_path = dir.Write(c.name, c.text);
-    TLUT lut;
-    LoadLUTFile(source_path, lut);
-    EXPECT_EQ(lut.FormatIndex, c.format) << c.name;
-    EXPECT_EQ(lut.Size1D(), 0) << c.name;
-
-    const std::string target_path = dir.File("out.lut");
-    const std::string message = ErrorOf([&] { ConvertFile(settings, source_path, target_path); });
-    EXPECT_NE(message.find(source_path), std::string::npos) << c.name << ": " << message;
-    EXPECT_FALSE(std::filesystem::exists(target_path)) << c.name;
-  }
-}
-
-TEST(PlainRow1DConvert, OlutToColorfrontOSD1D) {
-  TempDir dir;
-  std::string text;
-  for (int i = 0; i < 4096; ++i) text += std::to_string(i) + " " + std::to_string(4095 - i) + " 2048 99\n";
-  const std::string source_path = dir.Write("grade.olut", text);
-  ConversionSettings settings;
-  settings.OutputFolder = dir.path().string();
-  settings.OutputProfile = &Profile("Colorfront OSD 1D");
-  const std::string target_path = dir.File("grade.1dlut");
-  ConvertFile(settings, source_path, target_path);
-
-  TLUT target;
-  LoadLUTFile(target_path, target);
-  ASSERT_EQ(target.FormatIndex, TLUTFormatId::ColorFrontOSD1D);
-  ASSERT_EQ(target.Size1D(), 1024);
-  for (int i = 0; i < 1024; ++i) {
-    const double x = i / 1023.0;
-    ASSERT_NEAR(target.Table1D(i).R, x, 5e-7) << i;
-    ASSERT_NEAR(target.Table1D(i).G, 1 - x, 5e-7) << i;
-    ASSERT_NEAR(target.Table1D(i).B, 2048 / 4095.0, 5e-7) << i;
-  }
-}
-
 }  // namespace
 }  // namespace zelvo

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "TestSupport.h"
-#include "formats/LUTFormat.h"
+#include "TestFormats.h"
+#include "registry/Registry.h"
 #include "base/TextFile.h"
 
 namespace zelvo {

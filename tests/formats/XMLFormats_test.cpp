@@ -6,9 +6,8 @@
 #include <filesystem>
 #include <limits>
 
-#include "TestSupport.h"
-#include "convert/ConvertJob.h"
-#include "formats/LUTFormat.h"
+#include "TestFormats.h"
+#include "registry/Registry.h"
 #include "base/TextFile.h"
 
 namespace zelvo {
@@ -234,30 +233,6 @@ TEST(SpeedgradeReader, DataEndingInsideATripleStoresNoPartOfIt) {
     EXPECT_EQ(lut.Table3D(0, 0, 0), (TLUTEntry{0.5, 0.5, 0.5})) << tail;
     EXPECT_EQ(lut.Table3D(1, 0, 0), (TLUTEntry{7, 7, 7})) << tail;
   }
-}
-
-TEST(SpeedgradeReader, LookWithoutTableHasNoLUTData) {
-  TempDir dir;
-  const std::string files[] = {
-      "<look><shaders><base/></shaders></look>",
-      "<look><shaders></shaders><LUT><size>\"0\"</size><data></data></LUT></look>",
-  };
-  for (const std::string& text : files) {
-    TLUT lut;
-    lut.SetSize3D(5);
-    LoadLUTFile(dir.Write("c.look", text), lut);
-    EXPECT_EQ(lut.FormatIndex, TLUTFormatId::SpeedgradeLook3D);
-    EXPECT_EQ(lut.Kind, TLUTKind::lkNone) << text;
-  }
-  // Converted, a look without a table is the identity.
-  const std::string target = dir.File("c.cube");
-  ConvertFile(ConversionSettings{dir.path().string(), OutputProfileByCaption("Cube 3D Davinci"), "Default", -1},
-              dir.File("c.look"), target);
-  TLUT cube;
-  LoadLUTFile(target, cube);
-  ASSERT_EQ(cube.Size3D(), 33);
-  EXPECT_EQ(cube.Table3D(0, 0, 0), (TLUTEntry{0, 0, 0}));
-  EXPECT_EQ(cube.Table3D(32, 16, 8), (TLUTEntry{1.0, 0.5, 0.25}));
 }
 
 TEST(SpeedgradeReader, SizeErrors) {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "TestSupport.h"
+#include "TestLUTs.h"
 #include "image/ApplyLUT.h"
 #include "image/Preview.h"
 #include "base/Errors.h"
@@ -111,31 +111,6 @@ TEST(ApplyLUT, BitmapsGiveWhatEachColorGives) {
   TBitmap24 nothing(0, 5);
   ApplyLUTToBitmap(red, nothing);
   EXPECT_EQ(nothing.Height(), 5);
-}
-
-TEST(Preview, LUTFilesForThePane) {
-  test::TempDir dir;
-  const TBitmap24 ungraded = AllCodes();
-  const TLUTPreview cube = PreviewLUTFile(
-      dir.Write("a.cube", "# warm\nLUT_3D_SIZE 2\n0 0 0\n1 0 0\n0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n1 1 0.5\n"), ungraded);
-  EXPECT_TRUE(cube.Recognised);
-  ASSERT_TRUE(cube.Graded);
-  EXPECT_EQ(cube.Lines, (std::vector<std::string>{"Type: 3D", "Dimension: 2", "warm"}));
-  TBitmap24 expected = ungraded.Copy();
-  ApplyLUTToBitmap(cube.LUT, expected);
-  EXPECT_EQ(std::memcmp(cube.Picture.Pixels(), expected.Pixels(), expected.ByteCount()), 0);
-
-  const TLUTPreview unknown = PreviewLUTFile(dir.Write("notes.txt", "hello\n"), ungraded);
-  EXPECT_FALSE(unknown.Recognised);
-  EXPECT_FALSE(unknown.Graded);
-
-  // A Lustre 1D file without rows: described, never applied.
-  const TLUTPreview empty = PreviewLUTFile(dir.Write("empty.lut", "LUT16\nend\n"), ungraded);
-  ASSERT_TRUE(empty.Recognised);
-  EXPECT_FALSE(empty.Graded);
-  EXPECT_EQ(empty.Lines, (std::vector<std::string>{"Type: 1D", "Dimension: 0"}));
-
-  EXPECT_THROW(PreviewLUTFile(dir.Write("bad.cube", "LUT_3D_SIZE 2\n0 0 0\n"), ungraded), EZelvoError);
 }
 
 }  // namespace

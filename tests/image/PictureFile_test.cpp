@@ -200,10 +200,7 @@ TEST(PictureFile, FilesAndTheirTypes) {
   EXPECT_THROW(LoadPicture(dir.File("missing.jpg")), EOSError);
   EXPECT_THROW(LoadPicture(dir.path().string()), EOSError);  // a folder
 
-  // The pane remembers the folder of a picture, also one that fails to load.
-  LastPictureFolder().clear();
   EXPECT_THROW(LoadPreviewPicture(dir.Write("bad.jpg", "not a picture")), EZelvoError);
-  EXPECT_EQ(LastPictureFolder(), (dir.path() / "").string());
   const TBitmap24 fitted = LoadPreviewPicture(dir.Write("big.bmp", EncodeBmp(TBitmap24(420, 300))));
   EXPECT_EQ(fitted.Width(), 210);
   EXPECT_EQ(fitted.Height(), 150);

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "TestSupport.h"
+#include "TestLUTs.h"
 #include "base/Errors.h"
 #include "lut/LUT.h"
 #include "lut/Resample.h"

@@ -17,7 +17,7 @@
 
 #include "TestSupport.h"
 #include "formats/CDLLib.h"
-#include "formats/LUTFormat.h"
+#include "registry/Registry.h"
 #include "formats/LUTFormatImps.h"
 #include "base/TextFile.h"
 

@@ -12,7 +12,7 @@
 
 #include "TestSupport.h"
 #include "formats/clf/CLFNodes.h"
-#include "formats/LUTFormat.h"
+#include "registry/Registry.h"
 #include "base/TextFile.h"
 #include "lut/Resample.h"
 

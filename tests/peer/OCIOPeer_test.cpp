@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "formats/LUTFormat.h"
+#include "registry/Registry.h"
 #include "lut/Resample.h"
 
 namespace zelvo {

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "TestSupport.h"
-#include "formats/LUTFormat.h"
+#include "TestFormats.h"
+#include "registry/Registry.h"
 #include "formats/LUTFormatImps.h"
 #include "lut/Resample.h"
 

@@ -17,13 +17,14 @@
 #include <memory>
 
 #include "app/AboutForm.h"
+#include "app/Remembered.h"
 #include "app/ConvertForm.h"
 #include "app/ICCConvertForm.h"
 #include "app/Icons.h"
 #include "app/MainForm.h"
 #include "app/ProgressDlg.h"
 #include "app/UserPrompts.h"
-#include "formats/LUTFormat.h"
+#include "registry/Registry.h"
 #include "lut/LUT.h"
 
 namespace {

@@ -1,9 +1,10 @@
 // The registry: every format, the order in which they are asked to recognise a
 // file, and the output profiles. Each is one list, read top to bottom.
+#include "registry/Registry.h"
+
 #include <array>
 
 #include "formats/Families.h"
-#include "formats/LUTFormat.h"
 #include "formats/clf/CLFFormat.h"
 
 namespace zelvo {

@@ -9,8 +9,8 @@
 #include <cstdlib>
 
 #include "ICCTestProfiles.h"
-#include "TestSupport.h"
-#include "icc/ICCConvert.h"
+#include "TestFormats.h"
+#include "convert/ICCConversion.h"
 #include "base/Errors.h"
 
 namespace zelvo {
@@ -27,7 +27,7 @@ class ICCProfiles : public ::testing::Test {
   }
 
   void SetUp() override {
-    srgb = Save(cmsCreate_sRGBProfile(), dir.File("srgb.icc"));
+    srgb = kBuiltInSRGB;
     display = Save(test::Display22Profile(), dir.File("display.icm"));
     scanner = Save(test::SRGBProfileOfClass(cmsSigInputClass), dir.File("scanner.icc"));
     printer = Save(test::SRGBProfileOfClass(cmsSigOutputClass), dir.File("printer.icc"));
@@ -40,10 +40,16 @@ class ICCProfiles : public ::testing::Test {
     cmsFreeToneCurve(gamma);
   }
 
-  // The engine's own transform between two profile files, as the layer builds it.
+  // The engine's own sRGB, in memory, where the conversion takes it.
+  static constexpr const char* kBuiltInSRGB = "(built-in sRGB)";
+  static cmsHPROFILE Open(const std::string& name) {
+    return name == kBuiltInSRGB ? cmsCreate_sRGBProfile() : cmsOpenProfileFromFile(name.c_str(), "r");
+  }
+
+  // The engine's own transform between two profiles, as the layer builds it.
   static std::vector<TRGB16> Direct(const std::string& from, const std::string& to, const std::vector<TRGB16>& in) {
-    cmsHPROFILE a = cmsOpenProfileFromFile(from.c_str(), "r");
-    cmsHPROFILE b = to.empty() ? nullptr : cmsOpenProfileFromFile(to.c_str(), "r");
+    cmsHPROFILE a = Open(from);
+    cmsHPROFILE b = to.empty() ? nullptr : Open(to);
     cmsHPROFILE chain[2] = {a, b};
     cmsHTRANSFORM t = cmsCreateMultiprofileTransform(chain, b ? 2 : 1, TYPE_RGB_16, TYPE_RGB_16, INTENT_PERCEPTUAL,
                                                      cmsFLAGS_NOOPTIMIZE | cmsFLAGS_NOCACHE);
@@ -220,38 +226,6 @@ TEST_F(ICCProfiles, RefusalsSayWhy) {
   EXPECT_EQ(ICCGridSize(test::Profile("Autodesk Lustre 1D"), "123456"), 99999);
 }
 
-TEST_F(ICCProfiles, TheSRGBProfileIsPrivateAndGoesAtExit) {
-  const std::string name = GetSRGBProfileName();
-  EXPECT_EQ(GetSRGBProfileName(), name);
-  const TICCProfile p = OpenICCProfile(name);
-  EXPECT_EQ(GetICCProfileClass(p), kICCDisplayClass);
-  EXPECT_EQ(GetICCColorSpace(p), kICCRGBData);
-  const auto folder = std::filesystem::path(name).parent_path();
-  EXPECT_NE(folder, std::filesystem::temp_directory_path());
-#if !defined(_WIN32)
-  EXPECT_EQ(std::filesystem::status(folder).permissions(), std::filesystem::perms::owner_all);
-  // A program that asked for it leaves nothing behind when it ends. The child
-  // runs this test afresh (with a file of its own) and writes that file's name
-  // to the note the environment names.
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  const std::string note = dir.File("note.txt");
-  ::setenv("ZELVO_SRGB_NOTE", note.c_str(), 0);  // the child keeps its parent's
-  EXPECT_EXIT(
-      {
-        std::ofstream(std::getenv("ZELVO_SRGB_NOTE")) << GetSRGBProfileName();
-        std::exit(0);
-      },
-      ::testing::ExitedWithCode(0), "");
-  ::unsetenv("ZELVO_SRGB_NOTE");
-  const std::string child = test::ReadAll(note);
-  ASSERT_FALSE(child.empty());
-  EXPECT_NE(child, name);
-  EXPECT_FALSE(std::filesystem::exists(child));
-  EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(child).parent_path()));
-  EXPECT_TRUE(std::filesystem::exists(name));
-#endif
-}
-
 TEST(ICCDialogRules, NamesSizesAndKeys) {
   struct Name {
     const char* path;
@@ -264,23 +238,6 @@ TEST(ICCDialogRules, NamesSizesAndKeys) {
                         Name{"/p/my.profile.icm", "Colorfront OSD 1D", "/p/my.profile.1dlut"},
                         Name{"/p.d/noext", "3DL Fusion", "/p.d/noext.3dl"}}) {
     EXPECT_EQ(ICCOutputFileName(c.path, test::Profile(c.caption)), c.expected);
-  }
-  EXPECT_EQ(ICCSizeItems(test::Profile("Cube 3D Davinci")), (std::vector<std::string>{"Default", "17", "32", "33", "64"}));
-  EXPECT_EQ(ICCSizeItems(test::Profile("Cube 1D")).back(), "65536");
-  std::vector<int> depths;
-  for (const std::string& item : ICCBitsItems()) depths.push_back(BitsOfItem(item));
-  EXPECT_EQ(depths, (std::vector<int>{-1, 8, 10, 12, 14, 16}));
-  struct Key {
-    std::string text;
-    char key;
-    bool accepted;
-    std::string text_after;
-  };
-  for (const Key& k : {Key{"Default", '3', true, ""}, Key{"Default", 'x', false, ""}, Key{"1234", '5', true, "1234"},
-                       Key{"12345", '6', false, "12345"}, Key{"12345", '\b', true, "12345"}, Key{"12", '-', false, "12"}}) {
-    std::string text = k.text;
-    EXPECT_EQ(AcceptSizeKey(text, k.key), k.accepted) << k.text << " " << k.key;
-    EXPECT_EQ(text, k.text_after);
   }
   TICCConvertSettings s;
   s.Profile = "/p/a.icc";

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "TestSupport.h"
+#include "TestLUTs.h"
 #include "formats/CDLLib.h"
-#include "formats/LUTFormat.h"
+#include "registry/Registry.h"
 #include "base/StringLib.h"
 #include "base/XMLNode.h"
 #include "base/Errors.h"

@@ -1,0 +1,24 @@
+// The size and depth boxes of the conversion dialog and the ICC dialog: their
+// items for an output profile and the keys the size box takes.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "registry/Registry.h"
+
+namespace zelvo {
+
+// "Default", then the usual sizes of the profile's kind.
+std::vector<std::string> SizeItems(const TLutOutputProfile& profile);
+// "Default", "8 bit", "10 bit", "12 bit", "14 bit", "16 bit".
+std::vector<std::string> BitsItems();
+// The depth an item stands for: -1 for "Default" (the profile's own), 8 for
+// "8 bit" and so on.
+int BitsOfItem(const std::string& item);
+// A key typed into a size box: "Default" is emptied first; backspace always
+// passes; a digit passes while the text has at most 4 characters. Returns
+// whether the key goes into `text`, which it may have emptied.
+bool AcceptSizeKey(std::string& text, char key);
+
+}  // namespace zelvo

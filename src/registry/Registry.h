@@ -1,0 +1,110 @@
+// The registry: every format, the order in which they are asked to recognise
+// a file, the output profiles (registry/FormatRegistry.cpp), and the load,
+// detection and save entry points that go through them.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/LUTSource.h"
+#include "base/TextFile.h"
+#include "formats/LUTFormat.h"
+#include "lut/LUT.h"
+
+namespace zelvo {
+
+// The identities of the output profiles, in the order the dialogs list them.
+enum class TOutputProfileId : int {
+  ThreeDLScratch = 0,  // "3DL Scratch, Autodesk, Blackmagic, Cine-tal"
+  ThreeDLFusion,
+  Lustre3D,
+  Clipster3D,
+  Codex3D,
+  ColorFrontOSD3D,
+  Cube3DIridas,  // "Cube 3D Iridas, Nuke, AfterEffects"
+  Cube3DDavinci,
+  Cube3DTruelight,
+  DavinciDat3D,
+  Nucoda3D,
+  Luther3D,
+  Pandora3D,  // "Pandora 3D, Apple 3D m3d"
+  PFClean3D,
+  Quantel3D,
+  Technicolor3D,  // "Technicolor 3D mga"
+  Lustre1D,
+  Blackmagic1D,
+  Cinetal1D,
+  Codex1D,  // "Codex 1D, Sony SRW-1, Scratch 1D"
+  ColorFrontOSD1D,
+  Cube1D,
+  Filmlight1D,
+  Fusion1D,
+  Nucoda1D,
+  Quantel1D,
+  Stwo1D,
+  Shake1D,
+  CLF3D,  // "Academy/ASC CLF 3D"
+  CLF1D,
+};
+
+class TLutOutputProfile {
+ public:
+  TOutputProfileId Id = TOutputProfileId::ThreeDLScratch;
+  std::string Caption;
+  std::string Extension;  // without the dot
+  TLUTFormatId FormatIndex = TLUTFormatId::None;
+  int DefaultSize = 0;
+  int DefaultBits = 0;  // 0 for floating-point formats
+  bool SizeSelectable = false;
+  bool BitsSelectable = false;
+  // The kind of table it writes: its format's, but for the formats that
+  // write both kinds (CLF).
+  bool Is3D = true;
+};
+
+// The registry. Built on first use; lives until exit; never changes.
+// LUTFormats is indexed by format identity; DetectionOrder lists the formats
+// in the order they are asked to recognise a file.
+const std::vector<std::unique_ptr<TLUTFormat>>& LUTFormats();
+const std::vector<const TLUTFormat*>& DetectionOrder();
+const std::vector<std::unique_ptr<TLutOutputProfile>>& OutputProfiles();
+
+// The format of an identity; nullptr for an index outside the registry.
+const TLUTFormat* LUTFormatByIndex(int index);
+const TLUTFormat& LUTFormatOf(TLUTFormatId id);
+const TLutOutputProfile& OutputProfileByIndex(int index);
+const TLutOutputProfile& OutputProfileOf(TOutputProfileId id);
+// The profile whose Caption is exactly `caption`, or nullptr.
+const TLutOutputProfile* OutputProfileByCaption(std::string_view caption);
+// The format a profile writes through.
+const TLUTFormat& FormatOfProfile(const TLutOutputProfile& profile);
+
+
+// The first format in detection order whose CanRead accepts the source, or
+// None. The form with a file name reads only the first 4096 bytes.
+TLUTFormatId DetectLUTFormat(const TLUTSource& source);
+TLUTFormatId DetectLUTFormat(const std::string& file_name);
+
+// Reads a LUT with the given format, or with the detected one for None. The
+// LUT's comments are emptied and its FormatIndex is None until a load
+// succeeds; the tables are replaced only by a load that succeeds, so a file
+// that no format recognises, or that fails, leaves them as they were. An
+// error of the reader leaves with the format's name and the line, where one
+// is known, filled in (EZelvoError::Described).
+TLoadInfo LoadLUT(const TLUTSource& source, TLUT& lut, TLUTFormatId format = TLUTFormatId::None);
+// The same for a file, read once, and for bytes in memory under a name.
+TLoadInfo LoadLUTFile(const std::string& file_name, TLUT& lut, TLUTFormatId format = TLUTFormatId::None);
+TLoadInfo LoadLUTFromMemory(const std::string& name, std::string_view bytes, TLUT& lut,
+                            TLUTFormatId format = TLUTFormatId::None);
+
+// The text of a file written through the profile's format; bits -1 means the
+// profile's DefaultBits.
+TFileText SaveLUTText(const TLUT& lut, const TLutOutputProfile& profile, int bits, std::string_view title);
+// Writes a file through the profile's format, titled after the file name. The
+// file is replaced whole or not at all.
+void SaveLUTFile(const std::string& file_name, const TLUT& lut, const TLutOutputProfile& profile, int bits = -1,
+                 TReplace replace = TReplace::Replace);
+
+}  // namespace zelvo
