@@ -70,6 +70,12 @@ struct TCliCommand {
   CLI::App* App = nullptr;
   std::function<int(const CliEnvironment&)> Run;
 };
+// The commands, one file each.
+TCliCommand AddConvertCommand(CLI::App& app);
+TCliCommand AddInfoCommand(CLI::App& app);
+TCliCommand AddEvalCommand(CLI::App& app);
+TCliCommand AddProfilesCommand(CLI::App& app);
+TCliCommand AddFormatsCommand(CLI::App& app);
 TCliCommand AddApplyCommand(CLI::App& app);
 TCliCommand AddICCCommand(CLI::App& app);
 

@@ -1,0 +1,67 @@
+// zelvo-lut info FILES...: the detected format, kind, size, input domain and
+// comments of each file.
+#include <memory>
+#include <ostream>
+
+#include "base/Errors.h"
+#include "base/StringLib.h"
+#include "cli/CliCommon.h"
+
+namespace zelvo {
+
+namespace {
+
+// Loads a file into `lut`; false (with the reason on standard error) when it
+// cannot be read or no format knows it.
+bool LoadForInfo(const std::string& f, TLUT& lut, const CliEnvironment& env) {
+  try {
+    LoadLUTFile(f, lut);
+  } catch (const EZelvoError& e) {
+    if (!e.FormatName.empty()) *env.out << "  Format: " << e.FormatName << "\n";
+    *env.err << Printable(f) << ": " << MessageOf(e) << "\n";
+    return false;
+  } catch (const std::exception& e) {
+    *env.err << Printable(f) << ": " << MessageOf(e) << "\n";
+    return false;
+  }
+  if (lut.FormatIndex == TLUTFormatId::None) {
+    *env.out << "  Format: unknown\n";
+    *env.err << Printable(f) << ": The file is not a LUT file of a known format.\n";
+    return false;
+  }
+  return true;
+}
+
+void PrintDomain(const TLUTDomain& d, const CliEnvironment& env) {
+  *env.out << "  Input domain: " << ShortestDecimal(d.Min.R) << " " << ShortestDecimal(d.Min.G) << " "
+           << ShortestDecimal(d.Min.B) << " to " << ShortestDecimal(d.Max.R) << " " << ShortestDecimal(d.Max.G) << " "
+           << ShortestDecimal(d.Max.B) << "\n";
+}
+
+int RunInfo(const std::vector<std::string>& files, const CliEnvironment& env) {
+  int status = kExitOk;
+  for (const std::string& f : files) {
+    *env.out << Printable(f) << "\n";
+    TLUT lut;
+    if (!LoadForInfo(f, lut, env)) {
+      status = kExitFailed;
+      continue;
+    }
+    *env.out << "  Format: " << LUTFormatOf(lut.FormatIndex).Name << "\n";
+    for (const std::string& line : DescribeLUT(lut)) *env.out << "  " << line << "\n";
+    if (!lut.InputDomain().IsUnit()) PrintDomain(lut.InputDomain(), env);
+    for (const std::string& c : lut.Comments) *env.out << "  Comment: " << Printable(c) << "\n";
+  }
+  return status;
+}
+
+}  // namespace
+
+TCliCommand AddInfoCommand(CLI::App& app) {
+  auto files = std::make_shared<std::vector<std::string>>();
+  CLI::App* info = app.add_subcommand("info", "Show the detected format, kind, size and comments of LUT files");
+  info->add_option("files", *files, "LUT files")->required();
+  return TCliCommand{info, [files](const CliEnvironment& env) { return RunInfo(*files, env); }};
+}
+
+}  // namespace zelvo
