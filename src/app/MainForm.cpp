@@ -132,6 +132,25 @@ TfrmMain::TfrmMain() {
   resize(881, 640);
   setMinimumSize(400, 200);
 
+  CreateToolBar();
+  CreateList();
+  CreatePopupMenu();
+  CreatePreviewPane();
+
+  auto* central = new QWidget(this);
+  auto* layout = new QHBoxLayout(central);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(lvwFiles, 1);
+  layout->addWidget(pnlPreview);
+  setCentralWidget(central);
+
+  ConnectToolBar();
+  ConnectList();
+  FormCreate();
+}
+
+void TfrmMain::CreateToolBar() {
   Panel2 = new QToolBar(this);
   Panel2->setObjectName(QStringLiteral("Panel2"));
   Panel2->setMovable(false);
@@ -168,7 +187,9 @@ TfrmMain::TfrmMain() {
   panel3_layout->addWidget(btnLoadPreviewImage);
   panel3_layout->addWidget(btnAbout);
   Panel2->addWidget(Panel3);
+}
 
+void TfrmMain::CreateList() {
   lvwFiles = new QTreeWidget(this);
   lvwFiles->setObjectName(QStringLiteral("lvwFiles"));
   lvwFiles->setColumnCount(3);
@@ -187,7 +208,9 @@ TfrmMain::TfrmMain() {
   lvwFiles->setContextMenuPolicy(Qt::CustomContextMenu);
   lvwFiles->viewport()->setAcceptDrops(true);
   lvwFiles->viewport()->installEventFilter(this);
+}
 
+void TfrmMain::CreatePopupMenu() {
   pmnList = new QMenu(this);
   pmnList->setObjectName(QStringLiteral("pmnList"));
   miCheckAll = pmnList->addAction(QStringLiteral("Check All"));
@@ -202,7 +225,9 @@ TfrmMain::TfrmMain() {
   lvwFiles->addAction(miDelete);  // Del works while the list has the focus
   miClearList = pmnList->addAction(QStringLiteral("Clear List"));
   miClearList->setObjectName(QStringLiteral("miClearList"));
+}
 
+void TfrmMain::CreatePreviewPane() {
   pnlPreview = new QFrame(this);
   pnlPreview->setObjectName(QStringLiteral("pnlPreview"));
   pnlPreview->setFixedWidth(250);
@@ -229,21 +254,18 @@ TfrmMain::TfrmMain() {
     preview_layout->addWidget(w);
   }
   preview_layout->addStretch(1);
+}
 
-  auto* central = new QWidget(this);
-  auto* layout = new QHBoxLayout(central);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(0);
-  layout->addWidget(lvwFiles, 1);
-  layout->addWidget(pnlPreview);
-  setCentralWidget(central);
-
+void TfrmMain::ConnectToolBar() {
   connect(btnAddFiles, &QToolButton::clicked, this, &TfrmMain::btnAddFilesClick);
   connect(btnConvert, &QToolButton::clicked, this, &TfrmMain::btnConvertClick);
   connect(btnICC2LUT, &QToolButton::clicked, this, &TfrmMain::btnICC2LUTClick);
   connect(btnShowHidePreview, &QToolButton::clicked, this, &TfrmMain::btnShowHidePreviewClick);
   connect(btnLoadPreviewImage, &QToolButton::clicked, this, &TfrmMain::btnLoadPreviewImageClick);
   connect(btnAbout, &QToolButton::clicked, this, &TfrmMain::btnAboutClick);
+}
+
+void TfrmMain::ConnectList() {
   connect(lvwFiles, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int) { lvwFilesChange(item); });
   connect(lvwFiles, &QTreeWidget::itemSelectionChanged, this, &TfrmMain::UpdateListCommands);
   connect(lvwFiles, &QTreeWidget::itemSelectionChanged, this, &TfrmMain::PreviewSelection);
@@ -254,8 +276,6 @@ TfrmMain::TfrmMain() {
   connect(miUncheckAll, &QAction::triggered, this, &TfrmMain::miUncheckAllClick);
   connect(miDelete, &QAction::triggered, this, &TfrmMain::miDeleteClick);
   connect(miClearList, &QAction::triggered, this, &TfrmMain::miClearListClick);
-
-  FormCreate();
 }
 
 void TfrmMain::FormCreate() {

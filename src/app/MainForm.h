@@ -88,6 +88,13 @@ class TfrmMain : public QMainWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // The parts of the window, made and connected in this order.
+  void CreateToolBar();
+  void CreateList();
+  void CreatePopupMenu();
+  void CreatePreviewPane();
+  void ConnectToolBar();
+  void ConnectList();
   void FormCreate();
   void btnAddFilesClick();
   void btnConvertClick();

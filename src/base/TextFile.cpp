@@ -314,43 +314,72 @@ void SetTemporaryFileHook(std::function<void(const std::string& temp_path)> hook
   TemporaryFileHook() = std::move(hook);
 }
 
-void WriteFileAtomically(const std::string& file_name, std::string_view data, TReplace replace) {
+namespace {
+
+// Where a write goes and what is there now.
+struct TWriteTarget {
+  std::filesystem::path Path;  // a link resolved to the file it points to
+  bool Exists = false;
+#if !defined(_WIN32)
+  mode_t Mode = 0;  // of the file replaced, which the new one keeps
+#endif
+};
+
+// The target of a write, refused when it is a folder, when it exists and
+// must not be replaced, and when the user may not write it: such a file is
+// refused, as cp refuses it, rather than replaced behind the user's back.
+TWriteTarget CheckWriteTarget(const std::string& file_name, TReplace replace) {
   namespace fs = std::filesystem;
   std::error_code ec;
+  TWriteTarget t;
   // Writing through a link replaces the file it points to, not the link.
-  fs::path target(file_name);
-  if (fs::is_symlink(target, ec)) {
-    const fs::path real = fs::canonical(target, ec);
-    if (!ec) target = real;
+  t.Path = fs::path(file_name);
+  if (fs::is_symlink(t.Path, ec)) {
+    const fs::path real = fs::canonical(t.Path, ec);
+    if (!ec) t.Path = real;
   }
-  const fs::file_status status = fs::status(target, ec);
+  const fs::file_status status = fs::status(t.Path, ec);
   if (fs::is_directory(status)) RaiseCreateError(file_name, EISDIR);
-  const bool exists = fs::exists(status);
-  if (exists && replace == TReplace::KeepExisting) RaiseCreateError(file_name, EEXIST);
+  t.Exists = fs::exists(status);
+  if (t.Exists && replace == TReplace::KeepExisting) RaiseCreateError(file_name, EEXIST);
 #if !defined(_WIN32)
-  // A file the user may not write is refused, as cp refuses it, rather than
-  // replaced behind the user's back; a replaced file keeps its permissions.
   struct stat existing {};
-  if (exists) {
-    if (::access(target.c_str(), W_OK) != 0) RaiseCreateError(file_name, errno);
-    if (::stat(target.c_str(), &existing) != 0) RaiseCreateError(file_name, errno);
+  if (t.Exists) {
+    if (::access(t.Path.c_str(), W_OK) != 0) RaiseCreateError(file_name, errno);
+    if (::stat(t.Path.c_str(), &existing) != 0) RaiseCreateError(file_name, errno);
+    t.Mode = existing.st_mode & 07777;
   }
 #endif
-  // The new text goes to a file of its own beside the target first, so that a
-  // failure at any point leaves an existing target as it was.
+  return t;
+}
+
+// A new file of a short name of its own in the target's folder, so that any
+// name that is legal for the target can be written, however long.
+FileHandle CreateTemporaryBeside(const TWriteTarget& target, const std::string& file_name,
+                                 std::filesystem::path& temp) {
   static thread_local std::mt19937_64 rng{std::random_device{}()};
-  fs::path temp;
   FileHandle f;
   for (int attempt = 0; attempt < 16 && !f; ++attempt) {
-    char suffix[24];
-    std::snprintf(suffix, sizeof suffix, ".%012llx.tmp", static_cast<unsigned long long>(rng() & 0xFFFFFFFFFFFFull));
-    temp = target;
-    temp += suffix;
+    char name[32];
+    std::snprintf(name, sizeof name, ".zelvo-%012llx.tmp", static_cast<unsigned long long>(rng() & 0xFFFFFFFFFFFFull));
+    temp = target.Path.parent_path() / name;
     errno = 0;
     f.reset(std::fopen(temp.string().c_str(), "wbx"));
     if (!f && errno != EEXIST) break;
   }
   if (!f) RaiseCreateError(file_name, errno ? errno : EACCES);
+  return f;
+}
+
+}  // namespace
+
+void WriteFileAtomically(const std::string& file_name, std::string_view data, TReplace replace) {
+  namespace fs = std::filesystem;
+  const TWriteTarget target = CheckWriteTarget(file_name, replace);
+  // The new text goes to a file of its own beside the target first, so that a
+  // failure at any point leaves an existing target as it was.
+  fs::path temp;
+  FileHandle f = CreateTemporaryBeside(target, file_name, temp);
   const TTemporaryRegistration registration(temp.string());
   auto fail = [&](int err) {
     f.reset();
@@ -359,7 +388,7 @@ void WriteFileAtomically(const std::string& file_name, std::string_view data, TR
     throw EOSError("Cannot write file \"" + file_name + "\". " + SystemMessage(err ? err : EIO));
   };
 #if !defined(_WIN32)
-  if (exists && ::fchmod(::fileno(f.get()), existing.st_mode & 07777) != 0) fail(errno);
+  if (target.Exists && ::fchmod(::fileno(f.get()), target.Mode) != 0) fail(errno);
 #endif
   if (TemporaryFileHook()) TemporaryFileHook()(temp.string());
   errno = 0;
@@ -367,7 +396,7 @@ void WriteFileAtomically(const std::string& file_name, std::string_view data, TR
   if (std::fflush(f.get()) != 0) fail(errno);
   std::FILE* raw = f.release();
   if (std::fclose(raw) != 0) fail(errno);
-  MoveIntoPlace(temp, target, file_name, replace);
+  MoveIntoPlace(temp, target.Path, file_name, replace);
 }
 
 }  // namespace zelvo

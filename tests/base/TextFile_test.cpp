@@ -79,6 +79,20 @@ TEST(TextFile, FailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
   EXPECT_EQ(files, 1u);
 }
 
+// The temporary file has a short name of its own: a target whose name is as
+// long as the file system allows is written, replaced, and leaves nothing else.
+TEST(AtomicWrite, TheLongestLegalNamesAreWritten) {
+  test::TempDir dir;
+  for (const std::size_t length : {std::size_t{200}, std::size_t{250}, std::size_t{255}}) {
+    const std::string name = dir.File(std::string(length - 5, 'n') + ".cube");
+    WriteFileAtomically(name, "first\n");
+    WriteFileAtomically(name, "second\n");
+    EXPECT_EQ(test::ReadAll(name), "second\n") << length;
+    std::filesystem::remove(name);
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+}
+
 TEST(TextFile, WriteIntoMissingFolderOrOverAFolderFails) {
   test::TempDir dir;
   TTextFile f;

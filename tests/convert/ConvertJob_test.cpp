@@ -5,6 +5,7 @@
 #include "TestFormats.h"
 #include "convert/ConvertJob.h"
 #include "registry/Registry.h"
+#include "base/Errors.h"
 #include "lut/Resample.h"
 
 namespace zelvo {
@@ -383,6 +384,19 @@ TEST_F(ConvertJob, NoOneToAskMeansNothingIsReplaced) {
   out_.Write("a.cms", "existing");
   ConvertFiles(Settings("Nucoda 3D"), entries, ConversionFeedback{});
   EXPECT_EQ(test::ReadAll(out_.File("a.cms")), "existing");
+}
+
+// Only a file the user agreed to replace is replaced: a target that appears
+// after the job looked (here, while the file is being started) is refused
+// and keeps what it holds.
+TEST_F(ConvertJob, ATargetThatAppearsAfterTheQuestionIsNotReplaced) {
+  std::vector<ConversionEntry> entries = {Entry("a.cube", CubeText(2))};
+  ScriptedFeedback script;
+  ConversionFeedback f = script.Make();
+  f.FileStarting = [&](const std::string&, const std::string& target) { out_.Write("a.cms", "appeared"); (void)target; };
+  EXPECT_THROW(ConvertFiles(Settings("Nucoda 3D"), entries, f), EZelvoError);
+  EXPECT_TRUE(script.questions.empty());
+  EXPECT_EQ(test::ReadAll(out_.File("a.cms")), "appeared");
 }
 
 }  // namespace

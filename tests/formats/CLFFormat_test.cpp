@@ -66,6 +66,30 @@ TEST(CLFFormat, DetectedByItsFirstElementAheadOfTheFormatsItsWordsResemble) {
   }
 }
 
+// Elements of a namespace are read by their local name, nodes and their
+// parameters alike: a prefixed document gives the table of the plain one.
+TEST(CLFFormat, NamespacePrefixesAreReadByLocalName) {
+  const std::string plain = Doc(kRange + kMatrix + kLUT3D);
+  std::string prefixed;
+  for (std::size_t i = 0; i < plain.size(); ++i) {
+    prefixed.push_back(plain[i]);
+    // Every element name (not the declaration): "<X" and "</X" become "<clf:X".
+    if (plain[i] == '<' && i + 1 < plain.size() && plain[i + 1] != '?') {
+      if (plain[i + 1] == '/') prefixed.push_back(plain[++i]);
+      prefixed += "clf:";
+    }
+  }
+  ASSERT_NE(prefixed.find("<clf:minInValue>"), std::string::npos);
+  TLUT a, b;
+  test::LoadText(plain, a, F::None, "a.clf");
+  test::LoadText(prefixed, b, F::None, "b.clf");
+  ASSERT_EQ(b.FormatIndex, F::CLF);
+  ASSERT_EQ(b.Kind, a.Kind);
+  ASSERT_EQ(b.Size3D(), a.Size3D());
+  EXPECT_EQ(b.Domain3D, a.Domain3D);
+  EXPECT_EQ(test::MaxDifference3D(a, b, a.Size3D()), 0.0);
+}
+
 TEST(CLFFormat, RangeLUT1DAndLUT3DBecomeTheDomainAndStagesAsTheyAre) {
   TLUT lut;
   std::string lut3d = kLUT3D;

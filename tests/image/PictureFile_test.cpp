@@ -156,6 +156,10 @@ TEST(PictureFile, WindowsBitmapsOfEveryDepth) {
   // 16 bits with 5-6-5 masks: full red, full green.
   const string bits565 = Bmp(2, 1, 16, 3, Le32(0xF800) + Le32(0x07E0) + Le32(0x001F), string("\0\xF8\xE0\x07", 4));
   EXPECT_EQ(Pixels(LoadPictureFromMemory(bits565)), string("\0\0\xFF\0\xFF\0", 6));
+  // Channel codes between 0 and full scale are brought to 8 bits rounded, not
+  // cut: red and blue 3 of 31 give 24.7, so 25; green 11 of 63 gives 44.5, so 45.
+  const string mid565 = Bmp(1, 1, 16, 3, Le32(0xF800) + Le32(0x07E0) + Le32(0x001F), string("\x63\x19\0\0", 4));
+  EXPECT_EQ(Pixels(LoadPictureFromMemory(mid565)), string("\x19\x2D\x19", 3));
   // Our writer reads back.
   const TBitmap24 g = Gradient(5, 3);
   EXPECT_EQ(Pixels(DecodeBmp(EncodeBmp(g))), Pixels(g));

@@ -137,9 +137,14 @@ TCLFInverseLUT3D::TCLFInverseLUT3D(const TXMLNode& node, double in_scale) : TCLF
   IsTetrahedral(node);
   // The table holds the inputs of the inverse, at its input depth.
   ReadGrid(node, in_scale, Table);
+  GrowGrid();
+  BoundCells();
+  FillBuckets();
+}
+
+void TCLFInverseLUT3D::GrowGrid() {
   const int n = Table.Size3D();
   Points = n + 2;
-  const int cells = Points - 1;
   Grown.resize(3 * static_cast<std::size_t>(Points) * Points * Points);
   const auto inner = [&](int i) { return std::clamp(i - 1, 0, n - 1); };
   float* v = Grown.data();  // filled in GrownAt's order
@@ -152,6 +157,10 @@ TCLFInverseLUT3D::TCLFInverseLUT3D(const TXMLNode& node, double in_scale) : TCLF
         v[1] = edge ? GrownValue(e.G) : AsFloat(e.G);
         v[2] = edge ? GrownValue(e.B) : AsFloat(e.B);
       }
+}
+
+void TCLFInverseLUT3D::BoundCells() {
+  const int cells = Points - 1;
   const std::size_t cell_count = static_cast<std::size_t>(cells) * cells * cells;
   Bounds.resize(6 * cell_count);
   for (int b = 0; b < cells; ++b)
@@ -165,12 +174,15 @@ TCLFInverseLUT3D::TCLFInverseLUT3D(const TXMLNode& node, double in_scale) : TCLF
         }
         for (int c = 0; c < 3; ++c) box[c] -= kBoundsSlack, box[3 + c] += kBoundsSlack;
       }
-  // The search order: the bits of the cell indexes interleaved from the
-  // highest, red lowest.
+}
+
+std::vector<std::uint32_t> TCLFInverseLUT3D::SearchOrder() const {
+  // The bits of the cell indexes interleaved from the highest, red lowest.
+  const int cells = Points - 1;
   int bits = 0;
   while ((1 << bits) < cells) ++bits;
   std::vector<std::uint32_t> order;
-  order.reserve(cell_count);
+  order.reserve(static_cast<std::size_t>(cells) * cells * cells);
   for (std::uint32_t key = 0; key < (std::uint32_t{1} << (3 * bits)); ++key) {
     int idx[3] = {0, 0, 0};
     for (int bit = 0; bit < bits; ++bit) {
@@ -180,23 +192,29 @@ TCLFInverseLUT3D::TCLFInverseLUT3D(const TXMLNode& node, double in_scale) : TCLF
       order.push_back(static_cast<std::uint32_t>((idx[2] * cells + idx[1]) * cells + idx[0]));
     }
   }
+  return order;
+}
+
+bool TCLFInverseLUT3D::CellBuckets(std::uint32_t cell, int buckets, int lo[3], int hi[3]) const {
+  const float* box = Bounds.data() + 6 * static_cast<std::size_t>(cell);
+  for (int c = 0; c < 3; ++c) {
+    if (box[3 + c] < 0.0f || box[c] > 1.0f) return false;
+    lo[c] = std::clamp(static_cast<int>(std::floor(static_cast<double>(box[c]) * buckets)), 0, buckets - 1);
+    hi[c] = std::clamp(static_cast<int>(std::floor(static_cast<double>(box[3 + c]) * buckets)), 0, buckets - 1);
+  }
+  return true;
+}
+
+void TCLFInverseLUT3D::FillBuckets() {
+  const std::vector<std::uint32_t> order = SearchOrder();
   // Buckets over 0..1 per channel, as fine as the table but holding no more
   // entries than the limit (the cells of a table that folds span it all).
-  const auto span = [&](std::uint32_t cell, int buckets, int lo[3], int hi[3]) {
-    const float* box = Bounds.data() + 6 * static_cast<std::size_t>(cell);
-    for (int c = 0; c < 3; ++c) {
-      if (box[3 + c] < 0.0f || box[c] > 1.0f) return false;
-      lo[c] = std::clamp(static_cast<int>(std::floor(static_cast<double>(box[c]) * buckets)), 0, buckets - 1);
-      hi[c] = std::clamp(static_cast<int>(std::floor(static_cast<double>(box[3 + c]) * buckets)), 0, buckets - 1);
-    }
-    return true;
-  };
-  Buckets = std::clamp(n, 1, 64);
+  Buckets = std::clamp(Table.Size3D(), 1, 64);
   for (;;) {
     std::size_t entries = 0;
     for (const std::uint32_t cell : order) {
       int lo[3], hi[3];
-      if (span(cell, Buckets, lo, hi)) {
+      if (CellBuckets(cell, Buckets, lo, hi)) {
         entries += static_cast<std::size_t>(hi[0] - lo[0] + 1) * (hi[1] - lo[1] + 1) * (hi[2] - lo[2] + 1);
       }
     }
@@ -205,11 +223,12 @@ TCLFInverseLUT3D::TCLFInverseLUT3D(const TXMLNode& node, double in_scale) : TCLF
   }
   const auto each_bucket = [&](std::uint32_t cell, auto&& f) {
     int lo[3], hi[3];
-    if (!span(cell, Buckets, lo, hi)) return;
+    if (!CellBuckets(cell, Buckets, lo, hi)) return;
     for (int b = lo[2]; b <= hi[2]; ++b)
       for (int g = lo[1]; g <= hi[1]; ++g)
         for (int r = lo[0]; r <= hi[0]; ++r) f((static_cast<std::size_t>(b) * Buckets + g) * Buckets + r);
   };
+  // Counted first, then filled in search order.
   const std::size_t bucket_count = static_cast<std::size_t>(Buckets) * Buckets * Buckets;
   BucketStart.assign(bucket_count + 1, 0);
   for (const std::uint32_t cell : order) each_bucket(cell, [&](std::size_t k) { ++BucketStart[k + 1]; });

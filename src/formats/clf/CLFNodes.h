@@ -124,6 +124,16 @@ class TCLFInverseLUT3D final : public TCLFOp {
   TLUT Table;  // the forward table as the file states it, kind lk3D
 
  private:
+  // The steps of reading the node: the table grown by a point on every side,
+  // the bounds of its cells, the cells of each bucket in search order.
+  void GrowGrid();
+  void BoundCells();
+  void FillBuckets();
+  std::vector<std::uint32_t> SearchOrder() const;
+  // The buckets (of `buckets` per channel) a cell's bounds meet; false when
+  // they lie outside 0..1.
+  bool CellBuckets(std::uint32_t cell, int buckets, int lo[3], int hi[3]) const;
+
   int Points = 0;             // per axis of the grown grid: Table's size + 2
   std::vector<float> Grown;   // Points^3 colours, red fastest
   const float* GrownAt(int r, int g, int b) const;
