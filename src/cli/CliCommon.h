@@ -72,5 +72,6 @@ struct TCliCommand {
 };
 TCliCommand AddApplyCommand(CLI::App& app);
 TCliCommand AddICCCommand(CLI::App& app);
+TCliCommand AddDiffCommand(CLI::App& app);
 
 }  // namespace zelvo

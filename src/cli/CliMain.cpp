@@ -271,6 +271,7 @@ int RunCli(const std::vector<std::string>& args, const CliEnvironment& env) {
   CLI::App* formats = app.add_subcommand("formats", "List the LUT formats in detection order");
   const TCliCommand apply = AddApplyCommand(app);
   const TCliCommand icc = AddICCCommand(app);
+  const TCliCommand diff = AddDiffCommand(app);
 
   std::vector<std::string> reversed(args.rbegin(), args.rend());
   try {
@@ -287,6 +288,7 @@ int RunCli(const std::vector<std::string>& args, const CliEnvironment& env) {
   if (*formats) return RunFormats(env);
   if (*apply.App) return apply.Run(env);
   if (*icc.App) return icc.Run(env);
+  if (*diff.App) return diff.Run(env);
   return kExitUsage;
 }
 
