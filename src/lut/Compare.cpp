@@ -7,7 +7,6 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
-#include <numbers>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -15,159 +14,6 @@
 #include "lut/Errors.h"
 
 namespace zelvo {
-
-// ---------------------------------------------------------------------------
-// Colour science
-
-namespace {
-
-// The cube root of a positive finite t, at half the library's cost: a first
-// guess from the exponent bits, then three steps of Halley's method, each of
-// which triples the correct digits (within an ulp or two in the end).
-inline double CubeRoot(double t) {
-  double y = std::bit_cast<double>(std::bit_cast<std::uint64_t>(t) / 3 + 0x2A9F7893782DA1CEull);
-  for (int i = 0; i < 3; ++i) {
-    const double y3 = y * y * y;
-    y *= (y3 + 2.0 * t) / (2.0 * y3 + t);
-  }
-  return y;
-}
-
-}  // namespace
-
-double SRGBToLinear(double encoded) {
-  const double v = std::fabs(encoded);
-  // exp and log together cost less than pow here, within an ulp or two of it.
-  const double linear = v <= 0.04045 ? v / 12.92 : std::exp(2.4 * std::log((v + 0.055) / 1.055));
-  return std::copysign(linear, encoded);
-}
-
-namespace {
-
-// Linear sRGB to XYZ (primaries of ITU-R BT.709, white D65 at x 0.3127,
-// y 0.3290), each row divided by the white's value so that RGB 1 1 1 lands on
-// the reference white at once.
-constexpr double kToXYZ[3][3] = {
-    {0.4123907992659595 / 0.9504559270516716, 0.3575843393838780 / 0.9504559270516716,
-     0.1804807884018343 / 0.9504559270516716},
-    {0.2126390058715104, 0.7151686787677559, 0.0721923153607337},
-    {0.0193308187155918 / 1.0890577507598784, 0.1191947797946259 / 1.0890577507598784,
-     0.9505321522496606 / 1.0890577507598784},
-};
-
-// The CIELAB companding of a ratio to the white.
-inline double LabF(double t) {
-  constexpr double kDelta = 6.0 / 29.0;
-  constexpr double kDelta3 = kDelta * kDelta * kDelta;
-  if (!(t > kDelta3)) return t / (3.0 * kDelta * kDelta) + 4.0 / 29.0;
-  return t <= std::numeric_limits<double>::max() ? CubeRoot(t) : t;
-}
-
-constexpr double kDegree = std::numbers::pi / 180.0;
-
-inline double Pow7(double x) {
-  const double x2 = x * x;
-  return x2 * x2 * x2 * x;
-}
-
-// The hue angle in degrees, 0..360; 0 for a colour without chroma.
-inline double HueDegrees(double b, double a) {
-  if (a == 0.0 && b == 0.0) return 0.0;
-  const double h = std::atan2(b, a) / kDegree;
-  return h < 0.0 ? h + 360.0 : h;
-}
-
-// cos(angle + shift) from the angle's cosine and sine, for the shifts of T.
-struct TShift {
-  double Cos, Sin;
-  explicit TShift(double degrees) : Cos(std::cos(degrees * kDegree)), Sin(std::sin(degrees * kDegree)) {}
-  double Of(double c, double s) const { return c * Cos - s * Sin; }
-};
-const TShift kMinus30(-30.0), kPlus6(6.0), kMinus63(-63.0);
-
-// The hue difference dH' and the direction (cos, sin) of the mean hue h'.
-struct THues {
-  double DeltaH = 0.0;
-  double Cos = 1.0, Sin = 0.0;
-};
-
-// Worked on the hue directions as unit vectors rather than angles: |dh'| is
-// the chord between them (2 sin(|dh'|/2)) and the mean hue the direction of
-// their sum, the bisector of the shorter arc, as the formula's case rules
-// say. That keeps small hue differences exact and saves an arc tangent and
-// two sines a pair.
-THues Hues(double a1, double b1, double c1, double a2, double b2, double c2) {
-  THues h;
-  if (c1 * c2 == 0.0) {
-    // A colour without chroma has hue 0: the mean hue is the other colour's.
-    if (c1 != 0.0) h.Cos = a1 / c1, h.Sin = b1 / c1;
-    else if (c2 != 0.0) h.Cos = a2 / c2, h.Sin = b2 / c2;
-    return h;
-  }
-  const double ux = a1 / c1, uy = b1 / c1, vx = a2 / c2, vy = b2 / c2;
-  const double chord = std::sqrt((vx - ux) * (vx - ux) + (vy - uy) * (vy - uy));
-  double sign = ux * vy - uy * vx >= 0.0 ? 1.0 : -1.0;  // the sign of sin(dh')
-  double wx = ux + vx, wy = uy + vy;
-  if (wx == 0.0 && wy == 0.0) {
-    // Opposite hues: the formula's order of the angles decides.
-    const double h1 = HueDegrees(b1, a1), h2 = HueDegrees(b2, a2);
-    sign = h2 > h1 ? 1.0 : -1.0;
-    wx = std::cos(0.5 * (h1 + h2) * kDegree);
-    wy = std::sin(0.5 * (h1 + h2) * kDegree);
-  }
-  const double w = std::sqrt(wx * wx + wy * wy);
-  h.DeltaH = sign * std::sqrt(c1 * c2) * chord;
-  h.Cos = wx / w;
-  h.Sin = wy / w;
-  return h;
-}
-
-}  // namespace
-
-TLabColor LinearRGBToLab(const TColor& c) {
-  const double fx = LabF(kToXYZ[0][0] * c.R + kToXYZ[0][1] * c.G + kToXYZ[0][2] * c.B);
-  const double fy = LabF(kToXYZ[1][0] * c.R + kToXYZ[1][1] * c.G + kToXYZ[1][2] * c.B);
-  const double fz = LabF(kToXYZ[2][0] * c.R + kToXYZ[2][1] * c.G + kToXYZ[2][2] * c.B);
-  return TLabColor{116.0 * fy - 16.0, 500.0 * (fx - fy), 200.0 * (fy - fz)};
-}
-
-// Sharma, Wu and Dalal's reading of the formula, their notes on the mean hue
-// and the hue difference of achromatic colours included.
-double CIEDE2000(const TLabColor& x, const TLabColor& y) {
-  constexpr double k25To7 = 6103515625.0;  // 25^7
-  const double c1 = std::sqrt(x.a * x.a + x.b * x.b);
-  const double c2 = std::sqrt(y.a * y.a + y.b * y.b);
-  const double cbar7 = Pow7(0.5 * (c1 + c2));
-  const double g = 0.5 * (1.0 - std::sqrt(cbar7 / (cbar7 + k25To7)));
-  const double a1 = (1.0 + g) * x.a;
-  const double a2 = (1.0 + g) * y.a;
-  const double c1p = std::sqrt(a1 * a1 + x.b * x.b);
-  const double c2p = std::sqrt(a2 * a2 + y.b * y.b);
-  const THues hue = Hues(a1, x.b, c1p, a2, y.b, c2p);
-
-  const double lbar50 = 0.5 * (x.L + y.L) - 50.0;
-  const double cbarp = 0.5 * (c1p + c2p);
-  const double cbarp7 = Pow7(cbarp);
-  // T by the multiple-angle rules from the mean hue's cosine and sine.
-  const double ch = hue.Cos, sh = hue.Sin;
-  const double c2h = 2.0 * ch * ch - 1.0, s2h = 2.0 * sh * ch;
-  const double c3h = ch * (2.0 * c2h - 1.0), s3h = sh * (2.0 * c2h + 1.0);
-  const double c4h = 2.0 * c2h * c2h - 1.0, s4h = 2.0 * s2h * c2h;
-  const double t = 1.0 - 0.17 * kMinus30.Of(ch, sh) + 0.24 * c2h + 0.32 * kPlus6.Of(c3h, s3h) -
-                   0.20 * kMinus63.Of(c4h, s4h);
-  double hbar = std::atan2(sh, ch) / kDegree;
-  if (hbar < 0.0) hbar += 360.0;
-  const double hue_from_blue = (hbar - 275.0) / 25.0;
-  const double d_theta = 30.0 * std::exp(-hue_from_blue * hue_from_blue);
-  const double r_c = 2.0 * std::sqrt(cbarp7 / (cbarp7 + k25To7));
-  const double s_l = 1.0 + 0.015 * lbar50 * lbar50 / std::sqrt(20.0 + lbar50 * lbar50);
-  const double s_c = 1.0 + 0.045 * cbarp;
-  const double s_h = 1.0 + 0.015 * cbarp * t;
-  const double r_t = -std::sin(2.0 * d_theta * kDegree) * r_c;
-
-  const double l = (y.L - x.L) / s_l, c = (c2p - c1p) / s_c, h = hue.DeltaH / s_h;
-  return std::sqrt(l * l + c * c + h * h + r_t * c * h);
-}
 
 const char* CompareSpaceName(TCompareSpace space) {
   switch (space) {
@@ -486,26 +332,6 @@ inline bool BeyondThreshold(double d, double threshold, double x, double y) {
   return d > threshold && (d == kInfinity || d - threshold > kSlack * std::max({1.0, std::fabs(x), std::fabs(y)}));
 }
 
-inline double Clip01(double v) { return !(v >= 0.0) ? 0.0 : v > 1.0 ? 1.0 : v; }
-
-// The colour difference of two outputs, as the space takes them; 0 where they
-// are the same colour.
-double ColorDifference(TCompareSpace space, const TColor& x, const TColor& y) {
-  if (space == TCompareSpace::csNone) return 0.0;
-  TColor p = x, q = y;
-  if (space == TCompareSpace::csSRGB) {
-    p = TColor{Clip01(x.R), Clip01(x.G), Clip01(x.B)};
-    q = TColor{Clip01(y.R), Clip01(y.G), Clip01(y.B)};
-  }
-  if (Difference(p.R, q.R) == 0.0 && Difference(p.G, q.G) == 0.0 && Difference(p.B, q.B) == 0.0) return 0.0;
-  if (space == TCompareSpace::csSRGB) {
-    p = TColor{SRGBToLinear(p.R), SRGBToLinear(p.G), SRGBToLinear(p.B)};
-    q = TColor{SRGBToLinear(q.R), SRGBToLinear(q.G), SRGBToLinear(q.B)};
-  }
-  const double de = CIEDE2000(LinearRGBToLab(p), LinearRGBToLab(q));
-  return std::isnan(de) ? kInfinity : de;
-}
-
 // What one range of inputs found. Ranges are merged in their order, so that
 // the sums and the first place of a largest difference do not depend on how
 // the work was shared.
@@ -519,7 +345,7 @@ struct TPartial {
   std::size_t Count = 0;
   std::size_t Above = 0;
 
-  void Add(const TColor& in, const TColor& x, const TColor& y, const TCompareOptions& o) {
+  void Add(const TColor& in, const TColor& x, const TColor& y, double de, double threshold) {
     bool above = false;
     for (int k = 0; k < 3; ++k) {
       const auto c = static_cast<std::size_t>(k);
@@ -529,9 +355,9 @@ struct TPartial {
         Max[c] = d;
         MaxAt[c] = TCompareSpot{in, x, y};
       }
-      above = above || BeyondThreshold(d, o.Threshold, Channel(x, k), Channel(y, k));
+      above = above || BeyondThreshold(d, threshold, Channel(x, k), Channel(y, k));
     }
-    const double de = ColorDifference(o.Space, x, y);
+    if (std::isnan(de)) de = kInfinity;
     SumDE += de;
     if (de > MaxDE) {
       MaxDE = de;
@@ -568,6 +394,7 @@ struct TRangeBuffers {
   std::vector<TColor> In = std::vector<TColor>(kRange);
   std::vector<TColor> A = std::vector<TColor>(kRange);
   std::vector<TColor> B = std::vector<TColor>(kRange);
+  std::vector<double> DE = std::vector<double>(kRange);
 };
 
 TPartial CompareRange(const TLUT& a, const TLUT& b, const TInputWalk& walk, std::size_t begin, std::size_t end,
@@ -576,7 +403,10 @@ TPartial CompareRange(const TLUT& a, const TLUT& b, const TInputWalk& walk, std:
   const std::size_t count = walk.Gather(begin, end, buffers.In.data());
   EvaluateForComparison(a, buffers.In.data(), buffers.A.data(), count, o);
   EvaluateForComparison(b, buffers.In.data(), buffers.B.data(), count, o);
-  for (std::size_t i = 0; i < count; ++i) partial.Add(buffers.In[i], buffers.A[i], buffers.B[i], o);
+  ColorDifferenceSpan(o.Space, buffers.A.data(), buffers.B.data(), buffers.DE.data(), count);
+  for (std::size_t i = 0; i < count; ++i) {
+    partial.Add(buffers.In[i], buffers.A[i], buffers.B[i], buffers.DE[i], o.Threshold);
+  }
   return partial;
 }
 

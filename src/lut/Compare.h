@@ -9,32 +9,10 @@
 #include <string>
 #include <string_view>
 
+#include "lut/ColorDifference.h"
 #include "lut/Resample.h"
 
 namespace zelvo {
-
-// A colour in CIELAB: L 0 for black and 100 for the reference white.
-struct TLabColor {
-  double L = 0.0;
-  double a = 0.0;
-  double b = 0.0;
-};
-
-// The sRGB curve, from an encoded value to linear light (odd below 0, so that
-// values out of range keep their sign).
-double SRGBToLinear(double encoded);
-// Linear light with sRGB primaries to CIELAB relative to D65 white: RGB 1 1 1
-// is L 100, a 0, b 0.
-TLabColor LinearRGBToLab(const TColor& linear);
-// The CIEDE2000 colour difference, parametric factors kL = kC = kH = 1.
-double CIEDE2000(const TLabColor& x, const TLabColor& y);
-
-// How output values are taken for the colour difference.
-enum class TCompareSpace : std::uint8_t {
-  csSRGB = 0,    // sRGB-encoded display colours; clipped to 0..1 first
-  csLinear = 1,  // linear light with sRGB primaries and D65 white, as they are
-  csNone = 2,    // no colour difference
-};
 
 // "srgb", "linear", "none": the words of the command line and of the JSON report.
 const char* CompareSpaceName(TCompareSpace space);
