@@ -90,10 +90,9 @@ struct THues {
 };
 
 // Worked on the hue directions as unit vectors rather than angles: |dh'| is
-// the chord between them (2 sin(|dh'|/2)) and the mean hue the direction of
-// their sum, the bisector of the shorter arc, as the formula's case rules
-// say. That keeps small hue differences exact and saves an arc tangent and
-// two sines a pair.
+// the chord between them (2 sin(|dh'|/2)) and the mean hue the bisector of
+// the shorter arc, as the formula's case rules say. That keeps small hue
+// differences exact and saves an arc tangent and two sines a pair.
 inline THues Hues(const TPrimed& p, double b1, double b2) {
   THues h;
   if (p.C1 * p.C2 == 0.0) {
@@ -103,18 +102,25 @@ inline THues Hues(const TPrimed& p, double b1, double b2) {
     return h;
   }
   const double ux = p.A1 / p.C1, uy = b1 / p.C1, vx = p.A2 / p.C2, vy = b2 / p.C2;
-  const double chord = std::sqrt((vx - ux) * (vx - ux) + (vy - uy) * (vy - uy));
-  double sign = ux * vy - uy * vx >= 0.0 ? 1.0 : -1.0;  // the sign of sin(dh')
+  const double cross = ux * vy - uy * vx;  // sin(dh')
+  double sign = cross >= 0.0 ? 1.0 : -1.0;
   double wx = ux + vx, wy = uy + vy;
-  if (wx == 0.0 && wy == 0.0) {
-    // Opposite hues: the formula's order of the angles decides.
-    const double h1 = HueDegrees(b1, p.A1), h2 = HueDegrees(b2, p.A2);
-    sign = h2 > h1 ? 1.0 : -1.0;
-    wx = std::cos(0.5 * (h1 + h2) * kDegree);
-    wy = std::sin(0.5 * (h1 + h2) * kDegree);
+  if (ux * vx + uy * vy < 0.0) {
+    // Hues more than a right angle apart: their sum shrinks towards nothing
+    // as they turn opposite, while the bisector stays at right angles to
+    // their difference.
+    wx = -sign * (uy - vy);
+    wy = sign * (ux - vx);
+    if (cross == 0.0) {
+      // Opposite hues: the formula's order of the angles decides.
+      const double h1 = HueDegrees(b1, p.A1), h2 = HueDegrees(b2, p.A2);
+      sign = h2 > h1 ? 1.0 : -1.0;
+      wx = std::cos(0.5 * (h1 + h2) * kDegree);
+      wy = std::sin(0.5 * (h1 + h2) * kDegree);
+    }
   }
   const double w = std::sqrt(wx * wx + wy * wy);
-  h.DeltaH = sign * std::sqrt(p.C1 * p.C2) * chord;
+  h.DeltaH = sign * std::sqrt(p.C1 * p.C2) * std::sqrt((vx - ux) * (vx - ux) + (vy - uy) * (vy - uy));
   h.Cos = wx / w;
   h.Sin = wy / w;
   return h;
