@@ -88,6 +88,21 @@ TEST(ColorDifference, CIEDE2000GivesThePublishedPairs) {
   EXPECT_EQ(CIEDE2000({50, 2.5, 0}, {50, 2.5, 0}), 0.0);
 }
 
+// Hues a hair from opposite: on either side of the formula's turn at 180
+// degrees the difference settles as the hair narrows, rather than wandering
+// with the rounding of a mean hue taken from two almost cancelling directions.
+TEST(ColorDifference, CIEDE2000SettlesNearOppositeHues) {
+  const auto turned = [](double angle) {  // (50, 30, -40) turned half a circle and `angle` more
+    return TLabColor{50, -(30 * std::cos(angle) + 40 * std::sin(angle)), -(30 * std::sin(angle) - 40 * std::cos(angle))};
+  };
+  const TLabColor x{50, 30, -40};
+  for (const double side : {1.0, -1.0}) {
+    const double wide = CIEDE2000(x, turned(side * 1e-9));
+    EXPECT_NEAR(CIEDE2000(x, turned(side * 1e-11)), wide, 1e-7) << side;
+    EXPECT_NEAR(CIEDE2000(x, turned(side * 1e-13)), wide, 1e-7) << side;
+  }
+}
+
 TEST(ColorDifference, SRGBColoursInLab) {
   struct Case {
     TColor srgb;
