@@ -122,6 +122,10 @@ TEST(DiffCli, ReportsAndFailures) {
   const TDiffRun missing = Diff({a, dir.File("missing.cube")});
   EXPECT_EQ(missing.err.rfind(dir.File("missing.cube") + ": ", 0), 0u) << missing.err;
   EXPECT_TRUE(missing.out.empty());
+  // Loaded together, told in order: the first file's failure alone.
+  const TDiffRun both = Diff({dir.File("gone.cube"), dir.File("missing.cube")});
+  EXPECT_EQ(both.err.rfind(dir.File("gone.cube") + ": ", 0), 0u) << both.err;
+  EXPECT_EQ(both.err.find("missing.cube"), std::string::npos) << both.err;
   const TDiffRun usage = Diff({a, step, "--grid", "1"});
   EXPECT_EQ(usage.err, "--grid takes 2 to 129 points per axis, not \"1\".\n");
 
