@@ -428,6 +428,7 @@ std::vector<TPartial> CompareRanges(const TLUT& a, const TLUT& b, const TInputWa
     }
   };
   std::vector<std::thread> helpers;
+  helpers.reserve(threads);  // nothing may throw once a helper runs
   for (std::size_t t = 1; t < threads; ++t) {
     try {
       helpers.emplace_back(work, std::ref(buffers[t]));
