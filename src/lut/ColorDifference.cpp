@@ -101,7 +101,8 @@ inline THues Hues(const TPrimed& p, double b1, double b2) {
     else if (p.C2 != 0.0) h.Cos = p.A2 / p.C2, h.Sin = b2 / p.C2;
     return h;
   }
-  const double ux = p.A1 / p.C1, uy = b1 / p.C1, vx = p.A2 / p.C2, vy = b2 / p.C2;
+  const double inv1 = 1.0 / p.C1, inv2 = 1.0 / p.C2;
+  const double ux = p.A1 * inv1, uy = b1 * inv1, vx = p.A2 * inv2, vy = b2 * inv2;
   const double cross = ux * vy - uy * vx;  // sin(dh')
   double sign = cross >= 0.0 ? 1.0 : -1.0;
   double wx = ux + vx, wy = uy + vy;
@@ -119,10 +120,10 @@ inline THues Hues(const TPrimed& p, double b1, double b2) {
       wy = std::sin(0.5 * (h1 + h2) * kDegree);
     }
   }
-  const double w = std::sqrt(wx * wx + wy * wy);
-  h.DeltaH = sign * std::sqrt(p.C1 * p.C2) * std::sqrt((vx - ux) * (vx - ux) + (vy - uy) * (vy - uy));
-  h.Cos = wx / w;
-  h.Sin = wy / w;
+  const double w = 1.0 / std::sqrt(wx * wx + wy * wy);
+  h.DeltaH = sign * std::sqrt(p.C1 * p.C2 * ((vx - ux) * (vx - ux) + (vy - uy) * (vy - uy)));
+  h.Cos = wx * w;
+  h.Sin = wy * w;
   return h;
 }
 
@@ -149,8 +150,13 @@ inline TWeighted Weighted(const TLabColor& x, const TLabColor& y, const TPrimed&
                    2.0 * std::sqrt(cbarp7 / (cbarp7 + k25To7))};
 }
 
-// RT, the rotation term, which needs the mean hue's angle.
+// RT, the rotation term, which needs the mean hue's angle. Below 117 degrees
+// the hue is so far from blue's 275 that dtheta is under 30 e^-40, and the
+// term falls below the rounding of the sum it goes into: 0 then, without the
+// arc tangent, the exponential and the sine.
 inline double Rotation(const THues& hue, double rc) {
+  static const double kCos117 = std::cos(117.0 * kDegree);
+  if (hue.Sin >= 0.0 && hue.Cos > kCos117) return 0.0;
   double hbar = std::atan2(hue.Sin, hue.Cos) / kDegree;
   if (hbar < 0.0) hbar += 360.0;
   const double from_blue = (hbar - 275.0) / 25.0;
@@ -179,8 +185,8 @@ inline bool SameValue(double x, double y) {
 
 double SRGBToLinear(double encoded) {
   const double v = std::fabs(encoded);
-  // exp and log together cost less than pow here, within an ulp or two of it.
-  const double linear = v <= 0.04045 ? v / 12.92 : std::exp(2.4 * std::log((v + 0.055) / 1.055));
+  // exp and log together cost less than pow here, within a few ulps of it.
+  const double linear = v <= 0.04045 ? v / 12.92 : std::exp(2.4 * std::log((v + 0.055) * (1.0 / 1.055)));
   return std::copysign(linear, encoded);
 }
 
