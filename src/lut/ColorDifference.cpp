@@ -63,6 +63,7 @@ struct TShift {
   double Of(double c, double s) const { return c * Cos - s * Sin; }
 };
 const TShift kMinus30(-30.0), kPlus6(6.0), kMinus63(-63.0);
+const double kCos117 = std::cos(117.0 * kDegree);
 
 // CIEDE2000 in steps (Sharma, Wu and Dalal's reading, their notes on the mean
 // hue and on colours without chroma included). Each step is short, so that a
@@ -155,7 +156,6 @@ inline TWeighted Weighted(const TLabColor& x, const TLabColor& y, const TPrimed&
 // term falls below the rounding of the sum it goes into: 0 then, without the
 // arc tangent, the exponential and the sine.
 inline double Rotation(const THues& hue, double rc) {
-  static const double kCos117 = std::cos(117.0 * kDegree);
   if (hue.Sin >= 0.0 && hue.Cos > kCos117) return 0.0;
   double hbar = std::atan2(hue.Sin, hue.Cos) / kDegree;
   if (hbar < 0.0) hbar += 360.0;
