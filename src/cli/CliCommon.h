@@ -78,5 +78,6 @@ TCliCommand AddProfilesCommand(CLI::App& app);
 TCliCommand AddFormatsCommand(CLI::App& app);
 TCliCommand AddApplyCommand(CLI::App& app);
 TCliCommand AddICCCommand(CLI::App& app);
+TCliCommand AddDiffCommand(CLI::App& app);
 
 }  // namespace zelvo
