@@ -1,4 +1,4 @@
-// The picture readers (JPEG, Windows bitmaps) on any bytes: the only allowed
+// The picture readers (JPEG with its EXIF orientation, Windows bitmaps) on any bytes: the only allowed
 // outcomes are a picture or our error.
 #include <cstddef>
 #include <cstdint>

@@ -100,4 +100,9 @@ void FillIdentity3D(TLUT& lut, int n);
 // 0 and above 1.
 void FillThree1D(TLUT& lut);
 
+// The payload of a JPEG APP1 marker that holds an EXIF block: "Exif\0\0", a
+// TIFF header in either byte order, and a first directory of two entries, the
+// camera's make and then the orientation (a short).
+std::string ExifBlock(int orientation, bool big_endian = false);
+
 }  // namespace zelvo::test
