@@ -54,7 +54,7 @@ struct TSpan {
     Low = low - size * margin;
     High = Low + size * (1.0 + 2.0 * margin);
   }
-  double Part(double v) const { return (v - Low) / (High - Low); }
+  double Fraction(double v) const { return (v - Low) / (High - Low); }
 };
 
 // One plot: a title, the colour its input ramp runs to, and the curves in it.
@@ -101,7 +101,7 @@ class TPanelPainter {
 
  private:
   QPointF At(const QRectF& plot, double x, double y) const {
-    return {plot.left() + x_.Part(x) * plot.width(), plot.bottom() - y_.Part(y) * plot.height()};
+    return {plot.left() + x_.Fraction(x) * plot.width(), plot.bottom() - y_.Fraction(y) * plot.height()};
   }
 
   void DrawTitle(const TPanel& panel, const QFontMetricsF& fm) const {
@@ -175,7 +175,7 @@ class TPanelPainter {
       }
       // Far outside the plot, points are held at its edge so that the
       // painter's coordinates stay in range.
-      const double part = std::clamp(y_.Part(v), -1.0, 2.0);
+      const double part = std::clamp(y_.Fraction(v), -1.0, 2.0);
       run.append(QPointF(At(plot, curve.Inputs[i], 0).x(), plot.bottom() - part * plot.height()));
     }
     flush();

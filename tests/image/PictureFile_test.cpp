@@ -214,18 +214,9 @@ TEST(PictureFile, DamagedExifBlocksShowThePictureAsStored) {
       patched({{36, "\0"sv}}),                               // a value of 0
   };
   for (std::size_t i = 0; i < std::size(damaged); ++i) EXPECT_EQ(ExifOrientation(damaged[i]), 1) << i;
-  // In a file, a damaged block leaves the picture as stored, and damage of
-  // any kind ends in a picture or our error.
-  const TBitmap24 stored = Blocks(kStoredBlocks);
-  const std::string file = MakeJpeg(stored, false, false, {damaged[3]});
+  // In a file, a damaged block leaves the picture as stored.
+  const std::string file = MakeJpeg(Blocks(kStoredBlocks), false, false, {damaged[3]});
   EXPECT_TRUE(ShowsBlocks(LoadPictureFromMemory(file), kStoredBlocks));
-  for (const std::string& copy : test::MutatedCopies({MakeJpeg(stored, false, false, {good})}, {"MM", "II"}, 40, 3)) {
-    try {
-      const TBitmap24 read = LoadPictureFromMemory(copy);
-      EXPECT_EQ(read.ByteCount(), read.RowBytes() * static_cast<std::size_t>(read.Height()));
-    } catch (const EZelvoError&) {
-    }
-  }
 }
 
 std::string Le16(unsigned v) { return {static_cast<char>(v & 255), static_cast<char>(v >> 8 & 255)}; }
