@@ -1,5 +1,5 @@
-// The picture readers (JPEG, Windows bitmaps) on any bytes: the only allowed
-// outcomes are a picture or our error.
+// The picture readers (JPEG with its EXIF orientation, Windows bitmaps) on
+// any bytes: the only allowed outcomes are a picture or our error.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>

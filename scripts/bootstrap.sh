@@ -10,8 +10,9 @@ packages=(
   libopencolorio-dev liblcms2-dev libjpeg62-turbo-dev qt6-base-dev
   locales
   # The desktop program: Qt SVG for its icons; for its Debian package the
-  # package tools and the desktop's validators of its entry and metainfo.
-  qt6-svg-dev dpkg-dev file desktop-file-utils appstream
+  # package tools and the desktop's validators of its entry, metainfo and
+  # MIME types (and GLib's tool that asks the MIME database).
+  qt6-svg-dev dpkg-dev file desktop-file-utils appstream shared-mime-info libxml2-utils libglib2.0-bin
   # A real display profile for the ICC tests.
   icc-profiles-free
 )

@@ -2,8 +2,9 @@
 # Takes screenshots of the desktop program's windows on a virtual X display
 # and writes them to docs/screenshots/ (or the folder given): the main window
 # with a few LUT files and the preview pane, the "Convertion Settings" dialog,
-# the progress dialog, the About box and the ICC dialog with a display profile
-# (from icc-profiles-free, which the bootstrap script installs).
+# the progress dialog, the About box, the curves window of a film look and the
+# ICC dialog with a display profile (from icc-profiles-free, which the
+# bootstrap script installs).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out="${1:-docs/screenshots}"

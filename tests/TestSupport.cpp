@@ -115,6 +115,20 @@ std::vector<std::string> MutatedCopies(const std::vector<std::string>& texts, co
   return out;
 }
 
+std::string ExifBlock(int orientation, bool big_endian) {
+  const auto u16 = [big_endian](unsigned v) {
+    const char hi = static_cast<char>(v >> 8 & 255), lo = static_cast<char>(v & 255);
+    return big_endian ? std::string{hi, lo} : std::string{lo, hi};
+  };
+  const auto u32 = [&](unsigned v) { return big_endian ? u16(v >> 16) + u16(v & 0xFFFF) : u16(v & 0xFFFF) + u16(v >> 16); };
+  std::string block("Exif\0\0", 6);
+  block += big_endian ? "MM" : "II";
+  block += u16(42) + u32(8) + u16(2);
+  block += u16(0x010F) + u16(2) + u32(4) + std::string("Zel\0", 4);                      // the make, ASCII
+  block += u16(0x0112) + u16(3) + u32(1) + u16(static_cast<unsigned>(orientation)) + u16(0);  // the orientation
+  return block + u32(0);  // no further directory
+}
+
 std::string PeerFile(std::string_view relative) {
   const std::filesystem::path p = std::filesystem::path(ZELVO_TESTDATA_DIR) / "peer-luts" / std::string(relative);
   return std::filesystem::exists(p) ? p.string() : std::string();

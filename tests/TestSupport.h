@@ -59,4 +59,9 @@ std::string PeerFile(std::string_view relative);
 std::vector<std::string> MutatedCopies(const std::vector<std::string>& texts, const std::vector<std::string>& tokens,
                                        int copies_each, unsigned seed);
 
+// The payload of a JPEG APP1 marker that holds an EXIF block: "Exif\0\0", a
+// TIFF header in either byte order, and a first directory of two entries, the
+// camera's make and then the orientation (a short).
+std::string ExifBlock(int orientation, bool big_endian = false);
+
 }  // namespace zelvo::test

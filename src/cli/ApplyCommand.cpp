@@ -28,6 +28,9 @@ int RunApply(const TApplyOptions& o, const CliEnvironment& env) {
 
   TLUT lut;
   if (!LoadUsableLUT(o.lut_file, lut, env, "; it cannot be applied")) return kExitFailed;
+  // The picture is read upright (its EXIF orientation applied, as the preview
+  // shows it): the file written carries no EXIF block, so the stored pixel
+  // order would come out turned in every viewer.
   TBitmap24 picture;
   if (!ReportFailure(o.picture, env, [&] { picture = LoadPicture(o.picture); })) return kExitFailed;
   ApplyLUTToBitmap(lut, picture);

@@ -4,12 +4,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 // jpeglib.h needs FILE and size_t before it.
 #include <jerror.h>
 #include <jpeglib.h>
 
 #include "base/Errors.h"
+#include "image/ExifOrientation.h"
 
 namespace zelvo {
 
@@ -73,8 +75,22 @@ bool ReadHeader(TJpegDecoder& d, const unsigned char* data, std::size_t size) {
   jpeg_create_decompress(&d.info);
   d.created = true;
   jpeg_mem_src(&d.info, data, static_cast<unsigned long>(size));
+  // The EXIF block rides in an APP1 marker; libjpeg skips markers unless told.
+  jpeg_save_markers(&d.info, JPEG_APP0 + 1, 0xFFFF);
   jpeg_read_header(&d.info, TRUE);
   return true;
+}
+
+// The orientation of the first EXIF block among the saved markers (an APP1
+// marker may also hold other metadata); 1 without one.
+int StoredOrientation(const jpeg_decompress_struct& info) {
+  for (jpeg_saved_marker_ptr marker = info.marker_list; marker != nullptr; marker = marker->next) {
+    const std::string_view payload(reinterpret_cast<const char*>(marker->data), marker->data_length);
+    if (marker->marker == JPEG_APP0 + 1 && payload.starts_with(std::string_view("Exif\0\0", 6))) {
+      return ExifOrientation(payload);
+    }
+  }
+  return 1;
 }
 
 bool ReadPixels(TJpegDecoder& d, TBitmap24& bitmap) {
@@ -107,8 +123,10 @@ TBitmap24 DecodeJpeg(std::string_view bytes) {
   d.info.scale_num = 1;
   d.info.scale_denom = 1;
   TBitmap24 bitmap = TBitmap24::Uninitialised(static_cast<int>(d.info.image_width), static_cast<int>(d.info.image_height));
+  // Before the pixels: finishing the decode frees the saved markers.
+  const int orientation = StoredOrientation(d.info);
   if (!ReadPixels(d, bitmap)) RaiseDamaged(d.errors);
-  return bitmap;
+  return orientation == 1 ? std::move(bitmap) : UprightBitmap(bitmap, orientation);
 }
 
 namespace {

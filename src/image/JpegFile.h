@@ -12,7 +12,8 @@ namespace zelvo {
 // Whether the bytes start like a JPEG file (a start-of-image marker).
 bool LooksLikeJpeg(std::string_view bytes);
 
-// The picture in the bytes. A damaged file (cut short, corrupt data), a CMYK
+// The picture in the bytes, turned upright as its EXIF orientation says (see
+// ExifOrientation.h; a damaged EXIF block is ignored). A damaged file (cut short, corrupt data), a CMYK
 // picture or a size above the limits raises EZelvoError with libjpeg's reason;
 // sizes are checked before the pixels are allocated.
 TBitmap24 DecodeJpeg(std::string_view bytes);

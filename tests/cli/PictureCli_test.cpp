@@ -8,6 +8,7 @@
 #include "convert/ICCConversion.h"
 #include "image/ApplyLUT.h"
 #include "image/BmpFile.h"
+#include "image/JpegFile.h"
 #include "image/PictureFile.h"
 
 namespace zelvo {
@@ -64,6 +65,16 @@ TEST(PictureCli, ApplyGivesWhatEachColourGives) {
   // A JPEG output decodes to the picture's size.
   ASSERT_EQ(Zelvo({"apply", dir.File("graded.cube"), picture, "-o", dir.File("out.jpg")}).status, 0);
   EXPECT_EQ(LoadPicture(dir.File("out.jpg")).Width(), 37);
+  // A picture stored on its side (an EXIF block in an APP1 marker after the
+  // start) is written upright, as the preview shows it.
+  const std::string exif = test::ExifBlock(6);
+  const std::size_t length = exif.size() + 2;
+  std::string sideways = EncodeJpeg(source, 95);
+  sideways.insert(2, "\xFF\xE1" + std::string{static_cast<char>(length >> 8), static_cast<char>(length & 255)} + exif);
+  ASSERT_EQ(Zelvo({"apply", dir.File("identity.cube"), dir.Write("side.jpg", sideways), "-o", dir.File("up.bmp")}).status, 0);
+  const TBitmap24 up = LoadPicture(dir.File("up.bmp"));
+  EXPECT_EQ(up.Width(), 23);
+  EXPECT_EQ(up.Height(), 37);
 }
 
 TEST(PictureCli, ApplyRefusals) {

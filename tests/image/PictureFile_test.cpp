@@ -9,6 +9,7 @@
 
 #include "TestSupport.h"
 #include "image/BmpFile.h"
+#include "image/ExifOrientation.h"
 #include "image/JpegFile.h"
 #include "image/PictureFile.h"
 #include "image/Preview.h"
@@ -30,8 +31,9 @@ TBitmap24 Gradient(int w, int h) {
   return b;
 }
 
-// A JPEG file made by libjpeg-turbo itself: colour or grey, baseline or progressive.
-std::string MakeJpeg(const TBitmap24& picture, bool grey, bool progressive) {
+// A JPEG file made by libjpeg-turbo itself: colour or grey, baseline or
+// progressive, with APP1 markers of the payloads given.
+std::string MakeJpeg(const TBitmap24& picture, bool grey, bool progressive, const std::vector<std::string>& app1 = {}) {
   jpeg_compress_struct info{};
   jpeg_error_mgr errors{};
   info.err = jpeg_std_error(&errors);
@@ -47,6 +49,10 @@ std::string MakeJpeg(const TBitmap24& picture, bool grey, bool progressive) {
   jpeg_set_quality(&info, 98, TRUE);
   if (progressive) jpeg_simple_progression(&info);
   jpeg_start_compress(&info, TRUE);
+  for (const std::string& payload : app1) {
+    jpeg_write_marker(&info, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(payload.data()),
+                      static_cast<unsigned>(payload.size()));
+  }
   std::vector<std::uint8_t> row(picture.RowBytes());
   while (info.next_scanline < info.image_height) {
     const std::uint8_t* src = picture.Row(static_cast<int>(info.next_scanline));
@@ -121,6 +127,96 @@ TEST(PictureFile, DamagedJpegFilesAreErrors) {
     } catch (const EZelvoError&) {
     }
   }
+}
+
+// Six blocks of 16 x 16 pixels, one JPEG block of colour each so that the
+// colours survive compression: red, green, blue over cyan, magenta, yellow.
+constexpr char kStoredBlocks[] = "RGB/CMY";
+
+TBitmap24 Blocks(std::string_view layout) {
+  const int columns = static_cast<int>(layout.find('/'));
+  const int rows = static_cast<int>(layout.size() + 1) / (columns + 1);
+  TBitmap24 b(16 * columns, 16 * rows);
+  for (int y = 0; y < b.Height(); ++y)
+    for (int x = 0; x < b.Width(); ++x) {
+      const char c = layout[static_cast<std::size_t>(y / 16 * (columns + 1) + x / 16)];
+      std::uint8_t* p = b.At(x, y);
+      p[0] = (c == 'B' || c == 'C' || c == 'M') ? 255 : 0;
+      p[1] = (c == 'G' || c == 'C' || c == 'Y') ? 255 : 0;
+      p[2] = (c == 'R' || c == 'M' || c == 'Y') ? 255 : 0;
+    }
+  return b;
+}
+
+// Each block's centre within a JPEG's tolerance of the layout's colour.
+bool ShowsBlocks(const TBitmap24& picture, std::string_view layout) {
+  const TBitmap24 want = Blocks(layout);
+  if (picture.Width() != want.Width() || picture.Height() != want.Height()) return false;
+  for (int y = 8; y < want.Height(); y += 16)
+    for (int x = 8; x < want.Width(); x += 16)
+      for (int c = 0; c < 3; ++c)
+        if (std::abs(picture.At(x, y)[c] - want.At(x, y)[c]) > 24) return false;
+  return true;
+}
+
+TEST(PictureFile, JpegPicturesShowUprightAsTheirExifSays) {
+  // What the stored blocks look like turned upright, by orientation 1..8.
+  constexpr const char* kUpright[] = {"RGB/CMY", "BGR/YMC", "YMC/BGR", "CMY/RGB",
+                                      "RC/GM/BY", "CR/MG/YB", "YB/MG/CR", "BY/GM/RC"};
+  const TBitmap24 stored = Blocks(kStoredBlocks);
+  for (int orientation = 1; orientation <= 8; ++orientation) {
+    for (const bool big_endian : {false, true}) {
+      const std::string jpeg = MakeJpeg(stored, false, orientation % 2 == 0, {test::ExifBlock(orientation, big_endian)});
+      EXPECT_TRUE(ShowsBlocks(LoadPictureFromMemory(jpeg), kUpright[orientation - 1])) << orientation << big_endian;
+    }
+  }
+  // Another APP1 block (XMP) before the EXIF one is passed by; the preview
+  // fits the turned picture.
+  const std::string xmp("http://ns.adobe.com/xap/1.0/\0<x:xmpmeta/>", 41);
+  const std::string turned = MakeJpeg(stored, false, false, {xmp, test::ExifBlock(6)});
+  EXPECT_TRUE(ShowsBlocks(LoadPictureFromMemory(turned), "CR/MG/YB"));
+  test::TempDir dir;
+  const TBitmap24 fitted = LoadPreviewPicture(dir.Write("turned.jpg", turned));
+  EXPECT_EQ(fitted.Width(), 32);
+  EXPECT_EQ(fitted.Height(), 48);
+}
+
+TEST(PictureFile, DamagedExifBlocksShowThePictureAsStored) {
+  const std::string good = test::ExifBlock(6);
+  ASSERT_EQ(ExifOrientation(good), 6);
+  ASSERT_EQ(ExifOrientation(test::ExifBlock(8, true)), 8);
+  // Cut anywhere before the end of the orientation's value (header 6, TIFF
+  // header 8, count 2, the make's entry 12, then 10 bytes of the orientation's).
+  for (std::size_t n = 0; n < good.size(); ++n) {
+    EXPECT_EQ(ExifOrientation(good.substr(0, n)), n < 38 ? 1 : 6) << n;
+  }
+  // The block's bytes: byte order at 6, 42 at 8, the directory's offset at
+  // 10, its count at 14, the make's entry at 16, the orientation's at 28
+  // (type at 30, count at 32, value at 36), the next directory at 40.
+  using Patch = std::pair<std::size_t, std::string_view>;
+  const auto patched = [&good](std::initializer_list<Patch> patches) {
+    std::string block = good;
+    for (const auto& [at, bytes] : patches) block.replace(at, bytes.size(), bytes);
+    return block;
+  };
+  using namespace std::literals;
+  const std::string damaged[] = {
+      patched({{0, "Exig"sv}}),                              // not an EXIF block
+      patched({{6, "IM"sv}}),                                // no byte order
+      patched({{8, "\x2B"sv}}),                              // not TIFF's 42
+      patched({{10, "\xF0\xFF\xFF\xFF"sv}}),                 // the directory past the end
+      patched({{10, "\x1A\0\0\0"sv}}),                      // a directory whose entry runs past the end
+      patched({{14, "\xFF\xFF"sv}, {28, "\x01\x01"sv}}),     // more entries than there are, no orientation
+      patched({{28, "\x01\x01"sv}, {40, "\x08\0\0\0"sv}}),   // no orientation, itself as the next directory
+      patched({{30, "\4"sv}}),                               // the orientation as a long
+      patched({{32, "\0\0\0\0"sv}}),                        // a count of 0
+      patched({{36, "\x09"sv}}),                             // a value beyond 8
+      patched({{36, "\0"sv}}),                               // a value of 0
+  };
+  for (std::size_t i = 0; i < std::size(damaged); ++i) EXPECT_EQ(ExifOrientation(damaged[i]), 1) << i;
+  // In a file, a damaged block leaves the picture as stored.
+  const std::string file = MakeJpeg(Blocks(kStoredBlocks), false, false, {damaged[3]});
+  EXPECT_TRUE(ShowsBlocks(LoadPictureFromMemory(file), kStoredBlocks));
 }
 
 std::string Le16(unsigned v) { return {static_cast<char>(v & 255), static_cast<char>(v >> 8 & 255)}; }

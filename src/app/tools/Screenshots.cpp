@@ -1,7 +1,7 @@
 // Takes screenshots of the real windows for docs/screenshots: the main window
 // with a few LUT files and the preview pane showing one of them applied, the
-// "Convertion Settings" dialog, the progress dialog, the About box and the ICC
-// dialog with a display profile chosen.
+// "Convertion Settings" dialog, the progress dialog, the About box, the curves
+// window of a film look and the ICC dialog with a display profile chosen.
 // scripts/screenshot.sh runs it on a virtual X display.
 //   zelvo-screenshots OUTPUT_FOLDER [ICC_PROFILE]
 #include <QApplication>
@@ -19,6 +19,7 @@
 #include "app/AboutForm.h"
 #include "app/Remembered.h"
 #include "app/ConvertForm.h"
+#include "app/CurvesForm.h"
 #include "app/ICCConvertForm.h"
 #include "app/Icons.h"
 #include "app/MainForm.h"
@@ -43,8 +44,19 @@ TLUTEntry DayForNight(double r, double g, double b) {
   return TLUTEntry{mix(r, 0.55), mix(g, 0.7), std::min(1.0, mix(b, 0.95) + 0.06)};
 }
 
-void Write3D(const std::string& path, const char* profile, int n, std::vector<std::string> comments = {},
-             TLUTEntry (*look)(double, double, double) = Grade) {
+// Contrast in an S, warm highlights, cool shadows and a little less colour:
+// curves that show what each ramp does.
+TLUTEntry FilmLook(double r, double g, double b) {
+  const double grey = 0.3 * r + 0.59 * g + 0.11 * b;
+  const auto tone = [grey](double v, double lift, double gain) {
+    const double muted = 0.8 * v + 0.2 * grey;
+    const double s = muted * muted * (3 - 2 * muted);
+    return std::clamp(lift + (0.55 * s + 0.45 * muted) * gain, 0.0, 1.0);
+  };
+  return TLUTEntry{tone(r, 0.0, 1.04), tone(g, 0.01, 0.98), tone(b, 0.04, 0.86)};
+}
+
+TLUT Make3D(int n, TLUTEntry (*look)(double, double, double), std::vector<std::string> comments = {}) {
   TLUT lut;
   lut.Comments = std::move(comments);
   lut.Kind = TLUTKind::lk3D;
@@ -52,7 +64,12 @@ void Write3D(const std::string& path, const char* profile, int n, std::vector<st
   for (int r = 0; r < n; ++r)
     for (int g = 0; g < n; ++g)
       for (int b = 0; b < n; ++b) lut.Table3D(r, g, b) = look(r / (n - 1.0), g / (n - 1.0), b / (n - 1.0));
-  SaveLUTFile(path, lut, *OutputProfileByCaption(profile));
+  return lut;
+}
+
+void Write3D(const std::string& path, const char* profile, int n, std::vector<std::string> comments = {},
+             TLUTEntry (*look)(double, double, double) = Grade) {
+  SaveLUTFile(path, Make3D(n, look, std::move(comments)), *OutputProfileByCaption(profile));
 }
 
 void Write1D(const std::string& path, const char* profile, int m) {
@@ -147,6 +164,12 @@ int main(int argc, char** argv) {
   TfrmAbout about(&main_window);
   ok = Save(about, out.filePath(QStringLiteral("about.png"))) && ok;
   about.hide();
+
+  TfrmCurves curves(&main_window);
+  const TLUT film = Make3D(33, FilmLook);
+  curves.ShowLUT(&film, QStringLiteral("Print film emulation.3dl"));
+  ok = Save(curves, out.filePath(QStringLiteral("curves.png"))) && ok;
+  curves.hide();
 
   // A display profile beside the LUTs, chosen as the person would.
   const QString profile = home.path() + QStringLiteral("/Profiles/") +
