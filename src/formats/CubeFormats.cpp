@@ -201,7 +201,8 @@ void ApplyDomains(TCubeCursor& c) {
       break;
     case TLUTKind::lk1D: lut.Domain1D = range1d ? *range1d : range3d ? *range3d : c.Domain; break;
     case TLUTKind::lk3D: lut.Domain3D = range3d ? *range3d : range1d ? *range1d : c.Domain; break;
-    case TLUTKind::lkNone: break;
+    case TLUTKind::lkNone:
+    case TLUTKind::lkChain: break;
   }
 }
 

@@ -75,6 +75,8 @@ TLUT TLUT::Copy() const {
   copy.Comments = Comments;
   copy.Domain1D = Domain1D;
   copy.Domain3D = Domain3D;
+  copy.Interpolation3D = Interpolation3D;
+  copy.Evaluator = Evaluator;
   copy.size3d_ = size3d_;
   copy.size1d_ = size1d_;
   copy.table3d_ = table3d_.Copy();
@@ -109,8 +111,20 @@ const char* KindName(TLUTKind kind) {
     case TLUTKind::lk3D: return "3D";
     case TLUTKind::lk1DAnd3D: return "1D & 3D";
     case TLUTKind::lkNone: return "none";
+    case TLUTKind::lkChain: return "process list";
   }
   return "none";
+}
+
+const char* InterpolationName(TInterpolation interpolation) {
+  return interpolation == TInterpolation::Tetrahedral ? "tetrahedral" : "trilinear";
+}
+
+bool ParseInterpolation(std::string_view name, TInterpolation& interpolation) {
+  if (name == "trilinear") interpolation = TInterpolation::Trilinear;
+  else if (name == "tetrahedral") interpolation = TInterpolation::Tetrahedral;
+  else return false;
+  return true;
 }
 
 std::vector<std::string> DescribeLUT(const TLUT& lut) {
@@ -120,6 +134,8 @@ std::vector<std::string> DescribeLUT(const TLUT& lut) {
     case TLUTKind::lk1DAnd3D:
       return {"Type: 1D & 3D", "Dimension: " + std::to_string(lut.Size1D()) + " & " + std::to_string(lut.Size3D())};
     case TLUTKind::lkNone: return {"No LUT data."};
+    case TLUTKind::lkChain:
+      return {"Type: Process list", "Nodes: " + (lut.Evaluator ? lut.Evaluator->Description() : std::string())};
   }
   return {};
 }

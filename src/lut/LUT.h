@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/LutLimits.h"
@@ -49,6 +50,31 @@ enum class TLUTKind : std::uint8_t {
   lk3D = 1,       // Table3D only
   lk1DAnd3D = 2,  // Table1D first, its result looked up in Table3D
   lkNone = 3,     // colours pass unchanged
+  lkChain = 4,    // no table: the Evaluator computes every colour (a process list)
+};
+
+// How a 3D table is read between its grid points.
+enum class TInterpolation : std::uint8_t {
+  Trilinear = 0,    // the eight corners of the cell, axis by axis
+  Tetrahedral = 1,  // the four corners of the tetrahedron that holds the point
+};
+const char* InterpolationName(TInterpolation interpolation);  // "trilinear", "tetrahedral"
+// The interpolation a name gives ("trilinear" or "tetrahedral"); false for others.
+bool ParseInterpolation(std::string_view name, TInterpolation& interpolation);
+
+// A colour function a LUT may be instead of tables: a chain of process nodes
+// whose colours are computed node by node, as the file means them. This layer
+// knows only the interface; the formats that read such chains implement it.
+// It never changes once made, so any number of threads may evaluate it.
+class TColorEvaluator {
+ public:
+  virtual ~TColorEvaluator() = default;
+  // out[i] = f(in[i]) for i < count; `out` may be `in`. Work a node must bound
+  // (a search) is bounded per call, so a caller evaluates a whole bake in few
+  // large calls.
+  virtual void Evaluate(const TLUTEntry* in, TLUTEntry* out, std::size_t count) const = 0;
+  // What it is, for the LUT's description: the names of its nodes.
+  virtual std::string Description() const = 0;
 };
 
 const char* KindName(TLUTKind kind);
@@ -94,8 +120,16 @@ class TLUT {
   // domain applies to the 1D stage's outputs.
   TLUTDomain Domain1D;
   TLUTDomain Domain3D;
-  // The domain of the LUT's first stage: the range of inputs it is meant for.
-  const TLUTDomain& InputDomain() const { return Kind == TLUTKind::lk3D ? Domain3D : Domain1D; }
+  // The domain of the LUT's first stage: the range of inputs it is meant for
+  // (of a chain, the range its first node maps, held in Domain3D).
+  const TLUTDomain& InputDomain() const {
+    return Kind == TLUTKind::lk3D || Kind == TLUTKind::lkChain ? Domain3D : Domain1D;
+  }
+  // How Table3D is read between grid points: as the file asks (trilinear
+  // unless it says otherwise), or as a caller chooses.
+  TInterpolation Interpolation3D = TInterpolation::Trilinear;
+  // The colour function of a LUT of kind lkChain; shared by copies.
+  std::shared_ptr<const TColorEvaluator> Evaluator;
 
   // Points per axis of Table3D and entries of Table1D.
   int Size3D() const { return size3d_; }

@@ -53,6 +53,9 @@ std::vector<double> SamplePositions(int points) {
   return x;
 }
 
+// The colours a bake hands to the colour function at once.
+constexpr std::size_t kBakeSpan = std::size_t{1} << 16;
+
 void RequireBakeSize(int size, int limit, const char* what) {
   if (size < kMinUsableSize || size > limit) {
     throw ELUTError("A " + std::string(what) + " of " + std::to_string(size) + " cannot be built (" +
@@ -68,6 +71,7 @@ bool HasUsableTable(const TLUT& lut) {
     case TLUTKind::lk3D: return lut.Size3D() >= kMinUsableSize;
     case TLUTKind::lk1DAnd3D: return lut.Size1D() >= kMinUsableSize && lut.Size3D() >= kMinUsableSize;
     case TLUTKind::lkNone: return true;
+    case TLUTKind::lkChain: return lut.Evaluator != nullptr;
   }
   return false;
 }
@@ -117,6 +121,48 @@ TColor Interpolate3D(const TLUT& lut, const TColor& in) {
   return TColor{channel(&TLUTEntry::R), channel(&TLUTEntry::G), channel(&TLUTEntry::B)};
 }
 
+TColor Interpolate3DTetrahedral(const TLUT& lut, const TColor& in) {
+  const int n = lut.Size3D();
+  if (n < 1) return in;
+  const GridPos pr = Locate(in.R, n);
+  const GridPos pg = Locate(in.G, n);
+  const GridPos pb = Locate(in.B, n);
+  const std::size_t sn = static_cast<std::size_t>(n);
+  const TLUTEntry* t = lut.Data3D();
+  const auto at = [&](bool r, bool g, bool b) -> const TLUTEntry& {
+    const std::size_t ir = static_cast<std::size_t>(r ? pr.next : pr.index);
+    const std::size_t ig = static_cast<std::size_t>(g ? pg.next : pg.index);
+    const std::size_t ib = static_cast<std::size_t>(b ? pb.next : pb.index);
+    return t[(ib * sn + ig) * sn + ir];
+  };
+  // The tetrahedron of the cell by the order of the fractions, its four
+  // corners weighted by their differences; ties go as OpenColorIO takes them.
+  const double fr = pr.frac, fg = pg.frac, fb = pb.frac;
+  const TLUTEntry *c1, *c2;
+  double w0, w1, w2, w3;
+  if (fr > fg) {
+    if (fg > fb) {
+      c1 = &at(1, 0, 0), c2 = &at(1, 1, 0), w0 = 1 - fr, w1 = fr - fg, w2 = fg - fb, w3 = fb;
+    } else if (fr > fb) {
+      c1 = &at(1, 0, 0), c2 = &at(1, 0, 1), w0 = 1 - fr, w1 = fr - fb, w2 = fb - fg, w3 = fg;
+    } else {
+      c1 = &at(0, 0, 1), c2 = &at(1, 0, 1), w0 = 1 - fb, w1 = fb - fr, w2 = fr - fg, w3 = fg;
+    }
+  } else {
+    if (fb > fg) {
+      c1 = &at(0, 0, 1), c2 = &at(0, 1, 1), w0 = 1 - fb, w1 = fb - fg, w2 = fg - fr, w3 = fr;
+    } else if (fb > fr) {
+      c1 = &at(0, 1, 0), c2 = &at(0, 1, 1), w0 = 1 - fg, w1 = fg - fb, w2 = fb - fr, w3 = fr;
+    } else {
+      c1 = &at(0, 1, 0), c2 = &at(1, 1, 0), w0 = 1 - fg, w1 = fg - fr, w2 = fr - fb, w3 = fb;
+    }
+  }
+  const TLUTEntry& c0 = at(0, 0, 0);
+  const TLUTEntry& c3 = at(1, 1, 1);
+  return TColor{w0 * c0.R + w1 * c1->R + w2 * c2->R + w3 * c3.R, w0 * c0.G + w1 * c1->G + w2 * c2->G + w3 * c3.G,
+                w0 * c0.B + w1 * c1->B + w2 * c2->B + w3 * c3.B};
+}
+
 namespace {
 
 // An input brought from a stage's domain onto its table's 0..1.
@@ -149,18 +195,38 @@ TColor EvaluateLUT(const TLUT& lut, const TColor& in) {
   return out;
 }
 
+namespace {
+
+// The 3D stage of a span, read as the LUT's Interpolation3D says.
+void Stage3DSpan(const TLUT& lut, const TColor* in, TColor* out, std::size_t count) {
+  if (lut.Interpolation3D == TInterpolation::Tetrahedral) {
+    StageSpan(lut.Domain3D, in, out, count, [&lut](const TColor& c) { return Interpolate3DTetrahedral(lut, c); });
+  } else {
+    StageSpan(lut.Domain3D, in, out, count, [&lut](const TColor& c) { return Interpolate3D(lut, c); });
+  }
+}
+
+}  // namespace
+
 void EvaluateLUTSpan(const TLUT& lut, const TColor* in, TColor* out, std::size_t count) {
   const auto stage1d = [&lut](const TColor& c) { return Interpolate1D(lut, c); };
-  const auto stage3d = [&lut](const TColor& c) { return Interpolate3D(lut, c); };
   switch (lut.Kind) {
     case TLUTKind::lk1D: StageSpan(lut.Domain1D, in, out, count, stage1d); return;
-    case TLUTKind::lk3D: StageSpan(lut.Domain3D, in, out, count, stage3d); return;
+    case TLUTKind::lk3D: Stage3DSpan(lut, in, out, count); return;
     case TLUTKind::lk1DAnd3D:
       StageSpan(lut.Domain1D, in, out, count, stage1d);
-      StageSpan(lut.Domain3D, out, out, count, stage3d);
+      Stage3DSpan(lut, out, out, count);
       return;
     case TLUTKind::lkNone:
       if (out != in) std::copy_n(in, count, out);
+      return;
+    case TLUTKind::lkChain:
+      // The chain takes any input; its domain only says where it is meant.
+      if (lut.Evaluator) {
+        lut.Evaluator->Evaluate(in, out, count);
+      } else if (out != in) {
+        std::copy_n(in, count, out);
+      }
       return;
   }
 }
@@ -172,17 +238,24 @@ void BakeLUT(TLUT& target, const TColorSpanFunction& f) {
     const std::vector<double> x = SamplePositions(n);
     const std::size_t sn = static_cast<std::size_t>(n);
     const TLUTDomain& domain = target.Domain3D;
-    std::vector<TColor> in(sn);
-    TLUTEntry* row = target.Data3D();
-    // One row of red inputs at a time: that is a run of neighbours in memory.
-    for (std::size_t b = 0; b < sn; ++b) {
-      for (std::size_t g = 0; g < sn; ++g, row += sn) {
-        for (std::size_t r = 0; r < sn; ++r) in[r] = TColor{x[r], x[g], x[b]};
-        if (!domain.IsUnit()) {
-          for (TColor& c : in) c = FromTable(c, domain);
-        }
-        f(in.data(), row, sn);
+    // Whole rows of red inputs (runs of neighbours in memory), as many as fill
+    // a span of about kBakeSpan colours: a colour function that bounds its
+    // work per call gets a fair share of the bake in each.
+    const std::size_t rows_per_span = std::max<std::size_t>(1, kBakeSpan / sn);
+    std::vector<TColor> in(rows_per_span * sn);
+    TLUTEntry* table = target.Data3D();
+    const std::size_t rows = sn * sn;  // (g, b) pairs, g fastest
+    for (std::size_t first = 0; first < rows; first += rows_per_span) {
+      const std::size_t count = std::min(rows_per_span, rows - first);
+      TColor* c = in.data();
+      for (std::size_t k = first; k < first + count; ++k) {
+        const std::size_t g = k % sn, b = k / sn;
+        for (std::size_t r = 0; r < sn; ++r) *c++ = TColor{x[r], x[g], x[b]};
       }
+      if (!domain.IsUnit()) {
+        for (std::size_t i = 0; i < count * sn; ++i) in[i] = FromTable(in[i], domain);
+      }
+      f(in.data(), table + first * sn, count * sn);
     }
     return;
   }
@@ -192,7 +265,7 @@ void BakeLUT(TLUT& target, const TColorSpanFunction& f) {
     const std::vector<double> x = SamplePositions(m);
     const std::size_t sm = static_cast<std::size_t>(m);
     const TLUTDomain& domain = target.Domain1D;
-    constexpr std::size_t kChunk = 4096;
+    constexpr std::size_t kChunk = kBakeSpan;
     std::vector<TColor> in(std::min(sm, kChunk));
     for (std::size_t start = 0; start < sm; start += kChunk) {
       const std::size_t count = std::min(kChunk, sm - start);

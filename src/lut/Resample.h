@@ -16,7 +16,13 @@ using TColor = TLUTEntry;
 TColor Interpolate1D(const TLUT& lut, const TColor& in);
 // Trilinear interpolation in Table3D (Size3D points per axis).
 TColor Interpolate3D(const TLUT& lut, const TColor& in);
-// The output for one input, through the tables the Kind puts in force.
+// Tetrahedral interpolation in Table3D: the cell split along its diagonal from
+// black to white into six tetrahedra, the one that holds the point chosen by
+// the order of its fractions, as OpenColorIO computes it.
+TColor Interpolate3DTetrahedral(const TLUT& lut, const TColor& in);
+// The output for one input, through the tables the Kind puts in force (the 3D
+// table read as its Interpolation3D says), or through the chain of a LUT of
+// kind lkChain.
 TColor EvaluateLUT(const TLUT& lut, const TColor& in);
 // EvaluateLUT for `count` colours at once, the Kind decided once for all of
 // them; `out` may be `in`.

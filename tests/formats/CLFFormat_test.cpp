@@ -106,22 +106,32 @@ TEST(CLFFormat, RangeLUT1DAndLUT3DBecomeTheDomainAndStagesAsTheyAre) {
   EXPECT_EQ(lut.Table1D(1), (TLUTEntry{0.5, 0.25, 1.0}));
   EXPECT_EQ(lut.Table3D(1, 1, 1), (TLUTEntry{1.0, 1.0, 0.5}));
   EXPECT_EQ(lut.Table3D(0, 0, 1), (TLUTEntry{0.0, 0.0, 1.0}));
-  EXPECT_EQ(lut.Comments, (std::vector<std::string>{"id: t", "first & last",
-                                                    "LUT3D interpolation: tetrahedral (read as trilinear)"}));
+  EXPECT_EQ(lut.Comments, (std::vector<std::string>{"id: t", "first & last"}));
+  EXPECT_EQ(lut.Interpolation3D, TInterpolation::Tetrahedral);
 }
 
-TEST(CLFFormat, OtherChainsAreBakedWholeOverTheirFirstRange) {
+// Any other chain is kept as its nodes: a colour is the chain's own, between
+// grid points and near zero alike, with no table in between.
+TEST(CLFFormat, OtherChainsAreEvaluatedNodeByNode) {
   TLUT lut;
   test::LoadText(Doc(kRange + kMatrix + kLUT1D), lut, F::CLF);
-  ASSERT_EQ(lut.Kind, TLUTKind::lk3D);
-  ASSERT_EQ(lut.Size3D(), kCLFBakeSize);
-  EXPECT_EQ(lut.Domain3D, (TLUTDomain{{-0.25, -0.25, -0.25}, {1.75, 1.75, 1.75}}));
-  EXPECT_EQ(lut.Comments.back(), "Process nodes Range, Matrix, LUT1D baked into a 65-point 3D table");
+  ASSERT_EQ(lut.Kind, TLUTKind::lkChain);
+  EXPECT_EQ(DescribeLUT(lut), (std::vector<std::string>{"Type: Process list", "Nodes: Range, Matrix, LUT1D"}));
+  EXPECT_EQ(lut.InputDomain(), (TLUTDomain{{-0.25, -0.25, -0.25}, {1.75, 1.75, 1.75}}));
+  EXPECT_TRUE(HasUsableTable(lut));
   // Red 1.75 -> 1 -> 0.75 -> halfway between 0.5 and 1 of the 1D table.
   const TColor top = EvaluateLUT(lut, TColor{1.75, -0.25, 1.75});
   EXPECT_NEAR(top.R, 0.75, 1e-12);
   EXPECT_NEAR(top.G, 0.0, 1e-12);
   EXPECT_NEAR(top.B, 1.0, 1e-12);
+  // Red 0.1 -> 0.175 -> 0.3375 -> 0.3375 x 2 of the way along the first
+  // interval (0 to 0.5): a value no 65-point table holds exactly.
+  EXPECT_NEAR(EvaluateLUT(lut, TColor{0.1, 0.5, 0.5}).R, 0.3375, 1e-12);
+  // A log10 node near zero gives the log itself.
+  TLUT log;
+  test::LoadText(Doc(R"(<Log inBitDepth="32f" outBitDepth="32f" style="log10"/>)"), log, F::CLF);
+  EXPECT_NEAR(EvaluateLUT(log, TColor{0.005, 0.0005, 1e-6}).R, std::log10(0.005), 1e-12);
+  EXPECT_NEAR(EvaluateLUT(log, TColor{0.005, 0.0005, 1e-6}).G, std::log10(0.0005), 1e-12);
 }
 
 // The nodes evaluated against values worked out by hand.
@@ -250,16 +260,18 @@ TEST(CLFFormat, InverseLUT3DUndoesItsTable) {
   };
   std::string nodes = "\n";  // (its line is 4)
   nodes += GridNode("InverseLUT3D", R"(inBitDepth="32f" outBitDepth="32f")", 17, 1, folded);
+  // The node reads; a bake that asks it for a grid of colours ends with the
+  // error at its line rather than searching for hours.
+  TLUT lut;
+  test::LoadText(Doc(nodes), lut, F::None, "folded.ctf");
+  ASSERT_EQ(lut.Kind, TLUTKind::lkChain);
   std::string message;
   try {
-    TLUT lut;
-    test::LoadText(Doc(nodes), lut, F::None, "folded.ctf");
+    ResampledLUT(std::move(lut), TLUTKind::lk3D, 33);
   } catch (const EZelvoError& e) {
     message = e.Described();
   }
-  EXPECT_EQ(message,
-            "read as Academy/ASC CLF: The table of \"InverseLUT3D\" folds over itself too much to be inverted. "
-            "(line 4)");
+  EXPECT_EQ(message, "The table of \"InverseLUT3D\" folds over itself too much to be inverted. (line 4)");
 }
 
 // Refusals name the element and the line; the file's lines are counted from

@@ -158,13 +158,22 @@ TEST(CLFPeer, LoadedTablesHoldThePeersColoursAtTheirGridPoints) {
     std::vector<TColor> in;
     const TLUTDomain& d = lut.InputDomain();
     const auto at = [&](double min, double max, int i, int n) { return min + (max - min) * i / (n - 1); };
-    if (lut.Kind == TLUTKind::lk3D) {
-      const int n = lut.Size3D();
+    if (lut.Kind == TLUTKind::lk3D || lut.Kind == TLUTKind::lkChain) {
+      // A chain has no grid of its own: 17 points per axis over its domain.
+      const int n = lut.Kind == TLUTKind::lkChain ? 17 : lut.Size3D();
       const int step = std::max(1, n / 17);
       for (int b = 0; b < n; b += step)
         for (int g = 0; g < n; g += step)
           for (int r = 0; r < n; r += step)
             in.push_back(TColor{at(d.Min.R, d.Max.R, r, n), at(d.Min.G, d.Max.G, g, n), at(d.Min.B, d.Max.B, b, n)});
+      // And a thousand colours between grid points: a chain is evaluated
+      // node by node, so it holds the peer's colours everywhere.
+      std::mt19937 random(7);
+      std::uniform_real_distribution<double> unit(0.0, 1.0);
+      for (int k = 0; k < 1000 && lut.Kind == TLUTKind::lkChain; ++k) {
+        in.push_back(TColor{d.Min.R + (d.Max.R - d.Min.R) * unit(random), d.Min.G + (d.Max.G - d.Min.G) * unit(random),
+                            d.Min.B + (d.Max.B - d.Min.B) * unit(random)});
+      }
     } else {
       const int n = lut.Size1D();
       for (int i = 0; i < n; ++i) {

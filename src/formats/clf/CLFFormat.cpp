@@ -112,9 +112,7 @@ bool MapOntoStages(TCLFChain& chain, TLUT& lut) {
   if (stage1d != nullptr) lut.TakeTable1D(stage1d->Table);
   if (stage3d != nullptr) {
     lut.TakeTable3D(stage3d->Table);
-    if (stage3d->Tetrahedral) {
-      lut.Comments.push_back("LUT3D interpolation: tetrahedral (read as trilinear)");
-    }
+    lut.Interpolation3D = stage3d->Tetrahedral ? TInterpolation::Tetrahedral : TInterpolation::Trilinear;
   }
   lut.Kind = stage1d && stage3d ? TLUTKind::lk1DAnd3D : stage3d ? TLUTKind::lk3D : TLUTKind::lk1D;
   lut.Domain1D = domain1d;
@@ -122,14 +120,22 @@ bool MapOntoStages(TCLFChain& chain, TLUT& lut) {
   return true;
 }
 
-// Any other chain, evaluated whole on a 3D grid over the inputs of its first
-// clamping Range (else 0..1).
-void BakeChain(const TCLFChain& chain, TLUT& lut) {
-  int size = kCLFBakeSize;
-  for (const auto& op : chain.Ops) {
-    if (const auto* l3 = dynamic_cast<const TCLFLUT3D*>(op.get())) size = std::max(size, l3->Table.Size3D());
+// Any other chain, kept as its nodes: every colour asked of the LUT is
+// computed node by node. Its inputs are meant to be those of its first
+// clamping Range (else 0..1): conversions sample it there.
+class TCLFChainEvaluator final : public TColorEvaluator {
+ public:
+  explicit TCLFChainEvaluator(TCLFChain chain) : chain_(std::move(chain)) {}
+  void Evaluate(const TLUTEntry* in, TLUTEntry* out, std::size_t count) const override {
+    chain_.Evaluate(in, out, count);
   }
-  size = std::min(size, kMaxGridSize);
+  std::string Description() const override { return NodeNames(chain_); }
+
+ private:
+  TCLFChain chain_;
+};
+
+void KeepChain(TCLFChain chain, TLUT& lut) {
   TLUTDomain domain;
   double min = 0.0, max = 1.0;
   if (const auto* range = chain.Ops.empty() ? nullptr : dynamic_cast<const TCLFRange*>(chain.Ops.front().get());
@@ -137,16 +143,10 @@ void BakeChain(const TCLFChain& chain, TLUT& lut) {
     domain.Min = TLUTEntry{min, min, min};
     domain.Max = TLUTEntry{max, max, max};
   }
-  lut.Kind = TLUTKind::lk3D;
+  lut.Kind = TLUTKind::lkChain;
   lut.Domain1D = TLUTDomain{};
   lut.Domain3D = domain;
-  lut.SetSize3D(size);
-  // One budget for the whole bake.
-  const std::size_t n = static_cast<std::size_t>(lut.Size3D());
-  TSearchBudget budget = TSearchBudget::ForColours(n * n * n);
-  BakeLUT(lut, [&](const TColor* in, TColor* out, std::size_t count) { chain.Evaluate(in, out, count, budget); });
-  lut.Comments.push_back("Process nodes " + NodeNames(chain) + " baked into a " + std::to_string(size) +
-                         "-point 3D table");
+  lut.Evaluator = std::make_shared<TCLFChainEvaluator>(std::move(chain));
 }
 
 // Element text with the characters XML reserves written as entities.
@@ -231,6 +231,8 @@ bool TCLFLutFormat::CanRead(const TLUTSource& source) const {
 
 TLoadInfo TCLFLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
   TCLFChain chain = ReadCLFDocument(source.Bytes());
+  // A node that fails only when a colour is asked of it says its line then.
+  for (const auto& op : chain.Ops) op->Line = LineOfPosition(source.Bytes(), op->Offset);
   const std::size_t described = chain.Comments.size();
   if (described > TLineCursor::kMaxComments) {
     chain.Comments.resize(TLineCursor::kMaxComments);
@@ -242,7 +244,7 @@ TLoadInfo TCLFLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
   lut.Comments = std::move(chain.Comments);
   TLoadInfo info;
   if (!chain.Ops.empty()) info.Bits = chain.Ops.back()->OutBits;
-  if (!MapOntoStages(chain, lut)) BakeChain(chain, lut);
+  if (!MapOntoStages(chain, lut)) KeepChain(std::move(chain), lut);
   return info;
 }
 

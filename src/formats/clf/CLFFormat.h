@@ -6,10 +6,6 @@
 
 namespace zelvo {
 
-// Points per axis of a chain baked into a 3D table, unless a LUT3D in it has
-// more.
-inline constexpr int kCLFBakeSize = 65;
-
 // Academy/ASC CLF, read and written.
 void AddCLFFormats(TFormatList& formats);
 

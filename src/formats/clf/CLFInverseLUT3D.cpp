@@ -251,6 +251,7 @@ bool TCLFInverseLUT3D::Find(const double p[3], double position[3], long long& bu
     if (--budget < 0) {
       ELUTError e("The table of " + Quoted(Element) + " folds over itself too much to be inverted.");
       e.Position = Offset;
+      e.Line = Line;
       throw e;
     }
     const int base[3] = {static_cast<int>(cell % cells), static_cast<int>(cell / cells % cells),

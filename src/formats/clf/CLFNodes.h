@@ -44,6 +44,7 @@ class TCLFOp {
 
   std::string Element;  // the node's name as the file spells it
   std::size_t Offset;   // where its tag starts in the document
+  int Line = 0;         // the line of that tag, once the document's format knows it
   int OutBits = 0;      // the integer depth its outBitDepth states, else 0
 
   // out[i] = node(colors[i]), in place.

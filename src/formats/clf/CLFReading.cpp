@@ -1,6 +1,8 @@
 #include "formats/clf/CLFReading.h"
 
 #include <algorithm>
+#include <charconv>
+#include <limits>
 #include <cmath>
 
 #include "base/Errors.h"
@@ -129,8 +131,14 @@ TArray ReadArray(const TXMLNode& owner, long long max_values, std::size_t counte
 // A table value normalised by its depth. Float tables are 32-bit by
 // definition: their values are kept as the floats they are, so that a table
 // written with the shortest decimals reads back bit for bit.
-double TableValue(double v, double out_scale) {
+double TableValue(const TXMLNode& array, double v, double out_scale) {
   if (out_scale != 1.0) return v / out_scale;
+  if (!(std::fabs(v) <= static_cast<double>(std::numeric_limits<float>::max()))) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, v, std::chars_format::general).ptr;
+    Fail(array, "The value " + std::string(text, end) + " of the \"Array\" is beyond the 32-bit floating-point "
+                "values its depth holds.");
+  }
   // Stored and loaded as a float: GCC 12 at -O3 folded the plain cast pair
   // away in some of the callers.
   volatile float f = static_cast<float>(v);
@@ -189,6 +197,7 @@ bool IsTetrahedral(const TXMLNode& node) {
 // The Array of a 3D table node, its values divided by `scale`.
 void ReadGrid(const TXMLNode& node, double scale, TLUT& table) {
   const TArray a = ReadArray(node, kMaxCLF3DValues);
+  const TXMLNode& array = node.ChildByName("Array");
   if (a.Dim.size() != 4 || a.Dim[1] != a.Dim[0] || a.Dim[2] != a.Dim[0] || a.Dim[3] != 3 ||
       a.Dim[0] < kMinUsableSize) {
     BadShape(node);
@@ -202,9 +211,9 @@ void ReadGrid(const TXMLNode& node, double scale, TLUT& table) {
     for (int g = 0; g < n; ++g)
       for (int b = 0; b < n; ++b, at += 3) {
         TLUTEntry& e = table.Table3D(r, g, b);
-        e.R = TableValue(a.Values[at], scale);
-        e.G = TableValue(a.Values[at + 1], scale);
-        e.B = TableValue(a.Values[at + 2], scale);
+        e.R = TableValue(array, a.Values[at], scale);
+        e.G = TableValue(array, a.Values[at + 1], scale);
+        e.B = TableValue(array, a.Values[at + 2], scale);
       }
 }
 

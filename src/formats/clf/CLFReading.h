@@ -51,7 +51,8 @@ inline constexpr long long kMaxCLF3DValues =
 // A table value normalised by its depth. Float tables are 32-bit by
 // definition: their values are kept as the floats they are, so that a table
 // written with the shortest decimals reads back bit for bit.
-double TableValue(double v, double out_scale);
+// A float value beyond the 32-bit floats is refused, at the Array.
+double TableValue(const TXMLNode& array, double v, double out_scale);
 
 // Position on a table of `points` points, inputs clamped to 0..1 (and NaN to 0).
 struct TGridPos {

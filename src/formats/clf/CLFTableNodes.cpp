@@ -168,6 +168,7 @@ TCLFLUT1D::TCLFLUT1D(const TXMLNode& node, double out_scale, bool inverse) : TCL
     HueAdjust = true;
   }
   const TArray a = ReadArray(node, kMaxCLF1DValues);
+  const TXMLNode& array = node.ChildByName("Array");
   const long long channels = a.Dim.size() >= 2 ? a.Dim[1] : 0;
   if (a.Dim.size() != 2 || (channels != 1 && channels != 3) || a.Dim[0] < kMinUsableSize) BadShape(node);
   const int n = static_cast<int>(a.Dim[0]);
@@ -175,11 +176,11 @@ TCLFLUT1D::TCLFLUT1D(const TXMLNode& node, double out_scale, bool inverse) : TCL
   Table.SetSize1D(n);
   for (int i = 0; i < n; ++i) {
     const std::size_t at = static_cast<std::size_t>(i * channels);
-    const double r = TableValue(a.Values[at], out_scale);
+    const double r = TableValue(array, a.Values[at], out_scale);
     TLUTEntry& e = Table.Table1D(i);
     e.R = r;
-    e.G = channels == 1 ? r : TableValue(a.Values[at + 1], out_scale);
-    e.B = channels == 1 ? r : TableValue(a.Values[at + 2], out_scale);
+    e.G = channels == 1 ? r : TableValue(array, a.Values[at + 1], out_scale);
+    e.B = channels == 1 ? r : TableValue(array, a.Values[at + 2], out_scale);
   }
   if (!Inverse) return;
   // The inverse of a table that turns back on itself is taken over its
@@ -251,42 +252,10 @@ TCLFLUT3D::TCLFLUT3D(const TXMLNode& node, double out_scale) : TCLFOp(node) {
 }
 
 void TCLFLUT3D::Apply(TColor* colors, std::size_t count, TSearchBudget& /*budget*/) const {
-  if (!Tetrahedral) {
+  if (Tetrahedral) {
+    for (std::size_t k = 0; k < count; ++k) colors[k] = Interpolate3DTetrahedral(Table, colors[k]);
+  } else {
     for (std::size_t k = 0; k < count; ++k) colors[k] = Interpolate3D(Table, colors[k]);
-    return;
-  }
-  const int n = Table.Size3D();
-  for (std::size_t k = 0; k < count; ++k) {
-    const TGridPos r = Locate(colors[k].R, n), g = Locate(colors[k].G, n), b = Locate(colors[k].B, n);
-    const auto at = [&](bool rn, bool gn, bool bn) -> const TLUTEntry& {
-      return Table.Table3D(rn ? r.next : r.index, gn ? g.next : g.index, bn ? b.next : b.index);
-    };
-    const double fr = r.frac, fg = g.frac, fb = b.frac;
-    // The tetrahedron of the cell that holds the point, by the order of its
-    // fractions; its four corners weigh in by the differences.
-    const TLUTEntry *c1, *c2;
-    double w0, w1, w2, w3;
-    if (fr > fg) {
-      if (fg > fb) {
-        c1 = &at(1, 0, 0), c2 = &at(1, 1, 0), w0 = 1 - fr, w1 = fr - fg, w2 = fg - fb, w3 = fb;
-      } else if (fr > fb) {
-        c1 = &at(1, 0, 0), c2 = &at(1, 0, 1), w0 = 1 - fr, w1 = fr - fb, w2 = fb - fg, w3 = fg;
-      } else {
-        c1 = &at(0, 0, 1), c2 = &at(1, 0, 1), w0 = 1 - fb, w1 = fb - fr, w2 = fr - fg, w3 = fg;
-      }
-    } else {
-      if (fb > fg) {
-        c1 = &at(0, 0, 1), c2 = &at(0, 1, 1), w0 = 1 - fb, w1 = fb - fg, w2 = fg - fr, w3 = fr;
-      } else if (fb > fr) {
-        c1 = &at(0, 1, 0), c2 = &at(0, 1, 1), w0 = 1 - fg, w1 = fg - fb, w2 = fb - fr, w3 = fr;
-      } else {
-        c1 = &at(0, 1, 0), c2 = &at(1, 1, 0), w0 = 1 - fg, w1 = fg - fr, w2 = fr - fb, w3 = fb;
-      }
-    }
-    const TLUTEntry& c0 = at(0, 0, 0);
-    const TLUTEntry& c3 = at(1, 1, 1);
-    colors[k] = TColor{w0 * c0.R + w1 * c1->R + w2 * c2->R + w3 * c3.R, w0 * c0.G + w1 * c1->G + w2 * c2->G + w3 * c3.G,
-                       w0 * c0.B + w1 * c1->B + w2 * c2->B + w3 * c3.B};
   }
 }
 
