@@ -207,6 +207,12 @@ enum class TOutputProfileId : int {
   Shake1D,
   CLF3D,  // "Academy/ASC CLF 3D"
   CLF1D,
+  Cinespace3D,
+  Houdini3D,
+  Houdini1D,
+  IridasItx3D,
+  Spi1D,  // "Sony Imageworks 1D"
+  Spi3D,
 };
 
 class TLutOutputProfile {

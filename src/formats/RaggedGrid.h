@@ -1,0 +1,43 @@
+// A 3D table as a file declares it, with a number of points of its own on
+// each axis (Cinespace, spi3d and vector-field files allow that), and how it
+// becomes the LUT's cube.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "lut/LUT.h"
+#include "lut/LargeAlloc.h"
+
+namespace zelvo {
+
+// One channel of an entry by its number: 0 red, 1 green, 2 blue.
+inline double& Channel(TLUTEntry& e, int c) { return c == 0 ? e.R : c == 1 ? e.G : e.B; }
+inline double Channel(const TLUTEntry& e, int c) { return c == 0 ? e.R : c == 1 ? e.G : e.B; }
+
+class TGridTable {
+ public:
+  // Checks each size (CheckGridSize) and allocates: straight in the LUT's
+  // Table3D when the three agree, else in a table of its own.
+  TGridTable(TLUT& lut, int size_r, int size_g, int size_b);
+
+  int Size(int axis) const { return sizes_[axis]; }
+  std::size_t Count() const;
+  bool IsCube() const { return ragged_.empty(); }
+  // The entry at grid point [r][g][b], each below its axis's size.
+  TLUTEntry& At(int r, int g, int b);
+
+  // Makes the table the LUT's Table3D. A ragged one is resampled to a cube:
+  // of 1 + the least common multiple of (size - 1) over the axes, where that
+  // fits the limits, so that every source point is a cube point and the cube
+  // interpolates exactly like the source; else of the largest axis size. A
+  // comment line says which.
+  void Finish();
+
+ private:
+  TLUT& lut_;
+  int sizes_[3];
+  std::vector<TLUTEntry, LargeAllocator<TLUTEntry>> ragged_;
+};
+
+}  // namespace zelvo
