@@ -393,7 +393,8 @@ class TCinespaceLutFormat : public TLUTFormat {
   TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
 };
 
-// One channel's pre-LUT: the count, the inputs, the outputs.
+// One channel's pre-LUT: the count, the inputs, the outputs, each exact (the
+// outputs index the table, where six decimals would move a lookup).
 void AddPreLines(TFileText& text, const std::vector<double>& in, const std::vector<double>& out) {
   AppendInt(text, static_cast<std::int64_t>(in.size()));
   text.push_back('\n');
@@ -404,7 +405,7 @@ void AddPreLines(TFileText& text, const std::vector<double>& in, const std::vect
   text.push_back('\n');
   for (std::size_t i = 0; i < out.size(); ++i) {
     if (i > 0) text.push_back(' ');
-    AppendFloatValue(text, kFloatDigits, out[i]);
+    AppendShortestDecimal(text, out[i]);
   }
   text.push_back('\n');
 }

@@ -354,11 +354,15 @@ void AddHeader(TFileText& text, int version, std::string_view type, const TLUTDo
   text.append("\nTo\t\t0 1\nBlack\t\t0\nWhite\t\t1\nLength\t\t").append(length).append("\nLUT:\n");
 }
 
-void AddValues(TFileText& text, std::string_view name, int count, const std::function<double(int)>& value) {
+// A block of one value a line; a pre-LUT's values are written exact (they
+// index the cube, where six decimals would move a lookup).
+void AddValues(TFileText& text, std::string_view name, int count, const std::function<double(int)>& value,
+               bool exact = false) {
   text.append(name).append(" {\n");
   for (int i = 0; i < count; ++i) {
     text.push_back('\t');
-    AppendFloatValue(text, kFloatDigits, value(i));
+    if (exact) AppendShortestDecimal(text, value(i));
+    else AppendFloatValue(text, kFloatDigits, value(i));
     text.push_back('\n');
   }
   AddLine(text, "}");
@@ -397,7 +401,7 @@ TFileText THoudiniLutFormat::Save(const TLUT& lut, int, std::string_view) const 
       if (e.R != e.G || e.R != e.B) throw ELUTError("A Houdini pre-LUT is one curve for all channels; this LUT's differ.");
     }
     AddHeader(text, 3, "3D+1D", lut.Domain1D, ns + " " + std::to_string(m));
-    AddValues(text, "Pre", m, [&](int i) { return (lut.Table1D(i).R - lo) / span; });
+    AddValues(text, "Pre", m, [&](int i) { return (lut.Table1D(i).R - lo) / span; }, true);
   } else if (lut.Domain3D.IsUnit()) {
     AddHeader(text, 2, "3D", lut.Domain3D, ns);
   } else {

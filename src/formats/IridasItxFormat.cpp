@@ -26,15 +26,10 @@ class TIridasItxLutFormat : public TLUTFormat {
     throw ELUTError("The format \"" + Name + "\" is write only; its files are read as Cube 3D.");
   }
 
-  TFileText Save(const TLUT& lut, int, std::string_view) const override {
-    const int n = WritableGridSize(lut);
-    TFileText text;
-    AddCommentLines(text, lut);
-    AddLine(text, kConvertedByLine);
-    AddLine(text, "");
-    AddLine(text, "LUT_3D_SIZE " + std::to_string(n));
-    AddFloatRowsRedFastest(text, lut, n);
-    return text;
+  // The cube text of a table over 0..1: no domain lines to write.
+  TFileText Save(const TLUT& lut, int bits, std::string_view title) const override {
+    if (!lut.Domain3D.IsUnit()) throw ELUTError("An .itx file cannot state an input domain other than 0..1.");
+    return LUTFormatOf(TLUTFormatId::Cube3D).Save(lut, bits, title);
   }
 };
 
