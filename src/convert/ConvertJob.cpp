@@ -130,7 +130,7 @@ bool ConvertFile(const ConversionSettings& settings, const std::string& source_p
 
   // The target covers what the source covers where its format can say so;
   // other formats' readers assume 0..1.
-  const TLUTDomain domain = format.StatesDomain() ? source.InputDomain() : TLUTDomain{};
+  const TLUTDomain domain = format.DomainToWrite(source.InputDomain());
   const bool clipped = !format.StatesDomain() && source.InputDomain().ReachesBeyondUnit();
   // A table of the target's kind, size and domain passes over as it is.
   const TLUT target =

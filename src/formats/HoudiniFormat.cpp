@@ -24,13 +24,14 @@
 // is passed over. "From" is the input range of the first stage; values
 // outside it are clamped to it.
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "formats/Families.h"
 #include "formats/LUTFormatImps.h"
-#include "formats/RaggedGrid.h"
+#include "formats/TableSupport.h"
 #include "formats/ReadErrors.h"
 #include "formats/StrictText.h"
 
@@ -136,7 +137,7 @@ THdlHeader ReadHeader(TTextLines& lines) {
 
 // One block of values after "LUT:": where its values go and how many.
 struct THdlBlock {
-  std::string Name;
+  std::string Name;  // as the file writes it
   int PerRow = 1;           // values a line
   std::size_t Rows = 0;     // rows it must hold
   std::size_t Read = 0;
@@ -206,10 +207,11 @@ void THdlReader::Read() {
 
 THdlBlock THdlReader::Open(std::string_view name, int line) {
   THdlBlock block;
-  block.Name = UpperCase(name);
+  block.Name = std::string(name);
+  const std::string upper = UpperCase(name);
   const bool cube_type = header_.Type == THdlType::Cube || header_.Type == THdlType::CubeWithPre;
   const auto twice = [&] { RaiseAtLine(ELUTError("The block \"" + std::string(name) + "\" is given twice"), line); };
-  if (cube_type && block.Name == "3D") {
+  if (cube_type && upper == "3D") {
     if (have_cube_) twice();
     have_cube_ = true;
     lut_.SetSize3D(header_.Length[0]);
@@ -218,7 +220,7 @@ THdlBlock THdlReader::Open(std::string_view name, int line) {
     block.Store = [this](std::size_t i, const double* v) { lut_.Data3D()[i] = TLUTEntry{v[0], v[1], v[2]}; };
     return block;
   }
-  if (header_.Type == THdlType::CubeWithPre && block.Name == "PRE") {
+  if (header_.Type == THdlType::CubeWithPre && upper == "PRE") {
     if (have_pre_) twice();
     have_pre_ = true;
     pre_.resize(static_cast<std::size_t>(header_.Length[1]));
@@ -228,7 +230,7 @@ THdlBlock THdlReader::Open(std::string_view name, int line) {
   }
   // A curve block: its letters name the channels it sets (C: red, green and
   // blue); alpha is passed over.
-  std::string channels = block.Name == "C" ? "RGB" : block.Name == "CA" ? "RGBA" : block.Name;
+  const std::string channels = upper == "C" ? "RGB" : upper == "CA" ? "RGBA" : upper;
   const bool letters = !cube_type && !channels.empty() && channels.find_first_not_of("RGBA") == std::string::npos;
   if (!letters) RaiseAtLine(ELUTError("The block \"" + std::string(name) + "\" is not read in this type of file"), line);
   bool sets[3] = {false, false, false};
@@ -270,7 +272,9 @@ void THdlReader::ReadBlock(THdlBlock& block) {
       return;
     }
   }
-  RaiseTooFewRows(block.Read, block.Rows, lines_.Number());
+  if (block.Read < block.Rows) RaiseTooFewRows(block.Read, block.Rows, lines_.Number());
+  throw ELUTError("The block \"" + block.Name + "\" has no closing \"}\" (the file ends at line " +
+                  std::to_string(lines_.Number()) + ")");
 }
 
 void THdlReader::Finish() {
@@ -295,7 +299,13 @@ void THdlReader::Finish() {
   }
   const TLUTDomain from{TLUTEntry{header_.From[0], header_.From[0], header_.From[0]},
                         TLUTEntry{header_.From[1], header_.From[1], header_.From[1]}};
-  if (header_.Type == THdlType::CubeWithPre) {
+  // A pre-LUT that runs straight from 0 to 1 only maps From onto the cube:
+  // that is the cube's domain.
+  bool straight = header_.Type == THdlType::CubeWithPre && pre_.size() >= 2;
+  for (std::size_t i = 0; straight && i < pre_.size(); ++i) {
+    straight = std::fabs(pre_[i] - static_cast<double>(i) / static_cast<double>(pre_.size() - 1)) <= 1e-12;
+  }
+  if (header_.Type == THdlType::CubeWithPre && !straight) {
     lut_.Kind = TLUTKind::lk1DAnd3D;
     lut_.SetSize1D(static_cast<int>(pre_.size()));
     for (std::size_t i = 0; i < pre_.size(); ++i) lut_.Data1D()[i] = TLUTEntry{pre_[i], pre_[i], pre_[i]};
@@ -334,6 +344,7 @@ class THoudiniLutFormat : public TLUTFormat {
   }
 
   bool StatesDomain() const override { return true; }
+  TLUTDomain DomainToWrite(const TLUTDomain& input) const override { return OneRangeCovering(input); }
   TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
 };
 

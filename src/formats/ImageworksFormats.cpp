@@ -31,7 +31,7 @@
 
 #include "formats/Families.h"
 #include "formats/LUTFormatImps.h"
-#include "formats/RaggedGrid.h"
+#include "formats/TableSupport.h"
 #include "formats/ReadErrors.h"
 #include "formats/StrictText.h"
 
@@ -56,8 +56,7 @@ bool IsKey(const TKeyLine& k, std::string_view name) {
   return k.Key.size() == name.size() && PosNoCase(name, k.Key) == 1;
 }
 
-// A one-range domain for all channels, which is all that spi1d and Houdini
-// files can state; other domains cannot be written to them.
+// A one-range domain for all channels, which is all that spi1d files state.
 TLUTDomain UniformDomain(double min, double max) {
   return TLUTDomain{TLUTEntry{min, min, min}, TLUTEntry{max, max, max}};
 }
@@ -85,6 +84,7 @@ class TSpi1DLutFormat : public TLUTFormat {
 
   TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override;
   bool StatesDomain() const override { return true; }
+  TLUTDomain DomainToWrite(const TLUTDomain& input) const override { return OneRangeCovering(input); }
   TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
 };
 

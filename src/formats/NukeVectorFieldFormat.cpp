@@ -16,7 +16,7 @@
 
 #include "formats/Families.h"
 #include "formats/LUTFormatImps.h"
-#include "formats/RaggedGrid.h"
+#include "formats/TableSupport.h"
 #include "formats/ReadErrors.h"
 #include "formats/StrictText.h"
 #include "lut/Resample.h"

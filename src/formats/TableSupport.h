@@ -1,8 +1,10 @@
-// A 3D table as a file declares it, with a number of points of its own on
-// each axis (Cinespace, spi3d and vector-field files allow that), and how it
-// becomes the LUT's cube.
+// Table helpers of the family readers and writers: channels by number, the
+// one range of formats that state one for all channels, and a 3D table as a
+// file declares it, with a number of points of its own on each axis
+// (Cinespace, spi3d and vector-field files allow that), made the LUT's cube.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -14,6 +16,13 @@ namespace zelvo {
 // One channel of an entry by its number: 0 red, 1 green, 2 blue.
 inline double& Channel(TLUTEntry& e, int c) { return c == 0 ? e.R : c == 1 ? e.G : e.B; }
 inline double Channel(const TLUTEntry& e, int c) { return c == 0 ? e.R : c == 1 ? e.G : e.B; }
+
+// The one range, the same for all channels, that covers every channel's
+// range of `d`: the domain of formats that state one range for all.
+inline TLUTDomain OneRangeCovering(const TLUTDomain& d) {
+  const double lo = std::min({d.Min.R, d.Min.G, d.Min.B}), hi = std::max({d.Max.R, d.Max.G, d.Max.B});
+  return TLUTDomain{TLUTEntry{lo, lo, lo}, TLUTEntry{hi, hi, hi}};
+}
 
 class TGridTable {
  public:

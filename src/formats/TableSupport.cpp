@@ -1,4 +1,4 @@
-#include "formats/RaggedGrid.h"
+#include "formats/TableSupport.h"
 
 #include <algorithm>
 #include <numeric>
