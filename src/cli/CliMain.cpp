@@ -44,6 +44,7 @@ struct ConvertOptions {
   bool overwrite = false;
   bool skip_existing = false;
   bool keep_going = false;
+  std::string cccid;
   std::vector<std::string> files;
 };
 
@@ -62,6 +63,7 @@ std::string CheckConvertOptions(const ConvertOptions& o, ConversionSettings& set
   }
   if (!std::filesystem::is_directory(status)) return Printable(o.output_folder) + ": The output folder is not a folder.";
   settings.OutputFolder = o.output_folder;
+  settings.ItemId = o.cccid;
   return CheckOutputOptions(o.profile, o.size, o.bits, settings);
 }
 
@@ -136,13 +138,13 @@ int RunConvert(const ConvertOptions& o, const CliEnvironment& env) {
   return failed > 0 ? kExitFailed : kExitOk;
 }
 
-int RunInfo(const std::vector<std::string>& files, const CliEnvironment& env) {
+int RunInfo(const std::vector<std::string>& files, const std::string& cccid, const CliEnvironment& env) {
   int status = kExitOk;
   for (const std::string& f : files) {
     *env.out << Printable(f) << "\n";
     TLUT lut;
     try {
-      LoadLUTFile(f, lut);
+      LoadLUTFile(f, lut, TLUTFormatId::None, cccid);
     } catch (const EZelvoError& e) {
       if (!e.FormatName.empty()) *env.out << "  Format: " << e.FormatName << "\n";
       *env.err << Printable(f) << ": " << MessageOf(e) << "\n";
@@ -176,9 +178,10 @@ void PrintColor(const CliEnvironment& env, const TColor& c) {
   *env.out << FormatSignificant(c.R) << " " << FormatSignificant(c.G) << " " << FormatSignificant(c.B) << "\n";
 }
 
-int RunEval(const std::string& file, const std::vector<std::string>& rgb, const CliEnvironment& env) {
+int RunEval(const std::string& file, const std::vector<std::string>& rgb, const std::string& cccid,
+            const CliEnvironment& env) {
   TLUT lut;
-  if (!LoadUsableLUT(file, lut, env)) return kExitFailed;
+  if (!LoadUsableLUT(file, lut, env, "", cccid)) return kExitFailed;
   if (!rgb.empty()) {
     if (rgb.size() != 3) {
       *env.err << "eval takes three input values R G B.\n";
@@ -254,18 +257,23 @@ int RunCli(const std::vector<std::string>& args, const CliEnvironment& env) {
   overwrite->excludes(skip);
   convert->add_flag("--keep-going", conv.keep_going,
                     "After a file fails, convert the rest (the exit status still says that one failed)");
+  AddCorrectionIdOption(*convert, conv.cccid);
   convert->add_option("files", conv.files, "LUT files to convert")->required();
 
   std::vector<std::string> info_files;
+  std::string info_cccid;
   CLI::App* info = app.add_subcommand("info", "Show the detected format, kind, size and comments of LUT files");
+  AddCorrectionIdOption(*info, info_cccid);
   info->add_option("files", info_files, "LUT files")->required();
 
   std::string eval_file;
   std::vector<std::string> eval_rgb;
+  std::string eval_cccid;
   CLI::App* eval = app.add_subcommand(
       "eval", "Evaluate a LUT at one normalised colour, or at every \"R G B\" line of standard input");
   eval->add_option("file", eval_file, "LUT file")->required();
   eval->add_option("rgb", eval_rgb, "R G B input values (0..1)");
+  AddCorrectionIdOption(*eval, eval_cccid);
 
   CLI::App* profiles = app.add_subcommand("profiles", "List the output profiles");
   CLI::App* formats = app.add_subcommand("formats", "List the LUT formats in detection order");
@@ -281,8 +289,8 @@ int RunCli(const std::vector<std::string>& args, const CliEnvironment& env) {
   }
 
   if (*convert) return RunConvert(conv, env);
-  if (*info) return RunInfo(info_files, env);
-  if (*eval) return RunEval(eval_file, eval_rgb, env);
+  if (*info) return RunInfo(info_files, info_cccid, env);
+  if (*eval) return RunEval(eval_file, eval_rgb, eval_cccid, env);
   if (*profiles) return RunProfiles(env);
   if (*formats) return RunFormats(env);
   if (*apply.App) return apply.Run(env);

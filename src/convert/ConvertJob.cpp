@@ -118,7 +118,7 @@ bool ConvertFile(const ConversionSettings& settings, const std::string& source_p
 
   // The file is read once; its bytes are gone when the load returns.
   TLUT source;
-  LoadLUTFile(source_path, source);
+  LoadLUTFile(source_path, source, TLUTFormatId::None, settings.ItemId);
   // A file that no format recognises (any more) leaves the source empty; never
   // write a table built from it.
   if (source.FormatIndex == TLUTFormatId::None) {

@@ -18,4 +18,10 @@ class TASC_CDL_Format : public TGenericLutFormat {
   bool CanSave() const override { return false; }
 };
 
+struct TCDLData;
+
+// A correction as the LUT the ASC CDL formats read: its name as a comment and
+// the 33-point table of its transfer function.
+void CorrectionToLUT(const TCDLData& cdl, TLUT& lut);
+
 }  // namespace zelvo

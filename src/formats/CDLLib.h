@@ -1,5 +1,5 @@
-// ASC CDL corrections: reading a .cc file and the slope, offset, power and
-// saturation transfer function.
+// ASC CDL corrections: reading a .cc file or one correction of a collection,
+// and the slope, offset, power and saturation transfer function.
 //
 //   <ColorCorrection id="shot_010">
 //     <SOPNode>
@@ -13,8 +13,11 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zelvo {
+
+class TXMLNode;
 
 struct TCDLChannel {
   float Slope = 1.0f;
@@ -30,7 +33,14 @@ struct TCDLData {
 
 // Reads the top-level ColorCorrection of a document. Missing elements raise the
 // XML reader's not-found error; numbers that do not convert raise EConvertError.
+// "ASC_SOP" and "ASC_SAT" stand for "SOPNode" and "SATNode" as well.
 void ReadCDL(std::string_view document, TCDLData& cdl);
+// Reads one ColorCorrection element the same way.
+void ReadCorrection(const TXMLNode& correction, TCDLData& cdl);
+// The ColorCorrection elements of a ColorCorrectionCollection or of a
+// ColorDecisionList (one in each ColorDecision), in document order; raises
+// the not-found error when the document is neither.
+std::vector<const TXMLNode*> CollectionCorrections(const TXMLNode& document);
 
 // Slope, offset and power per channel, then saturation around the plain mean of
 // the three channels, in single precision. Nothing is clamped.

@@ -22,5 +22,7 @@ void AddHoudiniFormats(TFormatList& formats);
 void AddNukeVectorFieldFormats(TFormatList& formats);
 // Iridas .itx (write only; its files read as Cube 3D).
 void AddIridasItxFormats(TFormatList& formats);
+// ASC CDL collections, .ccc and .cdl (read only).
+void AddCDLCollectionFormats(TFormatList& formats);
 
 }  // namespace zelvo

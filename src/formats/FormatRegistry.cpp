@@ -38,8 +38,8 @@ constexpr std::array kDetectionOrder = {
     F::ColorFrontOSD3D, F::DavinciDat3D,    F::Quantel3D,     F::Codex1D,       F::Lustre1D,
     F::Filmlight1D,     F::Quantel1D,       F::Stwo1D,        F::Nucoda1D,      F::ColorFrontOSD1D,
     F::Fusion1D,        F::Blackmagic1D,    F::Cinetal1D,     F::Shake1D,       F::DavinciILut1D,
-    F::DavinciOLut1D,   F::SpeedgradeLook3D, F::ASC_CDL,      F::PFClean3D,     F::IridasItx,
-    F::SpiMtx,
+    F::DavinciOLut1D,   F::SpeedgradeLook3D, F::ASC_CDL,      F::PFClean3D,     F::ASC_CDLCollection,
+    F::IridasItx,       F::SpiMtx,
 };
 
 std::vector<std::unique_ptr<TLUTFormat>> CreateFormats() {
@@ -79,6 +79,7 @@ std::vector<std::unique_ptr<TLUTFormat>> CreateFormats() {
   AddHoudiniFormats(f);
   AddNukeVectorFieldFormats(f);
   AddIridasItxFormats(f);
+  AddCDLCollectionFormats(f);
   // The list is indexed by identity: each format sits at its own value.
   std::vector<std::unique_ptr<TLUTFormat>> by_id(f.size());
   for (auto& format : f) by_id.at(static_cast<std::size_t>(IndexOf(format->Id))) = std::move(format);

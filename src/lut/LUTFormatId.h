@@ -48,10 +48,11 @@ enum class TLUTFormatId : int {
   Houdini = 34,
   NukeVF = 35,
   IridasItx = 36,
+  ASC_CDLCollection = 37,
 };
 
 // The number of format identities (one more than the largest value).
-inline constexpr int kLUTFormatCount = 37;
+inline constexpr int kLUTFormatCount = 38;
 
 constexpr int IndexOf(TLUTFormatId id) { return static_cast<int>(id); }
 

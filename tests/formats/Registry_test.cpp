@@ -54,6 +54,7 @@ TEST(Registry, FormatsByIdentityAndInDetectionOrder) {
       {F::Houdini, "Houdini", true},
       {F::NukeVF, "Nuke vector field", true},
       {F::IridasItx, "Iridas ITX 3D", true},
+      {F::ASC_CDLCollection, "ASC CDL collection", true},
   };
   ASSERT_EQ(LUTFormats().size(), std::size(expected));
   ASSERT_EQ(std::size(expected), static_cast<std::size_t>(kLUTFormatCount));
@@ -72,8 +73,9 @@ TEST(Registry, FormatsByIdentityAndInDetectionOrder) {
   const F order[] = {F::CLF, F::Cinespace, F::Spi3D, F::Spi1D, F::Houdini, F::NukeVF};
   for (std::size_t i = 0; i < std::size(order); ++i) EXPECT_EQ(DetectionOrder()[i]->Id, order[i]) << i;
   for (int id = 0; id < IndexOf(F::CLF); ++id) EXPECT_EQ(IndexOf(DetectionOrder()[6 + id]->Id), id);
-  EXPECT_EQ(DetectionOrder()[35]->Id, F::IridasItx);
-  EXPECT_EQ(DetectionOrder()[36]->Id, F::SpiMtx);
+  EXPECT_EQ(DetectionOrder()[35]->Id, F::ASC_CDLCollection);
+  EXPECT_EQ(DetectionOrder()[36]->Id, F::IridasItx);
+  EXPECT_EQ(DetectionOrder()[37]->Id, F::SpiMtx);
   EXPECT_EQ(LUTFormatByIndex(-1), nullptr);
   EXPECT_EQ(LUTFormatByIndex(kLUTFormatCount), nullptr);
   EXPECT_THROW(LUTFormatOf(TLUTFormatId::None), ELUTError);
@@ -183,7 +185,9 @@ TEST(Detection, EveryRuleAndItsOverlaps) {
       {"o.OLUT", "0 0 0\n", F::DavinciOLut1D},
       {"look.look", "<look><shaders>", F::SpeedgradeLook3D},
       {"x.cc", "<ColorCorrection id='a'><SOPNode>", F::ASC_CDL},
-      {"x.ccc", "<ColorCorrectionCollection><ColorCorrection><SOPNode>", F::None},
+      {"x.ccc", "<ColorCorrectionCollection><ColorCorrection><SOPNode>", F::ASC_CDLCollection},
+      {"x.cdl", "<ColorDecisionList><ColorDecision><ColorCorrection><SOPNode>", F::ASC_CDLCollection},
+      {"y.cc", "<ColorCorrection id='a'><ASC_SOP>", F::ASC_CDL},
       {"c.csp", "\n csplutv100\n3D\n", F::Cinespace},
       {"c.txt", "CSPLUTV100\n1D\nBEGIN METADATA\nLUT_3D_SIZE 2\n", F::Cinespace},  // free text in the metadata
       {"s.spi3d", "SPILUT 1.0\n3 3\n", F::Spi3D},
