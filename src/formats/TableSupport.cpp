@@ -4,7 +4,17 @@
 #include <numeric>
 #include <string>
 
+#include "lut/Errors.h"
+
 namespace zelvo {
+
+namespace {
+
+// How many times the entries of a ragged table its cube may hold (beyond a
+// cube of 65 points, which any table may have).
+constexpr std::size_t kMaxCubeGrowth = 64;
+
+}  // namespace
 
 TGridTable::TGridTable(TLUT& lut, int size_r, int size_g, int size_b) : lut_(lut), sizes_{size_r, size_g, size_b} {
   for (const int n : sizes_) CheckGridSize(n);
@@ -60,6 +70,14 @@ void TGridTable::Finish() {
   const int largest = *std::max_element(sizes_, sizes_ + 3);
   const bool exact = common + 1 <= kMaxGridSize;
   const int n = exact ? static_cast<int>(common + 1) : largest;
+  // The cube may be far larger than the table (2 x 2 x 256 points make a cube
+  // of 256): a small file must not take hundreds of megabytes.
+  const std::size_t cube = static_cast<std::size_t>(n) * static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
+  if (cube > std::max<std::size_t>(kMaxCubeGrowth * Count(), 65 * 65 * 65)) {
+    throw ELUTError("The table of " + std::to_string(sizes_[0]) + " x " + std::to_string(sizes_[1]) + " x " +
+                    std::to_string(sizes_[2]) + " points would need a cube of " + std::to_string(n) +
+                    " points, too large for it.");
+  }
   lut_.SetSize3D(n);
   const auto at = [this](int r, int g, int b) -> const TLUTEntry& { return At(r, g, b); };
   for (int b = 0; b < n; ++b) {

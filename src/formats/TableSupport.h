@@ -40,7 +40,8 @@ class TGridTable {
   // of 1 + the least common multiple of (size - 1) over the axes, where that
   // fits the limits, so that every source point is a cube point and the cube
   // interpolates exactly like the source; else of the largest axis size. A
-  // comment line says which.
+  // comment line says which. A cube of more than 65 points and 64 times the
+  // table's entries is refused rather than allocated.
   void Finish();
 
  private:

@@ -330,3 +330,30 @@ TEST(Cli, ConvertsPeerCubeFiles) {
 
 }  // namespace
 }  // namespace zelvo
+
+namespace zelvo {
+namespace {
+
+// --cccid picks a correction of a collection in every command that reads LUTs.
+TEST(Cli, CorrectionOfACollection) {
+  TempDir dir;
+  std::string ccc = "<ColorCorrectionCollection>";
+  for (const char* id : {"a", "b"}) {
+    ccc += std::string("<ColorCorrection id='") + id + "'><SOPNode><Slope>" + (id[0] == 'a' ? "1 1 1" : "0.5 0.5 0.5") +
+           "</Slope><Offset>0 0 0</Offset><Power>1 1 1</Power></SOPNode></ColorCorrection>";
+  }
+  const std::string file = dir.Write("looks.ccc", ccc + "</ColorCorrectionCollection>");
+  EXPECT_EQ(Zelvo({"eval", file, "1", "1", "1"}).out, "1 1 1\n");
+  EXPECT_EQ(Zelvo({"eval", "--cccid", "b", file, "1", "1", "1"}).out, "0.5 0.5 0.5\n");
+  EXPECT_NE(Zelvo({"info", file}).out.find("pick one by its id): a, b"), std::string::npos);
+  const CliRun missing = Zelvo({"info", "--cccid", "c", file});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("holds no correction \"c\" (its ids: a, b)"), std::string::npos);
+  ASSERT_EQ(Zelvo({"convert", "-p", "Cube 3D Davinci", "--size", "2", "--cccid", "b", "-o", dir.path().string(), file})
+                .status,
+            0);
+  EXPECT_NE(test::ReadAll(dir.File("looks.cube")).find("\n0.500000 0.500000 0.500000\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace zelvo

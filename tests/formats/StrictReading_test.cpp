@@ -150,6 +150,7 @@ TEST(StrictReading, Houdini) {
 TEST(StrictReading, NukeVectorField) {
   const std::string sample = "#Inventor V2.1 ascii\ngrid_size 2 1 1\ndata\n0 0 0\n1 1 1\n";
   ExpectMutationsFail(sample, TLUTFormatId::NukeVF, {
+      {2, "grid_size 2 2 255", "Incomplete file (1020 rows declared; the file's 56 bytes cannot hold them)", 0},
       {1, "Inventor", "The file does not start with \"#Inventor\"", 1},
       {2, "grid_size 2 1", "The header value \"grid_size 2 1\" is not supported (three sizes are expected).", 2},
       {2, "element_size 1 1 1", "The \"grid_size\" line is missing before \"data\"", 3},
@@ -186,6 +187,13 @@ TEST(StrictReading, RaggedTablesBecomeCubesThatInterpolateAlike) {
     grid.Finish();
     ASSERT_EQ(lut.Size3D(), cube);
     EXPECT_NE(lut.Comments.back().find("exactly"), std::string::npos);
+    // A ragged table whose cube would dwarf it is refused before the cube exists.
+    if (cube == 13) {
+      TLUT big;
+      TGridTable thin(big, 2, 2, 255);
+      EXPECT_EQ(test::ErrorOf([&] { thin.Finish(); }),
+                "The table of 2 x 2 x 255 points would need a cube of 255 points, too large for it.");
+    }
     // Trilinear over the source grid, computed independently at off-grid points.
     for (const TColor in : {TColor{0.3, 0.7, 0.55}, TColor{0.9, 0.1, 0.05}, TColor{0.5, 0.5, 0.5}}) {
       const auto lerp_axis = [](double x, int n, int& i0, double& t) {
