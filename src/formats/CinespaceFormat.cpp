@@ -169,6 +169,7 @@ void TCspReader::Read() {
   if (is_3d_) ReadTable3D();
   else ReadTable1D();
   ApplyPreCurves();
+  RequireFiniteTables(lut_);
 }
 
 void TCspReader::ReadMetadata() {

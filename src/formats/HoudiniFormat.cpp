@@ -340,6 +340,7 @@ class THoudiniLutFormat : public TLUTFormat {
 
   TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override {
     THdlReader(source, lut).Read();
+    RequireFiniteTables(lut);
     return {};
   }
 

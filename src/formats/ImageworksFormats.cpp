@@ -362,6 +362,7 @@ TLoadInfo TSpiMtxLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
   });
   lut.Comments.push_back("The 3x4 matrix is held as a cube of 2 points over 0..1, which reproduces it exactly there; "
                          "inputs outside 0..1 are clamped.");
+  RequireFiniteTables(lut);
   return {};
 }
 

@@ -168,6 +168,7 @@ class TNukeVFLutFormat : public TLUTFormat {
 
   TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override {
     TNukeVFReader(source, lut).Read();
+    RequireFiniteTables(lut);
     return {};
   }
 

@@ -1,6 +1,7 @@
 #include "formats/TableSupport.h"
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 #include <string>
 
@@ -15,6 +16,18 @@ namespace {
 constexpr std::size_t kMaxCubeGrowth = 64;
 
 }  // namespace
+
+void RequireFiniteTables(const TLUT& lut) {
+  const auto finite = [](const TLUTEntry& e) { return std::isfinite(e.R) && std::isfinite(e.G) && std::isfinite(e.B); };
+  const auto all_finite = [&](const TLUTEntry* e, std::size_t count) {
+    return std::all_of(e, e + count, finite);
+  };
+  const auto n = static_cast<std::size_t>(lut.Size3D());
+  const bool ok = finite(lut.Domain1D.Min) && finite(lut.Domain1D.Max) && finite(lut.Domain3D.Min) &&
+                  finite(lut.Domain3D.Max) && all_finite(lut.Data3D(), n * n * n) &&
+                  all_finite(lut.Data1D(), static_cast<std::size_t>(lut.Size1D()));
+  if (!ok) throw ELUTError("The file's numbers give values beyond the range of floating-point numbers.");
+}
 
 TGridTable::TGridTable(TLUT& lut, int size_r, int size_g, int size_b) : lut_(lut), sizes_{size_r, size_g, size_b} {
   for (const int n : sizes_) CheckGridSize(n);

@@ -24,6 +24,11 @@ inline TLUTDomain OneRangeCovering(const TLUTDomain& d) {
   return TLUTDomain{TLUTEntry{lo, lo, lo}, TLUTEntry{hi, hi, hi}};
 }
 
+// Refuses a LUT whose tables or domains hold a value that is not a finite
+// number: the values a file gives are finite, but what a reader computes from
+// them (a pre-LUT's curve, a matrix, a range) may overflow.
+void RequireFiniteTables(const TLUT& lut);
+
 class TGridTable {
  public:
   // Checks each size (CheckGridSize) and allocates: straight in the LUT's

@@ -74,6 +74,7 @@ TEST(StrictReading, Cinespace) {
       {9, "0.0 0.5", "'0.0 0.5' is not a row of 3 values", 9},
       {9, "0.0 0.6 0.5", "The pre-LUT's breakpoints must increase ('0.5' follows '0.6')", 9},
       {10, "0.0 0,25 1.0", "'0,25' is not a valid floating point value", 10},
+      {10, "-1e308 0.25 1e308", "The file's numbers give values beyond the range of floating-point numbers.", 0},
       {18, "2 2", "'2 2' is not a row of 3 values", 18},
       {18, "2 300 2", "The 3D grid size 300 is not supported (1 to 256 points per axis).", 18},
       {18, "256 256 256", "Incomplete file (16777216 rows declared; the file's 173 bytes cannot hold them)", 0},
@@ -119,6 +120,7 @@ TEST(StrictReading, Imageworks) {
       {3, "0 0 1", "Incomplete file (11 of 12 numbers; the file ends at line 3)", 0},
       {3, "0 0 1 0 0", "Too many numbers (a matrix file holds 12)", 3},
       {2, "0 1 0 0,5", "'0,5' is not a valid floating point value", 2},
+      {2, "1e308 1e308 0 0", "The file's numbers give values beyond the range of floating-point numbers.", 0},
   });
 }
 
