@@ -66,11 +66,6 @@ bool StartsLikeNumber(std::string_view line) {
   return !t.empty() && ((t[0] >= '0' && t[0] <= '9') || t[0] == '+' || t[0] == '-' || t[0] == '.');
 }
 
-bool IsBlankOrComment(std::string_view line) {
-  const std::string_view t = TrimLeft(line);
-  return t.empty() || t[0] == '#';
-}
-
 bool StartsWithNoCase(std::string_view line, std::string_view word) {
   const std::string_view t = TrimLeft(line);
   return t.size() >= word.size() && PosNoCase(word, t.substr(0, word.size())) == 1;

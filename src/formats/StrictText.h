@@ -18,8 +18,6 @@ class TTextLines {
   std::string_view Line() const { return line_; }
   // 1-based; after the end, the number of the last line the text has.
   int Number() const { return number_; }
-  // The text from the current line's end on.
-  std::string_view Rest() const { return text_.substr(pos_); }
 
  private:
   std::string_view text_;
@@ -60,8 +58,6 @@ int IntField(std::string_view field, int line_number);
 
 // The line begins like a number: a digit, a sign or a point after blanks.
 bool StartsLikeNumber(std::string_view line);
-// Blank, or a comment line starting with '#'.
-bool IsBlankOrComment(std::string_view line);
 // The line, after its leading blanks, starts with `word`, ignoring case.
 bool StartsWithNoCase(std::string_view line, std::string_view word);
 
