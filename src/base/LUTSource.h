@@ -43,6 +43,11 @@ class TLUTSource {
   // extension is given with its dot, as in ".3dl".
   bool HasExtension(std::string_view extension) const;
 
+  // The item to read from a file that holds several (the id of a correction
+  // in an ASC CDL collection); empty for the first.
+  const std::string& ItemId() const { return item_id_; }
+  void SetItemId(std::string id) { item_id_ = std::move(id); }
+
  private:
   TLUTSource(std::string name, TByteBuffer buffer);
   void Index();
@@ -52,6 +57,7 @@ class TLUTSource {
   std::string_view bytes_;
   std::string_view text_;
   std::string upper_head_;
+  std::string item_id_;
 };
 
 }  // namespace zelvo

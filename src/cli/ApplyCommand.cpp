@@ -16,6 +16,7 @@ struct TApplyOptions {
   std::string picture;
   std::string output;
   bool overwrite = false;
+  std::string cccid;
 };
 
 int RunApply(const TApplyOptions& o, const CliEnvironment& env) {
@@ -27,7 +28,7 @@ int RunApply(const TApplyOptions& o, const CliEnvironment& env) {
   if (!MayWriteOutput(o.output, {o.lut_file, o.picture}, o.overwrite, env, replace)) return kExitFailed;
 
   TLUT lut;
-  if (!LoadUsableLUT(o.lut_file, lut, env, "; it cannot be applied")) return kExitFailed;
+  if (!LoadUsableLUT(o.lut_file, lut, env, "; it cannot be applied", o.cccid)) return kExitFailed;
   // The picture is read upright (its EXIF orientation applied, as the preview
   // shows it): the file written carries no EXIF block, so the stored pixel
   // order would come out turned in every viewer.
@@ -48,6 +49,7 @@ TCliCommand AddApplyCommand(CLI::App& app) {
   apply->add_option("picture", o->picture, "Picture: JPEG or Windows bitmap")->required();
   apply->add_option("-o,--output", o->output, "Output picture: .jpg or .jpeg (quality 95), or .bmp")->required();
   apply->add_flag("--overwrite", o->overwrite, "Replace an existing output file");
+  AddCorrectionIdOption(*apply, o->cccid);
   return TCliCommand{apply, [o](const CliEnvironment& env) { return RunApply(*o, env); }};
 }
 

@@ -77,8 +77,13 @@ std::string CheckOutputOptions(const std::string& profile_text, const std::strin
   return {};
 }
 
-bool LoadUsableLUT(const std::string& file, TLUT& lut, const CliEnvironment& env, std::string_view refusal) {
-  if (!ReportFailure(file, env, [&] { LoadLUTFile(file, lut); })) return false;
+void AddCorrectionIdOption(CLI::App& command, std::string& id) {
+  command.add_option("--cccid", id, "The id of the correction to read from ASC CDL collections; default: the first");
+}
+
+bool LoadUsableLUT(const std::string& file, TLUT& lut, const CliEnvironment& env, std::string_view refusal,
+                   const std::string& item_id) {
+  if (!ReportFailure(file, env, [&] { LoadLUTFile(file, lut, TLUTFormatId::None, item_id); })) return false;
   if (lut.FormatIndex == TLUTFormatId::None) {
     *env.err << Printable(file) << ": The file is not a LUT file of a known format.\n";
     return false;

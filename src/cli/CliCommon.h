@@ -63,7 +63,11 @@ bool ReportFailure(const std::string& file, const CliEnvironment& env, F&& f) {
 // Loads a LUT file whose table can be evaluated; otherwise says why on
 // standard error ("The LUT has fewer than 2 points" + `refusal` + ".") and
 // gives false.
-bool LoadUsableLUT(const std::string& file, TLUT& lut, const CliEnvironment& env, std::string_view refusal = "");
+// `item_id` picks a correction of an ASC CDL collection (--cccid).
+bool LoadUsableLUT(const std::string& file, TLUT& lut, const CliEnvironment& env, std::string_view refusal = "",
+                   const std::string& item_id = {});
+// The --cccid option of a command that reads LUT files.
+void AddCorrectionIdOption(CLI::App& command, std::string& id);
 
 // A subcommand added to the application, and what runs it once parsed.
 struct TCliCommand {

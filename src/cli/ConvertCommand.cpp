@@ -20,6 +20,7 @@ struct TConvertOptions {
   bool overwrite = false;
   bool skip_existing = false;
   bool keep_going = false;
+  std::string cccid;
   std::vector<std::string> files;
 };
 
@@ -38,6 +39,7 @@ std::string CheckConvertOptions(const TConvertOptions& o, ConversionSettings& se
   }
   if (!std::filesystem::is_directory(status)) return Printable(o.output_folder) + ": The output folder is not a folder.";
   settings.OutputFolder = o.output_folder;
+  settings.ItemId = o.cccid;
   return CheckOutputOptions(o.profile, o.size, o.bits, settings);
 }
 
@@ -159,6 +161,7 @@ TCliCommand AddConvertCommand(CLI::App& app) {
   overwrite->excludes(skip);
   convert->add_flag("--keep-going", o->keep_going,
                     "After a file fails, convert the rest (the exit status still says that one failed)");
+  AddCorrectionIdOption(*convert, o->cccid);
   convert->add_option("files", o->files, "LUT files to convert")->required();
   return TCliCommand{convert, [o](const CliEnvironment& env) { return RunConvert(*o, env); }};
 }

@@ -16,6 +16,7 @@ namespace {
 struct TEvalOptions {
   std::string file;
   std::vector<std::string> rgb;
+  std::string cccid;
 };
 
 // Nine significant digits, locale-free.
@@ -61,7 +62,7 @@ int EvalLines(const TLUT& lut, const CliEnvironment& env) {
 
 int RunEval(const TEvalOptions& o, const CliEnvironment& env) {
   TLUT lut;
-  if (!LoadUsableLUT(o.file, lut, env)) return kExitFailed;
+  if (!LoadUsableLUT(o.file, lut, env, "", o.cccid)) return kExitFailed;
   return o.rgb.empty() ? EvalLines(lut, env) : EvalArguments(lut, o.rgb, env);
 }
 
@@ -73,6 +74,7 @@ TCliCommand AddEvalCommand(CLI::App& app) {
       "eval", "Evaluate a LUT at one normalised colour, or at every \"R G B\" line of standard input");
   eval->add_option("file", o->file, "LUT file")->required();
   eval->add_option("rgb", o->rgb, "R G B input values (0..1)");
+  AddCorrectionIdOption(*eval, o->cccid);
   return TCliCommand{eval, [o](const CliEnvironment& env) { return RunEval(*o, env); }};
 }
 

@@ -13,9 +13,9 @@ namespace {
 
 // Loads a file into `lut`; false (with the reason on standard error) when it
 // cannot be read or no format knows it.
-bool LoadForInfo(const std::string& f, TLUT& lut, const CliEnvironment& env) {
+bool LoadForInfo(const std::string& f, const std::string& cccid, TLUT& lut, const CliEnvironment& env) {
   try {
-    LoadLUTFile(f, lut);
+    LoadLUTFile(f, lut, TLUTFormatId::None, cccid);
   } catch (const EZelvoError& e) {
     if (!e.FormatName.empty()) *env.out << "  Format: " << e.FormatName << "\n";
     *env.err << Printable(f) << ": " << MessageOf(e) << "\n";
@@ -38,12 +38,17 @@ void PrintDomain(const TLUTDomain& d, const CliEnvironment& env) {
            << ShortestDecimal(d.Max.B) << "\n";
 }
 
-int RunInfo(const std::vector<std::string>& files, const CliEnvironment& env) {
+struct TInfoOptions {
+  std::vector<std::string> files;
+  std::string cccid;
+};
+
+int RunInfo(const TInfoOptions& o, const CliEnvironment& env) {
   int status = kExitOk;
-  for (const std::string& f : files) {
+  for (const std::string& f : o.files) {
     *env.out << Printable(f) << "\n";
     TLUT lut;
-    if (!LoadForInfo(f, lut, env)) {
+    if (!LoadForInfo(f, o.cccid, lut, env)) {
       status = kExitFailed;
       continue;
     }
@@ -58,10 +63,11 @@ int RunInfo(const std::vector<std::string>& files, const CliEnvironment& env) {
 }  // namespace
 
 TCliCommand AddInfoCommand(CLI::App& app) {
-  auto files = std::make_shared<std::vector<std::string>>();
+  auto o = std::make_shared<TInfoOptions>();
   CLI::App* info = app.add_subcommand("info", "Show the detected format, kind, size and comments of LUT files");
-  info->add_option("files", *files, "LUT files")->required();
-  return TCliCommand{info, [files](const CliEnvironment& env) { return RunInfo(*files, env); }};
+  info->add_option("files", o->files, "LUT files")->required();
+  AddCorrectionIdOption(*info, o->cccid);
+  return TCliCommand{info, [o](const CliEnvironment& env) { return RunInfo(*o, env); }};
 }
 
 }  // namespace zelvo

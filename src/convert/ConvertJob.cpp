@@ -113,7 +113,7 @@ bool ConvertFile(const ConversionSettings& settings, const std::string& source_p
 
   // The file is read once; its bytes are gone when the load returns.
   TLUT source;
-  LoadLUTFile(source_path, source);
+  LoadLUTFile(source_path, source, TLUTFormatId::None, settings.ItemId);
   // A file that no format recognises (any more) leaves the source empty; never
   // write a table built from it.
   if (source.FormatIndex == TLUTFormatId::None) {
@@ -125,7 +125,7 @@ bool ConvertFile(const ConversionSettings& settings, const std::string& source_p
 
   // The target covers what the source covers where its format can say so;
   // other formats' readers assume 0..1.
-  const TLUTDomain domain = format.StatesDomain() ? source.InputDomain() : TLUTDomain{};
+  const TLUTDomain domain = format.DomainToWrite(source.InputDomain());
   const bool clipped = !format.StatesDomain() && source.InputDomain().ReachesBeyondUnit();
   // A table of the target's kind, size and domain passes over as it is.
   const TLUT target =

@@ -16,6 +16,7 @@ struct ConversionSettings {
   const TLutOutputProfile* OutputProfile = nullptr;
   std::string SizeText = "Default";  // "Default" or the digits the user typed
   int Bits = -1;                     // -1 for the profile's default
+  std::string ItemId = {};           // the correction of an ASC CDL collection (--cccid); "": the first
 };
 
 struct ConversionEntry {

@@ -14,7 +14,6 @@ namespace {
 // A .cc correction turned into a 33-point table; read only.
 class TASC_CDL_Format : public TGenericLutFormat {
  public:
-  static constexpr int kGridSize = 33;
 
   TASC_CDL_Format() : TGenericLutFormat(TLUTFormatId::ASC_CDL, "ASC CDL", true) {}
   bool CanRead(const TLUTSource& source) const override;
@@ -25,7 +24,11 @@ class TASC_CDL_Format : public TGenericLutFormat {
 };
 
 bool TASC_CDL_Format::CanRead(const TLUTSource& source) const {
-  return MatchSignature(source, "<ColorCorrection,<SOPNode>", "<ColorCorrectionCollection");
+  // A single correction, its SOP node spelled either way; collections and
+  // decision lists are the ASC CDL collection format's.
+  constexpr std::string_view kCollections = "<ColorCorrectionCollection,<ColorDecisionList";
+  return MatchSignature(source, "<ColorCorrection,<SOPNode>", kCollections) ||
+         MatchSignature(source, "<ColorCorrection,<ASC_SOP>", kCollections);
 }
 
 TLoadInfo TASC_CDL_Format::Load(const TLUTSource& source, TLUT& lut) const {
@@ -33,9 +36,18 @@ TLoadInfo TASC_CDL_Format::Load(const TLUTSource& source, TLUT& lut) const {
   // leaves the LUT as it was.
   TCDLData cdl;
   ReadCDL(source.Bytes(), cdl);
+  CorrectionToLUT(cdl, lut);
+  return {};
+}
+
+TFileText TASC_CDL_Format::Save(const TLUT&, int, std::string_view) const { RaiseReadOnly(*this); }
+
+}  // namespace
+
+void CorrectionToLUT(const TCDLData& cdl, TLUT& lut) {
   lut.Comments.push_back("Name: " + cdl.Id);
   lut.Kind = TLUTKind::lk3D;
-  lut.SetSize3D(kGridSize);
+  lut.SetSize3D(kCDLGridSize);
   // The correction works in single precision, as the grid positions are exact.
   BakeLUT(lut, [&cdl](const TColor* in, TColor* out, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
@@ -44,12 +56,7 @@ TLoadInfo TASC_CDL_Format::Load(const TLUTSource& source, TLUT& lut) const {
       out[i] = TColor{r, g, b};
     }
   });
-  return {};
 }
-
-TFileText TASC_CDL_Format::Save(const TLUT&, int, std::string_view) const { RaiseReadOnly(*this); }
-
-}  // namespace
 
 void AddCDLFormats(TFormatList& formats) {
   formats.push_back(std::make_unique<TASC_CDL_Format>());

@@ -3,6 +3,7 @@
 #include <cfloat>
 #include <cmath>
 #include <string_view>
+#include <vector>
 
 #include "base/StringLib.h"
 #include "base/XMLNode.h"
@@ -43,10 +44,16 @@ void ReadThree(std::string_view text, float& r, float& g, float& b) {
 void ReadCDL(std::string_view document, TCDLData& cdl) {
   TXMLNode doc;
   doc.LoadFromString(document);
-  TXMLNode& cc = doc.ChildByName("ColorCorrection");
+  ReadCorrection(doc.ChildByName("ColorCorrection"), cdl);
+}
+
+void ReadCorrection(const TXMLNode& cc, TCDLData& cdl) {
   TCDLData read;
-  read.Id = cc.Attributes.Value("id").Text;
-  TXMLNode& sop = cc.ChildByName("SOPNode");
+  if (const TXMLValue* id = cc.Attributes.Find("id")) read.Id = id->Text;
+  // Some tools spell the two nodes after the ASC's element names.
+  const TXMLNode* sop_node = cc.FindChild("SOPNode");
+  if (sop_node == nullptr) sop_node = cc.FindChild("ASC_SOP");
+  const TXMLNode& sop = sop_node != nullptr ? *sop_node : cc.ChildByName("SOPNode");  // not found: raises
   const std::string& slope = sop.ChildByName("Slope").Value.Text;
   const std::string& offset = sop.ChildByName("Offset").Value.Text;
   const std::string& power = sop.ChildByName("Power").Value.Text;
@@ -54,7 +61,9 @@ void ReadCDL(std::string_view document, TCDLData& cdl) {
   ReadThree(offset, read.SOP[0].Offset, read.SOP[1].Offset, read.SOP[2].Offset);
   ReadThree(power, read.SOP[0].Power, read.SOP[1].Power, read.SOP[2].Power);
   read.Saturation = 1.0f;
-  if (const TXMLNode* sat_node = cc.FindChild("SATNode")) {
+  const TXMLNode* sat_node = cc.FindChild("SATNode");
+  if (sat_node == nullptr) sat_node = cc.FindChild("ASC_SAT");
+  if (sat_node != nullptr) {
     if (const TXMLNode* sat = sat_node->FindChild("Saturation")) {
       const double s = sat->Value.AsFloat();
       if (!(std::fabs(s) <= FLT_MAX)) throw EConvertError::InvalidFloat(Trim(sat->Value.Text));
@@ -62,6 +71,23 @@ void ReadCDL(std::string_view document, TCDLData& cdl) {
     }
   }
   cdl = std::move(read);
+}
+
+std::vector<const TXMLNode*> CollectionCorrections(const TXMLNode& doc) {
+  std::vector<const TXMLNode*> found;
+  const auto take = [&found](const TXMLNode& parent) {
+    for (const auto& child : parent.Children) {
+      if (XMLNamesMatch(child->Name, "ColorCorrection")) found.push_back(child.get());
+    }
+  };
+  if (const TXMLNode* list = doc.FindChild("ColorDecisionList")) {
+    for (const auto& decision : list->Children) {
+      if (XMLNamesMatch(decision->Name, "ColorDecision")) take(*decision);
+    }
+  } else {
+    take(doc.ChildByName("ColorCorrectionCollection"));
+  }
+  return found;
 }
 
 void ApplyCDL(const TCDLData& cdl, float in_r, float in_g, float in_b, float& out_r, float& out_g, float& out_b) {

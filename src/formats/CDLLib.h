@@ -1,5 +1,5 @@
-// ASC CDL corrections: reading a .cc file and the slope, offset, power and
-// saturation transfer function.
+// ASC CDL corrections: reading a .cc file or one correction of a collection,
+// and the slope, offset, power and saturation transfer function.
 //
 //   <ColorCorrection id="shot_010">
 //     <SOPNode>
@@ -13,8 +13,13 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "lut/LUT.h"
 
 namespace zelvo {
+
+class TXMLNode;
 
 struct TCDLChannel {
   float Slope = 1.0f;
@@ -30,10 +35,24 @@ struct TCDLData {
 
 // Reads the top-level ColorCorrection of a document. Missing elements raise the
 // XML reader's not-found error; numbers that do not convert raise EConvertError.
+// "ASC_SOP" and "ASC_SAT" stand for "SOPNode" and "SATNode" as well.
 void ReadCDL(std::string_view document, TCDLData& cdl);
+// Reads one ColorCorrection element the same way.
+void ReadCorrection(const TXMLNode& correction, TCDLData& cdl);
+// The ColorCorrection elements of a ColorCorrectionCollection or of a
+// ColorDecisionList (one in each ColorDecision), in document order; raises
+// the not-found error when the document is neither.
+std::vector<const TXMLNode*> CollectionCorrections(const TXMLNode& document);
 
 // Slope, offset and power per channel, then saturation around the plain mean of
 // the three channels, in single precision. Nothing is clamped.
 void ApplyCDL(const TCDLData& cdl, float in_r, float in_g, float in_b, float& out_r, float& out_g, float& out_b);
+
+// The grid of the table a correction becomes.
+inline constexpr int kCDLGridSize = 33;
+
+// A correction as the LUT the ASC CDL formats read: its name as a comment and
+// the 33-point table of its transfer function (CDLFormat.cpp).
+void CorrectionToLUT(const TCDLData& cdl, TLUT& lut);
 
 }  // namespace zelvo

@@ -30,5 +30,17 @@ void AddXMLFormats(TFormatList& formats);
 void AddClipsterFormats(TFormatList& formats);
 // ASC CDL (read only).
 void AddCDLFormats(TFormatList& formats);
+// Cinespace .csp: 1D and 3D, with per-channel pre-LUTs.
+void AddCinespaceFormats(TFormatList& formats);
+// Sony Imageworks .spi1d, .spi3d and .spimtx.
+void AddImageworksFormats(TFormatList& formats);
+// Houdini .lut: 1D, 3D, and 3D with a pre-LUT.
+void AddHoudiniFormats(TFormatList& formats);
+// Nuke .vf vector fields (read only).
+void AddNukeVectorFieldFormats(TFormatList& formats);
+// Iridas .itx (write only; its files read as Cube 3D).
+void AddIridasItxFormats(TFormatList& formats);
+// ASC CDL collections, .ccc and .cdl (read only).
+void AddCDLCollectionFormats(TFormatList& formats);
 
 }  // namespace zelvo

@@ -55,6 +55,11 @@ class TLUTFormat {
   // table covers inputs other than 0..1). Writers that cannot are given tables
   // over 0..1, which is what their readers assume.
   virtual bool StatesDomain() const { return false; }
+  // The domain a table written in this format covers, for a source that
+  // covers `input`: `input` where the format states domains, 0..1 where it
+  // states none. Formats that state one range for all channels widen it to
+  // cover every channel's.
+  virtual TLUTDomain DomainToWrite(const TLUTDomain& input) const { return StatesDomain() ? input : TLUTDomain{}; }
   // Whether a file written at `bits` bits reads back as written (a reader
   // that knows only some depths cannot read the others).
   virtual bool HoldsBits(int bits) const { return bits >= 1 && bits <= 31; }

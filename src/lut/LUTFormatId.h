@@ -41,10 +41,18 @@ enum class TLUTFormatId : int {
   ASC_CDL = 27,
   PFClean3D = 28,
   CLF = 29,
+  Cinespace = 30,
+  Spi1D = 31,
+  Spi3D = 32,
+  SpiMtx = 33,
+  Houdini = 34,
+  NukeVF = 35,
+  IridasItx = 36,
+  ASC_CDLCollection = 37,
 };
 
 // The number of format identities (one more than the largest value).
-inline constexpr int kLUTFormatCount = 30;
+inline constexpr int kLUTFormatCount = 38;
 
 constexpr int IndexOf(TLUTFormatId id) { return static_cast<int>(id); }
 

@@ -18,15 +18,21 @@ using F = TLUTFormatId;
 // size keywords is a Cube 3D, a .3dl file that says 3DMESH is a Lustre 3D).
 // CLF goes first: its documents hold words that Clipster 3D, Codex 1D and
 // Cube 3D look for, and its own rule (a first element named ProcessList)
-// fits no file of theirs.
+// fits no file of theirs. The formats known by their opening lines come
+// next, ahead of every keyword rule: a Houdini file holds the "LUT:" of
+// Codex 1D, and Cinespace metadata and vector-field comments are free text
+// that may name any keyword. The matrix files, known by their name alone,
+// come last.
 constexpr std::array kDetectionOrder = {
     F::CLF,
+    F::Cinespace,       F::Spi3D,           F::Spi1D,         F::Houdini,       F::NukeVF,
     F::Cube3DTruelight, F::Cube3D,          F::Lustre3D,      F::Pandora3D,     F::ThreeDL,
     F::Nucoda3D,        F::Codex3D,         F::Cube1D,        F::Clipster3D,    F::Luther3D,
     F::ColorFrontOSD3D, F::DavinciDat3D,    F::Quantel3D,     F::Codex1D,       F::Lustre1D,
     F::Filmlight1D,     F::Quantel1D,       F::Stwo1D,        F::Nucoda1D,      F::ColorFrontOSD1D,
     F::Fusion1D,        F::Blackmagic1D,    F::Cinetal1D,     F::Shake1D,       F::DavinciILut1D,
-    F::DavinciOLut1D,   F::SpeedgradeLook3D, F::ASC_CDL,      F::PFClean3D,
+    F::DavinciOLut1D,   F::SpeedgradeLook3D, F::ASC_CDL,      F::PFClean3D,     F::ASC_CDLCollection,
+    F::IridasItx,       F::SpiMtx,
 };
 
 // Every format, family by family; the list below is indexed by identity.
@@ -41,6 +47,12 @@ std::vector<std::unique_ptr<TLUTFormat>> CreateFormats() {
   AddClipsterFormats(f);
   AddCDLFormats(f);
   AddCLFFormats(f);
+  AddCinespaceFormats(f);
+  AddImageworksFormats(f);
+  AddHoudiniFormats(f);
+  AddNukeVectorFieldFormats(f);
+  AddIridasItxFormats(f);
+  AddCDLCollectionFormats(f);
   // The list is indexed by identity: each format sits at its own value.
   std::vector<std::unique_ptr<TLUTFormat>> by_id(f.size());
   for (auto& format : f) by_id.at(static_cast<std::size_t>(IndexOf(format->Id))) = std::move(format);
@@ -93,6 +105,12 @@ constexpr ProfileRow kProfiles[] = {
     {P::Shake1D, "Shake 1D", "txt", F::Shake1D, 65536, 16, false, false},
     {P::CLF3D, "Academy/ASC CLF 3D", "clf", F::CLF, 33, 0, true, false},
     {P::CLF1D, "Academy/ASC CLF 1D", "clf", F::CLF, 4096, 0, true, false, true},
+    {P::Cinespace3D, "Cinespace 3D", "csp", F::Cinespace, 33, 0, true, false},
+    {P::Houdini3D, "Houdini 3D", "lut", F::Houdini, 33, 0, true, false},
+    {P::Houdini1D, "Houdini 1D", "lut", F::Houdini, 1024, 0, true, false, true},
+    {P::IridasItx3D, "Iridas ITX 3D", "itx", F::IridasItx, 33, 0, true, false},
+    {P::Spi1D, "Sony Imageworks 1D", "spi1d", F::Spi1D, 4096, 0, true, false},
+    {P::Spi3D, "Sony Imageworks 3D", "spi3d", F::Spi3D, 33, 0, true, false},
 };
 
 struct Registry {

@@ -47,6 +47,14 @@ TLoadInfo LoadLUTFile(const std::string& file_name, TLUT& lut, TLUTFormatId form
   return LoadLUT(TLUTSource::FromFile(file_name), lut, format);
 }
 
+TLoadInfo LoadLUTFile(const std::string& file_name, TLUT& lut, TLUTFormatId format, const std::string& item_id) {
+  lut.Comments.clear();
+  lut.FormatIndex = TLUTFormatId::None;
+  TLUTSource source = TLUTSource::FromFile(file_name);
+  source.SetItemId(item_id);
+  return LoadLUT(source, lut, format);
+}
+
 TLoadInfo LoadLUTFromMemory(const std::string& name, std::string_view bytes, TLUT& lut, TLUTFormatId format) {
   return LoadLUT(TLUTSource(name, bytes), lut, format);
 }

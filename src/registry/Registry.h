@@ -47,6 +47,12 @@ enum class TOutputProfileId : int {
   Shake1D,
   CLF3D,  // "Academy/ASC CLF 3D"
   CLF1D,
+  Cinespace3D,
+  Houdini3D,
+  Houdini1D,
+  IridasItx3D,
+  Spi1D,  // "Sony Imageworks 1D"
+  Spi3D,
 };
 
 class TLutOutputProfile {
@@ -96,6 +102,10 @@ TLUTFormatId DetectLUTFormat(const std::string& file_name);
 TLoadInfo LoadLUT(const TLUTSource& source, TLUT& lut, TLUTFormatId format = TLUTFormatId::None);
 // The same for a file, read once, and for bytes in memory under a name.
 TLoadInfo LoadLUTFile(const std::string& file_name, TLUT& lut, TLUTFormatId format = TLUTFormatId::None);
+// The same for one item of a file that holds several (the command line's
+// --cccid: the id of a correction in an ASC CDL collection); an empty id reads
+// the first.
+TLoadInfo LoadLUTFile(const std::string& file_name, TLUT& lut, TLUTFormatId format, const std::string& item_id);
 TLoadInfo LoadLUTFromMemory(const std::string& name, std::string_view bytes, TLUT& lut,
                             TLUTFormatId format = TLUTFormatId::None);
 

@@ -41,7 +41,8 @@ TEST(Cli, ListsProfilesAndFormats) {
             std::string::npos);
   const CliRun formats = Zelvo({"formats"});
   EXPECT_EQ(formats.status, 0);
-  EXPECT_EQ(formats.out.rfind("29\tAcademy/ASC CLF\t3D\tread/write\n0\tCube 3D Truelight\t3D\tread/write\n", 0), 0u);
+  EXPECT_EQ(formats.out.rfind("29\tAcademy/ASC CLF\t3D\tread/write\n30\tCinespace\t3D\tread/write\n", 0), 0u);
+  EXPECT_NE(formats.out.find("33\tSony Imageworks matrix\t3D\tread\n"), std::string::npos);
   EXPECT_NE(profiles.out.find("29\tAcademy/ASC CLF 1D\t.clf\tformat 29 (Academy/ASC CLF)\tlength 4096 "
                               "(selectable: 2 to 99999)\tfloating point\n"),
             std::string::npos);
@@ -57,7 +58,7 @@ TEST(Cli, UsageErrors) {
   const CliRun unknown = Zelvo({"convert", "-p", "No such profile", "-o", dir.path().string(), src});
   EXPECT_EQ(unknown.status, 2);
   EXPECT_NE(unknown.err.find("Unknown output profile"), std::string::npos);
-  EXPECT_EQ(Zelvo({"convert", "-p", "30", "-o", dir.path().string(), src}).status, 2);
+  EXPECT_EQ(Zelvo({"convert", "-p", "36", "-o", dir.path().string(), src}).status, 2);
   EXPECT_EQ(Zelvo({"convert", "-p", "7", "-o", dir.File("missing"), src}).status, 2);
   EXPECT_EQ(Zelvo({"convert", "-p", "7", "--size", "3x", "-o", dir.path().string(), src}).status, 2);
   const CliRun float_bits = Zelvo({"convert", "-p", "7", "--bits", "10", "-o", dir.path().string(), src});
@@ -67,7 +68,7 @@ TEST(Cli, UsageErrors) {
   const CliRun help = Zelvo({"convert", "--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--skip-existing"), std::string::npos);
-  EXPECT_NE(help.out.find("its index (0..29)"), std::string::npos);  // the last index, 30 being refused above
+  EXPECT_NE(help.out.find("its index (0..35)"), std::string::npos);  // the last index, 36 being refused above
   const CliRun version = Zelvo({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_NE(version.out.find("zelvo-lut"), std::string::npos);
@@ -325,6 +326,33 @@ TEST(Cli, ConvertsPeerCubeFiles) {
   const CliRun src = Zelvo({"eval", c, "0.25", "0.5", "0.75"});
   const CliRun dst = Zelvo({"eval", out.File("cdl_sat_truelight_17.cube"), "0.25", "0.5", "0.75"});
   EXPECT_EQ(src.out, dst.out);
+}
+
+}  // namespace
+}  // namespace zelvo
+
+namespace zelvo {
+namespace {
+
+// --cccid picks a correction of a collection in every command that reads LUTs.
+TEST(Cli, CorrectionOfACollection) {
+  TempDir dir;
+  std::string ccc = "<ColorCorrectionCollection>";
+  for (const char* id : {"a", "b"}) {
+    ccc += std::string("<ColorCorrection id='") + id + "'><SOPNode><Slope>" + (id[0] == 'a' ? "1 1 1" : "0.5 0.5 0.5") +
+           "</Slope><Offset>0 0 0</Offset><Power>1 1 1</Power></SOPNode></ColorCorrection>";
+  }
+  const std::string file = dir.Write("looks.ccc", ccc + "</ColorCorrectionCollection>");
+  EXPECT_EQ(Zelvo({"eval", file, "1", "1", "1"}).out, "1 1 1\n");
+  EXPECT_EQ(Zelvo({"eval", "--cccid", "b", file, "1", "1", "1"}).out, "0.5 0.5 0.5\n");
+  EXPECT_NE(Zelvo({"info", file}).out.find("pick one by its id): a, b"), std::string::npos);
+  const CliRun missing = Zelvo({"info", "--cccid", "c", file});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("holds no correction \"c\" (its ids: a, b)"), std::string::npos);
+  ASSERT_EQ(Zelvo({"convert", "-p", "Cube 3D Davinci", "--size", "2", "--cccid", "b", "-o", dir.path().string(), file})
+                .status,
+            0);
+  EXPECT_NE(test::ReadAll(dir.File("looks.cube")).find("\n0.500000 0.500000 0.500000\n"), std::string::npos);
 }
 
 }  // namespace

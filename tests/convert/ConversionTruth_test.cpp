@@ -111,7 +111,7 @@ void ConvertToEveryProfile(const std::string& source_file, const std::string& co
     const bool clipped = ConvertFile(settings, source_file, target);
     const TLUT back = ReadBack(target, *profile);
     // The target covers what the source covers where its format can say so.
-    const TLUTDomain expected = format.StatesDomain() ? source.InputDomain() : TLUTDomain{};
+    const TLUTDomain expected = format.DomainToWrite(source.InputDomain());
     EXPECT_EQ(profile->Is3D ? back.Domain3D : back.Domain1D, expected) << profile->Caption << " from " << context;
     EXPECT_EQ(clipped, !format.StatesDomain() && source.InputDomain().ReachesBeyondUnit())
         << profile->Caption << " from " << context;

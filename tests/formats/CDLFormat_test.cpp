@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <tuple>
 
 #include "TestFormats.h"
 #include "formats/CDLLib.h"
@@ -137,13 +138,41 @@ TEST(ASCCDL, Errors) {
   }
 }
 
-TEST(ASCCDL, CollectionIsNotDetected) {
+// A collection or decision list: the first correction, or the one named by
+// its id, and every id in a comment line.
+TEST(ASCCDL, Collections) {
   TempDir dir;
-  const std::string name = dir.Write(
-      "a.ccc", "<ColorCorrectionCollection>\n" + Correction("1 1 1", "0 0 0", "1 1 1") + "</ColorCorrectionCollection>");
-  EXPECT_EQ(DetectLUTFormat(name), TLUTFormatId::None);
-  EXPECT_FALSE(LUTFormatOf(TLUTFormatId::ASC_CDL).CanSave());
+  std::string second = Correction("2 2 2", "0 0 0", "1 1 1");
+  second.replace(second.find("shot_010"), 8, "shot_020");
+  const std::string ccc = dir.Write(
+      "a.ccc", "<ColorCorrectionCollection>\n" + Correction("1 1 1", "0 0 0", "1 1 1") + second +
+                   "</ColorCorrectionCollection>");
+  const std::string cdl = dir.Write("a.cdl", "<ColorDecisionList><ColorDecision>" + second +
+                                                 "</ColorDecision><ColorDecision><ColorCorrectionRef ref='x'/>"
+                                                 "</ColorDecision></ColorDecisionList>");
+  for (const auto& [file, id, first_point] :
+       {std::tuple{ccc, "", 1.0}, std::tuple{ccc, "shot_020", 2.0}, std::tuple{cdl, "", 2.0}}) {
+    TLUT lut;
+    LoadLUTFile(file, lut, TLUTFormatId::None, id);
+    EXPECT_EQ(lut.FormatIndex, TLUTFormatId::ASC_CDLCollection) << file;
+    EXPECT_EQ(lut.Table3D(32, 32, 32), (TLUTEntry{first_point, first_point, first_point})) << file << id;
+  }
   TLUT lut;
+  LoadLUTFile(ccc, lut);
+  EXPECT_EQ(lut.Comments, (std::vector<std::string>{"Name: shot_010",
+                                                    "Corrections of the file (pick one by its id): shot_010, shot_020"}));
+  EXPECT_EQ(ErrorOf([&] { LoadLUTFile(ccc, lut, TLUTFormatId::None, "shot_030"); }),
+            "The collection holds no correction \"shot_030\" (its ids: shot_010, shot_020).");
+  EXPECT_EQ(ErrorOf([&] { LoadLUTFile(dir.Write("e.ccc", "<ColorCorrectionCollection/>"), lut); }),
+            "The collection holds no ColorCorrection.");
+  // The single-correction reader takes the ASC's own spellings of the nodes.
+  std::string asc = Correction("1 1 1", "0.25 0 0", "1 1 1", "0");
+  for (const auto& [from, to] : {std::pair{"SOPNode", "ASC_SOP"}, std::pair{"SatNode", "ASC_SAT"}}) {
+    for (std::size_t at; (at = asc.find(from)) != std::string::npos;) asc.replace(at, std::string(from).size(), to);
+  }
+  EXPECT_EQ(DetectLUTFormat(dir.Write("asc.cc", asc)), TLUTFormatId::ASC_CDL);
+  EXPECT_EQ(Point(asc, 0, 0, 0), (TLUTEntry{0.25f / 3, 0.25f / 3, 0.25f / 3}));  // saturation 0 read
+  EXPECT_FALSE(LUTFormatOf(TLUTFormatId::ASC_CDL).CanSave());
   test::FillIdentity3D(lut, 2);
   EXPECT_THROW(test::SaveWith(TLUTFormatId::ASC_CDL, dir.File("x.cc"), lut, 0), ELUTError);
   EXPECT_FALSE(std::filesystem::exists(dir.File("x.cc")));
@@ -176,12 +205,13 @@ TEST(ASCCDL, PeerCorrections) {
   ReadCDL(test::ReadAll(dir + "/cdl_test_cc_file_with_extension.ccc"), identity);
   EXPECT_EQ(identity.SOP[1].Slope, 1.0f);
 
-  // A collection is left to other tools; a decision list is detected but its
-  // correction is not at the top.
-  EXPECT_EQ(DetectLUTFormat(dir + "/cdl_test1.ccc"), TLUTFormatId::None);
-  EXPECT_EQ(DetectLUTFormat(dir + "/cdl_test_ASC_SOP.cc"), TLUTFormatId::None);
+  // Collections and decision lists, and the ASC_SOP spelling.
+  EXPECT_EQ(DetectLUTFormat(dir + "/cdl_test1.ccc"), TLUTFormatId::ASC_CDLCollection);
+  EXPECT_EQ(DetectLUTFormat(dir + "/cdl_test1.cdl"), TLUTFormatId::ASC_CDLCollection);
+  EXPECT_EQ(DetectLUTFormat(dir + "/cdl_test_ASC_SOP.cc"), TLUTFormatId::ASC_CDL);
   TLUT lut;
-  EXPECT_EQ(ErrorOf([&] { LoadLUTFile(dir + "/cdl_test1.cdl", lut); }), "The \"ColorCorrection\" node is not found");
+  LoadLUTFile(dir + "/cdl_test1.cdl", lut, TLUTFormatId::None, "cc0003");
+  EXPECT_EQ(lut.Comments.front(), "Name: cc0003");
 }
 
 }  // namespace

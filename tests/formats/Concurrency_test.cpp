@@ -40,6 +40,12 @@ std::vector<Sample> Samples() {
   samples.push_back({"sample.look",
                      "<look><shaders></shaders><LUT><size>\"2\"</size><data>\"" + std::string(8 * 3 * 8, '0') +
                          "\"</data></LUT></look>"});
+  samples.push_back({"sample.spimtx", "0.9 0.1 0 0\n0 1 0 0\n0 0.2 0.8 655.35\n"});
+  samples.push_back({"sample.vf", "#Inventor V2.1 ascii\ngrid_size 2 2 2\ndata\n0 0 0\n0 0 1\n0 1 0\n0 1 1\n1 0 0\n"
+                                  "1 0 1\n1 1 0\n1 1 1\n"});
+  samples.push_back({"sample.ccc",
+                     "<ColorCorrectionCollection><ColorCorrection id='s'><SOPNode><Slope>1.1 1 0.9</Slope>"
+                     "<Offset>0 0 0</Offset><Power>1 1 1</Power></SOPNode></ColorCorrection></ColorCorrectionCollection>"});
   samples.push_back({"sample.cc",
                      "<ColorCorrection id='s'><SOPNode><Slope>1.1 1 0.9</Slope><Offset>0 0 0</Offset>"
                      "<Power>1 1 1</Power></SOPNode></ColorCorrection>"});

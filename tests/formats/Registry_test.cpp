@@ -47,8 +47,17 @@ TEST(Registry, FormatsByIdentityAndInDetectionOrder) {
       {F::ASC_CDL, "ASC CDL", true},
       {F::PFClean3D, "PixelFarm PFClean 3D", true},
       {F::CLF, "Academy/ASC CLF", true},
+      {F::Cinespace, "Cinespace", true},
+      {F::Spi1D, "Sony Imageworks 1D", false},
+      {F::Spi3D, "Sony Imageworks 3D", true},
+      {F::SpiMtx, "Sony Imageworks matrix", true},
+      {F::Houdini, "Houdini", true},
+      {F::NukeVF, "Nuke vector field", true},
+      {F::IridasItx, "Iridas ITX 3D", true},
+      {F::ASC_CDLCollection, "ASC CDL collection", true},
   };
   ASSERT_EQ(LUTFormats().size(), std::size(expected));
+  ASSERT_EQ(std::size(expected), static_cast<std::size_t>(kLUTFormatCount));
   ASSERT_EQ(DetectionOrder().size(), std::size(expected));
   for (std::size_t i = 0; i < std::size(expected); ++i) {
     const TLUTFormat& format = LUTFormatOf(expected[i].id);
@@ -56,8 +65,17 @@ TEST(Registry, FormatsByIdentityAndInDetectionOrder) {
     EXPECT_EQ(format.Name, expected[i].name) << i;
     EXPECT_EQ(format.Is3D, expected[i].is_3d) << i;
     EXPECT_EQ(LUTFormats()[static_cast<std::size_t>(IndexOf(expected[i].id))].get(), &format);
-    EXPECT_EQ(DetectionOrder()[format.Id == F::CLF ? 0 : i + 1], &format) << i;
   }
+  // CLF first; the formats known by their opening lines next (their free
+  // text may hold other formats' keywords, a Houdini file the "LUT:" of Codex
+  // 1D); then the identities up to CLF in order; the ITX writer and the
+  // matrix files, known by their name only, last.
+  const F order[] = {F::CLF, F::Cinespace, F::Spi3D, F::Spi1D, F::Houdini, F::NukeVF};
+  for (std::size_t i = 0; i < std::size(order); ++i) EXPECT_EQ(DetectionOrder()[i]->Id, order[i]) << i;
+  for (int id = 0; id < IndexOf(F::CLF); ++id) EXPECT_EQ(IndexOf(DetectionOrder()[6 + id]->Id), id);
+  EXPECT_EQ(DetectionOrder()[35]->Id, F::ASC_CDLCollection);
+  EXPECT_EQ(DetectionOrder()[36]->Id, F::IridasItx);
+  EXPECT_EQ(DetectionOrder()[37]->Id, F::SpiMtx);
   EXPECT_EQ(LUTFormatByIndex(-1), nullptr);
   EXPECT_EQ(LUTFormatByIndex(kLUTFormatCount), nullptr);
   EXPECT_THROW(LUTFormatOf(TLUTFormatId::None), ELUTError);
@@ -67,7 +85,7 @@ TEST(Registry, OutputProfiles) {
   using F = TLUTFormatId;
   using P = TOutputProfileId;
   const auto& p = OutputProfiles();
-  ASSERT_EQ(p.size(), 30u);
+  ASSERT_EQ(p.size(), 36u);
   for (std::size_t i = 0; i < p.size(); ++i) EXPECT_EQ(static_cast<std::size_t>(p[i]->Id), i);
   struct Expected {
     P id;
@@ -93,6 +111,12 @@ TEST(Registry, OutputProfiles) {
       {P::Shake1D, "Shake 1D", "txt", F::Shake1D, 65536, 16, false, false},
       {P::CLF3D, "Academy/ASC CLF 3D", "clf", F::CLF, 33, 0, true, false},
       {P::CLF1D, "Academy/ASC CLF 1D", "clf", F::CLF, 4096, 0, true, false},
+      {P::Cinespace3D, "Cinespace 3D", "csp", F::Cinespace, 33, 0, true, false},
+      {P::Houdini3D, "Houdini 3D", "lut", F::Houdini, 33, 0, true, false},
+      {P::Houdini1D, "Houdini 1D", "lut", F::Houdini, 1024, 0, true, false},
+      {P::IridasItx3D, "Iridas ITX 3D", "itx", F::IridasItx, 33, 0, true, false},
+      {P::Spi1D, "Sony Imageworks 1D", "spi1d", F::Spi1D, 4096, 0, true, false},
+      {P::Spi3D, "Sony Imageworks 3D", "spi3d", F::Spi3D, 33, 0, true, false},
   };
   for (const Expected& e : rows) {
     const TLutOutputProfile& q = OutputProfileOf(e.id);
@@ -103,8 +127,8 @@ TEST(Registry, OutputProfiles) {
     EXPECT_EQ(q.DefaultBits, e.bits) << e.caption;
     EXPECT_EQ(q.SizeSelectable, e.size_sel) << e.caption;
     EXPECT_EQ(q.BitsSelectable, e.bits_sel) << e.caption;
-    // The kind a profile writes is its format's, but for CLF 1D.
-    EXPECT_EQ(q.Is3D, e.id != P::CLF1D && FormatOfProfile(q).Is3D) << e.caption;
+    // The kind a profile writes is its format's, but for CLF 1D and Houdini 1D.
+    EXPECT_EQ(q.Is3D, e.id != P::CLF1D && e.id != P::Houdini1D && FormatOfProfile(q).Is3D) << e.caption;
   }
   // Selectable sizes and depths exist only where the dialog offers them.
   int size_selectable = 0, bits_selectable = 0;
@@ -113,7 +137,7 @@ TEST(Registry, OutputProfiles) {
     bits_selectable += q->BitsSelectable;
     EXPECT_TRUE(FormatOfProfile(*q).CanSave()) << q->Caption;
   }
-  EXPECT_EQ(size_selectable, 5);
+  EXPECT_EQ(size_selectable, 11);
   EXPECT_EQ(bits_selectable, 1);
   EXPECT_EQ(OutputProfileByCaption("Cube 1D"), &OutputProfileOf(P::Cube1D));
   EXPECT_EQ(OutputProfileByCaption("cube 1d"), nullptr);
@@ -161,7 +185,20 @@ TEST(Detection, EveryRuleAndItsOverlaps) {
       {"o.OLUT", "0 0 0\n", F::DavinciOLut1D},
       {"look.look", "<look><shaders>", F::SpeedgradeLook3D},
       {"x.cc", "<ColorCorrection id='a'><SOPNode>", F::ASC_CDL},
-      {"x.ccc", "<ColorCorrectionCollection><ColorCorrection><SOPNode>", F::None},
+      {"x.ccc", "<ColorCorrectionCollection><ColorCorrection><SOPNode>", F::ASC_CDLCollection},
+      {"x.cdl", "<ColorDecisionList><ColorDecision><ColorCorrection><SOPNode>", F::ASC_CDLCollection},
+      {"y.cc", "<ColorCorrection id='a'><ASC_SOP>", F::ASC_CDL},
+      {"c.csp", "\n csplutv100\n3D\n", F::Cinespace},
+      {"c.txt", "CSPLUTV100\n1D\nBEGIN METADATA\nLUT_3D_SIZE 2\n", F::Cinespace},  // free text in the metadata
+      {"s.spi3d", "SPILUT 1.0\n3 3\n", F::Spi3D},
+      {"s.spi1d", "Version 1\nLength 2\nComponents 1\n{\n", F::Spi1D},
+      {"s2.spi1d", "Version 1\nLength 2\n{\nComponents 1\n", F::None},  // the header ends at "{"
+      {"h.lut", "Version 3\nType 3D\nLength 2\nLUT:\n{\n", F::Houdini},  // Codex 1D also takes "LUT:"
+      {"h2.lut", "Version 1\nType C\nLength 2\nLUT: 3 2\n", F::Codex1D},  // "LUT:" with sizes is Codex's
+      {"v.vf", "#Inventor V2.1 ascii\ngrid_size 2 2 2\n", F::NukeVF},
+      {"v2.vf", "grid_size 2 2 2\n#Inventor V2.1 ascii\n", F::None},
+      {"m.SPIMTX", "1 0 0 0\n", F::SpiMtx},
+      {"m.txt", "1 0 0 0\n0 1 0 0\n0 0 1 0\n", F::None},
       {"p.pfl", "<lut><maximum>255</maximum><cube>", F::PFClean3D},
       {"nucoda-cube.cube", "NUCODA_3D_CUBE 1\nLUT_3D_SIZE 2\n", F::Nucoda3D},  // never a Cube or Truelight
       {"folder/with.dots/grade", "LUT_3D_SIZE 2\n", F::Cube3D},

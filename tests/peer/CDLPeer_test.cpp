@@ -11,6 +11,7 @@
 
 #include <OpenColorIO/OpenColorIO.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -73,6 +74,10 @@ TEST(CDLPeer, EachToolKeepsItsOwnRuleAndTheyAgreeWhereTheRulesDo) {
     transform->setSrc(file.c_str());
     const auto peer = config->getProcessor(transform)->getDefaultCPUProcessor();
 
+    // OpenColorIO passes over the ASC_SAT spelling of SATNode (saturation 1);
+    // we read it.
+    TCDLData peer_cdl = cdl;
+    if (file.ends_with("cdl_test_ASC_SAT.cc")) peer_cdl.Saturation = 1.0f;
     const int n = lut.Size3D();
     ASSERT_EQ(n, 33);
     int reported = 0;
@@ -81,12 +86,12 @@ TEST(CDLPeer, EachToolKeepsItsOwnRuleAndTheyAgreeWhereTheRulesDo) {
       double mine[3];
       OurRule(cdl, in, mine);
       double theirs[3];
-      PeerRule(cdl, in, theirs);
+      PeerRule(peer_cdl, in, theirs);
       float px[3] = {float(in[0]), float(in[1]), float(in[2])};
       peer->applyRGB(px);
       const TLUTEntry& e = lut.Table3D(r, g, b);
       const double ours[3] = {e.R, e.G, e.B};
-      bool same_rule = cdl.Saturation == 1.0f;
+      bool same_rule = cdl.Saturation == 1.0f && peer_cdl.Saturation == 1.0f;
       for (int c = 0; c < 3; ++c) same_rule = same_rule && in[c] * cdl.SOP[c].Slope + cdl.SOP[c].Offset >= 0;
       for (int c = 0; c < 3; ++c) {
         const double scale = std::max(1.0, std::fabs(theirs[c]));
@@ -101,7 +106,30 @@ TEST(CDLPeer, EachToolKeepsItsOwnRuleAndTheyAgreeWhereTheRulesDo) {
     });
   }
   // The files above include corrections the rules treat alike.
-  EXPECT_GT(agreeing, 2 * 33 * 33 * 33);
+  EXPECT_GT(agreeing, 33 * 33 * 33);
+}
+
+// A correction of a decision list, picked by its id, in both tools (one whose
+// saturation is 1 and whose values stay positive, where the rules agree).
+TEST(CDLPeer, CorrectionOfACollectionByItsId) {
+  const std::string file = test::PeerFile("OpenColorIO/configs/context_test1/looks.cdl");
+  if (file.empty()) GTEST_SKIP() << "peer files missing";
+  TLUT lut;
+  LoadLUTFile(file, lut, TLUTFormatId::None, "look-03");
+  const auto config = OCIO::Config::CreateRaw();
+  const auto transform = OCIO::FileTransform::Create();
+  transform->setSrc(file.c_str());
+  transform->setCCCId("look-03");
+  const auto peer = config->getProcessor(transform)->getDefaultCPUProcessor();
+  double worst = 0.0;
+  const int n = lut.Size3D();
+  ForEachRedFastest(n, [&](int r, int g, int b) {
+    float px[3] = {float(r) / (n - 1), float(g) / (n - 1), float(b) / (n - 1)};
+    peer->applyRGB(px);
+    const TLUTEntry& e = lut.Table3D(r, g, b);
+    worst = std::max({worst, std::fabs(e.R - px[0]), std::fabs(e.G - px[1]), std::fabs(e.B - px[2])});
+  });
+  EXPECT_LE(worst, 1e-6);
 }
 
 }  // namespace
