@@ -153,11 +153,11 @@ TEST(ClipsterReader, RefusesBadHeadersBeforeStoring) {
       {"<LUT3D N='2' BitDepth='40'>", "The bit depth 40 (\"BitDepth\" attribute) is not supported (1 to 31 bits)."},
       {"<LUT3D BitDepth='16'>", "The grid size (\"N\" attribute) is missing or empty."},
       {"<LUT3D N='0' BitDepth='16'>",
-       "The grid size 0 (\"N\" attribute) is not supported (2 to 101 points per axis)."},
+       "The grid size 0 (\"N\" attribute) is not supported (2 to 256 points per axis)."},
       {"<LUT3D N='1' BitDepth='16'>",
-       "The grid size 1 (\"N\" attribute) is not supported (2 to 101 points per axis)."},
-      {"<LUT3D N='102' BitDepth='16'>",
-       "The grid size 102 (\"N\" attribute) is not supported (2 to 101 points per axis)."},
+       "The grid size 1 (\"N\" attribute) is not supported (2 to 256 points per axis)."},
+      {"<LUT3D N='257' BitDepth='16'>",
+       "The grid size 257 (\"N\" attribute) is not supported (2 to 256 points per axis)."},
       {"<LUT3D N='2x' BitDepth='16'>", "'2x' is not a valid floating point value"},
   };
   for (const auto& [tag, message] : cases) {

@@ -160,9 +160,9 @@ TEST(Cube3DReader, Failures) {
       {"0 0 0\nLUT_3D_SIZE 1\n", "Incomplete file."},  // a row before the size line is lost
       {"# LUT_3D_SIZE 2\n", "Incomplete file."},
       {"LUT_3D_SIZE x\n", "'x' is not a valid integer value"},
-      {"LUT_3D_SIZE 200\n0 0 0\n", "The 3D grid size 200 is not supported (1 to 101 points per axis)."},
-      {"LUT_3D_SIZE 0\n0 0 0\n", "The 3D grid size 0 is not supported (1 to 101 points per axis)."},
-      {"LUT_3D_SIZE -3\n0 0 0\n", "The 3D grid size -3 is not supported (1 to 101 points per axis)."},
+      {"LUT_3D_SIZE 300\n0 0 0\n", "The 3D grid size 300 is not supported (1 to 256 points per axis)."},
+      {"LUT_3D_SIZE 0\n0 0 0\n", "The 3D grid size 0 is not supported (1 to 256 points per axis)."},
+      {"LUT_3D_SIZE -3\n0 0 0\n", "The 3D grid size -3 is not supported (1 to 256 points per axis)."},
       {"LUT_1D_SIZE 200000\nLUT_3D_SIZE 2\n", "The 1D table length 200000 is not supported (1 to 100001 entries)."},
   };
   for (const Case& c : cases) {
@@ -279,7 +279,7 @@ TEST(Nucoda3DReader, Failures) {
   EXPECT_EQ(ErrorOf([&] { LoadLUTFile(dir.Write("c.cms", "NUCODA_3D_CUBE\n"), lut); }),
             "'' is not a valid integer value");
   EXPECT_EQ(ErrorOf([&] { LoadLUTFile(dir.Write("d.cms", "NUCODA_3D_CUBE 1\nLUT_3D_SIZE 300\n"), lut); }),
-            "The 3D grid size 300 is not supported (1 to 101 points per axis).");
+            "The 3D grid size 300 is not supported (1 to 256 points per axis).");
   // A size line that changes the size after rows of its table is refused: the
   // rows read so far would be in the wrong places. The same size again is fine.
   const std::string nine_rows = "0 0 0\n0.5 0.5 0.5\n1 1 1\n0 0 0\n0.5 0.5 0.5\n1 1 1\n0 0 0\n0.5 0.5 0.5\n1 1 1\n";

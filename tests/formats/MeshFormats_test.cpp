@@ -219,13 +219,13 @@ TEST(ThreeDlReader, BadFilesFailCleanly) {
     std::string text;
     std::string message;
   };
-  std::string shaper102 = "0";
-  for (int i = 1; i < 102; ++i) shaper102.append(" ").append(std::to_string(i));
+  std::string shaper257 = "0";
+  for (int i = 1; i < 257; ++i) shaper257.append(" ").append(std::to_string(i));
   const Case cases[] = {
       {"missing rows", Shaper17() + "\n0 0 0\n1 1 1\n", "Incomplete file."},
       {"no shaper line", "# only a comment\nLUT8\n", "Incomplete file."},
       {"empty", "", "Incomplete file."},
-      {"grid above capacity", shaper102 + "\n0 0 0\n", "The 3D grid size 102 is not supported"},
+      {"grid above capacity", shaper257 + "\n0 0 0\n", "The 3D grid size 257 is not supported"},
   };
   TempDir dir;
   for (const Case& c : cases) {

@@ -163,9 +163,9 @@ TEST(PFCleanReader, RefusesBadHeadersBeforeStoring) {
        "The maximum code value -255 (\"maximum\" element) is not supported; it must be above 0."},
       {"<size> </size><maximum>255</maximum>", "The grid size (\"size\" element) is missing or empty."},
       {"<size>1</size><maximum>255</maximum>",
-       "The grid size 1 (\"size\" element) is not supported (2 to 101 points per axis)."},
-      {"<size>200</size><maximum>255</maximum>",
-       "The grid size 200 (\"size\" element) is not supported (2 to 101 points per axis)."},
+       "The grid size 1 (\"size\" element) is not supported (2 to 256 points per axis)."},
+      {"<size>300</size><maximum>255</maximum>",
+       "The grid size 300 (\"size\" element) is not supported (2 to 256 points per axis)."},
       {"<size>2</size><maximum>x</maximum>", "'x' is not a valid floating point value"},
   };
   for (const auto& [head, message] : cases) {
@@ -263,9 +263,9 @@ TEST(SpeedgradeReader, LookWithoutTableHasNoLUTData) {
 TEST(SpeedgradeReader, SizeErrors) {
   TempDir dir;
   const std::pair<std::string, std::string> cases[] = {
-      {"\"102\"", "The grid size 102 (\"size\" element) is not supported (2 to 101 points per axis)."},
-      {"\"-3\"", "The grid size -3 (\"size\" element) is not supported (2 to 101 points per axis)."},
-      {"\"1\"", "The grid size 1 (\"size\" element) is not supported (2 to 101 points per axis)."},
+      {"\"257\"", "The grid size 257 (\"size\" element) is not supported (2 to 256 points per axis)."},
+      {"\"-3\"", "The grid size -3 (\"size\" element) is not supported (2 to 256 points per axis)."},
+      {"\"1\"", "The grid size 1 (\"size\" element) is not supported (2 to 256 points per axis)."},
       {"33", "'' is not a valid integer value"},
       {"\"3.5\"", "'3.5' is not a valid integer value"},
   };
