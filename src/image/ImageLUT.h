@@ -77,7 +77,8 @@ std::vector<TImageLUTLayout> LayoutsForPictureSize(int width, int height, const 
 std::string NoLayoutMessage(int width, int height);
 
 // The mean distance between each grid point's input and its value under the
-// layout: 0 for an identity.
+// layout: 0 for an identity. Pictures above a million pixels are measured in
+// every few rows.
 double IdentityDistance(const TFloatPicture& picture, const TImageLUTLayout& layout);
 // Of the layouts that fit the picture, the one whose table is closest to an
 // identity. A size that fits none raises ELUTError (NoLayoutMessage).
