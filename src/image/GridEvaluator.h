@@ -29,7 +29,7 @@ class TGridEvaluator {
   // The same for float pixels (red, green, blue), replaced by their outputs.
   void EvaluateRgbFloat(float* samples, std::size_t count) const;
 
-  struct alignas(16) TCorner {
+  struct alignas(32) TCorner {
     double v[4];
   };
   // Where an input lies on the grid: the lower index, the next, the fraction.
