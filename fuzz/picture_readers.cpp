@@ -1,11 +1,15 @@
-// The picture readers (JPEG, Windows bitmaps) on any bytes: the only allowed
-// outcomes are a picture or our error.
+// The picture readers on any bytes: JPEG and Windows bitmaps through their own
+// decoders, PNG, TIFF, OpenEXR and DPX through the picture module, and what
+// a picture gives as an image LUT. The only allowed outcomes are a picture (a
+// table) or our error.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
 #include "image/BmpFile.h"
+#include "image/ImageLUT.h"
 #include "image/JpegFile.h"
+#include "image/PictureIO.h"
 #include "lut/Errors.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -19,6 +23,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       }
     } catch (const zelvo::EZelvoError&) {
     }
+  }
+  try {
+    const zelvo::TFloatPicture picture = zelvo::DecodeFloatPicture(bytes);
+    if (picture.SampleCount() > 0) {
+      volatile float last = picture.Samples()[picture.SampleCount() - 1];
+      (void)last;
+    }
+    const zelvo::TLUT lut = zelvo::ReadImageLUT(picture);
+    volatile double first = lut.Data3D()[0].R;
+    (void)first;
+  } catch (const zelvo::EZelvoError&) {
   }
   return 0;
 }
