@@ -2,16 +2,20 @@
 # Converts a cube LUT with zelvo-lut and with OpenColorIO's ociobakelut, side by
 # side in one hyperfine run (the machine is shared, so only the ratio of the
 # medians means much), and reports the peak memory of each from GNU time.
+# Then applies a 33-point LUT to a 3840 x 2160 picture: JPEG to JPEG beside
+# ffmpeg's lut3d filter, float OpenEXR to OpenEXR beside OpenColorIO's
+# ocioconvert --lut.
 #
 #   bench/compare-peer.sh            # 65 to 65, 65 to 33 and 33 to 33 points,
-#                                    # and a camera CLF chain to 33 points
+#                                    # and a camera CLF chain to 33 points;
+#                                    # apply: JPEG and OpenEXR
 #   RUNS=50 bench/compare-peer.sh    # more runs per command
 #
 # Both write over an existing output file, as a repeated conversion does.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(hyperfine opencolorio-tools time)
+packages=(hyperfine opencolorio-tools openimageio-tools ffmpeg time)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -75,4 +79,30 @@ for c in "${cases[@]}"; do
   peer_kb=$(peak_kb "${peer[@]}")
   awk -v c="$1 to $2" -v a="${medians[0]}" -v b="${medians[1]}" -v m="$ours_kb" -v p="$peer_kb" \
     'BEGIN { printf "%-10s %12.1f %12.1f %7.1fx %14.1f %14.1f\n", c, a, b, b / a, m / 1024, p / 1024 }'
+done
+
+# apply: the same picture for every tool, made once: a test card with grain,
+# so that the JPEG coder has real work, as a photograph gives it.
+ffmpeg -loglevel error -y -f lavfi -i "testsrc2=size=3840x2160:duration=1,noise=alls=12:allf=t" -frames:v 1 \
+  -q:v 2 "$work/picture.jpg"
+oiiotool "$work/picture.jpg" -d float -o "$work/picture.exr"
+printf '\n%-14s %12s %12s %8s %14s %14s\n' apply "zelvo ms" "peer ms" ratio "zelvo MB" "peer MB"
+for c in jpg exr; do
+  ours=("$zelvo" apply "$work/in33.cube" "$work/picture.$c" -o "$work/zelvo/out.$c" --overwrite)
+  if [ "$c" = jpg ]; then
+    peer=(ffmpeg -loglevel error -y -i "$work/picture.jpg" -vf "lut3d=$work/in33.cube" -q:v 2 "$work/peer/out.jpg")
+    name="JPEG (ffmpeg)"
+  else
+    peer=(ocioconvert --lut "$work/in33.cube" "$work/picture.exr" "$work/peer/out.exr")
+    name="EXR (ocio)"
+  fi
+  "${ours[@]}"
+  "${peer[@]}" >/dev/null
+  hyperfine -N -w 2 -r "$(( runs < 10 ? runs : 10 ))" --export-json "$work/run.json" \
+    "$(printf '%q ' "${ours[@]}")" "$(printf '%q ' "${peer[@]}")" >/dev/null
+  medians=($(grep -o '"median": *[0-9.e+-]*' "$work/run.json" | awk '{print $2 * 1000}'))
+  ours_kb=$(peak_kb "${ours[@]}")
+  peer_kb=$(peak_kb "${peer[@]}")
+  awk -v c="$name" -v a="${medians[0]}" -v b="${medians[1]}" -v m="$ours_kb" -v p="$peer_kb" \
+    'BEGIN { printf "%-14s %12.1f %12.1f %7.2fx %14.1f %14.1f\n", c, a, b, b / a, m / 1024, p / 1024 }'
 done

@@ -137,6 +137,18 @@ extern "C" void AppendBytes(void* context, const void* data, std::size_t size) {
   static_cast<std::string*>(context)->append(static_cast<const char*>(data), size);
 }
 
+std::string WriteWithModule(TPictureFileType type, int width, int height, int data_type, const void* data,
+                            int file_type, int bits) {
+  const ZelvoPictureCodec& codec = PictureCodec();
+  std::string bytes;
+  char error[1024] = "";
+  if (codec.write(ModuleFormat(type), width, height, data_type, data, file_type, bits, AppendBytes, &bytes, error,
+                  sizeof error) == 0) {
+    throw EZelvoError(std::string("The ") + PictureFileTypeName(type) + " picture cannot be written: " + error + ".");
+  }
+  return bytes;
+}
+
 }  // namespace
 
 const char* const kPictureOutputTypes =
@@ -272,17 +284,15 @@ std::string EncodePictureRows(int width, int height, TPictureFileType type, TPic
     return EncodePicture(bitmap, type == TPictureFileType::Jpeg ? TPictureType::Jpeg : TPictureType::Bmp);
   }
   const TSampleBuffer samples = Samples(width, height, depth, rows);
-  const ZelvoPictureCodec& codec = PictureCodec();
-  std::string bytes;
-  char error[1024] = "";
-  if (codec.write(ModuleFormat(type), width, height, samples.data_type, samples.bytes.data(), samples.file_type,
-                  samples.bits, AppendBytes, &bytes, error, sizeof error) == 0) {
-    throw EZelvoError(std::string("The ") + PictureFileTypeName(type) + " picture cannot be written: " + error + ".");
-  }
-  return bytes;
+  return WriteWithModule(type, width, height, samples.data_type, samples.bytes.data(), samples.file_type, samples.bits);
 }
 
 std::string EncodeFloatPicture(const TFloatPicture& picture, TPictureFileType type, TPictureDepth depth) {
+  if (ModuleFormat(type) != nullptr && !IsIntegerDepth(depth) && TypeHoldsDepth(type, depth) && !picture.Empty()) {
+    // Floats go to the module as they are, without a copy.
+    return WriteWithModule(type, picture.Width(), picture.Height(), kZelvoFloat, picture.Samples(),
+                           depth == TPictureDepth::pdHalf ? kZelvoHalf : kZelvoFloat, 0);
+  }
   return EncodePictureRows(picture.Width(), picture.Height(), type, depth, [&picture](int y, double* rgb) {
     const float* row = picture.Row(y);
     for (std::size_t i = 0; i < static_cast<std::size_t>(picture.Width()) * 3; ++i) rgb[i] = row[i];

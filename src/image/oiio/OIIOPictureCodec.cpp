@@ -148,7 +148,12 @@ void Close(void* handle) {
 int Write(const char* format, int width, int height, int data_type, const void* pixels, int file_type, int bits,
           void (*sink)(void*, const void*, std::size_t), void* context, char* error, std::size_t error_size) {
   try {
+    // Room for the samples as they are, which compressed files stay below:
+    // the buffer then never moves while the file is written (untouched
+    // memory costs nothing).
     std::vector<unsigned char> bytes;
+    bytes.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3 * TypeOf(file_type).size() +
+                  (1u << 16));
     OIIO::Filesystem::IOVecOutput proxy(bytes);
     std::unique_ptr<ImageOutput> output = ImageOutput::create(format);
     if (!output) {
