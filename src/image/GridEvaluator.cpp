@@ -113,18 +113,7 @@ TGridEvaluator::TGridEvaluator(const TLUT& lut) : lut_(lut) {
   }
 }
 
-TGridEvaluator::TPos TGridEvaluator::Position(double input) const {
-  // Locate() of the evaluation: inputs outside 0..1 and NaN clamp to the edges.
-  if (!(input >= 0.0)) input = 0.0;
-  if (input > 1.0) input = 1.0;
-  const double p = static_cast<double>(size_ - 1) * input;
-  const double t = std::trunc(p);
-  TPos pos;
-  pos.index = static_cast<int>(t);
-  pos.frac = p - t;
-  pos.next = std::min(pos.index + 1, size_ - 1);
-  return pos;
-}
+TGridEvaluator::TPos TGridEvaluator::Position(double input) const { return LocateOnGrid(input, size_); }
 
 TColor TGridEvaluator::Interpolate(const TPos& r, const TPos& g, const TPos& b) const {
   const std::size_t n = static_cast<std::size_t>(size_);

@@ -32,12 +32,7 @@ class TGridEvaluator {
   struct alignas(32) TCorner {
     double v[4];
   };
-  // Where an input lies on the grid: the lower index, the next, the fraction.
-  struct TPos {
-    int index;
-    int next;
-    double frac;
-  };
+  using TPos = TGridPosition;
 
  private:
   [[gnu::always_inline]] inline TColor Interpolate(const TPos& r, const TPos& g, const TPos& b) const;

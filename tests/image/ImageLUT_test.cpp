@@ -18,15 +18,13 @@ using T = TPictureFileType;
 void FillGraded(TLUT& lut, int n) {
   lut.Kind = TLUTKind::lk3D;
   lut.SetSize3D(n);
-  const double s = n - 1;
-  for (int r = 0; r < n; ++r)
-    for (int g = 0; g < n; ++g)
-      for (int b = 0; b < n; ++b) {
-        const double x = r / s, y = g / s, z = b / s;
-        auto curve = [](double v) { return 0.04 + 0.92 * v * v * (3 - 2 * v); };
-        lut.Table3D(r, g, b) = TLUTEntry{curve(0.85 * x + 0.15 * y), curve(0.1 * x + 0.8 * y + 0.1 * z),
-                                         curve(0.05 * x + 0.2 * y + 0.75 * z)};
-      }
+  BakeLUT(lut, [](const TColor* in, TColor* out, std::size_t count) {
+    const auto curve = [](double v) { return 0.04 + 0.92 * v * v * (3 - 2 * v); };
+    for (std::size_t i = 0; i < count; ++i) {
+      const double x = in[i].R, y = in[i].G, z = in[i].B;
+      out[i] = TColor{curve(0.85 * x + 0.15 * y), curve(0.1 * x + 0.8 * y + 0.1 * z), curve(0.05 * x + 0.2 * y + 0.75 * z)};
+    }
+  });
 }
 
 TEST(ImageLUT, EveryLayoutRoundTripsThroughEveryFileDepth) {

@@ -39,6 +39,19 @@ std::string ErrorOf(T& object) {
   return text;
 }
 
+// Runs f, turning any exception into the error text; f's result, or 0.
+template <typename R, typename F>
+R Guarded(char* error, std::size_t error_size, R failed, F&& f) {
+  try {
+    return f();
+  } catch (const std::exception& e) {
+    SetError(error, error_size, e.what());
+  } catch (...) {
+    SetError(error, error_size, "unknown error");
+  }
+  return failed;
+}
+
 int SampleTypeOf(TypeDesc type) {
   switch (type.basetype) {
     case TypeDesc::UINT8:
@@ -67,7 +80,7 @@ struct TReader {
 
 void* Open(const char* format, const void* bytes, std::size_t size, ZelvoPictureInfo* info, char* error,
            std::size_t error_size) {
-  try {
+  return Guarded(error, error_size, static_cast<void*>(nullptr), [&]() -> void* {
     auto reader = std::make_unique<TReader>();
     reader->proxy = std::make_unique<OIIO::Filesystem::IOMemReader>(bytes, size);
     reader->input = ImageInput::create(format);
@@ -96,16 +109,11 @@ void* Open(const char* format, const void* bytes, std::size_t size, ZelvoPicture
     info->sample_type = SampleTypeOf(spec.format);
     info->bits_per_sample = spec.get_int_attribute("oiio:BitsPerSample", static_cast<int>(spec.format.size() * 8));
     return reader.release();
-  } catch (const std::exception& e) {
-    SetError(error, error_size, e.what());
-  } catch (...) {
-    SetError(error, error_size, "unknown error");
-  }
-  return nullptr;
+  });
 }
 
 int ReadRGB(void* handle, float* rgb, char* error, std::size_t error_size) {
-  try {
+  return Guarded(error, error_size, 0, [&] {
     auto& reader = *static_cast<TReader*>(handle);
     const ImageSpec& spec = reader.input->spec();
     if (spec.nchannels < 1) {
@@ -127,12 +135,7 @@ int ReadRGB(void* handle, float* rgb, char* error, std::size_t error_size) {
       for (std::size_t i = 0; i < count; ++i) rgb[3 * i + 1] = rgb[3 * i + 2] = rgb[3 * i];
     }
     return 1;
-  } catch (const std::exception& e) {
-    SetError(error, error_size, e.what());
-  } catch (...) {
-    SetError(error, error_size, "unknown error");
-  }
-  return 0;
+  });
 }
 
 void Close(void* handle) {
@@ -147,7 +150,7 @@ void Close(void* handle) {
 
 int Write(const char* format, int width, int height, int data_type, const void* pixels, int file_type, int bits,
           void (*sink)(void*, const void*, std::size_t), void* context, char* error, std::size_t error_size) {
-  try {
+  return Guarded(error, error_size, 0, [&] {
     // Room for the samples as they are, which compressed files stay below:
     // the buffer then never moves while the file is written (untouched
     // memory costs nothing).
@@ -175,12 +178,7 @@ int Write(const char* format, int width, int height, int data_type, const void* 
     }
     sink(context, bytes.data(), bytes.size());
     return 1;
-  } catch (const std::exception& e) {
-    SetError(error, error_size, e.what());
-  } catch (...) {
-    SetError(error, error_size, "unknown error");
-  }
-  return 0;
+  });
 }
 
 const ZelvoPictureCodec kCodec{kZelvoPictureCodecVersion, Open, ReadRGB, Close, Write};
