@@ -15,6 +15,8 @@ cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 
 testdata="${ZELVO_TESTDATA_DIR:-../shared/testdata}"
+# Leaks inside the libraries the picture module loads are theirs, not ours.
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan-suppressions.txt${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   for exe in build/fuzz/fuzz/fuzz_*; do targets+=("$(basename "$exe")"); done

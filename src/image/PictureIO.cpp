@@ -48,8 +48,29 @@ struct TModuleReader {
   }
 };
 
+std::uint32_t Read32(std::string_view bytes, std::size_t at, bool big_endian) {
+  std::uint32_t v = 0;
+  for (std::size_t i = 0; i < 4; ++i) {
+    const auto b = static_cast<unsigned char>(bytes[at + (big_endian ? i : 3 - i)]);
+    v = v << 8 | b;
+  }
+  return v;
+}
+
+// The library's DPX reader sizes its buffers from the header before anything
+// else: a header that states billions of pixels would take gigabytes. The size
+// is checked here first (the image information header: pixels per line at
+// byte 772, lines at 776, in the byte order of the magic number).
+void CheckDpxHeader(std::string_view bytes, const std::string& cannot) {
+  constexpr std::size_t kInfoHeaderEnd = 1408;
+  if (bytes.size() < kInfoHeaderEnd) throw EZelvoError(cannot + "its header is incomplete.");
+  const bool big_endian = StartsWith(bytes, "SDPX");
+  CheckPictureSize(Read32(bytes, 772, big_endian), Read32(bytes, 776, big_endian));
+}
+
 TFloatPicture DecodeWithModule(std::string_view bytes, TPictureFileType type) {
   const std::string cannot = std::string("The ") + PictureFileTypeName(type) + " picture cannot be read: ";
+  if (type == TPictureFileType::Dpx) CheckDpxHeader(bytes, cannot);
   TModuleReader reader{PictureCodec()};
   ZelvoPictureInfo info{};
   char error[1024] = "";
@@ -81,8 +102,11 @@ struct TSampleBuffer {
   std::vector<unsigned char> bytes;
 };
 
+// Integer codes of `largest` + 1 steps into `bytes`; with `as_16_bits`, 10-bit
+// codes go to the module as 16 bits, the code's bits repeated, which the
+// library's conversion to 10 bits gives back exactly.
 template <typename T>
-void FillCodes(std::vector<unsigned char>& bytes, int width, int height, double largest, int shift,
+void FillCodes(std::vector<unsigned char>& bytes, int width, int height, double largest, bool as_16_bits,
                const TPictureRowSource& rows) {
   const std::size_t row_samples = static_cast<std::size_t>(width) * 3;
   bytes.resize(row_samples * static_cast<std::size_t>(height) * sizeof(T));
@@ -92,9 +116,7 @@ void FillCodes(std::vector<unsigned char>& bytes, int width, int height, double 
     rows(y, row.data());
     for (std::size_t i = 0; i < row_samples; ++i, ++out) {
       const std::uint32_t code = QuantizeSample(row[i], largest);
-      // A 10-bit code goes to the module as 16 bits, its bits repeated, which
-      // the library's conversion to 10 bits gives back exactly.
-      *out = static_cast<T>(shift > 0 ? (code << shift) | (code >> (10 - shift)) : code);
+      *out = static_cast<T>(as_16_bits ? (code << 6) | (code >> 4) : code);
     }
   }
 }
@@ -104,16 +126,16 @@ TSampleBuffer Samples(int width, int height, TPictureDepth depth, const TPicture
   switch (depth) {
     case TPictureDepth::pd8:
       s.data_type = s.file_type = kZelvoU8;
-      FillCodes<std::uint8_t>(s.bytes, width, height, 255.0, 0, rows);
+      FillCodes<std::uint8_t>(s.bytes, width, height, 255.0, false, rows);
       break;
     case TPictureDepth::pd10:
       s.data_type = s.file_type = kZelvoU16;
       s.bits = 10;
-      FillCodes<std::uint16_t>(s.bytes, width, height, 1023.0, 6, rows);
+      FillCodes<std::uint16_t>(s.bytes, width, height, 1023.0, true, rows);
       break;
     case TPictureDepth::pd16:
       s.data_type = s.file_type = kZelvoU16;
-      FillCodes<std::uint16_t>(s.bytes, width, height, 65535.0, 0, rows);
+      FillCodes<std::uint16_t>(s.bytes, width, height, 65535.0, false, rows);
       break;
     case TPictureDepth::pdHalf:
     case TPictureDepth::pdFloat: {

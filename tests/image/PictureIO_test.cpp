@@ -122,7 +122,10 @@ TEST(PictureIO, DamagedAndOversizedPicturesAreRefused) {
   const std::string png = EncodeFloatPicture(ValuesPicture(), T::Png, D::pd16);
   const std::string tiff = EncodeFloatPicture(ValuesPicture(), T::Tiff, D::pdFloat);
   const std::string exr = EncodeFloatPicture(ValuesPicture(), T::Exr, D::pdHalf);
-  std::string tiff_huge = EncodeFloatPicture(TFloatPicture(7, 1), T::Tiff, D::pd8);
+  // A DPX header that states 3 billion pixels a line, checked before the
+  // library sizes its buffers from it.
+  std::string dpx_huge = EncodeFloatPicture(TFloatPicture(7, 1), T::Dpx, D::pd10);
+  dpx_huge.replace(772, 4, dpx_huge.substr(0, 4) == "SDPX" ? std::string("\xB0\0\0\0", 4) : std::string("\0\0\0\xB0", 4));
   struct Case {
     std::string bytes, message;
   };
@@ -131,7 +134,8 @@ TEST(PictureIO, DamagedAndOversizedPicturesAreRefused) {
       {png.substr(0, 12), "The PNG picture cannot be read: "},
       {tiff.substr(0, tiff.size() - 20), "The TIFF picture cannot be read: "},
       {exr.substr(0, exr.size() / 2), "The OpenEXR picture cannot be read: "},
-      {"SDPX" + std::string(40, '\0'), "The DPX picture cannot be read: "},
+      {"SDPX" + std::string(40, '\0'), "The DPX picture cannot be read: its header is incomplete."},
+      {dpx_huge, "30000 pixels a side"},
       {test::MakePng(100000, 1, 0, 8, {std::string(100000, '\x7F')}), "30000 pixels a side"},
       {test::MakePng(12000, 12000, 0, 8, {}), "100 megapixels"},
       {"GIF89a", "not a picture of a known type (JPEG, Windows bitmap, PNG, TIFF, OpenEXR or DPX)"},
