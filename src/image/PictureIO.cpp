@@ -8,6 +8,7 @@
 #include "image/BmpFile.h"
 #include "image/JpegFile.h"
 #include "image/PictureFile.h"
+#include "image/PictureHeaders.h"
 #include "image/PictureModule.h"
 #include "lut/Errors.h"
 
@@ -48,29 +49,9 @@ struct TModuleReader {
   }
 };
 
-std::uint32_t Read32(std::string_view bytes, std::size_t at, bool big_endian) {
-  std::uint32_t v = 0;
-  for (std::size_t i = 0; i < 4; ++i) {
-    const auto b = static_cast<unsigned char>(bytes[at + (big_endian ? i : 3 - i)]);
-    v = v << 8 | b;
-  }
-  return v;
-}
-
-// The library's DPX reader sizes its buffers from the header before anything
-// else: a header that states billions of pixels would take gigabytes. The size
-// is checked here first (the image information header: pixels per line at
-// byte 772, lines at 776, in the byte order of the magic number).
-void CheckDpxHeader(std::string_view bytes, const std::string& cannot) {
-  constexpr std::size_t kInfoHeaderEnd = 1408;
-  if (bytes.size() < kInfoHeaderEnd) throw EZelvoError(cannot + "its header is incomplete.");
-  const bool big_endian = StartsWith(bytes, "SDPX");
-  CheckPictureSize(Read32(bytes, 772, big_endian), Read32(bytes, 776, big_endian));
-}
-
 TFloatPicture DecodeWithModule(std::string_view bytes, TPictureFileType type) {
   const std::string cannot = std::string("The ") + PictureFileTypeName(type) + " picture cannot be read: ";
-  if (type == TPictureFileType::Dpx) CheckDpxHeader(bytes, cannot);
+  CheckStatedSizes(bytes, type, cannot);
   TModuleReader reader{PictureCodec()};
   ZelvoPictureInfo info{};
   char error[1024] = "";

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 
@@ -126,10 +127,23 @@ TEST(PictureIO, DamagedAndOversizedPicturesAreRefused) {
   // library sizes its buffers from it.
   std::string dpx_huge = EncodeFloatPicture(TFloatPicture(7, 1), T::Dpx, D::pd10);
   dpx_huge.replace(772, 4, dpx_huge.substr(0, 4) == "SDPX" ? std::string("\xB0\0\0\0", 4) : std::string("\0\0\0\xB0", 4));
+  // OpenEXR headers whose data window states 400 and 100 megapixels: the
+  // first above the limits, the second more than 300 bytes hold (its table of
+  // chunk offsets alone takes 2.5 kB), both refused before the library
+  // allocates for them.
+  const auto exr_window = [&](std::int32_t x_max, std::int32_t y_max) {
+    std::string bytes = EncodeFloatPicture(TFloatPicture(4, 2), T::Exr, D::pdHalf);
+    const std::size_t at = bytes.find(std::string("dataWindow\0box2i\0", 17)) + 17 + 4;
+    std::memcpy(&bytes[at + 8], &x_max, 4);  // little-endian, as the file is
+    std::memcpy(&bytes[at + 12], &y_max, 4);
+    return bytes;
+  };
   struct Case {
     std::string bytes, message;
   };
   const Case cases[] = {
+      {exr_window(19999, 19999), "100 megapixels"},
+      {exr_window(9999, 9999), "The OpenEXR picture cannot be read: its header states more than the file holds."},
       {png.substr(0, png.size() / 2), "The PNG picture cannot be read: "},
       {png.substr(0, 12), "The PNG picture cannot be read: "},
       {tiff.substr(0, tiff.size() - 20), "The TIFF picture cannot be read: "},

@@ -123,12 +123,21 @@ int ReadRGB(void* handle, float* rgb, char* error, std::size_t error_size) {
     // A grey picture (with or without alpha) gives its first channel to all three.
     const int channels = spec.nchannels >= 3 ? 3 : 1;
     const OIIO::stride_t pixel = 3 * sizeof(float);
-    // A strip cut short can leave a read that reports success with an error
-    // on the side, and zeros in the picture.
-    const bool read = reader.input->read_image(0, 0, 0, channels, TypeDesc::FLOAT, rgb, pixel);
-    if (!read || reader.input->has_error()) {
-      SetError(error, error_size, ErrorOf(*reader.input));
-      return 0;
+    // Read in bands of rows, stopping at the first that fails: a small file
+    // whose header states a large picture then fills only what it holds,
+    // instead of having the library fill the whole picture and more.
+    const int band = 256;
+    for (int y = 0; y < spec.height; y += band) {
+      const int end = std::min(spec.height, y + band);
+      float* rows = rgb + static_cast<std::size_t>(y) * static_cast<std::size_t>(spec.width) * 3;
+      // A strip cut short can leave a read that reports success with an
+      // error on the side, and zeros in the picture.
+      const bool read = reader.input->read_scanlines(0, 0, spec.y + y, spec.y + end, spec.z, 0, channels,
+                                                     TypeDesc::FLOAT, rows, pixel);
+      if (!read || reader.input->has_error()) {
+        SetError(error, error_size, ErrorOf(*reader.input));
+        return 0;
+      }
     }
     if (channels == 1) {
       const std::size_t count = static_cast<std::size_t>(spec.width) * static_cast<std::size_t>(spec.height);
