@@ -5,6 +5,7 @@
 #include <OpenImageIO/imageio.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <exception>
 #include <memory>
@@ -73,8 +74,34 @@ TypeDesc TypeOf(int sample_type) {
   }
 }
 
+// The picture's bytes for the library's readers. The library's own memory
+// reader (2.4) reads past the end of its buffer when a reader seeks beyond
+// it, as a damaged file's offsets make it do; this one gives nothing there.
+class TMemoryReader final : public OIIO::Filesystem::IOProxy {
+ public:
+  TMemoryReader(const void* data, std::size_t size)
+      : IOProxy("", Read), data_(static_cast<const unsigned char*>(data)), size_(size) {}
+  const char* proxytype() const override { return "zelvo memory"; }
+  std::size_t read(void* buf, std::size_t size) override {
+    size = pread(buf, size, m_pos);
+    m_pos += static_cast<std::int64_t>(size);
+    return size;
+  }
+  std::size_t pread(void* buf, std::size_t size, std::int64_t offset) override {
+    if (offset < 0 || static_cast<std::uint64_t>(offset) >= size_) return 0;
+    size = std::min(size, size_ - static_cast<std::size_t>(offset));
+    std::memcpy(buf, data_ + offset, size);
+    return size;
+  }
+  std::size_t size() const override { return size_; }
+
+ private:
+  const unsigned char* data_;
+  std::size_t size_;
+};
+
 struct TReader {
-  std::unique_ptr<OIIO::Filesystem::IOMemReader> proxy;
+  std::unique_ptr<TMemoryReader> proxy;
   std::unique_ptr<ImageInput> input;
 };
 
@@ -82,7 +109,7 @@ void* Open(const char* format, const void* bytes, std::size_t size, ZelvoPicture
            std::size_t error_size) {
   return Guarded(error, error_size, static_cast<void*>(nullptr), [&]() -> void* {
     auto reader = std::make_unique<TReader>();
-    reader->proxy = std::make_unique<OIIO::Filesystem::IOMemReader>(bytes, size);
+    reader->proxy = std::make_unique<TMemoryReader>(bytes, size);
     reader->input = ImageInput::create(format);
     if (!reader->input) {
       SetError(error, error_size, OIIO::geterror());
