@@ -110,11 +110,28 @@ void CheckExr(std::string_view bytes, const std::string& cannot) {
   if (chunks * 8 > bytes.size()) StatesTooMuch(cannot);
 }
 
+// PNG: every chunk no longer than what follows it in the file (the PNG
+// library allocates a chunk's length before it reads the chunk), and the
+// picture's size in the IHDR chunk within the limits.
+void CheckPng(std::string_view bytes, const std::string& cannot) {
+  if (bytes.size() >= 24) CheckPictureSize(Read32(bytes, 16, true), Read32(bytes, 20, true));
+  for (std::size_t at = 8; at + 8 <= bytes.size();) {
+    const std::uint64_t length = Read32(bytes, at, true);
+    if (length + 12 > bytes.size() - at) {
+      throw EZelvoError(cannot + "a chunk of " + std::to_string(length) + " bytes at byte " + std::to_string(at) +
+                        " runs past the end of the file.");
+    }
+    if (bytes.substr(at + 4, 4) == "IEND") break;
+    at += static_cast<std::size_t>(length) + 12;
+  }
+}
+
 }  // namespace
 
 void CheckStatedSizes(std::string_view bytes, TPictureFileType type, const std::string& cannot) {
   if (type == TPictureFileType::Dpx) CheckDpx(bytes, cannot);
   if (type == TPictureFileType::Exr) CheckExr(bytes, cannot);
+  if (type == TPictureFileType::Png) CheckPng(bytes, cannot);
 }
 
 }  // namespace zelvo

@@ -12,9 +12,9 @@
 namespace zelvo {
 
 // Raises EZelvoError, its message starting with `cannot`, when the header of
-// a DPX or OpenEXR file states more than the file can hold, and the size
-// error of CheckPictureSize for a picture above the limits. Other types are
-// left to their readers, which check as they go.
+// a DPX or OpenEXR file, or a chunk of a PNG file, states more than the file
+// can hold, and the size error of CheckPictureSize for a picture above the
+// limits. TIFF files are left to their reader, which checks as it goes.
 void CheckStatedSizes(std::string_view bytes, TPictureFileType type, const std::string& cannot);
 
 }  // namespace zelvo
