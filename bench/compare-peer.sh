@@ -2,16 +2,20 @@
 # Converts a cube LUT with zelvo-lut and with OpenColorIO's ociobakelut, side by
 # side in one hyperfine run (the machine is shared, so only the ratio of the
 # medians means much), and reports the peak memory of each from GNU time.
+# Then applies a 33-point LUT to a 3840 x 2160 picture: JPEG to JPEG beside
+# ffmpeg's lut3d filter, float OpenEXR to OpenEXR beside OpenColorIO's
+# ocioconvert --lut (the peer column: ffmpeg, then ocioconvert).
 #
 #   bench/compare-peer.sh            # 65 to 65, 65 to 33 and 33 to 33 points,
-#                                    # and a camera CLF chain to 33 points
+#                                    # and a camera CLF chain to 33 points;
+#                                    # apply: JPEG and OpenEXR
 #   RUNS=50 bench/compare-peer.sh    # more runs per command
 #
 # Both write over an existing output file, as a repeated conversion does.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(hyperfine opencolorio-tools time)
+packages=(hyperfine opencolorio-tools openimageio-tools ffmpeg time)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -53,7 +57,24 @@ peak_kb() {
   for _ in 1 2 3 4 5; do /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -n 1; done | sort -n | sed -n 3p
 }
 
-printf '%-10s %12s %12s %8s %14s %14s\n' case "zelvo ms" "peer ms" ratio "zelvo MB" "peer MB"
+# Times the commands in the arrays ours and peer side by side (after a run of
+# each, so that both write over an existing file) and prints a row: the case,
+# both medians, their ratio and both peaks of memory.
+compare() {
+  local name=$1 warmup=$2 count=$3
+  "${ours[@]}"
+  "${peer[@]}" >/dev/null
+  [ -n "${VERBOSE:-}" ] && echo "${ours[*]} | ${peer[*]}" >&2
+  hyperfine -N -w "$warmup" -r "$count" --export-json "$work/run.json" \
+    "$(printf '%q ' "${ours[@]}")" "$(printf '%q ' "${peer[@]}")" >/dev/null
+  medians=($(grep -o '"median": *[0-9.e+-]*' "$work/run.json" | awk '{print $2 * 1000}'))
+  ours_kb=$(peak_kb "${ours[@]}")
+  peer_kb=$(peak_kb "${peer[@]}")
+  awk -v c="$name" -v a="${medians[0]}" -v b="${medians[1]}" -v m="$ours_kb" -v p="$peer_kb" \
+    'BEGIN { printf "%-14s %12.1f %12.1f %7.2fx %14.1f %14.1f\n", c, a, b, b / a, m / 1024, p / 1024 }'
+}
+
+printf '%-14s %12s %12s %8s %14s %14s\n' case "zelvo ms" "peer ms" ratio "zelvo MB" "peer MB"
 # A camera log curve and gamut matrix as a CLF chain: we bake it whole, the
 # peer evaluates its processor at each point of the cube.
 clf="${ZELVO_TESTDATA_DIR:-../shared/testdata}/peer-luts/OpenColorIO-Config-ACES/arri/input/ARRI.Input.ARRI_LogC3_EI800_to_ACES2065-1.clf"
@@ -65,14 +86,17 @@ for c in "${cases[@]}"; do
   [ "$1" = clf ] && in=$clf
   ours=("$zelvo" convert -p "Cube 3D Davinci" --size "$2" --overwrite -o "$work/zelvo" "$in")
   peer=(ociobakelut --lut "$in" --format resolve_cube --cubesize "$2" "$work/peer/out.cube")
-  "${ours[@]}"
-  "${peer[@]}" >/dev/null
-  [ -n "${VERBOSE:-}" ] && echo "${ours[*]} | ${peer[*]}" >&2
-  hyperfine -N -w 3 -r "$runs" --export-json "$work/run.json" \
-    "$(printf '%q ' "${ours[@]}")" "$(printf '%q ' "${peer[@]}")" >/dev/null
-  medians=($(grep -o '"median": *[0-9.e+-]*' "$work/run.json" | awk '{print $2 * 1000}'))
-  ours_kb=$(peak_kb "${ours[@]}")
-  peer_kb=$(peak_kb "${peer[@]}")
-  awk -v c="$1 to $2" -v a="${medians[0]}" -v b="${medians[1]}" -v m="$ours_kb" -v p="$peer_kb" \
-    'BEGIN { printf "%-10s %12.1f %12.1f %7.1fx %14.1f %14.1f\n", c, a, b, b / a, m / 1024, p / 1024 }'
+  compare "$1 to $2" 3 "$runs"
 done
+
+# apply: the same picture for every tool, made once: a test card with grain,
+# so that the JPEG coder has real work, as a photograph gives it.
+ffmpeg -loglevel error -y -f lavfi -i "testsrc2=size=3840x2160:duration=1,noise=alls=12:allf=t" -frames:v 1 \
+  -q:v 2 "$work/picture.jpg"
+oiiotool "$work/picture.jpg" -d float -o "$work/picture.exr"
+ours=("$zelvo" apply "$work/in33.cube" "$work/picture.jpg" -o "$work/zelvo/out.jpg" --overwrite)
+peer=(ffmpeg -loglevel error -y -i "$work/picture.jpg" -vf "lut3d=$work/in33.cube" -q:v 2 "$work/peer/out.jpg")
+compare "apply JPEG" 2 "$runs"
+ours=("$zelvo" apply "$work/in33.cube" "$work/picture.exr" -o "$work/zelvo/out.exr" --overwrite)
+peer=(ocioconvert --lut "$work/in33.cube" "$work/picture.exr" "$work/peer/out.exr")
+compare "apply EXR" 1 "$(( runs < 10 ? runs : 10 ))"

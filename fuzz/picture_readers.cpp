@@ -1,12 +1,16 @@
-// The picture readers (JPEG with its EXIF orientation, Windows bitmaps) on
-// any bytes: the only allowed outcomes are a picture or our error.
+// The picture readers on any bytes: JPEG (with its EXIF orientation) and
+// Windows bitmaps through their own decoders, PNG, TIFF, OpenEXR and DPX
+// through the picture module, and what a picture gives as an image LUT. The
+// only allowed outcomes are a picture (a table) or our error.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
 #include "image/BmpFile.h"
+#include "image/ImageLUT.h"
 #include "image/JpegFile.h"
 #include "base/Errors.h"
+#include "image/PictureIO.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
@@ -19,6 +23,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       }
     } catch (const zelvo::EZelvoError&) {
     }
+  }
+  try {
+    const zelvo::TFloatPicture picture = zelvo::DecodeFloatPicture(bytes);
+    if (picture.SampleCount() > 0) {
+      volatile float last = picture.Samples()[picture.SampleCount() - 1];
+      (void)last;
+    }
+    const zelvo::TLUT lut = zelvo::ReadImageLUT(picture);
+    volatile double first = lut.Data3D()[0].R;
+    (void)first;
+  } catch (const zelvo::EZelvoError&) {
   }
   return 0;
 }

@@ -8,6 +8,8 @@ packages=(
   g++ cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   libopencolorio-dev liblcms2-dev libjpeg62-turbo-dev qt6-base-dev
+  # Pictures beyond 8 bits (PNG, TIFF, OpenEXR, DPX).
+  libopenimageio-dev
   locales
   # The desktop program: Qt SVG for its icons; for its Debian package the
   # package tools and the desktop's validators of its entry, metainfo and

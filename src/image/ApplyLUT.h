@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "image/Bitmap24.h"
+#include "image/FloatPicture.h"
 #include "lut/LUT.h"
 
 namespace zelvo {
@@ -24,7 +25,13 @@ struct TColorValue {
 void ApplyLUTToColor(const TLUT& lut, const TColorValue& in, TColorValue& out);
 
 // Every pixel of the picture replaced by its LUT-processed value at 8 bits,
-// exactly what ApplyLUTToColor gives for it. The picture is changed in place.
+// exactly what ApplyLUTToColor gives for it. The picture is changed in place;
+// its rows are shared out over the machine's cores.
 void ApplyLUTToBitmap(const TLUT& lut, TBitmap24& bitmap);
+
+// Every pixel of a float picture replaced by exactly what EvaluateLUT gives
+// for it, kept as float: values outside 0..1 go in as they are, where the
+// LUT's domain decides what becomes of them, and come out unclamped.
+void ApplyLUTToFloatPicture(const TLUT& lut, TFloatPicture& picture);
 
 }  // namespace zelvo

@@ -93,14 +93,20 @@ int StoredOrientation(const jpeg_decompress_struct& info) {
   return 1;
 }
 
-bool ReadPixels(TJpegDecoder& d, TBitmap24& bitmap) {
+bool ReadPixels(TJpegDecoder& d, TBitmap24& bitmap, const TJpegRowsDone& rows_done) {
   if (setjmp(d.errors.jump)) return false;
   jpeg_start_decompress(&d.info);
+  // Reported in bands: often enough for a reader on another thread to keep
+  // up, seldom enough to cost nothing.
+  constexpr JDIMENSION kBand = 16;
   while (d.info.output_scanline < d.info.output_height) {
     JSAMPROW row = bitmap.Row(static_cast<int>(d.info.output_scanline));
     if (jpeg_read_scanlines(&d.info, &row, 1) != 1) {
       std::strcpy(d.errors.message, "Premature end of JPEG file");
       return false;
+    }
+    if (rows_done && (d.info.output_scanline % kBand == 0 || d.info.output_scanline == d.info.output_height)) {
+      rows_done(static_cast<int>(d.info.output_scanline));
     }
   }
   jpeg_finish_decompress(&d.info);
@@ -112,6 +118,13 @@ bool ReadPixels(TJpegDecoder& d, TBitmap24& bitmap) {
 bool LooksLikeJpeg(std::string_view bytes) { return bytes.size() >= 3 && bytes.substr(0, 3) == "\xFF\xD8\xFF"; }
 
 TBitmap24 DecodeJpeg(std::string_view bytes) {
+  TBitmap24 picture;
+  int orientation = 1;
+  DecodeJpeg(bytes, picture, nullptr, &orientation);
+  return orientation == 1 ? std::move(picture) : UprightBitmap(picture, orientation);
+}
+
+void DecodeJpeg(std::string_view bytes, TBitmap24& bitmap, const TJpegRowsDone& rows_done, int* orientation) {
   TJpegDecoder d;
   if (!ReadHeader(d, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size())) RaiseDamaged(d.errors);
   if (d.info.jpeg_color_space == JCS_CMYK || d.info.jpeg_color_space == JCS_YCCK) {
@@ -122,11 +135,10 @@ TBitmap24 DecodeJpeg(std::string_view bytes) {
   d.info.out_color_space = JCS_EXT_BGR;
   d.info.scale_num = 1;
   d.info.scale_denom = 1;
-  TBitmap24 bitmap = TBitmap24::Uninitialised(static_cast<int>(d.info.image_width), static_cast<int>(d.info.image_height));
+  bitmap = TBitmap24::Uninitialised(static_cast<int>(d.info.image_width), static_cast<int>(d.info.image_height));
   // Before the pixels: finishing the decode frees the saved markers.
-  const int orientation = StoredOrientation(d.info);
-  if (!ReadPixels(d, bitmap)) RaiseDamaged(d.errors);
-  return orientation == 1 ? std::move(bitmap) : UprightBitmap(bitmap, orientation);
+  if (orientation != nullptr) *orientation = StoredOrientation(d.info);
+  if (!ReadPixels(d, bitmap, rows_done)) RaiseDamaged(d.errors);
 }
 
 namespace {
@@ -146,7 +158,7 @@ struct TJpegEncoder {
   TJpegEncoder& operator=(const TJpegEncoder&) = delete;
 };
 
-bool WritePixels(TJpegEncoder& e, const TBitmap24& bitmap, int quality) {
+bool WritePixels(TJpegEncoder& e, const TBitmap24& bitmap, int quality, const TJpegRowWait& wait_for_rows) {
   if (setjmp(e.errors.jump)) return false;
   jpeg_create_compress(&e.info);
   e.created = true;
@@ -159,6 +171,7 @@ bool WritePixels(TJpegEncoder& e, const TBitmap24& bitmap, int quality) {
   jpeg_set_quality(&e.info, quality, TRUE);
   jpeg_start_compress(&e.info, TRUE);
   while (e.info.next_scanline < e.info.image_height) {
+    if (wait_for_rows) wait_for_rows(static_cast<int>(e.info.next_scanline) + 1);
     // libjpeg takes rows as non-const pointers but only reads them.
     JSAMPROW row = const_cast<JSAMPROW>(bitmap.Row(static_cast<int>(e.info.next_scanline)));
     jpeg_write_scanlines(&e.info, &row, 1);
@@ -169,11 +182,13 @@ bool WritePixels(TJpegEncoder& e, const TBitmap24& bitmap, int quality) {
 
 }  // namespace
 
-std::string EncodeJpeg(const TBitmap24& bitmap, int quality) {
+std::string EncodeJpeg(const TBitmap24& bitmap, int quality) { return EncodeJpeg(bitmap, quality, nullptr); }
+
+std::string EncodeJpeg(const TBitmap24& bitmap, int quality, const TJpegRowWait& wait_for_rows) {
   if (bitmap.Empty()) throw EZelvoError("A picture without pixels cannot be written as a JPEG file.");
   if (quality < 1 || quality > 100) throw EZelvoError("A JPEG quality of " + std::to_string(quality) + " is not supported (1 to 100).");
   TJpegEncoder e;
-  if (!WritePixels(e, bitmap, quality)) {
+  if (!WritePixels(e, bitmap, quality, wait_for_rows)) {
     throw EZelvoError(std::string("The JPEG picture cannot be written: ") + e.errors.message + ".");
   }
   return std::string(reinterpret_cast<const char*>(e.out), e.size);

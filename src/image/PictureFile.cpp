@@ -22,9 +22,12 @@ TBitmap24 LoadPictureFromMemory(std::string_view bytes) {
   throw EZelvoError("The file is not a picture of a known type (JPEG or Windows bitmap).");
 }
 
+TByteBuffer ReadPictureFile(const std::string& file_name) {
+  return ReadBinaryFile(file_name, kMaxPictureFileBytes, "The file \"" + file_name + "\" is too large to be a picture.");
+}
+
 TBitmap24 LoadPicture(const std::string& file_name) {
-  const TByteBuffer bytes =
-      ReadBinaryFile(file_name, kMaxPictureFileBytes, "The file \"" + file_name + "\" is too large to be a picture.");
+  const TByteBuffer bytes = ReadPictureFile(file_name);
   return LoadPictureFromMemory(std::string_view(bytes.data(), bytes.size()));
 }
 

@@ -20,6 +20,9 @@ inline constexpr int kJpegQuality = 95;
 TBitmap24 LoadPictureFromMemory(std::string_view bytes);
 // The same for a file, read once.
 TBitmap24 LoadPicture(const std::string& file_name);
+// The bytes of a picture file, refused like LoadPicture refuses a folder, a
+// device or a file too large to be a picture.
+TByteBuffer ReadPictureFile(const std::string& file_name);
 
 // The type a file name's extension asks for when a picture is written:
 // ".jpg", ".jpeg" and ".jpe" for JPEG, ".bmp" and ".dib" for bitmaps.

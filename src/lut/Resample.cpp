@@ -11,27 +11,9 @@ namespace zelvo {
 
 namespace {
 
-// Position of an input on a table of `points` points: the lower grid index and
-// the fraction towards the next one. Inputs outside 0..1 (and NaN) are clamped so
-// that the indexes stay inside the table; at exactly 1 the fraction is 0.
-struct GridPos {
-  int index;
-  int next;
-  double frac;
-};
+using GridPos = TGridPosition;
 
-inline GridPos Locate(double input, int points) {
-  if (!(input >= 0.0)) input = 0.0;
-  if (input > 1.0) input = 1.0;
-  const double s = static_cast<double>(points - 1);
-  const double p = s * input;
-  const double t = std::trunc(p);
-  GridPos pos;
-  pos.index = static_cast<int>(t);
-  pos.frac = p - t;
-  pos.next = std::min(pos.index + 1, points - 1);
-  return pos;
-}
+inline GridPos Locate(double input, int points) { return LocateOnGrid(input, points); }
 
 inline double Lerp1D(double a, double b, double f) {
   // One rounding for the whole expression.

@@ -2,6 +2,7 @@
 // filling one LUT from another.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <functional>
 
@@ -11,6 +12,24 @@ namespace zelvo {
 
 // A colour triple, normalised like a table entry (the same three doubles).
 using TColor = TLUTEntry;
+
+// Where an input lies on a table of `points` points: the lower grid index,
+// the next one and the fraction towards it. Inputs outside 0..1 (and NaN)
+// clamp to the edges; at exactly 1 the fraction is 0. Every interpolation
+// locates its inputs this way.
+struct TGridPosition {
+  int index;
+  int next;
+  double frac;
+};
+inline TGridPosition LocateOnGrid(double input, int points) {
+  if (!(input >= 0.0)) input = 0.0;
+  if (input > 1.0) input = 1.0;
+  const double p = static_cast<double>(points - 1) * input;
+  const double t = std::trunc(p);
+  const int index = static_cast<int>(t);
+  return TGridPosition{index, index + 1 < points ? index + 1 : points - 1, p - t};
+}
 
 // Linear interpolation per channel in Table1D (Size1D entries).
 TColor Interpolate1D(const TLUT& lut, const TColor& in);

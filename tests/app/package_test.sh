@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a built tree, lists it, and checks that it
-# holds both programs, the desktop entry, the icons, the metainfo and the MIME
-# types, that those files pass the desktop's validators, that the entry opens
-# every type the MIME file declares, that the types compile into a MIME
-# database of their own that knows LUT files by name and by content, and that
-# it depends on the Qt runtime the desktop program links.
+# holds both programs, the picture module, the desktop entry, the icons, the
+# metainfo and the MIME types, that those files pass the desktop's validators,
+# that the entry opens every type the MIME file declares, that the types
+# compile into a MIME database of their own that knows LUT files by name and
+# by content, that it depends on the Qt and OpenImageIO runtimes the programs
+# use, and that the installed command line finds its picture module.
 #   package_test.sh BUILD_DIR
 set -euo pipefail
 build="$1"
@@ -14,6 +15,8 @@ trap 'rm -rf "$work"' EXIT
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1 || { cat "$work/cpack.log"; exit 1; }
 deb=$(ls "$work"/*.deb)
 dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$work/files"
+module=$(grep -E '^/usr/lib/(.*/)?zelvo-lut-converter/libzelvo-pictures\.so$' "$work/files" || true)
+[ -n "$module" ] || { echo "missing from the package: the picture module"; cat "$work/files"; exit 1; }
 for f in /usr/bin/zelvo-lut-converter /usr/bin/zelvo-lut \
          /usr/share/applications/org.zelvo.lutconverter.desktop \
          /usr/share/metainfo/org.zelvo.lutconverter.metainfo.xml \
@@ -24,11 +27,17 @@ for f in /usr/bin/zelvo-lut-converter /usr/bin/zelvo-lut \
   grep -qx "$f" "$work/files" || { echo "missing from the package: $f"; cat "$work/files"; exit 1; }
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for p in libqt6widgets6 libqt6svg6 libc6; do
+for p in libqt6widgets6 libqt6svg6 libc6 libopenimageio2.4; do
   [[ "$depends" == *"$p"* ]] || { echo "Depends lacks $p: $depends"; exit 1; }
 done
 
 dpkg-deb -x "$deb" "$work/root"
+# The installed command line finds its picture module where the package puts
+# it: a 1 x 1 bitmap through an identity LUT into a PNG file.
+printf 'BM:\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x01\0\0\0\x01\0\0\0\x01\0\x18\0\0\0\0\0\x04\0\0\0\x13\x0b\0\0\x13\x0b\0\0\0\0\0\0\0\0\0\0\x10\x20\x30\0' >"$work/one.bmp"
+printf 'LUT_3D_SIZE 2\n0 0 0\n1 0 0\n0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n1 1 1\n' >"$work/identity.cube"
+"$work/root/usr/bin/zelvo-lut" apply "$work/identity.cube" "$work/one.bmp" -o "$work/one.png"
+[ "$(head -c 4 "$work/one.png" | od -An -c | tr -d ' ')" = "211PNG" ] || { echo "zelvo-lut wrote no PNG"; exit 1; }
 desktop-file-validate "$work/root/usr/share/applications/org.zelvo.lutconverter.desktop"
 metainfo="$work/root/usr/share/metainfo/org.zelvo.lutconverter.metainfo.xml"
 appstreamcli validate --no-net --pedantic "$metainfo"

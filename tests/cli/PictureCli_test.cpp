@@ -88,7 +88,7 @@ TEST(PictureCli, ApplyRefusals) {
     std::string message;
   };
   const Case cases[] = {
-      {{"apply", lut, picture, "-o", dir.File("out.png")}, 2, "Pictures are written as JPEG"},
+      {{"apply", lut, picture, "-o", dir.File("out.gif")}, 2, "Pictures are written as JPEG"},
       {{"apply", lut, picture, "-o", picture}, 1, "is the input"},
       {{"apply", lut, picture, "-o", existing}, 1, "pass --overwrite"},
       {{"apply", dir.Write("empty.lut", "LUT16\nend\n"), picture, "-o", dir.File("x.bmp")}, 1, "fewer than 2 points"},

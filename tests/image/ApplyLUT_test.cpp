@@ -5,8 +5,13 @@
 
 #include "TestLUTs.h"
 #include "image/ApplyLUT.h"
+#include "image/ApplyPipeline.h"
+#include "image/BmpFile.h"
+#include "image/JpegFile.h"
+#include "image/PictureFile.h"
 #include "image/Preview.h"
 #include "base/Errors.h"
+#include "lut/Resample.h"
 
 namespace zelvo {
 namespace {
@@ -111,6 +116,59 @@ TEST(ApplyLUT, BitmapsGiveWhatEachColorGives) {
   TBitmap24 nothing(0, 5);
   ApplyLUTToBitmap(red, nothing);
   EXPECT_EQ(nothing.Height(), 5);
+}
+
+TEST(ApplyLUT, PicturesGradedWhileDecodedGiveTheSameBytes) {
+  // Large enough for many bands of rows; the grade on the second thread, the
+  // plain steps one after the other: the same file, byte for byte.
+  TBitmap24 source(333, 250);
+  for (std::size_t i = 0; i < source.ByteCount(); ++i) source.Pixels()[i] = static_cast<std::uint8_t>((i * 2654435761u) >> 13);
+  const std::string jpeg = EncodeJpeg(source, 90);
+  TLUT lut3d, lut1d;
+  test::FillSample3D(lut3d, 33);
+  test::FillSample1D(lut1d, 256);
+  for (const TLUT* lut : {&lut3d, &lut1d}) {
+    for (const TPictureType type : {TPictureType::Jpeg, TPictureType::Bmp}) {
+      for (const std::string& bytes : {jpeg, EncodeBmp(source)}) {
+        TBitmap24 expected = LoadPictureFromMemory(bytes);
+        ApplyLUTToBitmap(*lut, expected);
+        EXPECT_EQ(ApplyLUTToPictureBytes(*lut, bytes, type), EncodePicture(expected, type));
+      }
+    }
+  }
+  // A file cut short fails as the plain decoder fails, and the grading thread ends.
+  const std::string cut = jpeg.substr(0, jpeg.size() / 2);
+  EXPECT_EQ(test::ErrorOf([&] { ApplyLUTToPictureBytes(lut3d, cut, TPictureType::Jpeg); }),
+            test::ErrorOf([&] { LoadPictureFromMemory(cut); }));
+  TLUT empty;
+  empty.Kind = TLUTKind::lk3D;
+  EXPECT_THROW(ApplyLUTToPictureBytes(empty, jpeg, TPictureType::Jpeg), ELUTError);
+}
+
+TEST(ApplyLUT, FloatPicturesGiveExactlyWhatEachColourGives) {
+  // Values inside and outside 0..1, NaN, through tables with and without a
+  // domain, on pictures large enough to be shared out over threads.
+  TLUT lut3d, wide, lut1d;
+  test::FillSample3D(lut3d, 17);
+  test::FillSample3D(wide, 9);
+  wide.Domain3D.Min = {-0.25, 0, 0};
+  wide.Domain3D.Max = {2, 1.5, 1};
+  test::FillSample1D(lut1d, 1024);
+  TFloatPicture source(300, 240);
+  for (std::size_t i = 0; i < source.SampleCount(); ++i) source.Samples()[i] = static_cast<float>(i % 1013) / 700.0f - 0.2f;
+  source.Samples()[5] = std::nanf("");
+  for (const TLUT* lut : {&lut3d, &wide, &lut1d}) {
+    TFloatPicture graded = source.Copy();
+    ApplyLUTToFloatPicture(*lut, graded);
+    for (std::size_t i = 0; i < source.PixelCount(); ++i) {
+      const float* p = source.Samples() + 3 * i;
+      const TColor want = EvaluateLUT(*lut, TColor{p[0], p[1], p[2]});
+      const float* q = graded.Samples() + 3 * i;
+      ASSERT_EQ(q[0], static_cast<float>(want.R)) << i;
+      ASSERT_EQ(q[1], static_cast<float>(want.G)) << i;
+      ASSERT_EQ(q[2], static_cast<float>(want.B)) << i;
+    }
+  }
 }
 
 }  // namespace

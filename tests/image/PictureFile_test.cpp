@@ -7,7 +7,7 @@
 
 #include <jpeglib.h>
 
-#include "TestSupport.h"
+#include "TestLUTs.h"
 #include "image/BmpFile.h"
 #include "image/ExifOrientation.h"
 #include "image/JpegFile.h"

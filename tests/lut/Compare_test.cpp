@@ -5,7 +5,7 @@
 #include <functional>
 #include <limits>
 
-#include "TestSupport.h"
+#include "TestLUTs.h"
 #include "lut/Compare.h"
 #include "base/Errors.h"
 
