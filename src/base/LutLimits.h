@@ -7,7 +7,7 @@ namespace zelvo {
 
 inline constexpr int kMaxGridSize = 256;        // points per axis of Table3D
 inline constexpr int kMax1DSize = 100001;       // entries of Table1D
-inline constexpr int kMaxConvertGridSize = 99;  // largest grid the job builds
+inline constexpr int kMaxConvertGridSize = kMaxGridSize;  // largest grid the job builds
 inline constexpr int kMaxConvert1DSize = 99999; // longest 1D table the job builds
 inline constexpr int kMinUsableSize = 2;        // interpolation needs two points
 

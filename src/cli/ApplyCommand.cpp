@@ -3,6 +3,7 @@
 // go through 8-bit pixels; every other pair in float, written at the
 // picture's own depth where the output's type holds it.
 #include <memory>
+#include <optional>
 #include <ostream>
 
 #include "cli/CliCommon.h"
@@ -21,6 +22,7 @@ struct TApplyOptions {
   std::string output;
   bool overwrite = false;
   std::string cccid;
+  std::optional<TInterpolation> interpolation;
 };
 
 bool IsEightBitType(TPictureFileType type) { return type == TPictureFileType::Jpeg || type == TPictureFileType::Bmp; }
@@ -36,6 +38,7 @@ int RunApply(const TApplyOptions& o, const CliEnvironment& env) {
 
   TLUT lut;
   if (!LoadUsableLUT(o.lut_file, lut, env, "; it cannot be applied", o.cccid)) return kExitFailed;
+  if (o.interpolation) lut.Interpolation3D = *o.interpolation;
   // Pictures are read upright (a JPEG's EXIF orientation applied, as the
   // preview shows it): the file written carries no EXIF block, so the stored
   // pixel order would come out turned in every viewer.
@@ -76,6 +79,7 @@ TCliCommand AddApplyCommand(CLI::App& app) {
       ->required();
   apply->add_flag("--overwrite", o->overwrite, "Replace an existing output file");
   AddCorrectionIdOption(*apply, o->cccid);
+  AddInterpolationOption(*apply, o->interpolation);
   return TCliCommand{apply, [o](const CliEnvironment& env) { return RunApply(*o, env); }};
 }
 

@@ -77,6 +77,29 @@ std::string CheckOutputOptions(const std::string& profile_text, const std::strin
   return {};
 }
 
+CLI::Option* AddDecimalOption(CLI::App& command, const std::string& name, int& value, const std::string& help) {
+  return command.add_option_function<std::string>(
+      name,
+      [&value, name](const std::string& text) {
+        if (!TryParseInt(text, value)) throw CLI::ValidationError(name, "'" + text + "' is not a decimal whole number");
+      },
+      help);
+}
+
+void AddInterpolationOption(CLI::App& command, std::optional<TInterpolation>& interpolation) {
+  command.add_option_function<std::string>(
+      "--interp",
+      [&interpolation](const std::string& text) {
+        TInterpolation i;
+        if (!ParseInterpolation(text, i)) {
+          throw CLI::ValidationError("--interp", "'" + text + "' is neither trilinear nor tetrahedral");
+        }
+        interpolation = i;
+      },
+      "How 3D tables are read between grid points: trilinear or tetrahedral; default: as each file asks "
+      "(trilinear unless it says otherwise)");
+}
+
 void AddCorrectionIdOption(CLI::App& command, std::string& id) {
   command.add_option("--cccid", id, "The id of the correction to read from ASC CDL collections; default: the first");
 }

@@ -7,6 +7,7 @@
 
 #include <exception>
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -66,6 +67,12 @@ bool ReportFailure(const std::string& file, const CliEnvironment& env, F&& f) {
 // `item_id` picks a correction of an ASC CDL collection (--cccid).
 bool LoadUsableLUT(const std::string& file, TLUT& lut, const CliEnvironment& env, std::string_view refusal = "",
                    const std::string& item_id = {});
+// A whole-number option read as decimal digits only: "012" is 12, "0x10" is
+// refused (the parser's own conversion takes 0x numbers and octal ones).
+CLI::Option* AddDecimalOption(CLI::App& command, const std::string& name, int& value, const std::string& help);
+// The --interp option (trilinear or tetrahedral) of a command that evaluates
+// LUTs: how their 3D tables are read; unset, as each file asks.
+void AddInterpolationOption(CLI::App& command, std::optional<TInterpolation>& interpolation);
 // The --cccid option of a command that reads LUT files.
 void AddCorrectionIdOption(CLI::App& command, std::string& id);
 

@@ -2,6 +2,7 @@
 // on the command line, with a progress line per file and a summary.
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <ostream>
 
 #include "base/Errors.h"
@@ -21,6 +22,7 @@ struct TConvertOptions {
   bool skip_existing = false;
   bool keep_going = false;
   std::string cccid;
+  std::optional<TInterpolation> interpolation;
   std::vector<std::string> files;
 };
 
@@ -40,17 +42,17 @@ std::string CheckConvertOptions(const TConvertOptions& o, ConversionSettings& se
   if (!std::filesystem::is_directory(status)) return Printable(o.output_folder) + ": The output folder is not a folder.";
   settings.OutputFolder = o.output_folder;
   settings.ItemId = o.cccid;
+  settings.Interpolation = o.interpolation;
   return CheckOutputOptions(o.profile, o.size, o.bits, settings);
 }
 
 // One batch on the terminal: answers the job's questions from the options,
-// prints each file's progress and messages, and counts what became of them.
+// prints each file's progress and messages under its own name, and counts
+// what became of every file.
 class TConvertRun {
  public:
   TConvertRun(const TConvertOptions& o, const ConversionSettings& settings, const CliEnvironment& env)
-      : o_(o), settings_(settings), env_(env), total_(o.files.size()) {
-    if (!o.files.empty()) current_ = o.files.front();
-  }
+      : o_(o), settings_(settings), env_(env), total_(o.files.size()) {}
 
   int Run() {
     std::vector<ConversionEntry> entries;
@@ -64,13 +66,10 @@ class TConvertRun {
         Summary();
         return kExitFailed;
       }
-    } catch (const EOverwriteRefused& e) {
-      *env_.err << Printable(e.what()) << "\n";
-      Summary();
-      return kExitFailed;
     } catch (const std::exception& e) {
-      *env_.err << Printable(current_) << ": " << MessageOf(e) << "\n";
-      ++failed_;
+      // A file's error is printed where it fails; what is left failed before
+      // any file did.
+      if (!stopped_) *env_.err << MessageOf(e) << "\n";
       Summary();
       return kExitFailed;
     }
@@ -82,9 +81,12 @@ class TConvertRun {
   ConversionFeedback Feedback() {
     ConversionFeedback f;
     f.ConfirmOverwrite = [this](const std::string& target) { return ConfirmOverwrite(target); };
-    f.FileStarting = [this](const std::string& source, const std::string& target) { FileStarting(source, target); };
+    f.SourceRead = [this](const std::string& source, const std::string& target) { SourceRead(source, target); };
     f.PollCancelled = [] { return false; };
     f.InputsClipped = [this](const std::string& source) { InputsClipped(source); };
+    f.Warning = [this](const std::string& source, const std::string& warning) {
+      *env_.err << Printable(source) << ": " << Printable(warning) << ".\n";
+    };
     f.FileDone = [this](const std::string&, TFileOutcome outcome) { FileDone(outcome); };
     f.FileFailed = [this](const std::string& source, const std::exception& e) { return FileFailed(source, e); };
     return f;
@@ -98,11 +100,11 @@ class TConvertRun {
                             ": The file already exists; pass --overwrite to replace it or --skip-existing to keep it.");
   }
 
-  void FileStarting(const std::string& source, const std::string& target) {
-    current_ = source;
-    ++started_;
+  // The progress line, once the source is read: a file that cannot be read
+  // shows its error instead.
+  void SourceRead(const std::string& source, const std::string& target) {
     if (total_ > 1) {
-      *env_.err << "[" << started_ << "/" << total_ << "] " << Printable(source) << " -> " << Printable(target) << "\n";
+      *env_.err << "[" << reached_ + 1 << "/" << total_ << "] " << Printable(source) << " -> " << Printable(target) << "\n";
     }
   }
 
@@ -114,28 +116,41 @@ class TConvertRun {
   }
 
   void FileDone(TFileOutcome outcome) {
+    ++reached_;
     ++(outcome == TFileOutcome::Converted ? converted_ : outcome == TFileOutcome::Skipped ? skipped_ : failed_);
   }
 
+  // Every failure is printed under the file it concerns and counted; with
+  // --keep-going the batch goes on, else it stops here.
   bool FileFailed(const std::string& source, const std::exception& e) {
-    if (!o_.keep_going || dynamic_cast<const EOverwriteRefused*>(&e) != nullptr) return false;
-    *env_.err << Printable(source) << ": " << MessageOf(e) << "\n";
-    return true;
+    if (dynamic_cast<const EOverwriteRefused*>(&e) != nullptr) {
+      *env_.err << Printable(e.what()) << "\n";
+    } else {
+      *env_.err << Printable(source) << ": " << MessageOf(e) << "\n";
+    }
+    if (o_.keep_going) return true;
+    ++failed_;
+    ++reached_;
+    stopped_ = true;
+    return false;
   }
 
+  // The counts add up to the files given: those a failure kept the batch
+  // from are named as not converted.
   void Summary() const {
-    if (total_ > 1) {
-      *env_.err << "Converted " << converted_ << ", skipped " << skipped_ << ", failed " << failed_ << ".\n";
-    }
+    if (total_ <= 1) return;
+    *env_.err << "Converted " << converted_ << ", skipped " << skipped_ << ", failed " << failed_;
+    if (reached_ < total_) *env_.err << ", not converted " << total_ - reached_;
+    *env_.err << ".\n";
   }
 
   const TConvertOptions& o_;
   const ConversionSettings& settings_;
   const CliEnvironment& env_;
   const std::size_t total_;
-  std::size_t started_ = 0, converted_ = 0, skipped_ = 0, failed_ = 0;
-  std::string current_;
+  std::size_t reached_ = 0, converted_ = 0, skipped_ = 0, failed_ = 0;
   bool clip_noted_ = false;
+  bool stopped_ = false;
 };
 
 int RunConvert(const TConvertOptions& o, const CliEnvironment& env) {
@@ -155,7 +170,8 @@ TCliCommand AddConvertCommand(CLI::App& app) {
   convert->add_option("-p,--profile", o->profile, ProfileOptionHelp())->required();
   convert->add_option("-o,--output", o->output_folder, "Output folder")->required();
   convert->add_option("--size", o->size, "Grid size (3D) or number of entries (1D); default: the profile's");
-  convert->add_option("--bits", o->bits, "Bit depth of integer formats; default: the profile's");
+  AddDecimalOption(*convert, "--bits", o->bits, "Bit depth of integer formats; default: the profile's");
+  AddInterpolationOption(*convert, o->interpolation);
   CLI::Option* overwrite = convert->add_flag("--overwrite", o->overwrite, "Replace existing output files");
   CLI::Option* skip = convert->add_flag("--skip-existing", o->skip_existing, "Keep existing output files");
   overwrite->excludes(skip);

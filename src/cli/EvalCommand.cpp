@@ -3,6 +3,7 @@
 #include <charconv>
 #include <istream>
 #include <memory>
+#include <optional>
 #include <ostream>
 
 #include "base/StringLib.h"
@@ -17,6 +18,7 @@ struct TEvalOptions {
   std::string file;
   std::vector<std::string> rgb;
   std::string cccid;
+  std::optional<TInterpolation> interpolation;
 };
 
 // Nine significant digits, locale-free.
@@ -63,6 +65,7 @@ int EvalLines(const TLUT& lut, const CliEnvironment& env) {
 int RunEval(const TEvalOptions& o, const CliEnvironment& env) {
   TLUT lut;
   if (!LoadUsableLUT(o.file, lut, env, "", o.cccid)) return kExitFailed;
+  if (o.interpolation) lut.Interpolation3D = *o.interpolation;
   return o.rgb.empty() ? EvalLines(lut, env) : EvalArguments(lut, o.rgb, env);
 }
 
@@ -75,6 +78,7 @@ TCliCommand AddEvalCommand(CLI::App& app) {
   eval->add_option("file", o->file, "LUT file")->required();
   eval->add_option("rgb", o->rgb, "R G B input values (0..1)");
   AddCorrectionIdOption(*eval, o->cccid);
+  AddInterpolationOption(*eval, o->interpolation);
   return TCliCommand{eval, [o](const CliEnvironment& env) { return RunEval(*o, env); }};
 }
 

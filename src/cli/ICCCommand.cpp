@@ -61,7 +61,7 @@ TCliCommand AddICCCommand(CLI::App& app) {
                   "Second colour space for display, printer and input device profiles (default: sRGB)");
   icc->add_flag("--invert", o->invert, "Invert the transform: device values to the second colour space and back");
   icc->add_option("--size", o->size, "Grid size (3D) or number of entries (1D); default: the profile's");
-  icc->add_option("--bits", o->bits, "Bit depth of integer formats; default: the profile's");
+  AddDecimalOption(*icc, "--bits", o->bits, "Bit depth of integer formats; default: the profile's");
   icc->add_flag("--overwrite", o->overwrite, "Replace an existing output file");
   return TCliCommand{icc, [o](const CliEnvironment& env) { return RunICC(*o, env); }};
 }

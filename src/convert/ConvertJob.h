@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,9 @@ struct ConversionSettings {
   const TLutOutputProfile* OutputProfile = nullptr;
   std::string SizeText = "Default";  // "Default" or the digits the user typed
   int Bits = -1;                     // -1 for the profile's default
+  // How the source's 3D table is read when it is resampled; unset: as its
+  // file asks (trilinear unless it says otherwise).
+  std::optional<TInterpolation> Interpolation{};
   std::string ItemId = {};           // the correction of an ASC CDL collection (--cccid); "": the first
 };
 
@@ -37,10 +41,17 @@ struct ConversionFeedback {
   // Optional: told which file is about to be converted, so that a caller can
   // name it when the conversion fails.
   std::function<void(const std::string& source_path, const std::string& target_path)> FileStarting;
+  // Optional: told once the file's source is read, before its target is
+  // built and written.
+  std::function<void(const std::string& source_path, const std::string& target_path)> SourceRead;
   // Optional: told when a source covers inputs beyond 0..1 that the target
   // format cannot state, so that its table holds what the source does to
   // inputs 0..1 and clips the rest.
   std::function<void(const std::string& source_path)> InputsClipped;
+  // Optional: told what a written table loses of its source, once per file
+  // and loss (the colour mixing of a 3D LUT written as 1D, the colours of a
+  // process list between the points of a table).
+  std::function<void(const std::string& source_path, const std::string& warning)> Warning;
   // Optional: told what became of each checked entry the batch reached.
   std::function<void(const std::string& source_path, TFileOutcome outcome)> FileDone;
   // Optional: told of a file that failed, with its error. Returning true goes
@@ -88,14 +99,23 @@ void CheckSizeInRange(const ConversionSettings& settings);
 // whose depth is fixed, or outside 1..31 bits.
 void CheckConversionSettings(const ConversionSettings& settings);
 
+// What a conversion has to tell besides the file it wrote.
+struct TConvertNotes {
+  // The source covers inputs beyond 0..1 that the target format cannot state.
+  bool InputsClipped = false;
+  // What the table loses of its source, one sentence each (see LossOf).
+  std::vector<std::string> Warnings;
+};
 // Reads one file, resamples it to the profile's kind and size, writes it.
 // The target covers the source's input domain when its format can state one,
-// else 0..1; ConvertFile returns true in that second case when the source
-// reaches beyond 0..1 (the target clips those inputs).
-// `replace` says whether an existing target may be replaced; a file that is
-// there with KeepExisting is refused, even one that appeared a moment ago.
-bool ConvertFile(const ConversionSettings& settings, const std::string& source_path, const std::string& target_path,
-                 TReplace replace = TReplace::Replace);
+// else 0..1 (InputsClipped says when the source reaches beyond it). A process
+// list is sampled once at the target's grid. `replace` says whether an
+// existing target may be replaced; a file that is there with KeepExisting is
+// refused, even one that appeared a moment ago.
+// `source_read` is called once the source is read.
+TConvertNotes ConvertFile(const ConversionSettings& settings, const std::string& source_path,
+                          const std::string& target_path, TReplace replace = TReplace::Replace,
+                          const std::function<void()>& source_read = {});
 
 // The batch loop over the entries in list order. A target that is a source of
 // the batch, or that an earlier entry of it wrote, is refused before the

@@ -186,8 +186,8 @@ class ConvertForm : public QObject {
       bool accepted;
     };
     // Pasted or typed through an input method, whatever reached the box.
-    const Case cases[] = {{"120", false}, {"1", false}, {"0", false}, {"3x", false},
-                          {"99", true},   {"2", true},  {"", true},   {"Default", true}};
+    const Case cases[] = {{"257", false}, {"1", false}, {"0", false}, {"3x", false},
+                          {"256", true},  {"2", true},  {"", true},   {"Default", true}};
     for (const Case& c : cases) {
       prompts->messages.clear();
       dialog.open();
@@ -199,7 +199,7 @@ class ConvertForm : public QObject {
         QVERIFY(dialog.isVisible());
         QCOMPARE(prompts->messages[0].Icon, QMessageBox::Critical);
         QCOMPARE(prompts->messages[0].Text, QStringLiteral("A size of ") + c.size +
-                                                " is not supported for \"Cube 3D Davinci\" (2 to 99 points per axis).");
+                                                " is not supported for \"Cube 3D Davinci\" (2 to 256 points per axis).");
       }
       dialog.setResult(0);
     }

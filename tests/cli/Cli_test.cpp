@@ -33,7 +33,7 @@ TEST(Cli, ListsProfilesAndFormats) {
   const CliRun profiles = Zelvo({"profiles"});
   EXPECT_EQ(profiles.status, 0);
   EXPECT_NE(profiles.out.find(
-                "7\tCube 3D Davinci\t.cube\tformat 1 (Cube 3D)\tsize 33 (selectable: 2 to 99)\tfloating point\n"),
+                "7\tCube 3D Davinci\t.cube\tformat 1 (Cube 3D)\tsize 33 (selectable: 2 to 256)\tfloating point\n"),
             std::string::npos)
       << profiles.out;
   EXPECT_NE(profiles.out.find("16\tAutodesk Lustre 1D\t.lut\tformat 14 (Autodesk Lustre 1D)\tlength 65536 "
@@ -158,7 +158,10 @@ TEST(Cli, FailingFileIsNamedAndEarlierFilesStay) {
   const CliRun run = Zelvo({"convert", "-p", "6", "-o", out.path().string(), good, bad, later});
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find(bad + ": read as Cube 3D: Incomplete file.\n"), std::string::npos) << run.err;
-  EXPECT_NE(run.err.find("Converted 1, skipped 0, failed 1.\n"), std::string::npos) << run.err;
+  // The counts add up to the files given.
+  EXPECT_NE(run.err.find("Converted 1, skipped 0, failed 1, not converted 1.\n"), std::string::npos) << run.err;
+  // The progress line of a file comes once its source is read: none for bad.cube.
+  EXPECT_EQ(run.err.find("bad.cube ->"), std::string::npos) << run.err;
   EXPECT_TRUE(std::filesystem::exists(out.File("good.cube")));
   EXPECT_FALSE(std::filesystem::exists(out.File("later.cube")));
   // Going on after the failure converts the rest and still fails in the end.
@@ -167,6 +170,14 @@ TEST(Cli, FailingFileIsNamedAndEarlierFilesStay) {
   EXPECT_EQ(on.status, 1);
   EXPECT_NE(on.err.find(bad + ": read as Cube 3D: Incomplete file.\n"), std::string::npos) << on.err;
   EXPECT_NE(on.err.find("Converted 2, skipped 0, failed 1.\n"), std::string::npos) << on.err;
+  EXPECT_TRUE(std::filesystem::exists(out.File("later.cube")));
+  // Going on also past targets that are there: each counts as failed, under
+  // its own name, and the files after it are converted.
+  std::filesystem::remove(out.File("later.cube"));
+  const CliRun existing = Zelvo({"convert", "-p", "6", "--keep-going", "-o", out.path().string(), good, later});
+  EXPECT_EQ(existing.status, 1);
+  EXPECT_NE(existing.err.find(out.File("good.cube") + ": The file already exists"), std::string::npos) << existing.err;
+  EXPECT_NE(existing.err.find("Converted 1, skipped 0, failed 1.\n"), std::string::npos) << existing.err;
   EXPECT_TRUE(std::filesystem::exists(out.File("later.cube")));
   const CliRun missing = Zelvo({"convert", "-p", "6", "-o", out.path().string(), in.File("nope.cube")});
   EXPECT_EQ(missing.status, 1);
@@ -248,8 +259,8 @@ TEST(Cli, SizesDepthsFoldersAndCaptions) {
     std::string err;  // the start of standard error
   };
   const Case cases[] = {
-      {{"-p", "7", "--size", "1"}, 2, "A size of 1 is not supported for \"Cube 3D Davinci\" (2 to 99 points per axis)."},
-      {{"-p", "7", "--size", "120"}, 2, "A size of 120 is not supported for \"Cube 3D Davinci\" (2 to 99 points per axis)."},
+      {{"-p", "7", "--size", "1"}, 2, "A size of 1 is not supported for \"Cube 3D Davinci\" (2 to 256 points per axis)."},
+      {{"-p", "7", "--size", "257"}, 2, "A size of 257 is not supported for \"Cube 3D Davinci\" (2 to 256 points per axis)."},
       {{"-p", "16", "--size", "100000"}, 2,
        "A size of 100000 is not supported for \"Autodesk Lustre 1D\" (2 to 99999 entries)."},
       {{"-p", "16", "--bits", "10"}, 2,
@@ -258,6 +269,11 @@ TEST(Cli, SizesDepthsFoldersAndCaptions) {
       {{"-p", "cube 3d davinci"}, 0, ""},  // one caption matches in any case
       {{"-p", "CUBE 1D"}, 0, ""},
       {{"-p", "cube"}, 2, "Unknown output profile \"cube\""},
+      // Whole numbers are decimal: a leading zero is no octal, 0x no hexadecimal.
+      {{"-p", "16", "--bits", "012"}, 0, ""},
+      {{"-p", "16", "--bits", "0x10"}, 2, "--bits: '0x10' is not a decimal whole number"},
+      {{"-p", "7", "--interp", "tetrahedral"}, 0, ""},
+      {{"-p", "7", "--interp", "cubic"}, 2, "--interp: 'cubic' is neither trilinear nor tetrahedral"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args = {"convert", "--overwrite", "-o", out, src};

@@ -134,7 +134,7 @@ TEST(PictureCli, IccWritesTheDialogsLUT) {
   const std::string out = dir.File("b.cube");
   const Case cases[] = {
       {{"icc", kRealProfile, "-p", "Cube 3D Davinci", "--size", "1", "-o", out}, 2, "A size of 1 is not supported"},
-      {{"icc", kRealProfile, "-p", "Cube 3D Davinci", "--size", "100", "-o", out}, 2, "2 to 99"},
+      {{"icc", kRealProfile, "-p", "Cube 3D Davinci", "--size", "257", "-o", out}, 2, "2 to 256"},
       {{"icc", kRealProfile, "-p", "3DL Fusion", "--size", "17", "-o", out}, 2, "fixed size of 33"},
       {{"icc", kRealProfile, "-p", "Cube 3D Davinci", "-o", dir.File("a.cube")}, 1, "pass --overwrite"},
       {{"icc", "/usr/share/color/icc/Gray.icc", "-p", "Cube 3D Davinci", "-o", out}, 1, "only RGB profiles"},

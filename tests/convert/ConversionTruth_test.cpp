@@ -108,7 +108,7 @@ void ConvertToEveryProfile(const std::string& source_file, const std::string& co
     const TLUTFormat& format = FormatOfProfile(*profile);
     const std::string target = out.File("converted." + profile->Extension);
     const ConversionSettings settings{out.path().string(), profile.get(), "Default", -1};
-    const bool clipped = ConvertFile(settings, source_file, target);
+    const bool clipped = ConvertFile(settings, source_file, target).InputsClipped;
     const TLUT back = ReadBack(target, *profile);
     // The target covers what the source covers where its format can say so.
     const TLUTDomain expected = format.DomainToWrite(source.InputDomain());

@@ -94,8 +94,8 @@ TEST(ConvertNames, CheckSizeInRangeRefusesWhatTheJobWouldChange) {
   };
   const Case cases[] = {
       {"Cube 3D Davinci", "Default", false}, {"Cube 3D Davinci", "", false},      {"Cube 3D Davinci", "2", false},
-      {"Cube 3D Davinci", "99", false},      {"Cube 3D Davinci", "00064", false}, {"Cube 3D Davinci", "1", true},
-      {"Cube 3D Davinci", "0", true},        {"Cube 3D Davinci", "100", true},    {"Cube 3D Davinci", "12a", true},
+      {"Cube 3D Davinci", "256", false},      {"Cube 3D Davinci", "00064", false}, {"Cube 3D Davinci", "1", true},
+      {"Cube 3D Davinci", "0", true},        {"Cube 3D Davinci", "257", true},    {"Cube 3D Davinci", "12a", true},
       {"Cube 3D Davinci", "default", true},  {"Cube 3D Davinci", " 33", true},    {"Cube 3D Davinci", "-5", true},
       {"Autodesk Lustre 1D", "99999", false}, {"Autodesk Lustre 1D", "100000", true},
   };
@@ -110,7 +110,7 @@ TEST(ConvertNames, CheckSizeInRangeRefusesWhatTheJobWouldChange) {
   pasted.OutputProfile = OutputProfileByCaption("Cube 3D Davinci");
   pasted.SizeText = "3x3";
   EXPECT_EQ(test::ErrorOf([&] { CheckSizeInRange(pasted); }),
-            "A size of 3x3 is not supported for \"Cube 3D Davinci\" (2 to 99 points per axis).");
+            "A size of 3x3 is not supported for \"Cube 3D Davinci\" (2 to 256 points per axis).");
 }
 
 TEST_F(ConvertJob, ResolvedSizesAreCappedAtTheJobLimits) {
@@ -122,7 +122,7 @@ TEST_F(ConvertJob, ResolvedSizesAreCappedAtTheJobLimits) {
     int expected;
   };
   const Case cases[] = {
-      {"Cube 3D Davinci", "Default", 33}, {"Cube 3D Davinci", "64", 64}, {"Cube 3D Davinci", "120", 99},
+      {"Cube 3D Davinci", "Default", 33}, {"Cube 3D Davinci", "64", 64}, {"Cube 3D Davinci", "120", 120},
       {"Autodesk Lustre 1D", "99999", 99999}, {"Autodesk Lustre 1D", "150000", 99999},
   };
   for (const Case& c : cases) {
@@ -397,6 +397,46 @@ TEST_F(ConvertJob, ATargetThatAppearsAfterTheQuestionIsNotReplaced) {
   EXPECT_THROW(ConvertFiles(Settings("Nucoda 3D"), entries, f), EZelvoError);
   EXPECT_TRUE(script.questions.empty());
   EXPECT_EQ(test::ReadAll(out_.File("a.cms")), "appeared");
+}
+
+// What a written table loses of its source is said once per file: the colour
+// mixing of a 3D LUT written as 1D, a process list between the points of a
+// table; a table that holds its source says nothing.
+TEST_F(ConvertJob, LossesAreSaidWithTheLargestDifference) {
+  const std::string mixing = "LUT_3D_SIZE 2\n0 0 0\n0.8 0.2 0.1\n0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n1 1 1\n";
+  const std::string clf_head = "<?xml version=\"1.0\"?>\n<ProcessList compCLFversion=\"3\" id=\"p\">\n";
+  const std::string log_chain = clf_head +
+                                "<Range inBitDepth=\"32f\" outBitDepth=\"32f\"><minInValue>0.001</minInValue>"
+                                "<maxInValue>1</maxInValue><minOutValue>0.001</minOutValue><maxOutValue>1</maxOutValue>"
+                                "</Range>\n<Log inBitDepth=\"32f\" outBitDepth=\"32f\" style=\"log10\"/>\n</ProcessList>\n";
+  const std::string matrix_chain = clf_head +
+                                   "<Matrix inBitDepth=\"32f\" outBitDepth=\"32f\"><Array dim=\"3 3\">0.9 0.1 0 0 1 0 0 0 1"
+                                   "</Array></Matrix>\n<Exponent inBitDepth=\"32f\" outBitDepth=\"32f\" "
+                                   "style=\"basicFwd\"><ExponentParams exponent=\"1\"/></Exponent>\n</ProcessList>\n";
+  struct Case {
+    const char* name;
+    std::string text;
+    const char* profile;
+    std::string warning;  // the start of the one warning, or empty for none
+  };
+  const Case cases[] = {
+      {"mix.cube", mixing, "Cube 1D", "a 1D table keeps only the response to greys"},
+      {"mix2.cube", mixing, "Cube 3D Davinci", ""},
+      {"grey.cube", CubeText(3), "Cube 1D", ""},  // no mixing to lose
+      {"log.clf", log_chain, "Cube 3D Davinci", "the table cannot follow the process list"},
+      {"matrix.clf", matrix_chain, "Cube 3D Davinci", ""},
+  };
+  for (const Case& c : cases) {
+    in_.Write(c.name, c.text);
+    const TConvertNotes notes = ConvertFile(Settings(c.profile), in_.File(c.name), out_.File(std::string(c.name) + ".out"));
+    if (c.warning.empty()) {
+      EXPECT_TRUE(notes.Warnings.empty()) << c.name << ": " << (notes.Warnings.empty() ? "" : notes.Warnings[0]);
+    } else {
+      ASSERT_EQ(notes.Warnings.size(), 1u) << c.name;
+      EXPECT_EQ(notes.Warnings[0].substr(0, c.warning.size()), c.warning) << notes.Warnings[0];
+      EXPECT_NE(notes.Warnings[0].find("largest difference"), std::string::npos) << notes.Warnings[0];
+    }
+  }
 }
 
 }  // namespace

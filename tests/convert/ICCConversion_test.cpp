@@ -222,7 +222,7 @@ TEST_F(ICCProfiles, RefusalsSayWhy) {
     EXPECT_THROW(ConvertICCProfile(s), EZelvoError);
   }
   EXPECT_FALSE(std::filesystem::exists(dir.File("a.cube")));
-  EXPECT_EQ(ICCGridSize(test::Profile("Cube 3D Davinci"), "250"), 99);
+  EXPECT_EQ(ICCGridSize(test::Profile("Cube 3D Davinci"), "300"), 256);
   EXPECT_EQ(ICCGridSize(test::Profile("Autodesk Lustre 1D"), "123456"), 99999);
 }
 
