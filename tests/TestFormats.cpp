@@ -29,6 +29,16 @@ TLoadInfo LoadText(std::string_view text, TLUT& lut, TLUTFormatId format, const 
   return LoadLUTFromMemory(name, text, lut, format);
 }
 
+std::string LoadError(std::string_view text, const std::string& name) {
+  try {
+    TLUT lut;
+    LoadLUTFromMemory(name, text, lut);
+  } catch (const EZelvoError& e) {
+    return e.Described();
+  }
+  return "";
+}
+
 const TLutOutputProfile& Profile(std::string_view caption) {
   const TLutOutputProfile* p = OutputProfileByCaption(caption);
   if (p == nullptr) throw std::runtime_error("no output profile \"" + std::string(caption) + "\"");

@@ -27,6 +27,11 @@ void SaveWith(TLUTFormatId format, const std::string& file_name, const TLUT& lut
 TLoadInfo LoadText(std::string_view text, TLUT& lut, TLUTFormatId format = TLUTFormatId::None,
                    const std::string& name = "memory.lut");
 
+// What the user reads when the text, loaded under `name`, is refused: the
+// format, the message and the line ("read as 3DL: ... (line 2)"); "" when it
+// loads.
+std::string LoadError(std::string_view text, const std::string& name);
+
 // The output profile with this caption; fails the test when there is none.
 const TLutOutputProfile& Profile(std::string_view caption);
 

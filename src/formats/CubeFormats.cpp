@@ -28,6 +28,7 @@
 
 #include "formats/Families.h"
 #include "formats/LUTFormatImps.h"
+#include "formats/ReadErrors.h"
 
 namespace zelvo {
 
@@ -45,6 +46,8 @@ class TCube3DLutFormat : public TGenericLutFormat {
   void ParseLine(std::string_view line, TLineCursor& cursor) const override;
   // A line read while the grid size is not yet known.
   virtual void ParseHeaderLine(std::string_view line, TCubeCursor& cursor) const;
+  // The header line that gives the grid size, for messages.
+  virtual std::string_view SizeLine() const { return "LUT_3D_SIZE"; }
   TRowRun NextRowRun(TLineCursor& cursor) const override;
   void RowsRead(TLineCursor& cursor, std::size_t count) const override;
 
@@ -61,6 +64,7 @@ class TCube3DTruelightLutFormat : public TCube3DLutFormat {
   TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
   void ParseLine(std::string_view line, TLineCursor& cursor) const override;
   void ParseHeaderLine(std::string_view line, TCubeCursor& cursor) const override;
+  std::string_view SizeLine() const override { return "# width"; }
 };
 
 class TNucoda3DLutFormat : public TGenericLutFormat {
@@ -104,10 +108,11 @@ class TCubeCursor : public TLineCursor {
   using TLineCursor::TLineCursor;
   // Rows of a 1D section ahead of the cube (0 when there is none).
   int ShaperLength = 0;
-  // Nucoda: which sections the header announced, and the cube rows read.
+  // Nucoda: which sections the header announced.
   bool Has1D = false;
   bool Has3D = false;
-  long long Rows3D = 0;
+  // Truelight: the "# end" line was read; what follows is not the table's.
+  bool Ended = false;
 
   // The input domains the header declares: DOMAIN_MIN and DOMAIN_MAX (of the
   // file's first stage, with the lines that gave them, for messages) and the
@@ -119,12 +124,16 @@ class TCubeCursor : public TLineCursor {
   TLUTDomain Range1D, Range3D;
 
   void SetShaperLength(long long length) {
-    Check1DSize(length);
+    CheckDeclared1DLength(*this, length);
     ShaperLength = static_cast<int>(length);
     if (LUT.Size1D() != ShaperLength) LUT.SetSize1D(ShaperLength);
   }
   // Nothing stored yet: a size line here still counts.
   bool AtStart() const { return Index1D == 0 && IndexR == 0 && IndexG == 0 && IndexB == 0; }
+  // The rows of the shaper and of the cube the header asks for, and those
+  // read so far.
+  std::size_t ExpectedCubeRows() const { return static_cast<std::size_t>(ShaperLength) + ExpectedRows(true); }
+  std::size_t CubeRowsRead() const { return static_cast<std::size_t>(Index1D) + RowsStored; }
 };
 
 namespace {
@@ -220,10 +229,17 @@ void AddDomainLines(TFileText& text, const TLUTDomain& domain) {
   }
 }
 
-// A size line that changes the size of a table whose rows have begun would
-// leave the rows read so far in the wrong places.
-void RefuseResizeAfterRows(std::string_view line, int old_size, long long new_size, bool rows_read) {
-  if (rows_read && old_size != new_size) RaiseBadHeaderValue(line, "the size changes after rows of the table");
+// The length of a shaper ahead of the cube ("LUT_1D_SIZE 256", "# lutLength
+// 1024"): once, or again with the same length. It may follow the cube's size
+// line, but not its rows, which would then be in the wrong places.
+void TakeShaperLength(std::string_view line, std::string_view keyword, TCubeCursor& c) {
+  const int length = IntValueAfter(line, keyword);
+  if (c.ShaperLength > 0) {
+    if (length != c.ShaperLength) RaiseSizeChanged(c.ShaperLength, length, c.Line);
+    return;
+  }
+  if (!c.AtStart()) RaiseBadHeaderValue(line, "it comes after rows of the table");
+  c.SetShaperLength(length);
 }
 
 // "TITLE "name"" of the Nucoda writers.
@@ -245,6 +261,10 @@ bool TCube3DLutFormat::CanRead(const TLUTSource& source) const {
 TLoadInfo TCube3DLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
   TCubeCursor cursor(source, lut);
   ParseLines(cursor);
+  // A file cut short, counted over both sections.
+  if (cursor.Size > 0 && !cursor.Complete) {
+    RaiseTooFewRows(cursor.CubeRowsRead(), cursor.ExpectedCubeRows(), cursor.Line);
+  }
   FinishLoad(cursor);
   if (cursor.ShaperLength > 0) {
     // The rows ahead of the cube form a 1D stage applied before it.
@@ -260,9 +280,9 @@ void TCube3DLutFormat::ParseHeaderLine(std::string_view line, TCubeCursor& c) co
   if (IsCommentLine(line)) {
     c.AddComment(CommentText(line));
   } else if (ContainsNoCase(line, "LUT_3D_SIZE")) {
-    c.SetGridSize(IntValueAfter(line, "LUT_3D_SIZE"));
+    SetDeclaredGridSize(c, IntValueAfter(line, "LUT_3D_SIZE"));
   } else if (ContainsNoCase(line, "LUT_1D_SIZE")) {
-    c.SetShaperLength(IntValueAfter(line, "LUT_1D_SIZE"));
+    TakeShaperLength(line, "LUT_1D_SIZE", c);
   }
 }
 
@@ -270,27 +290,34 @@ void TCube3DLutFormat::ParseLine(std::string_view line, TLineCursor& cursor) con
   TCubeCursor& c = CubeCursor(cursor);
   if (IsBlankLine(line) || TakeDomainLine(line, c)) return;
   if (c.Size == -1) {
+    if (StartsLikeDataRow(line)) RaiseRowBeforeSize(SizeLine(), c.Line);
     ParseHeaderLine(line, c);
     return;
   }
-  if (c.Complete || IsCommentLine(line)) return;
-  // A shaper size given after the cube size still counts while no row was read.
-  if (c.AtStart() && ContainsNoCase(line, "LUT_1D_SIZE")) {
-    c.SetShaperLength(IntValueAfter(line, "LUT_1D_SIZE"));
+  if (c.Ended || IsCommentLine(line)) return;
+  if (!StartsLikeDataRow(line)) {
+    // Titles and other tools' keywords are not the table's; a size line again
+    // must repeat its size.
+    if (ContainsNoCase(line, "LUT_3D_SIZE")) {
+      if (const int size = IntValueAfter(line, "LUT_3D_SIZE"); size != c.Size) RaiseSizeChanged(c.Size, size, c.Line);
+    } else if (ContainsNoCase(line, "LUT_1D_SIZE")) {
+      TakeShaperLength(line, "LUT_1D_SIZE", c);
+    }
     return;
   }
   double r, g, b;
-  if (!ReadFloatTriple(line, r, g, b)) return;
+  ReadFloatRow(line, c.Line, r, g, b);
   if (c.Index1D < c.ShaperLength) {
     c.LUT.Table1D(c.Index1D++) = TLUTEntry{r, g, b};
     return;
   }
+  if (c.Complete) RaiseExtraRow(c.ExpectedCubeRows(), c.Line);
   c.StoreRedFastest(r, g, b);
 }
 
 TGenericLutFormat::TRowRun TCube3DLutFormat::NextRowRun(TLineCursor& cursor) const {
   TCubeCursor& c = CubeCursor(cursor);
-  if (c.Size == -1 || c.Complete) return {};
+  if (c.Size == -1 || c.Complete || c.Ended) return {};
   // The shaper rows first, then the cube, red fastest: both in memory order.
   if (c.Index1D < c.ShaperLength) {
     return {c.LUT.Data1D() + c.Index1D, static_cast<std::size_t>(c.ShaperLength - c.Index1D)};
@@ -325,8 +352,15 @@ namespace {
 // "# lutLength 1024": the length of the input LUT ahead of the cube.
 bool TakeLutLength(std::string_view line, TCubeCursor& c) {
   if (!IsCommentLine(line) || !ContainsNoCase(line, "lutLength")) return false;
-  c.SetShaperLength(IntValueAfter(line, "lutLength"));
+  TakeShaperLength(line, "lutLength", c);
   return true;
+}
+
+// The grid size of a "# width 17 17 17" line.
+int WidthOf(std::string_view line) {
+  const int pos = PosNoCase("# width", line);
+  std::string_view rest = Trim(line.substr(static_cast<std::size_t>(pos - 1) + 7));
+  return StrToInt(CutAt(" ", rest));
 }
 
 }  // namespace
@@ -337,16 +371,22 @@ bool TCube3DTruelightLutFormat::CanRead(const TLUTSource& source) const {
 
 void TCube3DTruelightLutFormat::ParseHeaderLine(std::string_view line, TCubeCursor& c) const {
   if (TakeLutLength(line, c)) return;
-  const int pos = PosNoCase("# width", line);
-  if (pos == 0) return;
-  std::string_view rest = Trim(line.substr(static_cast<std::size_t>(pos - 1) + 7));
-  c.SetGridSize(StrToInt(CutAt(" ", rest)));
+  if (ContainsNoCase(line, "# width")) SetDeclaredGridSize(c, WidthOf(line));
 }
 
 void TCube3DTruelightLutFormat::ParseLine(std::string_view line, TLineCursor& cursor) const {
   TCubeCursor& c = CubeCursor(cursor);
-  // The input-LUT length may also follow the width line.
-  if (c.Size != -1 && c.AtStart() && TakeLutLength(line, c)) return;
+  if (c.Size != -1 && !c.Ended && IsCommentLine(line)) {
+    // The input-LUT length may also follow the width line; the profile and
+    // whatever else follows "# end" are not the table's.
+    if (TakeLutLength(line, c)) return;
+    if (ContainsNoCase(line, "# width")) {
+      if (const int size = WidthOf(line); size != c.Size) RaiseSizeChanged(c.Size, size, c.Line);
+    } else if (const std::string_view text = CommentText(line); text.size() == 3 && PosNoCase("end", text) == 1) {
+      c.Ended = true;
+    }
+    return;
+  }
   TCube3DLutFormat::ParseLine(line, c);
 }
 
@@ -394,22 +434,10 @@ bool TNucoda3DLutFormat::CanRead(const TLUTSource& source) const { return MatchS
 TLoadInfo TNucoda3DLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
   TCubeCursor c(source, lut);
   ParseLines(c);
-  // A file of keyword lines alone is incomplete; a cube cut short too.
-  if (!c.Complete || (c.Has3D && c.Rows3D < static_cast<long long>(c.Size) * c.Size * c.Size)) {
-    throw ELUTError("Incomplete file.");
-  }
-  lut.Kind = TLUTKind::lk3D;
-  if (c.Has1D) {
-    // The shaper is as long as the rows it actually holds.
-    TLUT shaper;
-    shaper.SetSize1D(c.Index1D);
-    std::copy_n(lut.Data1D(), c.Index1D, shaper.Data1D());
-    lut.TakeTable1D(shaper);
-    lut.Kind = TLUTKind::lk1D;
-  } else if (lut.Size1D() != 0) {
-    lut.SetSize1D(0);
-  }
-  if (c.Has3D) lut.Kind = c.Has1D ? TLUTKind::lk1DAnd3D : TLUTKind::lk3D;
+  if (!c.Has1D && !c.Has3D) throw ELUTError("Incomplete file.");
+  if (c.CubeRowsRead() < c.ExpectedCubeRows()) RaiseTooFewRows(c.CubeRowsRead(), c.ExpectedCubeRows(), c.Line);
+  if (!c.Has1D && lut.Size1D() != 0) lut.SetSize1D(0);
+  lut.Kind = !c.Has3D ? TLUTKind::lk1D : c.Has1D ? TLUTKind::lk1DAnd3D : TLUTKind::lk3D;
   return c.Info;
 }
 
@@ -421,29 +449,34 @@ void TNucoda3DLutFormat::ParseLine(std::string_view line, TLineCursor& cursor) c
     c.Info.Version = StrToInt(Trim(after < line.size() ? line.substr(after) : std::string_view{}));
     return;
   }
+  // Each size once, or again with the same value.
   if (ContainsNoCase(line, "LUT_1D_SIZE")) {
     const int length = IntValueAfter(line, "LUT_1D_SIZE");
-    RefuseResizeAfterRows(line, c.ShaperLength, length, c.Index1D > 0);
-    c.SetShaperLength(length);
+    if (c.Has1D && length != c.ShaperLength) RaiseSizeChanged(c.ShaperLength, length, c.Line);
+    if (!c.Has1D) c.SetShaperLength(length);
     c.Has1D = true;
     return;
   }
   if (ContainsNoCase(line, "LUT_3D_SIZE")) {
     const int size = IntValueAfter(line, "LUT_3D_SIZE");
-    RefuseResizeAfterRows(line, c.Size, size, c.Rows3D > 0);
-    c.SetGridSize(size);
+    if (c.Has3D && size != c.Size) RaiseSizeChanged(c.Size, size, c.Line);
+    if (!c.Has3D) SetDeclaredGridSize(c, size);
     c.Has3D = true;
     return;
   }
-  c.Complete = true;
+  if (!StartsLikeDataRow(line)) return;  // the title line and others
   double r, g, b;
-  if (!ReadFloatTriple(line, r, g, b)) return;
-  if (c.Has1D && c.Index1D < c.ShaperLength) {
+  ReadFloatRow(line, c.Line, r, g, b);
+  // The shaper rows first, then the cube's.
+  if (c.Index1D < c.ShaperLength) {
     const double d = c.Info.Version == 1 ? 33.0 : 1.0;
     c.LUT.Table1D(c.Index1D++) = TLUTEntry{r / d, g / d, b / d};
-  } else if (c.Has3D && c.Rows3D < static_cast<long long>(c.Size) * c.Size * c.Size) {
+  } else if (c.Has3D && c.RowsStored < c.ExpectedRows(true)) {
     c.StoreAndStepRedFastest(r, g, b);
-    ++c.Rows3D;
+  } else if (c.Has1D || c.Has3D) {
+    RaiseExtraRow(c.ExpectedCubeRows(), c.Line);
+  } else {
+    RaiseRowBeforeSize("LUT_1D_SIZE\" or \"LUT_3D_SIZE", c.Line);
   }
 }
 
@@ -492,13 +525,18 @@ void TCube1DLutFormat::ParseLine(std::string_view line, TLineCursor& cursor) con
     return;
   }
   if (ContainsNoCase(line, "LUT_1D_SIZE")) {
+    // Given once, or again with the same length.
     const int length = IntValueAfter(line, "LUT_1D_SIZE");
-    RefuseResizeAfterRows(line, c.Size, length, c.Index1D > 0);
+    if (c.Size != -1 && length != c.Size) RaiseSizeChanged(c.Size, length, c.Line);
+    CheckDeclared1DLength(c, length);
     c.Set1DSize(length);
     return;
   }
+  if (!StartsLikeDataRow(line)) return;  // the title and other keywords
+  if (c.Size == -1) RaiseRowBeforeSize("LUT_1D_SIZE", c.Line);
   double r, g, b;
-  if (c.Size != -1 && !c.Complete && ReadFloatTriple(line, r, g, b)) c.Store1D(r, g, b);
+  ReadFloatRow(line, c.Line, r, g, b);
+  c.Store1D(r, g, b);
 }
 
 TGenericLutFormat::TRowRun TCube1DLutFormat::NextRowRun(TLineCursor& c) const {
@@ -508,6 +546,7 @@ TGenericLutFormat::TRowRun TCube1DLutFormat::NextRowRun(TLineCursor& c) const {
 
 void TCube1DLutFormat::RowsRead(TLineCursor& c, std::size_t count) const {
   c.Index1D += static_cast<int>(count);
+  c.RowsStored += count;
   if (c.Index1D == c.Size) c.Complete = true;
 }
 

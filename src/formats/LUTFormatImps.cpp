@@ -1,5 +1,10 @@
 #include "formats/LUTFormatImps.h"
 
+#include <algorithm>
+#include <vector>
+
+#include "formats/ReadErrors.h"
+
 #include <cmath>
 
 #include "base/TextFile.h"
@@ -202,6 +207,38 @@ int GridSizeFromRowCount(long long rows) {
   return static_cast<int>(std::llround(std::cbrt(static_cast<double>(rows))));
 }
 
+int WholeGridSizeFromRowCount(long long rows) {
+  long long n = GridSizeFromRowCount(rows);
+  if (n * n * n == rows) return static_cast<int>(n);
+  while (n > 2 && n * n * n > rows) --n;
+  const auto points = static_cast<int>(std::max(n, 2LL));
+  throw ELUTError("Incomplete file (" + std::to_string(rows) + " rows make no whole grid; " + std::to_string(points) +
+                  " points take " + std::to_string(Cube(points)) + " rows, " + std::to_string(points + 1) + " points " +
+                  std::to_string(Cube(points + 1)) + ")");
+}
+
+namespace {
+
+// The shortest row, "0 0 0" (the last one needs no line end).
+constexpr std::size_t kShortestRowBytes = 5;
+
+void CheckDeclaredRows(const TLineCursor& cursor, long long rows) {
+  CheckRowsFit(cursor.Source.Text().size(), static_cast<std::size_t>(rows), kShortestRowBytes);
+}
+
+}  // namespace
+
+void SetDeclaredGridSize(TLineCursor& cursor, long long size) {
+  CheckGridSize(size);
+  CheckDeclaredRows(cursor, size * size * size);
+  cursor.SetGridSize(size);
+}
+
+void CheckDeclared1DLength(const TLineCursor& cursor, long long length) {
+  Check1DSize(length);
+  CheckDeclaredRows(cursor, length);
+}
+
 void RaiseBadHeaderValue(std::string_view header, std::string_view rule) {
   throw ELUTError("The header value \"" + std::string(Trim(header)) + "\" is not supported (" + std::string(rule) +
                   ").");
@@ -243,6 +280,59 @@ bool ReadIndexedIntTriple(std::string_view line, int divisor, double& r, double&
   g = vg;
   b = vb;
   return true;
+}
+
+bool StartsLikeDataRow(std::string_view line) {
+  const std::string_view t = TrimLeft(line);
+  if (t.empty()) return false;
+  const char c = t.front();
+  if ((c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.') return true;
+  // A row of values that are not numbers, "nan 0 0" or "Inf 1 1", is a row
+  // all the same, not a keyword line.
+  if (c != 'n' && c != 'N' && c != 'i' && c != 'I') return false;
+  std::size_t end = 0;
+  while (end < t.size() && !IsBlank(t[end]) && t[end] != ',') ++end;
+  const std::string word = UpperCase(t.substr(0, end));
+  return word == "NAN" || word == "INF" || word == "INFINITY";
+}
+
+void RaiseRowError(std::string_view line, int line_number, int values, bool integers) {
+  // The fields as a reader of any separators would cut them.
+  std::vector<std::string_view> fields;
+  std::string_view rest = Trim(line);
+  while (!rest.empty()) {
+    std::size_t end = 0;
+    while (end < rest.size() && !IsBlank(rest[end]) && rest[end] != ',') ++end;
+    if (end > 0) fields.push_back(rest.substr(0, end));
+    rest.remove_prefix(end);
+    while (!rest.empty() && (IsBlank(rest.front()) || rest.front() == ',')) rest.remove_prefix(1);
+  }
+  for (const std::string_view field : fields) {
+    int i = 0;
+    double d = 0.0;
+    const bool ok = integers ? TryParseInt(field, i) : TryParseFloat(field, d);
+    if (!ok) {
+      EConvertError e = integers ? EConvertError::InvalidInteger(field) : EConvertError::InvalidFloat(field);
+      e.Line = line_number;
+      throw e;
+    }
+  }
+  RaiseBadRow(Trim(line), values, line_number);
+}
+
+void ReadFloatRow(std::string_view line, int line_number, double& r, double& g, double& b) {
+  if (!ReadFloatTriple(line, r, g, b)) RaiseRowError(line, line_number, 3, false);
+}
+
+void ReadIntRow(std::string_view line, int line_number, int divisor, bool skip_first, double& r, double& g,
+                double& b) {
+  if (ReadIntTriple(line, divisor, skip_first, r, g, b)) return;
+  std::string_view rest = Trim(line);
+  if (skip_first) {
+    NextField(rest);
+    rest = Trim(rest);
+  }
+  RaiseRowError(rest, line_number, 3, true);
 }
 
 }  // namespace zelvo

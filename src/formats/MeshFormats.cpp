@@ -29,6 +29,7 @@
 
 #include "formats/Families.h"
 #include "formats/LUTFormatImps.h"
+#include "formats/ReadErrors.h"
 
 namespace zelvo {
 
@@ -61,11 +62,9 @@ class TColorFrontOSD3DLutFormat : public TGenericLutFormat {
  public:
   TColorFrontOSD3DLutFormat() : TGenericLutFormat(TLUTFormatId::ColorFrontOSD3D, "Colorfront OSD 3D", true) {}
   bool CanRead(const TLUTSource& source) const override;
+  TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override;
   TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
   void ParseLine(std::string_view line, TLineCursor& cursor) const override;
-
-  // The grid size inferred from the number of rows of a whole file.
-  static int CountFloatTriples(std::string_view text);
 };
 
 // ---------------------------------------------------------------------------
@@ -139,28 +138,55 @@ TLoadInfo T3dlLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
   return c.Info;
 }
 
+namespace {
+
+// Whether the first line of numbers of a 3dl file, three integers, is the
+// input shaper of a 3-point grid or the first row of a file without one. A
+// shaper rises, and a file without one holds a whole cube of rows, this
+// line among them.
+bool IsFirstRowOfTable(std::string_view line, std::string_view text) {
+  double a, b, c;
+  if (!ReadIntTriple(line, 1, false, a, b, c) || !(a < b && b < c)) return true;
+  long long rows = 0;
+  ForEachLineIn(text, [&](std::string_view l) {
+    rows += ReadIntTriple(l, 1, false, a, b, c) ? 1 : 0;
+    return false;
+  });
+  const long long n = GridSizeFromRowCount(rows);
+  return n * n * n == rows;
+}
+
+}  // namespace
+
 void T3dlLutFormat::ParseLine(std::string_view line, TLineCursor& cursor) const {
   T3dlCursor& c = static_cast<T3dlCursor&>(cursor);
-  if (IsBlankLine(line)) return;
-  if (IsCommentLine(line)) {
-    const std::string_view text = CommentText(line);
+  // Most lines are rows: they are tried first.
+  double r, g, b;
+  if (c.Size != -1 && ReadIntTriple(line, 1, false, r, g, b)) {
+    c.LargestCode = std::max({c.LargestCode, r, g, b});
+    c.StoreBlueFastest(r, g, b);
+    return;
+  }
+  const std::string_view t = TrimLeft(line);
+  if (t.empty()) return;
+  if (t.front() == '#') {
+    const std::string_view text = CommentText(t);
     if (text == kOwnIdText) c.HasOwnIdLine = true;
     c.AddComment(text);
     return;
   }
-  if (c.Size == -1) {
-    // The first line of integers is the input shaper; only its length counts.
-    const std::string_view t = TrimLeft(line);
-    if (t.front() >= '0' && t.front() <= '9') {
-      if (const int fields = CountIntFields(t); fields != -1) c.SetGridSize(fields);
-    }
-    return;
+  if (!StartsLikeDataRow(t)) return;  // other tools' keywords
+  if (c.Size != -1) RaiseRowError(line, c.Line, 3, true);
+  // The first line of numbers is the input shaper; only its length counts.
+  const int fields = CountIntFields(line);
+  if (fields == -1) RaiseRowError(line, c.Line, 3, true);
+  if (fields == 3 && IsFirstRowOfTable(line, c.Source.Text())) {
+    ELUTError e("The file has no input-shaper line (its first line of numbers, \"" + std::string(Trim(line)) +
+                "\", is a row of the table)");
+    e.Line = c.Line;
+    throw e;
   }
-  if (c.Complete) return;
-  double r, g, b;
-  if (!ReadIntTriple(line, 1, false, r, g, b)) return;
-  c.LargestCode = std::max({c.LargestCode, r, g, b});
-  c.StoreBlueFastest(r, g, b);
+  SetDeclaredGridSize(c, fields);
 }
 
 TFileText T3dlLutFormat::Save(const TLUT& lut, int bits, std::string_view) const {
@@ -189,16 +215,23 @@ int MeshExponentOf(int n) {
                   std::to_string(n) + " points cannot be written.");
 }
 
-// Takes grid size and largest code from a "Mesh a d" line.
+// Takes grid size and largest code from a "Mesh a d" line. A second one must
+// say the same.
 void ReadMeshLine(std::string_view line, TLineCursor& c) {
   const std::size_t after = static_cast<std::size_t>(PosNoCase("Mesh", line) - 1) + 4 + 1;
   std::string_view rest = Trim(after < line.size() ? line.substr(after) : std::string_view{});
   const int exponent = StrToInt(Trim(CutAt(" ", rest)));
   const int depth = StrToInt(Trim(rest));
   if (exponent < 0 || exponent > 6) RaiseBadHeaderValue(line, "the grid exponent must be 0 to 6, up to 65 points");
-  c.SetGridSize((1LL << exponent) + 1);
   // Depth 0 would make every code a division by zero.
   if (depth < 1 || depth > 31) RaiseBadHeaderValue(line, "the bit depth must be 1 to 31");
+  const int size = (1 << exponent) + 1;
+  if (c.Size != -1) {
+    if (size != c.Size) RaiseSizeChanged(c.Size, size, c.Line);
+    if (depth != c.Info.Bits) RaiseBadHeaderValue(line, "the bit depth was " + std::to_string(c.Info.Bits));
+    return;
+  }
+  SetDeclaredGridSize(c, size);
   c.Range = static_cast<int>((1LL << depth) - 1);
   c.Info.Bits = depth;
 }
@@ -211,27 +244,35 @@ TLoadInfo TLustre3DLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
   TLineCursor c(source, lut);
   c.Range = 4095;
   c.Info.Bits = 12;
-  int line_number = 0;
-  ForEachLineIn(source.Text(), [&](std::string_view line) {
-    ++line_number;
-    if (IsCommentLine(line) || IsBlankLine(line) || ContainsNoCase(line, "3DMESH")) return false;
-    if (ContainsNoCase(line, "Mesh")) {
-      try {
-        ReadMeshLine(line, c);
-      } catch (EZelvoError& e) {
-        e.Line = line_number;
-        throw;
-      }
-      return false;
+  // The input-shaper line that may follow the "Mesh" line, more than three
+  // integers, plays no part.
+  bool shaper_seen = false;
+  const auto parse = [&](std::string_view line) {
+    if (IsCommentLine(line) || IsBlankLine(line) || ContainsNoCase(line, "3DMESH")) return;
+    if (ContainsNoCase(line, "Mesh")) return ReadMeshLine(line, c);
+    if (!StartsLikeDataRow(line)) return;  // "LUT8", "gamma 1.0"
+    if (c.Size == -1) RaiseRowBeforeSize("Mesh", c.Line);
+    if (!shaper_seen && c.RowsStored == 0 && T3dlLutFormat::CountIntFields(line) > 3) {
+      shaper_seen = true;
+      return;
     }
     double r, g, b;
-    if (c.Size != -1 && ReadIntTriple(line, c.Range, false, r, g, b)) c.StoreBlueFastest(r, g, b);
-    return c.Complete;  // the rest of the file is not examined
-  });
+    ReadIntRow(line, c.Line, c.Range, false, r, g, b);
+    c.StoreBlueFastest(r, g, b);
+  };
+  try {
+    ForEachLineIn(source.Text(), [&](std::string_view line) {
+      ++c.Line;
+      parse(line);
+      return false;
+    });
+  } catch (EZelvoError& e) {
+    if (e.Line == 0) e.Line = c.Line;
+    throw;
+  }
   if (c.Size == -1) throw ELUTError("The file has no \"Mesh\" line, so its grid size is not known.");
+  if (!c.Complete) RaiseTooFewRows(c.RowsStored, c.ExpectedRows(true), c.Line);
   lut.Kind = TLUTKind::lk3D;
-  // Entries a short file does not reach would keep another table's values.
-  if (!c.Complete) throw ELUTError("Incomplete file.");
   return c.Info;
 }
 
@@ -258,22 +299,44 @@ TFileText TLustre3DLutFormat::Save(const TLUT& lut, int bits, std::string_view) 
 
 bool TColorFrontOSD3DLutFormat::CanRead(const TLUTSource& source) const { return source.HasExtension(".3dmesh"); }
 
-int TColorFrontOSD3DLutFormat::CountFloatTriples(std::string_view text) {
-  return GridSizeFromRowCount(CountFloatTripleLines(text));
+namespace {
+
+// The rows of a Colorfront file, each checked, so that a row that does not
+// parse is reported at its line before the count is taken for the grid.
+long long CountColorfrontRows(std::string_view text) {
+  long long rows = 0;
+  int line_number = 0;
+  ForEachLineIn(text, [&](std::string_view line) {
+    ++line_number;
+    if (StartsLikeDataRow(line)) {
+      double x, y, z;
+      ReadFloatRow(line, line_number, x, y, z);
+      ++rows;
+    }
+    return false;
+  });
+  return rows;
+}
+
+}  // namespace
+
+TLoadInfo TColorFrontOSD3DLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
+  TLineCursor c(source, lut);
+  // No header: the rows of the whole file give the grid, a whole cube of
+  // them. Without rows the size stays unknown: "Incomplete file.".
+  if (const long long rows = CountColorfrontRows(source.Text()); rows > 0) {
+    c.SetGridSize(WholeGridSizeFromRowCount(rows));
+  }
+  ParseLines(c);
+  FinishLoad(c);
+  return c.Info;
 }
 
 void TColorFrontOSD3DLutFormat::ParseLine(std::string_view line, TLineCursor& c) const {
-  if (IsBlankLine(line)) return;
-  if (c.Size == -1) {
-    // No header: the rows of the whole file give the grid. None at all leaves
-    // the size 0 and the load ends with "Incomplete file.".
-    const int n = CountFloatTriples(c.Source.Text());
-    if (n > 0) c.SetGridSize(n);
-    else c.Size = 0;
-  }
-  if (IsCommentLine(line) || c.Complete) return;
+  if (!StartsLikeDataRow(line)) return;  // comments and other tools' lines
   double x, y, z;
-  if (ReadFloatTriple(line, x, y, z)) c.StoreRedFastest(z, y, x);
+  ReadFloatRow(line, c.Line, x, y, z);
+  c.StoreRedFastest(z, y, x);
 }
 
 TFileText TColorFrontOSD3DLutFormat::Save(const TLUT& lut, int, std::string_view) const {

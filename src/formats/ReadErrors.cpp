@@ -62,6 +62,10 @@ void RaiseSizeChanged(long long first, long long again, int line) {
   RaiseAtLine("The size is given again as " + std::to_string(again) + " (it was " + std::to_string(first) + ")", line);
 }
 
+void RaiseRowBeforeSize(std::string_view size_line, int line) {
+  RaiseAtLine("A row comes before the \"" + std::string(size_line) + "\" line", line);
+}
+
 void CheckRowsFit(std::size_t bytes, std::size_t rows, std::size_t min_bytes_per_row) {
   // The last row needs no line end after it. Written as a division so that
   // no product of a huge count overflows.

@@ -19,6 +19,9 @@ namespace zelvo {
 [[noreturn]] void RaiseBadRow(std::string_view row, int values, int line);
 // "The size is given again as AGAIN (it was FIRST)".
 [[noreturn]] void RaiseSizeChanged(long long first, long long again, int line);
+// "A row comes before the "KEYWORD" line", at that row: the size of the
+// table it would belong to is not known yet.
+[[noreturn]] void RaiseRowBeforeSize(std::string_view size_line, int line);
 // Refuses, before anything is allocated, a declared count of rows that the
 // rest of the file cannot hold at `min_bytes_per_row` bytes a row:
 // "Incomplete file (N rows declared; the file's B bytes cannot hold them)".
