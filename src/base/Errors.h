@@ -26,7 +26,13 @@ class EZelvoError : public std::runtime_error {
   std::string Described() const {
     std::string text = FormatName.empty() ? std::string() : "read as " + FormatName + ": ";
     text += what();
-    if (Line > 0) text += " (line " + std::to_string(Line) + ")";
+    if (Line > 0) {
+      // Into the message's own closing parenthesis, where it has one:
+      // "Too many rows (the file declares 4913; line 4915)".
+      const std::string where = "line " + std::to_string(Line);
+      if (!text.empty() && text.back() == ')') text.insert(text.size() - 1, "; " + where);
+      else text += " (" + where + ")";
+    }
     return text;
   }
 };

@@ -5,6 +5,7 @@
 #include "base/DecimalRows.h"
 #include "base/StringLib.h"
 #include "base/TextFile.h"
+#include "formats/ReadErrors.h"
 
 namespace zelvo {
 
@@ -59,10 +60,17 @@ void TLineCursor::Set1DSize(long long size) {
   Size = static_cast<int>(size);
 }
 
+std::size_t TLineCursor::ExpectedRows(bool is_3d) const {
+  if (Size < 1) return 0;
+  const auto n = static_cast<std::size_t>(Size);
+  return is_3d ? n * n * n : n;
+}
+
 bool TLineCursor::StoreAndStepRedFastest(double r, double g, double b) {
   // A size that changed under the cursor must not lead it out of the table.
   if (Size < 1 || Size != LUT.Size3D() || IndexR >= Size || IndexG >= Size || IndexB >= Size) return false;
   LUT.Table3D(IndexR, IndexG, IndexB) = TLUTEntry{r, g, b};
+  ++RowsStored;
   if (++IndexR < Size) return false;
   IndexR = 0;
   if (++IndexG < Size) return false;
@@ -75,6 +83,7 @@ bool TLineCursor::StoreAndStepRedFastest(double r, double g, double b) {
 bool TLineCursor::StoreAndStepBlueFastest(double r, double g, double b) {
   if (Size < 1 || Size != LUT.Size3D() || IndexR >= Size || IndexG >= Size || IndexB >= Size) return false;
   LUT.Table3D(IndexR, IndexG, IndexB) = TLUTEntry{r, g, b};
+  ++RowsStored;
   if (++IndexB < Size) return false;
   IndexB = 0;
   if (++IndexG < Size) return false;
@@ -85,16 +94,20 @@ bool TLineCursor::StoreAndStepBlueFastest(double r, double g, double b) {
 }
 
 void TLineCursor::StoreRedFastest(double r, double g, double b) {
-  if (!Complete && StoreAndStepRedFastest(r, g, b)) Complete = true;
+  if (Complete) RaiseExtraRow(ExpectedRows(true), Line);
+  if (StoreAndStepRedFastest(r, g, b)) Complete = true;
 }
 
 void TLineCursor::StoreBlueFastest(double r, double g, double b) {
-  if (!Complete && StoreAndStepBlueFastest(r, g, b)) Complete = true;
+  if (Complete) RaiseExtraRow(ExpectedRows(true), Line);
+  if (StoreAndStepBlueFastest(r, g, b)) Complete = true;
 }
 
 void TLineCursor::Store1D(double r, double g, double b) {
-  if (Complete || Size < 1 || Size != LUT.Size1D() || Index1D >= Size) return;
+  if (Complete) RaiseExtraRow(ExpectedRows(false), Line);
+  if (Size < 1 || Size != LUT.Size1D() || Index1D >= Size) return;
   LUT.Table1D(Index1D) = TLUTEntry{r, g, b};
+  ++RowsStored;
   if (++Index1D == Size) Complete = true;
 }
 
@@ -112,6 +125,7 @@ TLUTEntry* TLineCursor::RedFastestNext() {
 }
 
 void TLineCursor::StepRedFastest(std::size_t count) {
+  RowsStored += count;
   const auto n = static_cast<std::size_t>(Size);
   const std::size_t at =
       (static_cast<std::size_t>(IndexB) * n + static_cast<std::size_t>(IndexG)) * n + static_cast<std::size_t>(IndexR) +
@@ -137,6 +151,7 @@ void TLineCursor::AddComment(std::string_view text) {
 void TLineCursor::AppendRow(double r, double g, double b) {
   if (Rows.size() >= static_cast<std::size_t>(kMax1DSize)) Check1DSize(static_cast<long long>(Rows.size()) + 1);
   Rows.push_back(TLUTEntry{r, g, b});
+  ++RowsStored;
 }
 
 void TLineCursor::MoveRowsToTable() {
@@ -157,7 +172,8 @@ void TGenericLutFormat::RowsRead(TLineCursor&, std::size_t) const {}
 
 void TGenericLutFormat::ParseLines(TLineCursor& cursor) const {
   const std::string_view text = cursor.Source.Text();
-  int line_number = 0;
+  int& line_number = cursor.Line;
+  line_number = 0;
   for (std::size_t pos = 0; pos < text.size();) {
     // A run of plain rows goes straight into the table, a line each.
     if (const TRowRun run = NextRowRun(cursor); run.Count > 0) {
@@ -193,7 +209,10 @@ void TGenericLutFormat::FinishLoad(TLineCursor& cursor) const {
     line += " more comment lines left out)";
     cursor.LUT.Comments.push_back(std::move(line));
   }
-  if (!cursor.Complete) throw ELUTError("Incomplete file.");
+  if (!cursor.Complete) {
+    if (cursor.Size < 1) throw ELUTError("Incomplete file.");
+    RaiseTooFewRows(cursor.RowsStored, cursor.ExpectedRows(Is3D), cursor.Line);
+  }
 }
 
 TLoadInfo TGenericLutFormat::Load(const TLUTSource& source, TLUT& lut) const {

@@ -82,6 +82,12 @@ class TLineCursor {
   int Size = -1;    // grid size or 1D length from the header; -1 until known
   int Range = -1;   // per format, the largest code or the bit depth; -1 until known
   bool Complete = false;
+  // The line being read (1-based); after the loop, the number of lines.
+  int Line = 0;
+  // Data rows stored so far, for the message of a file cut short.
+  std::size_t RowsStored = 0;
+  // The rows the size asks for: Size^3 for 3D formats, Size for 1D ones.
+  std::size_t ExpectedRows(bool is_3d) const;
   TLoadInfo Info;
 
   // Take a size from the header, checked against the limits, and allocate the
@@ -90,15 +96,16 @@ class TLineCursor {
   void Set1DSize(long long size);
 
   // Store the next 3D row with red varying fastest (then green, blue slowest) or
-  // blue fastest; Complete is set after the last of Size^3 rows and rows after
-  // it are ignored.
+  // blue fastest; Complete is set after the last of Size^3 rows, and a row
+  // after it is an error at its line.
   void StoreRedFastest(double r, double g, double b);
   void StoreBlueFastest(double r, double g, double b);
   // The cursor alone: store at [IndexR][IndexG][IndexB] if the cursor is inside
   // the grid, then step it. True when that row completed the grid.
   bool StoreAndStepRedFastest(double r, double g, double b);
   bool StoreAndStepBlueFastest(double r, double g, double b);
-  // Store the next 1D row; Complete is set when Index1D reaches Size.
+  // Store the next 1D row; Complete is set when Index1D reaches Size, and a
+  // row after it is an error at its line.
   void Store1D(double r, double g, double b);
 
   // The rest of the grid in memory order (red fastest), from the cursor on;
@@ -154,7 +161,8 @@ class TGenericLutFormat : public TLUTFormat {
   // cursor of their own and decide the kind themselves.
   void ParseLines(TLineCursor& cursor) const;
   // The end of the generic reader: Kind and size after Is3D, and
-  // "Incomplete file." unless the cursor is Complete.
+  // "Incomplete file" unless the cursor is Complete (with the rows found and
+  // expected once the size is known).
   void FinishLoad(TLineCursor& cursor) const;
   // The generic reader with a cursor of the format's own (derived from
   // TLineCursor, made from the source and the LUT).

@@ -1,5 +1,9 @@
 #include "formats/LUTFormatImps.h"
 
+#include <vector>
+
+#include "formats/ReadErrors.h"
+
 #include <cmath>
 
 #include "base/TextFile.h"
@@ -243,6 +247,52 @@ bool ReadIndexedIntTriple(std::string_view line, int divisor, double& r, double&
   g = vg;
   b = vb;
   return true;
+}
+
+bool StartsLikeDataRow(std::string_view line) {
+  const std::string_view t = TrimLeft(line);
+  if (t.empty()) return false;
+  const char c = t.front();
+  return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.';
+}
+
+void RaiseRowError(std::string_view line, int line_number, int values, bool integers) {
+  // The fields as a reader of any separators would cut them.
+  std::vector<std::string_view> fields;
+  std::string_view rest = Trim(line);
+  while (!rest.empty()) {
+    std::size_t end = 0;
+    while (end < rest.size() && !IsBlank(rest[end]) && rest[end] != ',') ++end;
+    if (end > 0) fields.push_back(rest.substr(0, end));
+    rest.remove_prefix(end);
+    while (!rest.empty() && (IsBlank(rest.front()) || rest.front() == ',')) rest.remove_prefix(1);
+  }
+  for (const std::string_view field : fields) {
+    int i = 0;
+    double d = 0.0;
+    const bool ok = integers ? TryParseInt(field, i) : TryParseFloat(field, d);
+    if (!ok) {
+      EConvertError e = integers ? EConvertError::InvalidInteger(field) : EConvertError::InvalidFloat(field);
+      e.Line = line_number;
+      throw e;
+    }
+  }
+  RaiseBadRow(Trim(line), values, line_number);
+}
+
+void ReadFloatRow(std::string_view line, int line_number, double& r, double& g, double& b) {
+  if (!ReadFloatTriple(line, r, g, b)) RaiseRowError(line, line_number, 3, false);
+}
+
+void ReadIntRow(std::string_view line, int line_number, int divisor, bool skip_first, double& r, double& g,
+                double& b) {
+  if (ReadIntTriple(line, divisor, skip_first, r, g, b)) return;
+  std::string_view rest = Trim(line);
+  if (skip_first) {
+    NextField(rest);
+    rest = Trim(rest);
+  }
+  RaiseRowError(rest, line_number, 3, true);
 }
 
 }  // namespace zelvo

@@ -91,6 +91,22 @@ int GridSizeFromRowCount(long long rows);
 // 'The header value "max value 0" is not supported (...).'
 [[noreturn]] void RaiseBadHeaderValue(std::string_view header, std::string_view rule);
 
+// Strict rows. A line whose first character after blanks is a digit, a sign
+// or a point starts like a data row; such a line must then be one, or the
+// load ends with an error at it.
+bool StartsLikeDataRow(std::string_view line);
+// Three decimal numbers of a data row (ReadFloatTriple's rules), or the error
+// at `line_number`: the first field that is not a number (nan, inf, a value
+// beyond the doubles and a decimal comma's parts are not), or a row of
+// another count of fields.
+void ReadFloatRow(std::string_view line, int line_number, double& r, double& g, double& b);
+// The same for integers divided by `divisor` (ReadIntTriple's rules).
+void ReadIntRow(std::string_view line, int line_number, int divisor, bool skip_first, double& r, double& g, double& b);
+// Raises the error a data row that does not parse gets: the first of its
+// fields that is not a number (`integers` for integer rows), else a row of
+// another count than `values` fields.
+[[noreturn]] void RaiseRowError(std::string_view line, int line_number, int values, bool integers);
+
 // The first three fields of a row as integers, each divided by Divisor. Blanks
 // before a field are skipped; fields after the third are ignored, so rows with
 // extra columns are read.
