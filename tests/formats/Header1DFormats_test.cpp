@@ -153,7 +153,7 @@ struct ReadCase {
   std::vector<std::string> comments = {};
 };
 
-TEST(Header1DReaders, HeaderRulesCommentsAndSkippedRows) {
+TEST(Header1DReaders, HeaderRulesCommentsAndTextLines) {
   const double c12 = 4095.0;
   const double c16 = 65535.0;
   const std::vector<ReadCase> cases = {
@@ -170,7 +170,7 @@ TEST(Header1DReaders, HeaderRulesCommentsAndSkippedRows) {
       {"Lustre 16-bit, index column not checked", TLUTFormatId::Lustre1D,
        "# c\nLUT16\n\n0 0 0 0\n7 65535 65535 65535\nnot a row\nx 1 2 3\n",
        {{0, 0, 0}, {1, 1, 1}, {1 / c16, 2 / c16, 3 / c16}}},
-      {"Lustre 12-bit after a stray line", TLUTFormatId::Lustre1D, "hello\n  LUT12  \n0 0 2048 4095\n",
+      {"Lustre 12-bit after a stray line, other headers pass", TLUTFormatId::Lustre1D, "LUT8\n  LUT12  \n0 0 2048 4095\nLUT8\n",
        {{0, 2048 / c12, 1}}},
       {"Filmlight length in a comment, rows before it ignored", TLUTFormatId::Filmlight1D,
        "0 0 0\n# lutLength 2\n# iDims 3\n0.5 0.25 2\n# lutLength 2\n1,1,1\n# end\n",
