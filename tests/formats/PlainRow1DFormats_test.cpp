@@ -118,7 +118,6 @@ TEST(PlainRow1DReaders, MalformedRowsNameTheirLine) {
       {"Colorfront nan", F::ColorFrontOSD1D, "0 nan 0\n", "'nan' is not a valid floating point value (line 1)"},
       {"Colorfront underflow", F::ColorFrontOSD1D, "# c\n1e-400 0 0\n",
        "'1e-400' is not a valid floating point value (line 2)"},
-      {"Colorfront two values", F::ColorFrontOSD1D, "# c\n0.5 0.5\n", "'0.5 0.5' is not a row of 3 values (line 2)"},
       {"Colorfront no row at all", F::ColorFrontOSD1D, "# c\ntext\n", "Incomplete file."},
       {"HDLink decimal comma", F::Blackmagic1D, "R\tG\tB - HDLINK GAMMA TABLE\n1000,00 0 0\n",
        "'1000,00 0 0' is not a row of 3 values (line 2)"},
