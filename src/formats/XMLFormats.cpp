@@ -139,7 +139,7 @@ TLoadInfo TStwo1DLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
   int i = 0;
   for (const auto& child : data.Children) {
     if (!XMLNamesMatch(child->Name, "elem")) continue;
-    TXMLAttributes& a = child->Attributes;
+    const TXMLAttributes& a = child->Attributes;
     // An element without one of its values is a damaged row, not a 0.
     const auto value = [&](std::string_view name) {
       const TXMLValue* v = a.Find(name);
