@@ -1,5 +1,6 @@
 #include "base/XMLNode.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <filesystem>
@@ -283,12 +284,19 @@ void TXMLNode::ParseAttributes(std::string_view text) {
 
 void TXMLNode::ParseContentAt(std::string_view& text, int depth, TParseLimits& limits) {
   Value.Text.clear();
+  TextPieces.clear();
+  const auto add_piece = [&](std::string_view piece) {
+    if (limits.Base != nullptr) {
+      TextPieces.push_back({Value.Text.size(), static_cast<std::size_t>(piece.data() - limits.Base)});
+    }
+    Value.Text.append(piece);
+  };
   for (;;) {
     const std::size_t lt = text.find('<');
     // Without a '<', the last character stays behind, as it does for a tag.
     const std::size_t chunk_length = lt != std::string_view::npos ? lt : (text.empty() ? 0 : text.size() - 1);
     const std::string_view chunk = text.substr(0, chunk_length);
-    if (!Trim(chunk).empty()) Value.Text.append(chunk);
+    if (!Trim(chunk).empty()) add_piece(chunk);
     text.remove_prefix(chunk_length);
     if (text.empty() || lt == std::string_view::npos) return;
 
@@ -304,7 +312,7 @@ void TXMLNode::ParseContentAt(std::string_view& text, int depth, TParseLimits& l
       const std::size_t close = text.find("]]>", 9);
       const std::string_view section = close == std::string_view::npos ? text.substr(9) : text.substr(9, close - 9);
       Value.Text.push_back(' ');
-      Value.Text.append(section);
+      add_piece(section);
       text.remove_prefix(close == std::string_view::npos ? text.size() : close + 3);
       continue;
     }
@@ -316,6 +324,16 @@ void TXMLNode::ParseContentAt(std::string_view& text, int depth, TParseLimits& l
     }
     AddParsedChild(limits).ParseElementAt(text, depth + 1, limits);
   }
+}
+
+std::size_t TXMLNode::TextOffset(std::size_t at) const {
+  // The last piece that starts at or before `at`; a separator the reader put
+  // between pieces maps just past the piece before it.
+  const auto after = std::upper_bound(TextPieces.begin(), TextPieces.end(), at,
+                                      [](std::size_t a, const TTextPiece& p) { return a < p.At; });
+  if (after == TextPieces.begin()) return std::string::npos;
+  const TTextPiece& piece = *(after - 1);
+  return piece.Offset + (at - piece.At);
 }
 
 TXMLNode* TXMLNode::FindChild(std::string_view name) const {

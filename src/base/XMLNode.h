@@ -67,6 +67,17 @@ class TXMLNode {
   // Where the element's tag starts in the document, in bytes (npos for the
   // document node); errors about the element carry it.
   std::size_t Offset = std::string::npos;
+  // Where the pieces of Value.Text stand in the document: each piece's start
+  // in the text and its offset in the document, in order. Errors about a row
+  // of the text carry the row's own place (TextOffset).
+  struct TTextPiece {
+    std::size_t At;
+    std::size_t Offset;
+  };
+  std::vector<TTextPiece> TextPieces;
+  // The document offset of the character at `at` of Value.Text (npos when
+  // the text was not parsed from a document).
+  std::size_t TextOffset(std::size_t at) const;
 
   // Name, attributes and children go; the value text stays (ParseContent resets it).
   void Clear();

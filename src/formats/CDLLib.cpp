@@ -8,6 +8,7 @@
 #include "base/StringLib.h"
 #include "base/XMLNode.h"
 #include "base/Errors.h"
+#include "formats/XMLTables.h"
 
 namespace zelvo {
 
@@ -54,20 +55,24 @@ void ReadCorrection(const TXMLNode& cc, TCDLData& cdl) {
   const TXMLNode* sop_node = cc.FindChild("SOPNode");
   if (sop_node == nullptr) sop_node = cc.FindChild("ASC_SOP");
   const TXMLNode& sop = sop_node != nullptr ? *sop_node : cc.ChildByName("SOPNode");  // not found: raises
-  const std::string& slope = sop.ChildByName("Slope").Value.Text;
-  const std::string& offset = sop.ChildByName("Offset").Value.Text;
-  const std::string& power = sop.ChildByName("Power").Value.Text;
-  ReadThree(slope, read.SOP[0].Slope, read.SOP[1].Slope, read.SOP[2].Slope);
-  ReadThree(offset, read.SOP[0].Offset, read.SOP[1].Offset, read.SOP[2].Offset);
-  ReadThree(power, read.SOP[0].Power, read.SOP[1].Power, read.SOP[2].Power);
+  const TXMLNode& slope = sop.ChildByName("Slope");
+  const TXMLNode& offset = sop.ChildByName("Offset");
+  const TXMLNode& power = sop.ChildByName("Power");
+  // A number that does not convert is shown with the line of its element.
+  PlacedAt(slope.Offset, [&] { ReadThree(slope.Value.Text, read.SOP[0].Slope, read.SOP[1].Slope, read.SOP[2].Slope); });
+  PlacedAt(offset.Offset,
+           [&] { ReadThree(offset.Value.Text, read.SOP[0].Offset, read.SOP[1].Offset, read.SOP[2].Offset); });
+  PlacedAt(power.Offset, [&] { ReadThree(power.Value.Text, read.SOP[0].Power, read.SOP[1].Power, read.SOP[2].Power); });
   read.Saturation = 1.0f;
   const TXMLNode* sat_node = cc.FindChild("SATNode");
   if (sat_node == nullptr) sat_node = cc.FindChild("ASC_SAT");
   if (sat_node != nullptr) {
     if (const TXMLNode* sat = sat_node->FindChild("Saturation")) {
-      const double s = sat->Value.AsFloat();
-      if (!(std::fabs(s) <= FLT_MAX)) throw EConvertError::InvalidFloat(Trim(sat->Value.Text));
-      read.Saturation = static_cast<float>(s);
+      PlacedAt(sat->Offset, [&] {
+        const double s = sat->Value.AsFloat();
+        if (!(std::fabs(s) <= FLT_MAX)) throw EConvertError::InvalidFloat(Trim(sat->Value.Text));
+        read.Saturation = static_cast<float>(s);
+      });
     }
   }
   cdl = std::move(read);

@@ -12,6 +12,7 @@
 
 #include "formats/Families.h"
 #include "formats/LUTFormatImps.h"
+#include "formats/ReadErrors.h"
 #include "formats/XMLTables.h"
 #include "base/XMLNode.h"
 
@@ -37,18 +38,17 @@ TLoadInfo TClipster3DLutFormat::Load(const TLUTSource& source, TLUT& lut) const 
   TXMLNode& values = root.ChildByName("values");
   // Size and depth are checked before anything is stored: a missing depth would
   // divide by 0 and a wrong size would lead the cursor out of the table.
-  const int n = XMLGridSize(root.Attributes.Value("N"), "\"N\" attribute");
-  c.Info.Bits = XMLBitDepth(root.Attributes.Value("BitDepth"), "\"BitDepth\" attribute");
+  const int n = PlacedAt(root.Offset, [&] { return XMLGridSize(root.Attributes.Value("N"), "\"N\" attribute"); });
+  c.Info.Bits =
+      PlacedAt(root.Offset, [&] { return XMLBitDepth(root.Attributes.Value("BitDepth"), "\"BitDepth\" attribute"); });
+  CheckRowsFit(source.Bytes().size(), static_cast<std::size_t>(n) * n * n, kMinCodeRowBytes);
   c.SetGridSize(n);
   lut.Comments.push_back("Name: " + root.Attributes.Value("name").Text);
 
   const int divisor = static_cast<int>((std::int64_t{1} << c.Info.Bits) - 1);
-  ForEachCodeRow(values.Value.Text, divisor, [&](double r, double g, double b) {
-    return c.Complete = c.StoreAndStepBlueFastest(r, g, b);
-  });
-  lut.Kind = TLUTKind::lk3D;
   // A grid cut short would keep another table's entries in its last cells.
-  if (!c.Complete) throw ELUTError("Incomplete file.");
+  ReadCodeRowsBlueFastest(values, divisor, c);
+  lut.Kind = TLUTKind::lk3D;
   return c.Info;
 }
 

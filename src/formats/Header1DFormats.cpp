@@ -40,6 +40,7 @@
 
 #include "formats/Families.h"
 #include "formats/LUTFormatImps.h"
+#include "formats/ReadErrors.h"
 
 namespace zelvo {
 
@@ -82,6 +83,7 @@ class TQuantel1DLutFormat : public TGenericLutFormat {
  public:
   TQuantel1DLutFormat() : TGenericLutFormat(TLUTFormatId::Quantel1D, "Quantel 1D", false) {}
   bool CanRead(const TLUTSource& source) const override;
+  TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override;
   void ParseLine(std::string_view line, TLineCursor& cursor) const override;
   TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
 };
@@ -103,6 +105,24 @@ namespace {
 std::string_view ValueTextAfter(std::string_view line, int pos, std::size_t keyword_length) {
   const std::size_t start = static_cast<std::size_t>(pos - 1) + keyword_length + 1;
   return start < line.size() ? Trim(line.substr(start)) : std::string_view{};
+}
+
+// The fewest bytes a row takes ("0 0 0" and a line break; "0" and one for a
+// Codex code), for CheckRowsFit.
+constexpr std::size_t kMinRowBytes = 6;
+constexpr std::size_t kMinCodeBytes = 2;
+
+// A length line: the first sets the table's length once the file is known to
+// be long enough for its rows (`rows_per_entry` of them an entry); a later
+// one must say the same.
+void Declare1DSize(TLineCursor& c, long long size, std::size_t rows_per_entry, std::size_t min_row_bytes) {
+  if (c.Size != -1) {
+    if (size != c.Size) RaiseSizeChanged(c.Size, size, c.Line);
+    return;
+  }
+  Check1DSize(size);
+  CheckRowsFit(c.Source.Text().size(), static_cast<std::size_t>(size) * rows_per_entry, min_row_bytes);
+  c.Set1DSize(size);
 }
 
 // The largest code at `bits` bits; bits were checked by WritableBits.
@@ -135,6 +155,8 @@ class TCodexCursor : public TLineCursor {
   using TLineCursor::TLineCursor;
   int Channels = 0;
   int Channel = 1;
+  // The codes the header asks for: one block, or one per channel.
+  std::size_t ExpectedCodes() const { return ExpectedRows(false) * (Channels == 1 ? 1 : 3); }
 };
 
 void ParseCodexHeader(std::string_view line, int keyword_pos, TCodexCursor& c) {
@@ -142,23 +164,34 @@ void ParseCodexHeader(std::string_view line, int keyword_pos, TCodexCursor& c) {
   const int channels = StrToInt(NextField(rest));
   rest = TrimLeft(rest);
   const int count = StrToInt(NextField(rest));
-  c.Set1DSize(count);
   // Tables written for another output depth carry it as a third number, the
   // number of output codes ("LUT: 3 4096 65536"); by default the codes span
   // as many steps as there are entries.
   long long codes = count;
   if (!rest.empty()) codes = StrToInt(rest);
+  if (c.Size != -1) {
+    // The header again: the same one is passed over; another length or
+    // layout would make the rows read so far mean something else.
+    if (count != c.Size) RaiseSizeChanged(c.Size, count, c.Line);
+    if (channels != c.Channels || codes - 1 != c.Range) {
+      RaiseBadHeaderValue(line, "it differs from the header before it");
+    }
+    return;
+  }
   if (codes < 2) {
     RaiseBadHeaderValue(line, "a table needs at least 2 codes: they are divided by their number minus 1");
   }
+  c.Channels = channels;
+  Declare1DSize(c, count, channels == 1 ? 1 : 3, kMinCodeBytes);
   c.Range = static_cast<int>(codes - 1);
   c.Info.Bits = BitsOfMaxCode(c.Range);
-  c.Channels = channels;
   c.Channel = 1;
 }
 
 void StoreCodexCode(TCodexCursor& c, int code) {
+  if (c.Complete) RaiseExtraRow(c.ExpectedCodes(), c.Line);
   if (c.Index1D >= c.Size || c.Size != c.LUT.Size1D()) return;
+  ++c.RowsStored;
   const double v = static_cast<double>(code) / c.Range;
   TLUTEntry& e = c.LUT.Table1D(c.Index1D);
   if (c.Channels == 1) {
@@ -181,7 +214,12 @@ void StoreCodexCode(TCodexCursor& c, int code) {
 bool TCodex1DLutFormat::CanRead(const TLUTSource& source) const { return MatchSignature(source, "LUT:"); }
 
 TLoadInfo TCodex1DLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
-  return LoadWithCursor<TCodexCursor>(source, lut);
+  TCodexCursor c(source, lut);
+  ParseLines(c);
+  // Three channels take three blocks of codes: the count says how many of them.
+  if (!c.Complete && c.Size > 0) RaiseTooFewRows(c.RowsStored, c.ExpectedCodes(), c.Line);
+  FinishLoad(c);
+  return c.Info;
 }
 
 void TCodex1DLutFormat::ParseLine(std::string_view line, TLineCursor& cursor) const {
@@ -195,8 +233,11 @@ void TCodex1DLutFormat::ParseLine(std::string_view line, TLineCursor& cursor) co
     ParseCodexHeader(line, pos, c);
     return;
   }
+  // Codes come after the header, one a line; text lines pass.
+  if (c.Size == -1 || !StartsLikeDataRow(line)) return;
   int code = 0;
-  if (c.Size != -1 && !c.Complete && TryParseInt(TrimLeft(line), code)) StoreCodexCode(c, code);
+  if (!TryParseInt(TrimLeft(line), code)) throw EConvertError::InvalidInteger(TrimLeft(line));
+  StoreCodexCode(c, code);
 }
 
 TFileText TCodex1DLutFormat::Save(const TLUT& lut, int bits, std::string_view) const {
@@ -246,9 +287,15 @@ void TLustre1DLutFormat::ParseLine(std::string_view line, TLineCursor& c) const 
     if (c.Range != -1) c.Info.Bits = c.Range;
     return;
   }
-  c.Complete = true;
+  // Rows are index (not checked) and three codes; the table is as long as
+  // the rows. A line that starts like a row and is not one ends the load.
   double r, g, b;
-  if (ReadIntTriple(line, static_cast<int>(MaxCode(c.Range)), true, r, g, b)) c.AppendRow(r, g, b);
+  if (ReadIntTriple(line, static_cast<int>(MaxCode(c.Range)), true, r, g, b)) {
+    c.AppendRow(r, g, b);
+    c.Complete = true;
+  } else if (StartsLikeDataRow(line)) {
+    ReadIntRow(line, c.Line, 1, true, r, g, b);
+  }
 }
 
 TFileText TLustre1DLutFormat::Save(const TLUT& lut, int bits, std::string_view) const {
@@ -273,15 +320,18 @@ bool TFilmlight1DLutFormat::CanRead(const TLUTSource& source) const {
 void TFilmlight1DLutFormat::ParseLine(std::string_view line, TLineCursor& c) const {
   if (IsBlankLine(line)) return;
   // The length stands in a comment line in the files this format writes.
-  if (c.Size == -1) {
-    if (const int pos = PosNoCase("lutLength", line); pos > 0) {
-      c.Set1DSize(StrToInt(ValueTextAfter(line, pos, 9)));
-      return;
-    }
+  if (const int pos = PosNoCase("lutLength", line); pos > 0) {
+    Declare1DSize(c, StrToInt(ValueTextAfter(line, pos, 9)), 1, kMinRowBytes);
+    return;
   }
-  if (IsCommentLine(line) || c.Size == -1 || c.Complete) return;
+  // Rows before the length line are not part of the table.
+  if (IsCommentLine(line) || c.Size == -1) return;
   double r, g, b;
-  if (ReadFloatTriple(line, r, g, b)) c.Store1D(r, g, b);
+  if (ReadFloatTriple(line, r, g, b)) {
+    c.Store1D(r, g, b);
+  } else if (StartsLikeDataRow(line)) {
+    ReadFloatRow(line, c.Line, r, g, b);
+  }
 }
 
 TFileText TFilmlight1DLutFormat::Save(const TLUT& lut, int, std::string_view) const {
@@ -305,13 +355,20 @@ bool TQuantel1DLutFormat::CanRead(const TLUTSource& source) const {
   return MatchSignature(source, "table type,gMax,gSize");
 }
 
+TLoadInfo TQuantel1DLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
+  TLineCursor c(source, lut);
+  ParseLines(c);
+  // Without gMax no row is read: the message says so rather than count them.
+  if (c.Size > 0 && c.Range == -1) throw ELUTError("Incomplete file (the header has no \"gMax\" line)");
+  FinishLoad(c);
+  return c.Info;
+}
+
 void TQuantel1DLutFormat::ParseLine(std::string_view line, TLineCursor& c) const {
   if (IsBlankLine(line) || IsCommentLine(line)) return;
-  if (c.Size == -1) {
-    if (const int pos = PosNoCase("gSize", line); pos > 0) {
-      c.Set1DSize(StrToInt(ValueTextAfter(line, pos, 5)));
-      return;
-    }
+  if (const int pos = PosNoCase("gSize", line); pos > 0) {
+    Declare1DSize(c, StrToInt(ValueTextAfter(line, pos, 5)), 1, kMinRowBytes);
+    return;
   }
   if (c.Range == -1) {
     if (const int pos = PosNoCase("gMax", line); pos > 0) {
@@ -322,9 +379,14 @@ void TQuantel1DLutFormat::ParseLine(std::string_view line, TLineCursor& c) const
     }
     return;
   }
-  // The table type line, "gamma" and the column titles fail the integer test.
+  // The table type line, "gamma" and the column titles are not rows and pass.
+  if (c.Size == -1) return;
   double r, g, b;
-  if (c.Size != -1 && !c.Complete && ReadIntTriple(line, c.Range, false, r, g, b)) c.Store1D(r, g, b);
+  if (ReadIntTriple(line, c.Range, false, r, g, b)) {
+    c.Store1D(r, g, b);
+  } else if (StartsLikeDataRow(line)) {
+    ReadIntRow(line, c.Line, c.Range, false, r, g, b);
+  }
 }
 
 TFileText TQuantel1DLutFormat::Save(const TLUT& lut, int bits, std::string_view) const {
@@ -361,9 +423,14 @@ void TFusion1DLutFormat::ParseLine(std::string_view line, TLineCursor& c) const 
     c.Info.Bits = depth;
     return;
   }
-  c.Complete = true;
+  // Rows are index, R, index, G, index, B, the indexes not checked.
   double r, g, b;
-  if (ReadIndexedIntTriple(line, static_cast<int>(MaxCode(c.Range)), r, g, b)) c.AppendRow(r, g, b);
+  if (ReadIndexedIntTriple(line, static_cast<int>(MaxCode(c.Range)), r, g, b)) {
+    c.AppendRow(r, g, b);
+    c.Complete = true;
+  } else if (StartsLikeDataRow(line)) {
+    RaiseRowError(line, c.Line, 6, true, 0b10101u);
+  }
 }
 
 TFileText TFusion1DLutFormat::Save(const TLUT& lut, int bits, std::string_view) const {

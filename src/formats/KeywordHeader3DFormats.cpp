@@ -28,51 +28,86 @@
 
 #include "formats/Families.h"
 #include "formats/LUTFormatImps.h"
+#include "formats/ReadErrors.h"
 
 namespace zelvo {
 
 namespace {
 
-class TPandora3DLutFormat : public TGenericLutFormat {
+// A load of these formats: what the size line said, so that a second one can
+// be held against it.
+class TKeywordCursor : public TLineCursor {
  public:
-  TPandora3DLutFormat() : TGenericLutFormat(TLUTFormatId::Pandora3D, "Pandora 3D, Technicolor", true) {}
-  bool CanRead(const TLUTSource& source) const override;
-  TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
-  void ParseLine(std::string_view line, TLineCursor& cursor) const override;
+  using TLineCursor::TLineCursor;
+  long long Declared = -1;
 };
 
-class TLuther3DLutFormat : public TGenericLutFormat {
+// What the five formats share: the generic reader with the cursor above.
+class TKeywordLutFormat : public TGenericLutFormat {
  public:
-  TLuther3DLutFormat() : TGenericLutFormat(TLUTFormatId::Luther3D, "Luther 3D", true) {}
+  using TGenericLutFormat::TGenericLutFormat;
+  TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override {
+    return LoadKeywordFile<TKeywordCursor>(source, lut);
+  }
+
+ protected:
+  // `depth_line` names the header line that gives the largest code, for the
+  // formats that have one: without it no row is read, and the message says
+  // so rather than counting rows it never read.
+  template <typename Cursor>
+  TLoadInfo LoadKeywordFile(const TLUTSource& source, TLUT& lut, std::string_view depth_line = {}) const {
+    Cursor cursor(source, lut);
+    ParseLines(cursor);
+    if (!depth_line.empty() && cursor.Size > 0 && cursor.Range == -1) {
+      throw ELUTError("Incomplete file (the header has no \"" + std::string(depth_line) + "\" line)");
+    }
+    FinishLoad(cursor);
+    return cursor.Info;
+  }
+};
+
+class TPandora3DLutFormat : public TKeywordLutFormat {
+ public:
+  TPandora3DLutFormat() : TKeywordLutFormat(TLUTFormatId::Pandora3D, "Pandora 3D, Technicolor", true) {}
   bool CanRead(const TLUTSource& source) const override;
   TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override;
   TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
   void ParseLine(std::string_view line, TLineCursor& cursor) const override;
 };
 
-class TCodex3DLutFormat : public TGenericLutFormat {
+class TLuther3DLutFormat : public TKeywordLutFormat {
+ public:
+  TLuther3DLutFormat() : TKeywordLutFormat(TLUTFormatId::Luther3D, "Luther 3D", true) {}
+  bool CanRead(const TLUTSource& source) const override;
+  TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override;
+  TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
+  void ParseLine(std::string_view line, TLineCursor& cursor) const override;
+};
+
+class TCodex3DLutFormat : public TKeywordLutFormat {
  public:
   // The depth of the codes read; the files do not state it.
   static constexpr int ReadBits = 12;
 
-  TCodex3DLutFormat() : TGenericLutFormat(TLUTFormatId::Codex3D, "Codex 3D", true) {}
+  TCodex3DLutFormat() : TKeywordLutFormat(TLUTFormatId::Codex3D, "Codex 3D", true) {}
   bool CanRead(const TLUTSource& source) const override;
   TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override;
   TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
   void ParseLine(std::string_view line, TLineCursor& cursor) const override;
 };
 
-class TQuantel3DLutFormat : public TGenericLutFormat {
+class TQuantel3DLutFormat : public TKeywordLutFormat {
  public:
-  TQuantel3DLutFormat() : TGenericLutFormat(TLUTFormatId::Quantel3D, "Quantel 3D", true) {}
+  TQuantel3DLutFormat() : TKeywordLutFormat(TLUTFormatId::Quantel3D, "Quantel 3D", true) {}
   bool CanRead(const TLUTSource& source) const override;
+  TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override;
   TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
   void ParseLine(std::string_view line, TLineCursor& cursor) const override;
 };
 
-class TDavinciDat3DLutFormat : public TGenericLutFormat {
+class TDavinciDat3DLutFormat : public TKeywordLutFormat {
  public:
-  TDavinciDat3DLutFormat() : TGenericLutFormat(TLUTFormatId::DavinciDat3D, "Davinci DAT 3D", true) {}
+  TDavinciDat3DLutFormat() : TKeywordLutFormat(TLUTFormatId::DavinciDat3D, "Davinci DAT 3D", true) {}
   bool CanRead(const TLUTSource& source) const override;
   TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override;
   TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
@@ -91,12 +126,38 @@ int IntegerFrom(std::string_view line, std::size_t pos) {
   return StrToInt(pos - 1 < t.size() ? t.substr(pos - 1) : std::string_view{});
 }
 
-// The generic reader with a depth to report.
-template <typename Format>
-TLoadInfo LoadWithBits(const Format& format, const TLUTSource& source, TLUT& lut, int bits) {
-  TLoadInfo info = format.TGenericLutFormat::Load(source, lut);
-  info.Bits = bits;
-  return info;
+// The fewest bytes a row takes: three one-digit codes and their separators
+// ("0 0 0" and a line break), four with Pandora's index column.
+constexpr std::size_t kMinRowBytes = 6;
+constexpr std::size_t kMinIndexedRowBytes = 8;
+
+// A size line. The first sets the grid (`declared` counts rows when
+// `declares_rows`, else points per axis) once the file is known to be long
+// enough for it; a later one must say the same.
+void DeclareGrid(TLineCursor& cursor, long long declared, bool declares_rows, std::size_t min_row_bytes) {
+  TKeywordCursor& c = static_cast<TKeywordCursor&>(cursor);
+  if (c.Declared != -1) {
+    if (declared != c.Declared) RaiseSizeChanged(c.Declared, declared, c.Line);
+    return;
+  }
+  const long long n = declares_rows ? GridSizeFromRowCount(declared) : declared;
+  CheckGridSize(n);
+  CheckRowsFit(c.Source.Text().size(), static_cast<std::size_t>(n * n * n), min_row_bytes);
+  c.SetGridSize(n);
+  c.Declared = declared;
+}
+
+// A line once the header is complete: a row of three codes (after an index
+// column that is not checked, with `indexed`) is stored blue fastest; a line
+// that starts like a row and is not one ends the load; other lines (titles,
+// keywords of other tools) pass.
+void TakeCodeRow(std::string_view line, TLineCursor& c, int divisor, bool indexed) {
+  double r, g, b;
+  if (ReadIntTriple(line, divisor, indexed, r, g, b)) {
+    c.StoreBlueFastest(r, g, b);
+  } else if (StartsLikeDataRow(line)) {
+    ReadIntRow(line, c.Line, divisor, indexed, r, g, b);
+  }
 }
 
 }  // namespace
@@ -108,10 +169,14 @@ bool TPandora3DLutFormat::CanRead(const TLUTSource& source) const {
   return MatchSignature(source, "channel 3d,format lut");
 }
 
+TLoadInfo TPandora3DLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
+  return LoadKeywordFile<TKeywordCursor>(source, lut, "out");
+}
+
 void TPandora3DLutFormat::ParseLine(std::string_view line, TLineCursor& c) const {
   if (IsBlankLine(line) || IsCommentLine(line)) return;
-  if (c.Size == -1 && StartsWithKeyword(line, "in ")) {
-    c.SetGridSize(GridSizeFromRowCount(IntegerFrom(line, 4)));
+  if (StartsWithKeyword(line, "in ")) {
+    DeclareGrid(c, IntegerFrom(line, 4), true, kMinIndexedRowBytes);
     return;
   }
   if (c.Range == -1 && StartsWithKeyword(line, "out ")) {
@@ -124,9 +189,9 @@ void TPandora3DLutFormat::ParseLine(std::string_view line, TLineCursor& c) const
     if ((1LL << bits) == codes) c.Info.Bits = bits;
     return;
   }
-  if (c.Size == -1 || c.Range == -1 || c.Complete) return;
-  double r, g, b;
-  if (ReadIntTriple(line, c.Range, true, r, g, b)) c.StoreBlueFastest(r, g, b);
+  // Rows before the header is complete are not part of the table.
+  if (c.Size == -1 || c.Range == -1) return;
+  TakeCodeRow(line, c, c.Range, true);
 }
 
 TFileText TPandora3DLutFormat::Save(const TLUT& lut, int bits, std::string_view) const {
@@ -165,22 +230,21 @@ constexpr int kLutherMaxCode = 1023;
 bool TLuther3DLutFormat::CanRead(const TLUTSource& source) const { return MatchSignature(source, "channels: c3"); }
 
 TLoadInfo TLuther3DLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
-  return LoadWithBits(*this, source, lut, kLutherBits);
+  TLoadInfo info = TKeywordLutFormat::Load(source, lut);
+  info.Bits = kLutherBits;
+  return info;
 }
 
 void TLuther3DLutFormat::ParseLine(std::string_view line, TLineCursor& c) const {
   if (IsBlankLine(line)) return;
   // The row count stands in a comment line ("#elements = 35937").
-  if (c.Size == -1) {
-    if (const int pos = PosNoCase(kLutherElements, line); pos > 0) {
-      const std::size_t after = static_cast<std::size_t>(pos - 1) + kLutherElements.size();
-      c.SetGridSize(GridSizeFromRowCount(StrToInt(line.substr(after))));
-      return;
-    }
+  if (const int pos = PosNoCase(kLutherElements, line); pos > 0) {
+    const std::size_t after = static_cast<std::size_t>(pos - 1) + kLutherElements.size();
+    DeclareGrid(c, StrToInt(line.substr(after)), true, kMinRowBytes);
+    return;
   }
-  if (IsCommentLine(line) || c.Size == -1 || c.Complete) return;
-  double r, g, b;
-  if (ReadIntTriple(line, kLutherMaxCode, false, r, g, b)) c.StoreBlueFastest(r, g, b);
+  if (IsCommentLine(line) || c.Size == -1) return;
+  TakeCodeRow(line, c, kLutherMaxCode, false);
 }
 
 TFileText TLuther3DLutFormat::Save(const TLUT& lut, int bits, std::string_view) const {
@@ -199,7 +263,9 @@ TFileText TLuther3DLutFormat::Save(const TLUT& lut, int bits, std::string_view) 
 bool TCodex3DLutFormat::CanRead(const TLUTSource& source) const { return MatchSignature(source, "Lut3D:"); }
 
 TLoadInfo TCodex3DLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
-  return LoadWithBits(*this, source, lut, ReadBits);
+  TLoadInfo info = TKeywordLutFormat::Load(source, lut);
+  info.Bits = ReadBits;
+  return info;
 }
 
 void TCodex3DLutFormat::ParseLine(std::string_view line, TLineCursor& c) const {
@@ -208,13 +274,12 @@ void TCodex3DLutFormat::ParseLine(std::string_view line, TLineCursor& c) const {
     c.AddComment(CommentText(line));
     return;
   }
-  if (c.Size == -1) {
-    if (ContainsNoCase(line, "LUT3D:")) c.SetGridSize(IntValueAfter(line, "LUT3D:"));
+  if (ContainsNoCase(line, "LUT3D:")) {
+    DeclareGrid(c, IntValueAfter(line, "LUT3D:"), false, kMinRowBytes);
     return;
   }
-  if (c.Complete) return;
-  double r, g, b;
-  if (ReadIntTriple(line, (1 << ReadBits) - 1, false, r, g, b)) c.StoreBlueFastest(r, g, b);
+  if (c.Size == -1) return;
+  TakeCodeRow(line, c, (1 << ReadBits) - 1, false);
 }
 
 TFileText TCodex3DLutFormat::Save(const TLUT& lut, int bits, std::string_view) const {
@@ -235,10 +300,14 @@ bool TQuantel3DLutFormat::CanRead(const TLUTSource& source) const {
   return MatchSignature(source, "max value,vertices");
 }
 
+TLoadInfo TQuantel3DLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
+  return LoadKeywordFile<TKeywordCursor>(source, lut, "max value");
+}
+
 void TQuantel3DLutFormat::ParseLine(std::string_view line, TLineCursor& c) const {
   if (IsBlankLine(line) || IsCommentLine(line)) return;
-  if (c.Size == -1 && StartsWithKeyword(line, "vertices")) {
-    c.SetGridSize(IntegerFrom(line, 9));
+  if (StartsWithKeyword(line, "vertices")) {
+    DeclareGrid(c, IntegerFrom(line, 9), false, kMinRowBytes);
     return;
   }
   if (c.Range == -1 && StartsWithKeyword(line, "max value")) {
@@ -251,9 +320,10 @@ void TQuantel3DLutFormat::ParseLine(std::string_view line, TLineCursor& c) const
     if ((1LL << bits) - 1 == max_code) c.Info.Bits = bits;
     return;
   }
-  if (c.Size == -1 || c.Range == -1 || c.Complete) return;
-  double r, g, b;
-  if (ReadIntTriple(line, c.Range, false, r, g, b)) c.StoreBlueFastest(r, g, b);
+  // The header lines after these ("blue is fastest changing", "cube data",
+  // "R G B") are not rows and pass.
+  if (c.Size == -1 || c.Range == -1) return;
+  TakeCodeRow(line, c, c.Range, false);
 }
 
 TFileText TQuantel3DLutFormat::Save(const TLUT& lut, int bits, std::string_view) const {
@@ -277,10 +347,10 @@ TFileText TQuantel3DLutFormat::Save(const TLUT& lut, int bits, std::string_view)
 namespace {
 
 // A DAT load knows from the start whether the file states its size.
-class TDatCursor : public TLineCursor {
+class TDatCursor : public TKeywordCursor {
  public:
   TDatCursor(const TLUTSource& source, TLUT& lut)
-      : TLineCursor(source, lut), SizeKeywordFound(TGenericLutFormat::MatchSignature(source, "3DLUTSIZE")) {}
+      : TKeywordCursor(source, lut), SizeKeywordFound(TGenericLutFormat::MatchSignature(source, "3DLUTSIZE")) {}
   const bool SizeKeywordFound;
 };
 
@@ -296,28 +366,41 @@ bool TDavinciDat3DLutFormat::CanRead(const TLUTSource& source) const {
 }
 
 TLoadInfo TDavinciDat3DLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
-  return LoadWithCursor<TDatCursor>(source, lut);
+  return LoadKeywordFile<TDatCursor>(source, lut);
 }
 
 void TDavinciDat3DLutFormat::ParseLine(std::string_view line, TLineCursor& cursor) const {
   TDatCursor& c = static_cast<TDatCursor&>(cursor);
   if (IsBlankLine(line) || IsCommentLine(line)) return;
-  if (c.Size == -1) {
-    if (c.SizeKeywordFound) {
-      // Rows before the size line are not part of the table.
-      if (const int pos = PosNoCase("3DLUTSIZE", line); pos > 0) {
-        const std::size_t after = static_cast<std::size_t>(pos - 1) + 9 + 1;
-        c.SetGridSize(StrToInt(Trim(after < line.size() ? line.substr(after) : std::string_view{})));
-      }
+  if (c.SizeKeywordFound) {
+    if (const int pos = PosNoCase("3DLUTSIZE", line); pos > 0) {
+      const std::size_t after = static_cast<std::size_t>(pos - 1) + 9 + 1;
+      DeclareGrid(c, StrToInt(Trim(after < line.size() ? line.substr(after) : std::string_view{})), false,
+                  kMinRowBytes);
       return;
     }
-    const int n = GridSizeFromRowCount(CountFloatTripleLines(c.Source.Text()));
+    // Rows before the size line are not part of the table.
+    if (c.Size == -1) return;
+  } else if (c.Size == -1) {
+    // Without the keyword the rows make the grid, and they must make a whole
+    // one: the nearest grid is taken, and a count short of it or beyond it
+    // is refused with the rows found.
+    const int rows = CountFloatTripleLines(c.Source.Text());
+    const int n = GridSizeFromRowCount(rows);
     if (n > 0) c.SetGridSize(n);
     else c.Size = 0;  // no rows at all: "Incomplete file."
+    c.Declared = rows;
   }
-  if (c.Complete) return;
   double x, y, z;
-  if (ReadFloatTriple(line, x, y, z)) c.StoreRedFastest(z, y, x);
+  if (ReadFloatTriple(line, x, y, z)) {
+    if (c.Complete && !c.SizeKeywordFound) {
+      throw ELUTError("Too many rows (" + std::to_string(c.Declared) + " rows are not a whole cube; a grid of " +
+                      std::to_string(c.Size) + " points takes " + std::to_string(c.ExpectedRows(true)) + ")");
+    }
+    c.StoreRedFastest(z, y, x);
+  } else if (StartsLikeDataRow(line)) {
+    ReadFloatRow(line, c.Line, x, y, z);
+  }
 }
 
 TFileText TDavinciDat3DLutFormat::Save(const TLUT& lut, int, std::string_view) const {

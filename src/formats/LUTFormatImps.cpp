@@ -296,7 +296,7 @@ bool StartsLikeDataRow(std::string_view line) {
   return word == "NAN" || word == "INF" || word == "INFINITY";
 }
 
-void RaiseRowError(std::string_view line, int line_number, int values, bool integers) {
+void RaiseRowError(std::string_view line, int line_number, int values, bool integers, unsigned unchecked) {
   // The fields as a reader of any separators would cut them.
   std::vector<std::string_view> fields;
   std::string_view rest = Trim(line);
@@ -307,7 +307,9 @@ void RaiseRowError(std::string_view line, int line_number, int values, bool inte
     rest.remove_prefix(end);
     while (!rest.empty() && (IsBlank(rest.front()) || rest.front() == ',')) rest.remove_prefix(1);
   }
-  for (const std::string_view field : fields) {
+  for (std::size_t k = 0; k < fields.size(); ++k) {
+    const std::string_view field = fields[k];
+    if (k < 32 && (unchecked >> k & 1u) != 0) continue;
     int i = 0;
     double d = 0.0;
     const bool ok = integers ? TryParseInt(field, i) : TryParseFloat(field, d);
@@ -327,12 +329,9 @@ void ReadFloatRow(std::string_view line, int line_number, double& r, double& g, 
 void ReadIntRow(std::string_view line, int line_number, int divisor, bool skip_first, double& r, double& g,
                 double& b) {
   if (ReadIntTriple(line, divisor, skip_first, r, g, b)) return;
-  std::string_view rest = Trim(line);
-  if (skip_first) {
-    NextField(rest);
-    rest = Trim(rest);
-  }
-  RaiseRowError(rest, line_number, 3, true);
+  // The whole row is shown, its index column counted but not checked.
+  if (skip_first) RaiseRowError(line, line_number, 4, true, 1u);
+  RaiseRowError(line, line_number, 3, true);
 }
 
 }  // namespace zelvo

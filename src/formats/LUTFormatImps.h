@@ -111,12 +111,15 @@ bool StartsLikeDataRow(std::string_view line);
 // beyond the doubles and a decimal comma's parts are not), or a row of
 // another count of fields.
 void ReadFloatRow(std::string_view line, int line_number, double& r, double& g, double& b);
-// The same for integers divided by `divisor` (ReadIntTriple's rules).
+// The same for integers divided by `divisor` (ReadIntTriple's rules); with
+// `skip_first` the error shows the whole row of 4 fields, its index unchecked.
 void ReadIntRow(std::string_view line, int line_number, int divisor, bool skip_first, double& r, double& g, double& b);
 // Raises the error a data row that does not parse gets: the first of its
 // fields that is not a number (`integers` for integer rows), else a row of
-// another count than `values` fields.
-[[noreturn]] void RaiseRowError(std::string_view line, int line_number, int values, bool integers);
+// another count than `values` fields. Fields whose bit is set in `unchecked`
+// (bit 0 the first field) are index columns the format does not check.
+[[noreturn]] void RaiseRowError(std::string_view line, int line_number, int values, bool integers,
+                                unsigned unchecked = 0);
 
 // The first three fields of a row as integers, each divided by Divisor. Blanks
 // before a field are skipped; fields after the third are ignored, so rows with

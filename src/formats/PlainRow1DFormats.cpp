@@ -95,12 +95,16 @@ TFileText SaveIntRows(const TLUT& lut, int bits) {
   return text;
 }
 
-// A row candidate: stored when it parsed, counted as the end of the header
-// either way. One candidate completes the file even when it does not parse, so
-// such a file loads with no entries.
-void TakeRowCandidate(TLineCursor& c, bool parsed, const TLUTEntry& e) {
-  if (parsed) c.AppendRow(e.R, e.G, e.B);
-  c.Complete = true;
+// A row candidate: stored when it parsed; a line that starts like a row and
+// did not parse ends the load at its line (`integers` says which numbers the
+// row holds). Other text passes, and a file without a row is incomplete.
+void TakeRowCandidate(TLineCursor& c, std::string_view line, bool parsed, const TLUTEntry& e, bool integers) {
+  if (parsed) {
+    c.AppendRow(e.R, e.G, e.B);
+    c.Complete = true;
+  } else if (StartsLikeDataRow(line)) {
+    RaiseRowError(line, c.Line, 3, integers);
+  }
 }
 
 constexpr int kILutBits = 14;
@@ -121,7 +125,7 @@ void TColorFrontOSD1DLutFormat::ParseLine(std::string_view line, TLineCursor& c)
   if (!IsRowCandidate(line)) return;
   double r = 0, g = 0, b = 0;
   const bool parsed = ReadFloatTriple(line, r, g, b);
-  TakeRowCandidate(c, parsed, TLUTEntry{r, g, b});
+  TakeRowCandidate(c, line, parsed, TLUTEntry{r, g, b}, false);
 }
 
 TFileText TColorFrontOSD1DLutFormat::Save(const TLUT& lut, int, std::string_view) const {
@@ -145,7 +149,7 @@ void TBlackmagic1DLutFormat::ParseLine(std::string_view line, TLineCursor& c) co
   if (t.front() < '0' || t.front() > '9') return;
   double r = 0, g = 0, b = 0;
   const bool parsed = ReadFloatTriple(line, r, g, b);
-  TakeRowCandidate(c, parsed, TLUTEntry{r / 1000, g / 1000, b / 1000});
+  TakeRowCandidate(c, line, parsed, TLUTEntry{r / 1000, g / 1000, b / 1000}, false);
 }
 
 TFileText TBlackmagic1DLutFormat::Save(const TLUT& lut, int, std::string_view) const {
@@ -199,7 +203,7 @@ void TDavinciILut1DLutFormat::ParseLine(std::string_view line, TLineCursor& c) c
   if (!IsRowCandidate(line)) return;
   double r = 0, g = 0, b = 0;
   const bool parsed = ReadLeadingIntTriple(line, kILutDivisor, r, g, b);
-  TakeRowCandidate(c, parsed, TLUTEntry{r, g, b});
+  TakeRowCandidate(c, line, parsed, TLUTEntry{r, g, b}, true);
 }
 
 TFileText TDavinciILut1DLutFormat::Save(const TLUT&, int, std::string_view) const { RaiseReadOnly(*this); }
@@ -214,7 +218,7 @@ void TDavinciOLut1DLutFormat::ParseLine(std::string_view line, TLineCursor& c) c
   if (!IsRowCandidate(line)) return;
   double r = 0, g = 0, b = 0;
   const bool parsed = ReadLeadingIntTriple(line, kOLutDivisor, r, g, b);
-  TakeRowCandidate(c, parsed, TLUTEntry{r, g, b});
+  TakeRowCandidate(c, line, parsed, TLUTEntry{r, g, b}, true);
 }
 
 TFileText TDavinciOLut1DLutFormat::Save(const TLUT&, int, std::string_view) const { RaiseReadOnly(*this); }

@@ -22,8 +22,8 @@ namespace zelvo {
 // "A row comes before the "KEYWORD" line", at that row: the size of the
 // table it would belong to is not known yet.
 [[noreturn]] void RaiseRowBeforeSize(std::string_view size_line, int line);
-// Refuses, before anything is allocated, a declared count of rows that the
-// rest of the file cannot hold at `min_bytes_per_row` bytes a row:
+// Refuses, before anything is allocated, a declared count of rows (more than
+// a small table's) that the file cannot hold at `min_bytes_per_row` bytes a row:
 // "Incomplete file (N rows declared; the file's B bytes cannot hold them)".
 void CheckRowsFit(std::size_t bytes, std::size_t rows, std::size_t min_bytes_per_row);
 

@@ -34,6 +34,7 @@
 #include "formats/Families.h"
 #include "formats/XMLTables.h"
 #include "formats/LUTFormatImps.h"
+#include "formats/ReadErrors.h"
 #include "base/XMLNode.h"
 
 namespace zelvo {
@@ -81,24 +82,36 @@ int HexDigit(char c) {
 }
 
 // The next value of Speedgrade data: eight hexadecimal digits, other characters
-// skipped, as the bytes of a little-endian float. False when the text ends first.
-bool NextHexFloat(std::string_view data, std::size_t& pos, double& value) {
+// skipped, as the bytes of a little-endian float. False when the text ends
+// first; `first` is where its first digit stands. A NaN reads as 0; an
+// infinity is refused, as no table can use it.
+bool NextHexFloat(std::string_view data, std::size_t& pos, double& value, std::size_t& first) {
   std::uint32_t bits = 0;
-  int digits = 0;
-  while (digits < 8) {
+  char digits[8];
+  int count = 0;
+  while (count < 8) {
     if (pos >= data.size()) return false;
-    const int d = HexDigit(data[pos++]);
+    const int d = HexDigit(data[pos]);
+    if (d >= 0 && count == 0) first = pos;
+    ++pos;
     if (d < 0) continue;
     // Digit pairs are bytes in file order, the first byte the lowest.
-    const int byte = digits / 2;
-    const int shift = byte * 8 + (digits % 2 == 0 ? 4 : 0);
+    const int byte = count / 2;
+    const int shift = byte * 8 + (count % 2 == 0 ? 4 : 0);
     bits |= static_cast<std::uint32_t>(d) << shift;
-    ++digits;
+    digits[count++] = data[pos - 1];
   }
   float f;
   std::memcpy(&f, &bits, sizeof f);
+  if (std::isinf(f)) throw EConvertError::InvalidFloat(std::string_view(digits, 8));
   value = std::isnan(f) ? 0.0 : static_cast<double>(f);
   return true;
+}
+
+// Where the next hexadecimal digit stands, or npos.
+std::size_t NextHexDigit(std::string_view data, std::size_t pos) {
+  while (pos < data.size() && HexDigit(data[pos]) < 0) ++pos;
+  return pos < data.size() ? pos : std::string_view::npos;
 }
 
 }  // namespace
@@ -119,14 +132,21 @@ TLoadInfo TStwo1DLutFormat::Load(const TLUTSource& source, TLUT& lut) const {
   for (const auto& child : data.Children) {
     if (XMLNamesMatch(child->Name, "elem")) ++count;
   }
-  if (count > kMax1DSize) Check1DSize(count);
+  // A table of no entries is no table (and the conversion could not use it).
+  if (count == 0) PlacedAt(data.Offset, [] { throw ELUTError("Incomplete file (no \"elem\" rows)"); });
+  if (count > kMax1DSize) PlacedAt(data.Offset, [&] { Check1DSize(count); });
   lut.SetSize1D(static_cast<int>(count));
   int i = 0;
   for (const auto& child : data.Children) {
     if (!XMLNamesMatch(child->Name, "elem")) continue;
-    TXMLAttributes& a = child->Attributes;
-    lut.Table1D(i++) =
-        TLUTEntry{a.Value("r").AsFloat() / divisor, a.Value("g").AsFloat() / divisor, a.Value("b").AsFloat() / divisor};
+    const TXMLAttributes& a = child->Attributes;
+    // An element without one of its values is a damaged row, not a 0.
+    const auto value = [&](std::string_view name) {
+      const TXMLValue* v = a.Find(name);
+      if (v == nullptr) throw ELUTError("The \"elem\" element has no \"" + std::string(name) + "\" attribute.");
+      return v->AsFloat() / divisor;
+    };
+    lut.Table1D(i++) = PlacedAt(child->Offset, [&] { return TLUTEntry{value("r"), value("g"), value("b")}; });
   }
   lut.Kind = TLUTKind::lk1D;
   return TLoadInfo{ReadBits, 0};
@@ -170,23 +190,24 @@ TLoadInfo TPFClean3D_Format::Load(const TLUTSource& source, TLUT& lut) const {
   const TXMLNode& size = root.ChildByName("size");
   const TXMLNode& maximum = root.ChildByName("maximum");
   TXMLNode& cube = root.ChildByName("cube");
-  const int n = XMLGridSize(size.Value, "\"size\" element");
+  const int n = PlacedAt(size.Offset, [&] { return XMLGridSize(size.Value, "\"size\" element"); });
   // The maximum is the divisor of every code: it must be a positive number.
-  c.Range = RequiredInteger(maximum.Value, "maximum code value", "\"maximum\" element");
-  if (c.Range < 1) {
-    throw ELUTError("The maximum code value " + std::to_string(c.Range) +
-                    " (\"maximum\" element) is not supported; it must be above 0.");
-  }
+  c.Range = PlacedAt(maximum.Offset, [&] {
+    const int range = RequiredInteger(maximum.Value, "maximum code value", "\"maximum\" element");
+    if (range < 1) {
+      throw ELUTError("The maximum code value " + std::to_string(range) +
+                      " (\"maximum\" element) is not supported; it must be above 0.");
+    }
+    return range;
+  });
+  CheckRowsFit(source.Bytes().size(), static_cast<std::size_t>(n) * n * n, kMinCodeRowBytes);
   c.SetGridSize(n);
   for (int bits = 1; bits <= 31; ++bits) {
     if ((1LL << bits) - 1 == c.Range) c.Info.Bits = bits;
   }
-  ForEachCodeRow(cube.Value.Text, c.Range, [&](double r, double g, double b) {
-    return c.Complete = c.StoreAndStepBlueFastest(r, g, b);
-  });
-  lut.Kind = TLUTKind::lk3D;
   // A cube cut short would keep another table's entries in its last cells.
-  if (!c.Complete) throw ELUTError("Incomplete file.");
+  ReadCodeRowsBlueFastest(cube, c.Range, c);
+  lut.Kind = TLUTKind::lk3D;
   return c.Info;
 }
 
@@ -220,31 +241,46 @@ TLoadInfo TSpeedgradeLook3DLutFormat::Load(const TLUTSource& source, TLUT& lut) 
   int n = 0;
   TXMLNode doc;
   doc.LoadFromString(source.Bytes());
-  std::string_view data;
+  const TXMLNode* data_node = nullptr;
+  const TXMLNode* size_node = nullptr;
   if (const TXMLNode* look = doc.FindChild("look"); look != nullptr && look->HasChild("lut")) {
     const TXMLNode& table = look->ChildByName("lut");
-    const std::string& size_text = table.ChildByName("size").Value.Text;
-    data = table.ChildByName("data").Value.Text;
+    size_node = &table.ChildByName("size");
+    data_node = &table.ChildByName("data");
     // The size is written between quotation marks: "33".
-    n = StrToInt(size_text.size() >= 2 ? std::string_view(size_text).substr(1, size_text.size() - 2)
-                                       : std::string_view{});
+    const std::string_view size_text = size_node->Value.Text;
+    n = PlacedAt(size_node->Offset, [&] {
+      return StrToInt(size_text.size() >= 2 ? size_text.substr(1, size_text.size() - 2) : std::string_view{});
+    });
   }
   if (n == 0) {
     // A look that only grades with its shaders has no table: colours pass.
     lut.Kind = TLUTKind::lkNone;
     return c.Info;
   }
-  CheckXMLGridSize(n, "\"size\" element");
+  PlacedAt(size_node->Offset, [&] { CheckXMLGridSize(n, "\"size\" element"); });
   c.SetGridSize(n);
+  const std::string_view data = data_node->Value.Text;
   std::size_t pos = 0;
+  std::size_t first = 0;
   double v[3];
-  // A value or triple cut short by the end of the text is not stored.
-  while (pos < data.size() && NextHexFloat(data, pos, v[0]) && NextHexFloat(data, pos, v[1]) &&
-         NextHexFloat(data, pos, v[2])) {
-    if ((c.Complete = c.StoreAndStepRedFastest(v[0], v[1], v[2]))) break;
+  // A value or triple cut short by the end of the text is not stored; digits
+  // after the last triple of the grid are a triple too many. Errors stand at
+  // the first digit of their value.
+  try {
+    while (!c.Complete && NextHexFloat(data, pos, v[0], first) && NextHexFloat(data, pos, v[1], first) &&
+           NextHexFloat(data, pos, v[2], first)) {
+      c.Complete = c.StoreAndStepRedFastest(v[0], v[1], v[2]);
+    }
+    if (c.Complete && (first = NextHexDigit(data, pos)) != std::string_view::npos) {
+      RaiseExtraRow(c.ExpectedRows(true), 0);
+    }
+  } catch (EZelvoError& e) {
+    e.Position = data_node->TextOffset(first);
+    throw;
   }
+  if (!c.Complete) RaiseTooFewRows(c.RowsStored, c.ExpectedRows(true), LastLineOf(source.Bytes()));
   lut.Kind = TLUTKind::lk3D;
-  if (!c.Complete) throw ELUTError("Incomplete file.");
   return c.Info;
 }
 

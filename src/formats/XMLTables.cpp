@@ -5,6 +5,8 @@
 #include "base/Errors.h"
 #include "base/LutLimits.h"
 #include "base/XMLNode.h"
+#include "formats/LUTFormatImps.h"
+#include "formats/ReadErrors.h"
 
 namespace zelvo {
 
@@ -42,6 +44,29 @@ int XMLBitDepth(const TXMLValue& value, std::string_view source) {
                     ") is not supported (1 to " + std::to_string(kMaxXMLBits) + " bits).");
   }
   return bits;
+}
+
+void ReadCodeRowsBlueFastest(const TXMLNode& element, int divisor, TLineCursor& c) {
+  const std::string_view text = element.Value.Text;
+  for (std::size_t pos = 0; pos < text.size();) {
+    const TLineAt at = LineAt(text, pos);
+    pos = at.next;
+    double r, g, b;
+    // The errors are made without a line and placed at the row's start.
+    PlacedAt(element.TextOffset(static_cast<std::size_t>(TrimLeft(at.line).data() - text.data())), [&] {
+      if (ReadIntTriple(at.line, divisor, false, r, g, b)) {
+        if (c.Complete) RaiseExtraRow(c.ExpectedRows(true), 0);
+        c.Complete = c.StoreAndStepBlueFastest(r, g, b);
+      } else if (StartsLikeDataRow(at.line)) {
+        RaiseRowError(at.line, 0, 3, true);
+      }
+    });
+  }
+  if (!c.Complete) RaiseTooFewRows(c.RowsStored, c.ExpectedRows(true), LastLineOf(c.Source.Bytes()));
+}
+
+int LastLineOf(std::string_view document) {
+  return document.empty() ? 0 : LineOfPosition(document, document.size() - 1);
 }
 
 }  // namespace zelvo

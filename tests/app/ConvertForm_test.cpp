@@ -284,7 +284,7 @@ class ConvertForm : public QObject {
     prompts->messages.clear();
     RunBatchThroughDialog(w, "Nucoda 3D");
     QCOMPARE(prompts->messages.size(), 1u);
-    QCOMPARE(prompts->messages[0].Text, broken + ": read as Cube 3D: Incomplete file.");
+    QCOMPARE(prompts->messages[0].Text, broken + ": read as Cube 3D: Incomplete file (1 of 27 rows; the file ends at line 2)");
     QVERIFY(!out.exists("Broken.cms"));
   }
 

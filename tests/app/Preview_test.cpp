@@ -62,7 +62,7 @@ class Preview : public QObject {
     w.AddFiles({WriteText(d, "warm.cube", "# warm\nLUT_3D_SIZE 2\n0 0 0\n1 0 0\n0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n1 1 0.5\n"),
                 WriteText(d, "curve.cube", "LUT_1D_SIZE 3\n0 0 0\n0.2 0.3 0.4\n1 1 1\n"),
                 WriteText(d, "shaped.cms", NucodaWithShaper()), WriteText(d, "notes.txt", "hello\n"),
-                WriteText(d, "empty.lut", "LUT16\nend\n")});
+                WriteText(d, "point.cube", "LUT_3D_SIZE 1\n0.5 0.5 0.5\n")});
     struct Case {
       int row;
       bool graded;
@@ -75,7 +75,7 @@ class Preview : public QObject {
         {1, true, {"Type: 1D", "Dimension: 3"}},
         {3, false, {}},  // unknown: only the ungraded picture
         {0, true, {"Type: 3D", "Dimension: 2", "warm"}},
-        {4, false, {"Type: 1D", "Dimension: 0"}},  // no rows: described, never applied
+        {4, false, {"Type: 3D", "Dimension: 1"}},  // one point: described, never applied
     };
     for (const Case& c : cases) {
       Select(w, c.row);

@@ -157,7 +157,8 @@ TEST(Cli, FailingFileIsNamedAndEarlierFilesStay) {
   const std::string later = in.Write("later.cube", kCube2);
   const CliRun run = Zelvo({"convert", "-p", "6", "-o", out.path().string(), good, bad, later});
   EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find(bad + ": read as Cube 3D: Incomplete file.\n"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find(bad + ": read as Cube 3D: Incomplete file (1 of 8 rows; the file ends at line 2)\n"),
+            std::string::npos) << run.err;
   // The counts add up to the files given.
   EXPECT_NE(run.err.find("Converted 1, skipped 0, failed 1, not converted 1.\n"), std::string::npos) << run.err;
   // The progress line of a file comes once its source is read: none for bad.cube.
@@ -168,7 +169,8 @@ TEST(Cli, FailingFileIsNamedAndEarlierFilesStay) {
   const CliRun on = Zelvo({"convert", "-p", "6", "--overwrite", "--keep-going", "-o", out.path().string(), good, bad,
                            later});
   EXPECT_EQ(on.status, 1);
-  EXPECT_NE(on.err.find(bad + ": read as Cube 3D: Incomplete file.\n"), std::string::npos) << on.err;
+  EXPECT_NE(on.err.find(bad + ": read as Cube 3D: Incomplete file (1 of 8 rows; the file ends at line 2)\n"),
+            std::string::npos) << on.err;
   EXPECT_NE(on.err.find("Converted 2, skipped 0, failed 1.\n"), std::string::npos) << on.err;
   EXPECT_TRUE(std::filesystem::exists(out.File("later.cube")));
   // Going on also past targets that are there: each counts as failed, under
@@ -209,7 +211,7 @@ TEST(Cli, MessagesSayWhatHappened) {
     std::string message;
   };
   const Case cases[] = {
-      {"short.cube", "LUT_3D_SIZE 9\n", "Cube 3D", "read as Cube 3D: Incomplete file."},
+      {"short.cube", "LUT_3D_SIZE 9\n", "Cube 3D", "read as Cube 3D: Incomplete file (0 of 729 rows; the file ends at line 1)"},
       {"size.cube", "# c\n\nLUT_3D_SIZE 3x\n", "Cube 3D",
        "read as Cube 3D: '3x' is not a valid integer value (line 3)"},
       {"clip.txt", "<?xml version='1.0'?>\n<LUT3D N='2' BitDepth='16'>\n\n  <data>\n  </data>\n</LUT3D>\n",

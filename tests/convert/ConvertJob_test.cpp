@@ -293,7 +293,7 @@ TEST_F(ConvertJob, FailedFilesCanBePassedOver) {
       {"a.cube", TFileOutcome::Converted}, {"b.cube", TFileOutcome::Failed}, {"c.cube", TFileOutcome::Skipped}};
   EXPECT_EQ(outcomes, expected);
   ASSERT_EQ(errors.size(), 1u);
-  EXPECT_NE(errors[0].find("Incomplete file."), std::string::npos) << errors[0];
+  EXPECT_EQ(errors[0].rfind("Incomplete file (", 0), 0u) << errors[0];
   EXPECT_EQ(test::ReadAll(out_.File("c.cube")), "old");
 }
 
@@ -318,7 +318,7 @@ TEST_F(ConvertJob, RefusesSourcesAndTargetsItCannotConvert) {
   const Case cases[] = {
       {"gone.cube", "no longer a LUT", "Default", "is not a LUT file of a known format"},
       {"one.cube", "LUT_3D_SIZE 1\n0.5 0.5 0.5\n", "Default", "has fewer than 2 points"},
-      {"nosize.cms", "NUCODA_3D_CUBE 1\nTITLE \"x\"\n", "Default", "has fewer than 2 points"},
+      {"nosize.cms", "NUCODA_3D_CUBE 1\nTITLE \"x\"\n", "Default", "Incomplete file."},  // no size line at all
       {"ok.cube", "LUT_3D_SIZE 2\n0 0 0\n1 0 0\n0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n1 1 1\n", "1",
        "A target size of 1 is not supported"},
       {"ok2.cube", "LUT_3D_SIZE 2\n0 0 0\n1 0 0\n0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n1 1 1\n", "0",
@@ -332,7 +332,8 @@ TEST_F(ConvertJob, RefusesSourcesAndTargetsItCannotConvert) {
       ADD_FAILURE() << c.name << " converted";
     } catch (const EZelvoError& err) {
       EXPECT_NE(std::string(err.what()).find(c.message_part), std::string::npos) << err.what();
-      if (std::string(c.size) == "Default") {
+      // The job's own refusals name the file; a reader's error is the reader's.
+      if (std::string(c.size) == "Default" && std::string(c.message_part) != "Incomplete file.") {
         EXPECT_NE(std::string(err.what()).find(c.name), std::string::npos);
       }
     }

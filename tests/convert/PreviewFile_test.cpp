@@ -39,11 +39,11 @@ TEST(Preview, LUTFilesForThePane) {
   EXPECT_FALSE(unknown.Recognised);
   EXPECT_FALSE(unknown.Graded);
 
-  // A Lustre 1D file without rows: described, never applied.
-  const TLUTPreview empty = PreviewLUTFile(dir.Write("empty.lut", "LUT16\nend\n"), ungraded);
-  ASSERT_TRUE(empty.Recognised);
-  EXPECT_FALSE(empty.Graded);
-  EXPECT_EQ(empty.Lines, (std::vector<std::string>{"Type: 1D", "Dimension: 0"}));
+  // A grid of one point: described, never applied.
+  const TLUTPreview point = PreviewLUTFile(dir.Write("point.cube", "LUT_3D_SIZE 1\n0.5 0.5 0.5\n"), ungraded);
+  ASSERT_TRUE(point.Recognised);
+  EXPECT_FALSE(point.Graded);
+  EXPECT_EQ(point.Lines, (std::vector<std::string>{"Type: 3D", "Dimension: 1"}));
 
   EXPECT_THROW(PreviewLUTFile(dir.Write("bad.cube", "LUT_3D_SIZE 2\n0 0 0\n"), ungraded), EZelvoError);
 }

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <tuple>
 
+#include "ReadFailures.h"
 #include "TestFormats.h"
 #include "formats/CDLLib.h"
 #include "registry/Registry.h"
@@ -114,14 +115,16 @@ TEST(ASCCDL, ReadCDLFillsTheRecord) {
 
 TEST(ASCCDL, Errors) {
   TempDir dir;
+  // The message as the user sees it, with the line of the element at fault.
   const std::pair<std::string, std::string> cases[] = {
-      {Correction("1 1", "0 0 0", "1 1 1"), "'' is not a valid floating point value"},
-      {Correction("1 1 1", "0 x 0", "1 1 1"), "'x' is not a valid floating point value"},
-      {Correction("1 1 1", "0 0 0", "1 1 1e39"), "'1e39' is not a valid floating point value"},
-      {Correction("1 1 1", "0 0 0", "1 1 1", "high"), "'high' is not a valid floating point value"},
+      {Correction("1 1", "0 0 0", "1 1 1"), "'' is not a valid floating point value (line 3)"},
+      {Correction("1 1 1", "0 x 0", "1 1 1"), "'x' is not a valid floating point value (line 4)"},
+      {Correction("1 1 1", "0 0 0", "1 1 1e39"), "'1e39' is not a valid floating point value (line 5)"},
+      {Correction("1 1 1", "0 0 0", "1 1 1", "high"), "'high' is not a valid floating point value (line 8)"},
       {"<ColorCorrection><SOPNode><Slope>1 1 1</Slope><Power>1 1 1</Power></SOPNode></ColorCorrection>",
-       "The \"Offset\" node is not found"},
-      {"<ColorCorrection><SOP><SOPNode>x</SOPNode></SOP></ColorCorrection>", "The \"SOPNode\" node is not found"},
+       "The \"Offset\" node is not found (line 1)"},
+      {"<ColorCorrection><SOP><SOPNode>x</SOPNode></SOP></ColorCorrection>",
+       "The \"SOPNode\" node is not found (line 1)"},
       {"<ColorDecision><ColorCorrection><SOPNode><Slope>1 1 1</Slope><Offset>0 0 0</Offset><Power>1 1 1</Power>"
        "</SOPNode></ColorCorrection></ColorDecision>",
        "The \"ColorCorrection\" node is not found"},
@@ -132,7 +135,8 @@ TEST(ASCCDL, Errors) {
     lut.Table3D(1, 1, 1) = TLUTEntry{4, 4, 4};
     const std::string name = dir.Write("e.cc", text);
     EXPECT_EQ(DetectLUTFormat(name), TLUTFormatId::ASC_CDL) << text;
-    EXPECT_EQ(ErrorOf([&] { LoadLUTFile(name, lut); }), message) << text;
+    EXPECT_EQ(test::DescribedLoadError({"", TLUTFormatId::ASC_CDL, text, ""}), "read as ASC CDL: " + message);
+    EXPECT_THROW(LoadLUTFile(name, lut), EZelvoError);
     EXPECT_EQ(lut.Table3D(1, 1, 1), (TLUTEntry{4, 4, 4}));
     EXPECT_TRUE(lut.Comments.empty());
   }

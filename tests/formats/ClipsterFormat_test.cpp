@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ReadFailures.h"
 #include "TestFormats.h"
 #include "registry/Registry.h"
 #include "base/XMLNode.h"
@@ -113,18 +114,17 @@ TEST(ClipsterReader, ReadsCodesBlueFastest) {
   EXPECT_DOUBLE_EQ(lut.Table3D(16, 16, 16).B, 4912 / 65535.0);
 }
 
-TEST(ClipsterReader, TolerantRows) {
-  TempDir dir;
+TEST(ClipsterReader, RowsWithAnySeparatorsAndLinesThatAreNoRows) {
   const std::string doc =
       "<?xml version='1.0'?>\n<lut3d N=\"2\" bitdepth=\"8\">\r\n<Values>\r\n"
-      "0\t0\t0\r\n\r\nnot a row\r\n0,0,255\r\n0 255\r\n0 255 0 9\r\n0  255  0\r\n0 255 255\r\n"
-      "255 0 0\n255 0 255\n255 255 0\n255 255 255\n7 7 7\n</Values></lut3d>";
+      "0\t0\t0\r\n\r\nnot a row\r\n0,0,255\r\n<!-- a comment -->0  255  0\r\n0 255 255\r\n"
+      "255 0 0\n255 0 255\n255 255 0\n255 255 255\n</Values></lut3d>";
   TLUT lut;
-  LoadLUTFile(dir.Write("b.txt", doc), lut);
+  test::LoadText(doc, lut, TLUTFormatId::Clipster3D);
   EXPECT_EQ(lut.Comments, std::vector<std::string>{"Name: "});
   EXPECT_EQ(lut.Table3D(0, 0, 1), (TLUTEntry{0, 0, 1}));
   EXPECT_EQ(lut.Table3D(0, 1, 0), (TLUTEntry{0, 1, 0}));
-  EXPECT_EQ(lut.Table3D(1, 1, 1), (TLUTEntry{1, 1, 1}));  // the extra row is not read
+  EXPECT_EQ(lut.Table3D(1, 1, 1), (TLUTEntry{1, 1, 1}));
 }
 
 TEST(ClipsterReader, ShortDocumentIsIncompleteAndLeavesTheLUTAsItWas) {
@@ -134,10 +134,10 @@ TEST(ClipsterReader, ShortDocumentIsIncompleteAndLeavesTheLUTAsItWas) {
   lut.Table3D(1, 1, 1) = TLUTEntry{9, 9, 9};
   lut.Comments = {"earlier"};
   EXPECT_EQ(test::ErrorOf([&] {
-              LoadLUTFile(dir.Write("c.txt", "<LUT3D N='2' BitDepth='10'><values>1023 1023 1023\n</values></LUT3D>"),
+              LoadLUTFile(dir.Write("c.txt", "<LUT3D N='2' BitDepth='10'><values>1023 1023 1023\n0 0 0\n</values></LUT3D>"),
                           lut);
             }),
-            "Incomplete file.");
+            "Incomplete file (2 of 8 rows; the file ends at line 3)");
   EXPECT_EQ(lut.FormatIndex, TLUTFormatId::None);
   EXPECT_TRUE(lut.Comments.empty());
   EXPECT_EQ(lut.Size3D(), 3);
@@ -171,6 +171,36 @@ TEST(ClipsterReader, RefusesBadHeadersBeforeStoring) {
     EXPECT_EQ(lut.Table3D(0, 0, 0), (TLUTEntry{5, 5, 5}));
     EXPECT_TRUE(lut.Comments.empty());
   }
+}
+
+// Rows that start like numbers must be three integers, and there must be N^3
+// of them; errors name the line of the document, comments inside the values
+// counted.
+TEST(ClipsterReader, MalformedRowsNameTheirLine) {
+  const auto doc = [](const std::string& tag, const std::string& rows) {
+    return tag + "\n<values>\n" + rows + "</values>\n</LUT3D>\n";
+  };
+  const std::string tag = "<LUT3D name='x' N='2' BitDepth='8'>";
+  std::string rows;
+  for (int i = 0; i < 8; ++i) rows += std::to_string(i) + " 0 255\n";
+  const std::string two = rows.substr(0, 2 * 8);
+  using F = TLUTFormatId;
+  const std::vector<test::TMalformed> cases = {
+      {"two values", F::Clipster3D, doc(tag, two + "0 255\n"), "'0 255' is not a row of 3 values (line 5)"},
+      {"four values", F::Clipster3D, doc(tag, two + "0 255 0 9\n"), "'0 255 0 9' is not a row of 3 values (line 5)"},
+      {"nan", F::Clipster3D, doc(tag, "0 nan 0\n"), "'nan' is not a valid integer value (line 3)"},
+      {"row too many", F::Clipster3D, doc(tag, rows + "7 7 7\n"), "Too many rows (the file declares 8; line 11)"},
+      {"cut short", F::Clipster3D, doc(tag, rows.substr(0, 7 * 8)), "Incomplete file (7 of 8 rows; the file ends at line 11)"},
+      {"lines of a comment counted", F::Clipster3D, doc(tag, "<!-- two\nlines -->\n0 0 0\n1,5 0 0\n"),
+       "'1,5 0 0' is not a row of 3 values (line 6)"},
+      {"rows in a CDATA section", F::Clipster3D, doc(tag, "0 0 0\n<![CDATA[\n1 1 1\n1 1 1 1\n]]>"),
+       "'1 1 1 1' is not a row of 3 values (line 6)"},
+      {"size of the element", F::Clipster3D, "<?xml version='1.0'?>\n" + doc("<LUT3D N='300' BitDepth='8'>", rows),
+       "The grid size 300 (\"N\" attribute) is not supported (2 to 256 points per axis). (line 2)"},
+      {"depth of the element", F::Clipster3D, doc("<LUT3D N='2' BitDepth='x'>", rows),
+       "'x' is not a valid floating point value (line 1)"},
+  };
+  test::ExpectLoadErrors(cases);
 }
 
 TEST(ClipsterReader, MissingElementsAreNamed) {

@@ -286,10 +286,10 @@ TEST(CubeReaders, MalformedFilesFailAtTheirLine) {
        "read as Cube 3D: '1e400' is not a valid floating point value (line 2)"},
       {"a.cube", cube2 + "12x 0 0\n" + rows(7), "read as Cube 3D: '12x' is not a valid floating point value (line 2)"},
       {"a.cube", "LUT_3D_SIZE x\n", "read as Cube 3D: 'x' is not a valid integer value (line 1)"},
-      {"a.cube", "LUT_3D_SIZE 200\n",
-       "read as Cube 3D: The 3D grid size 200 is not supported (1 to 101 points per axis). (line 1)"},
+      {"a.cube", "LUT_3D_SIZE 300\n",
+       "read as Cube 3D: The 3D grid size 300 is not supported (1 to 256 points per axis). (line 1)"},
       {"a.cube", cube2 + "0 0 0\n",
-       "read as Cube 3D: Incomplete file (8 rows declared; the file's 20 bytes cannot hold them; line 1)"},
+       "read as Cube 3D: Incomplete file (1 of 8 rows; the file ends at line 2)"},
       {"a.cube", "# LUT_3D_SIZE 2\n", "read as Cube 3D: Incomplete file."},
       // Cube 3D with a shaper: 3 + 8 rows
       {"s.cube", "LUT_1D_SIZE 3\n" + cube2 + rows(12),

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "ReadFailures.h"
 #include "TestFormats.h"
 #include "registry/Registry.h"
 #include "base/StringLib.h"
@@ -152,34 +153,34 @@ struct ReadCase {
   std::vector<std::string> comments = {};
 };
 
-TEST(Header1DReaders, HeaderRulesCommentsAndSkippedRows) {
+TEST(Header1DReaders, HeaderRulesCommentsAndTextLines) {
   const double c12 = 4095.0;
   const double c16 = 65535.0;
   const std::vector<ReadCase> cases = {
       {"Codex one channel, comments before the header kept", TLUTFormatId::Codex1D,
-       "  # made by hand  \n#second\nLUT: 1 3\n# dropped after the header\n0\n1\n2\n7\n",
+       "  # made by hand  \n#second\nLUT: 1 3\n# dropped after the header\n0\n1\nLUT: 1 3\n2\n",
        {{0, 0, 0}, {0.5, 0.5, 0.5}, {1, 1, 1}},
        {"made by hand", "second"}},
       {"Codex three channels, red block first", TLUTFormatId::Codex1D, "LUT: 3 2\n\n0\n1\n1\n0\n0\n1\n",
        {{0, 1, 0}, {1, 0, 1}}},
-      {"Codex leading blanks taken, trailing blank and text skipped", TLUTFormatId::Codex1D, "LUT: 1 2\n   0\n1 \nabc\n\t4\n",
+      {"Codex leading blanks taken, text passed over", TLUTFormatId::Codex1D, "LUT: 1 2\n   0\nabc\n\t4\n",
        {{0, 0, 0}, {4, 4, 4}}},
       {"Codex third header number is the code count", TLUTFormatId::Codex1D, "LUT: 3 2 1024\n0\n1023\n0\n0\n1023\n1023\n",
        {{0, 0, 1}, {1, 0, 1}}},
       {"Lustre 16-bit, index column not checked", TLUTFormatId::Lustre1D,
-       "# c\nLUT16\n\n0 0 0 0\n7 65535 65535 65535\nnot a row\n9 1 2\n",
-       {{0, 0, 0}, {1, 1, 1}}},
-      {"Lustre 12-bit after a stray line", TLUTFormatId::Lustre1D, "hello\n  LUT12  \n0 0 2048 4095\n",
+       "# c\nLUT16\n\n0 0 0 0\n7 65535 65535 65535\nnot a row\nx 1 2 3\n",
+       {{0, 0, 0}, {1, 1, 1}, {1 / c16, 2 / c16, 3 / c16}}},
+      {"Lustre 12-bit after a stray line, other headers pass", TLUTFormatId::Lustre1D, "LUT8\n  LUT12  \n0 0 2048 4095\nLUT8\n",
        {{0, 2048 / c12, 1}}},
-      {"Filmlight length in a comment, rows before it and past it ignored", TLUTFormatId::Filmlight1D,
-       "0 0 0\n# lutLength 2\n# iDims 3\n0.5 0.25 2\n1,1,1\n9 9 9\n",
+      {"Filmlight length in a comment, rows before it ignored", TLUTFormatId::Filmlight1D,
+       "0 0 0\n# lutLength 2\n# iDims 3\n0.5 0.25 2\n# lutLength 2\n1,1,1\n# end\n",
        {{0.5, 0.25, 2}, {1, 1, 1}}},
       {"Quantel divides by gMax", TLUTFormatId::Quantel1D,
-       "table type\t2\n\ngMax\t1023\ngSize\t2\n\ngamma\nr\tg\tb\n0 512 1023\n1023 1100 1023\n",
+       "table type\t2\n\ngMax\t1023\ngSize\t2\n\ngamma 1.0\nr\tg\tb\n0 512 1023\n1023 1100 1023\n",
        {{0, 512 / 1023.0, 1}, {1, 1100 / 1023.0, 1}}},
       {"Fusion bit depth line, runs of blanks between fields", TLUTFormatId::Fusion1D,
-       "F5LT\n\n16\n\n5 100 5 200 5 300\n0  1   0 2\t0 3\nbad\n",
-       {{100 / c16, 200 / c16, 300 / c16}, {1 / c16, 2 / c16, 3 / c16}}},
+       "F5LT\n\n16\n\n5 100 5 200 5 300\n0  1   0 2\t0 3\nbad\na 4 b 5 c 6\n",
+       {{100 / c16, 200 / c16, 300 / c16}, {1 / c16, 2 / c16, 3 / c16}, {4 / c16, 5 / c16, 6 / c16}}},
   };
   TempDir dir;
   for (const ReadCase& c : cases) {
@@ -215,8 +216,9 @@ TEST(Header1DReaders, Failures) {
   const std::string incomplete = "Incomplete file.";
   const std::vector<Case> cases = {
       {TLUTFormatId::Codex1D, "0\n1\n", {"ELUTError", incomplete}},
-      {TLUTFormatId::Codex1D, "LUT: 1 3\n0\n1\n", {"ELUTError", incomplete}},
-      {TLUTFormatId::Codex1D, "LUT: 3 2\n0\n1\n0\n1\n0\n", {"ELUTError", incomplete}},
+      {TLUTFormatId::Codex1D, "LUT: 1 3\n0\n1\n", {"ELUTError", "Incomplete file (2 of 3 rows; the file ends at line 3)"}},
+      {TLUTFormatId::Codex1D, "LUT: 3 2\n0\n1\n0\n1\n0\n",
+       {"ELUTError", "Incomplete file (5 of 6 rows; the file ends at line 6)"}},
       {TLUTFormatId::Codex1D, "LUT:3 1024\n", {"EConvertError", "'' is not a valid integer value"}},
       {TLUTFormatId::Codex1D, "LUT: 3 12a\n", {"EConvertError", "'12a' is not a valid integer value"}},
       {TLUTFormatId::Codex1D, "LUT: x 12\n", {"EConvertError", "'x' is not a valid integer value"}},
@@ -234,7 +236,8 @@ TEST(Header1DReaders, Failures) {
       {TLUTFormatId::Lustre1D, "LUT10\n0 0 0 0\n", {"ELUTError", incomplete}},
       {TLUTFormatId::Lustre1D, "LUT16\n\n# only a comment\n", {"ELUTError", incomplete}},
       {TLUTFormatId::Filmlight1D, "# iDims 3\n0 0 0\n", {"ELUTError", incomplete}},
-      {TLUTFormatId::Filmlight1D, "# lutLength 3\n0 0 0\n1 1 1\n", {"ELUTError", incomplete}},
+      {TLUTFormatId::Filmlight1D, "# lutLength 3\n0 0 0\n1 1 1\n",
+       {"ELUTError", "Incomplete file (2 of 3 rows; the file ends at line 3)"}},
       {TLUTFormatId::Filmlight1D, "# lutLength 1024x\n", {"EConvertError", "'1024x' is not a valid integer value"}},
       {TLUTFormatId::Filmlight1D, "# lutLength 200000\n",
        {"ELUTError", "The 1D table length 200000 is not supported (1 to 100001 entries)."}},
@@ -260,6 +263,57 @@ TEST(Header1DReaders, Failures) {
     EXPECT_EQ(got.type, c.want.type) << c.text;
     EXPECT_EQ(got.message, c.want.message) << c.text;
   }
+}
+
+// Rows are strict: a row that does not parse, a row beyond the declared
+// length, a file cut short and a length given again otherwise end the load at
+// their line; text lines ("gamma 1.0", titles) pass. Lustre and Fusion 1D
+// declare no length: their rows must parse, and there must be one.
+TEST(Header1DReaders, MalformedRowsNameTheirLine) {
+  using F = TLUTFormatId;
+  const std::string quantel = "table type\t2\ngMax\t1023\ngSize\t2\ngamma 1.0\n";  // 4 lines
+  const std::vector<test::TMalformed> cases = {
+      {"Codex code too many", F::Codex1D, "LUT: 1 2\n0\n1\n1\n", "Too many rows (the file declares 2; line 4)"},
+      {"Codex code too many, three blocks", F::Codex1D, "LUT: 3 2\n0\n1\n0\n1\n0\n1\n0\n",
+       "Too many rows (the file declares 6; line 8)"},
+      {"Codex trailing blank", F::Codex1D, "LUT: 1 2\n0\n1 \n", "'1 ' is not a valid integer value (line 3)"},
+      {"Codex decimal", F::Codex1D, "LUT: 1 2\n0\n0.5\n", "'0.5' is not a valid integer value (line 3)"},
+      {"Codex another length", F::Codex1D, "LUT: 1 2\n0\nLUT: 1 3\n", "The size is given again as 3 (it was 2; line 3)"},
+      {"Codex another layout", F::Codex1D, "LUT: 1 2\n0\nLUT: 3 2\n",
+       "The header value \"LUT: 3 2\" is not supported (it differs from the header before it). (line 3)"},
+      {"Lustre fifth column", F::Lustre1D, "LUT16\n0 0 0 0\n1 1 1 1 1\n2 2 2 2\n",
+       "'1 1 1 1 1' is not a row of 4 values (line 3)"},
+      {"Lustre row cut short", F::Lustre1D, "LUT12\n0 0 0 0\n1 409", "'1 409' is not a row of 4 values (line 3)"},
+      {"Lustre decimal code", F::Lustre1D, "LUT16\n0 0.5 0 0\n", "'0.5' is not a valid integer value (line 2)"},
+      {"Lustre one line that is no row", F::Lustre1D, "LUT16\nno rows here\n", "Incomplete file."},
+      {"Lustre short row, its index not checked", F::Lustre1D, "LUT16\n1x 1 2\n", "'1x 1 2' is not a row of 4 values (line 2)"},
+      {"Fusion five fields", F::Fusion1D, "F5LT\n16\n0 0 0 0 0\n", "'0 0 0 0 0' is not a row of 6 values (line 3)"},
+      {"Fusion seven fields", F::Fusion1D, "F5LT\n16\n0 0 0 0 0 0\n1 1 1 1 1 1 1\n",
+       "'1 1 1 1 1 1 1' is not a row of 6 values (line 4)"},
+      {"Fusion bad value", F::Fusion1D, "F5LT\n16\n0 1 0 x 0 3\n", "'x' is not a valid integer value (line 3)"},
+      {"Fusion short row, its indexes not checked", F::Fusion1D, "F5LT\n16\n0 1 i 2 0\n",
+       "'0 1 i 2 0' is not a row of 6 values (line 3)"},
+      {"Filmlight row too many", F::Filmlight1D, "# lutLength 2\n0 0 0\n1 1 1\n2 2 2\n# end\n",
+       "Too many rows (the file declares 2; line 4)"},
+      {"Filmlight nan", F::Filmlight1D, "# lutLength 2\n0 nan 0\n", "'nan' is not a valid floating point value (line 2)"},
+      {"Filmlight underflow", F::Filmlight1D, "# lutLength 2\n1e-400 0 0\n",
+       "'1e-400' is not a valid floating point value (line 2)"},
+      {"Filmlight decimal comma", F::Filmlight1D, "# lutLength 2\n0,5 0,5 0,5\n",
+       "'0,5 0,5 0,5' is not a row of 3 values (line 2)"},
+      {"Filmlight two values", F::Filmlight1D, "# lutLength 2\n0.5 0.5\n", "'0.5 0.5' is not a row of 3 values (line 2)"},
+      {"Filmlight length the file cannot hold", F::Filmlight1D, "# lutLength 100\n0 0 0\n",
+       "Incomplete file (1 of 100 rows; the file ends at line 2)"},
+      {"Filmlight another length", F::Filmlight1D, "# lutLength 2\n# lutLength 3\n",
+       "The size is given again as 3 (it was 2; line 2)"},
+      {"Quantel row too many", F::Quantel1D, quantel + "0 0 0\n1 1 1\n2 2 2\n",
+       "Too many rows (the file declares 2; line 7)"},
+      {"Quantel one row of two", F::Quantel1D, quantel + "0 0 0\n", "Incomplete file (1 of 2 rows; the file ends at line 5)"},
+      {"Quantel infinity", F::Quantel1D, quantel + "0 inf 0\n", "'inf' is not a valid integer value (line 5)"},
+      {"Quantel another length", F::Quantel1D, quantel + "gSize\t4\n", "The size is given again as 4 (it was 2; line 5)"},
+      {"Quantel without gMax", F::Quantel1D, "gSize\t2\n0 0 0\n1 1 1\n",
+       "Incomplete file (the header has no \"gMax\" line)"},
+  };
+  test::ExpectLoadErrors(cases);
 }
 
 TEST(Header1DReaders, HeaderErrorsLeaveKindAndSizeAlone) {
@@ -428,7 +482,9 @@ TEST(Header1DPeerFiles, TruncatedAndForeignFiles) {
   const std::string truncated = test::PeerFile("OpenColorIO/error_truncated_file.lut");
   if (truncated.empty()) GTEST_SKIP() << "peer files missing";
   TLUT lut;
-  EXPECT_EQ(FailureOf([&] { LoadLUTFile(truncated, lut); }).message, "Incomplete file.");
+  // "LUT: 3 256" asks for 768 codes, which its bytes cannot hold.
+  EXPECT_EQ(FailureOf([&] { LoadLUTFile(truncated, lut); }).message,
+            "Incomplete file (79 of 768 rows; the file ends at line 81)");
   EXPECT_EQ(lut.FormatIndex, TLUTFormatId::None);
   // Houdini tables carry a "LUT:" line of their own (alone on its line),
   // which Houdini is asked about before Codex 1D.

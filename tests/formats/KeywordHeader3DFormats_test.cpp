@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "ReadFailures.h"
 #include "TestFormats.h"
 #include "registry/Registry.h"
 #include "lut/Resample.h"
@@ -129,9 +130,9 @@ TEST(KeywordReaders, PandoraSkipsTheIndexColumnAndDividesByOutMinusOne) {
       "0\t0\t0\t0\n"
       "9,0,0,1023\n"  // the index column is not checked
       "2 0 1023 0\n"
+      "in 8\n"  // the size again, the same
       "3\t0\t1023\t1023\n"
-      "4\t1023\t0\n"  // too few values: not a row
-      "4\t1023\t0\t0\n5\t1023\t0\t1023\n6\t1023\t1023\t0\n7\t1100\t512\t1023\n";
+      "x4\t1023\t0\t0\n5\t1023\t0\t1023\n6\t1023\t1023\t0\n7\t1100\t512\t1023\n";
   TLUT lut;
   LoadLUTFile(dir.Write("a.m3d", text), lut);
   EXPECT_EQ(lut.FormatIndex, TLUTFormatId::Pandora3D);
@@ -199,7 +200,7 @@ TEST(KeywordReaders, DavinciSizeFromKeywordOrFromTheRowCount) {
   EXPECT_EQ(lut.Table3D(0, 1, 0).R, 2.0);
 }
 
-TEST(KeywordReaders, BadHeadersAndShortFilesFailCleanly) {
+TEST(KeywordReaders, BadHeadersFailCleanly) {
   struct Case {
     const char* name;
     std::string text;
@@ -210,24 +211,22 @@ TEST(KeywordReaders, BadHeadersAndShortFilesFailCleanly) {
   const Case cases[] = {
       {"p.m3d", pandora + "in 8 \nout 1024\n", "'8 ' is not a valid integer value"},
       {"p.m3d", pandora + "IN 8\nout 1024\n" + CornerRows(1023), "Incomplete file."},
-      {"p.m3d", pandora + "in 8\n" + CornerRows(1023), "Incomplete file."},
-      {"p.m3d", pandora + "in 8\nout 1\n" + CornerRows(0),
-       "The header value \"out 1\" is not supported (the number of codes must be 2 or more)."},
-      {"p.m3d", pandora + "in 8\nout 0\n", "The header value \"out 0\" is not supported"},
+      {"p.m3d", pandora + "out 1\nin 8\n", "The header value \"out 1\" is not supported (the number of codes must be 2 or more)."},
+      {"p.m3d", pandora + "out 0\nin 8\n", "The header value \"out 0\" is not supported"},
       {"p.m3d", pandora + "in 16974593\nout 1024\n", "The 3D grid size 257 is not supported"},
       {"l.txt", "#channels: c3\n#elements = 8 \n", "' 8 ' is not a valid integer value"},
       {"l.txt", "#channels: c3\n#elements = 16974593\n", "The 3D grid size 257 is not supported"},
-      {"l.txt", "#channels: c3\n#elements = 8\n0 0 0\n", "Incomplete file."},
       {"c.txt", "Lut3D: x\n", "'x' is not a valid integer value"},
       {"c.txt", "Lut3D: 500\n", "The 3D grid size 500 is not supported"},
       {"q.txt", quantel + "vertices 2\nmax value 0\n" + CornerRows(0),
        "The header value \"max value 0\" is not supported (the largest code must be 1 or more)."},
       {"q.txt", quantel + "vertices 17 \nmax value 4095\n", "' 17 ' is not a valid integer value"},
       {"q.txt", quantel + "vertices 257\nmax value 4095\n", "The 3D grid size 257 is not supported"},
-      {"q.txt", "vertices 2\nmax value\n", "'' is not a valid integer value"},
+      {"q.txt", "max value\nvertices 2\n", "'' is not a valid integer value"},
       {"d.dat", "3DLUTSIZE 257\n", "The 3D grid size 257 is not supported"},
       {"d.dat", "3DLUTSIZE x\n", "'x' is not a valid integer value"},
-      {"d.dat", "3DLUTSIZE 2\n0 0 0\n", "Incomplete file."},
+      // A declared grid the file is too short to hold is refused before it is made.
+      {"d.dat", "3DLUTSIZE 33\n0 0 0\n", "Incomplete file (35937 rows declared; the file's 19 bytes cannot hold them)"},
   };
   TempDir dir;
   for (const Case& c : cases) {
@@ -238,15 +237,79 @@ TEST(KeywordReaders, BadHeadersAndShortFilesFailCleanly) {
   }
 }
 
+// Rows are strict once the header has given the grid: a row that does not
+// parse, a row too many, a file cut short and a size given twice end the load
+// with the line; the header's own lines and other text pass.
+TEST(KeywordReaders, MalformedRowsNameTheirLine) {
+  using F = TLUTFormatId;
+  const std::string pandora = "channel 3d\nin 8\nout 1024\nformat lut\nvalues\tred\tgreen\tblue\n";  // 5 lines
+  std::string indexed;
+  for (int i = 0; i < 8; ++i) indexed += std::to_string(i) + "\t" + std::to_string(i & 4 ? 1023 : 0) + " 0 0\n";
+  const std::string luther = "#channels: c3\n#elements = 8\n";                                     // 2 lines
+  const std::string codex = "Lut3D: 2\n\nR\tG\tB\n";                                                // 3 lines
+  const std::string quantel = "max value 1023\nvertices 2\nblue is fastest changing\ncube data\nR G B\n";  // 5
+  const std::string dat = "3DLUTSIZE 2\n\n";                                                         // 2 lines
+  const std::string rows = CornerRows(1023);
+  const auto first = [&](int n) {  // the first n corner rows
+    std::string out;
+    std::size_t at = 0;
+    for (int i = 0; i < n; ++i) at = rows.find('\n', at) + 1;
+    return rows.substr(0, at);
+  };
+  std::string floats;
+  for (int i = 0; i < 8; ++i) floats += "0.5 0.25 0.125\n";
+  const std::string three = floats.substr(0, 3 * 15);  // enough bytes for the declared grid
+  const std::vector<test::TMalformed> cases = {
+      {"Pandora row too many", F::Pandora3D, pandora + indexed + "8\t0 0 0\n",
+       "Too many rows (the file declares 8; line 14)"},
+      {"Pandora cut short", F::Pandora3D, pandora + indexed.substr(0, indexed.rfind("7\t")),
+       "Incomplete file (7 of 8 rows; the file ends at line 12)"},
+      {"Pandora fifth column", F::Pandora3D, pandora + "0 0 0 0 5\n", "'0 0 0 0 5' is not a row of 4 values (line 6)"},
+      {"Pandora bad code", F::Pandora3D, pandora + "0 0 10x 0\n", "'10x' is not a valid integer value (line 6)"},
+      {"Pandora second size", F::Pandora3D, pandora + "in 27\n", "The size is given again as 27 (it was 8; line 6)"},
+      {"Pandora without out", F::Pandora3D, "channel 3d\nin 8\n" + indexed,
+       "Incomplete file (the header has no \"out\" line)"},
+      {"Luther row too many", F::Luther3D, luther + rows + "0 0 0\n", "Too many rows (the file declares 8; line 11)"},
+      {"Luther cut short", F::Luther3D, luther + first(7), "Incomplete file (7 of 8 rows; the file ends at line 9)"},
+      {"Luther decimal comma", F::Luther3D, luther + first(4) + "0,5 0 0\n",
+       "'0,5 0 0' is not a row of 3 values (line 7)"},
+      {"Luther second size", F::Luther3D, luther + first(2) + "#elements = 27\n",
+       "The size is given again as 27 (it was 8; line 5)"},
+      {"Codex row too many", F::Codex3D, codex + rows + "1 1 1\n", "Too many rows (the file declares 8; line 12)"},
+      {"Codex two values", F::Codex3D, codex + first(4) + "1 1\n", "'1 1' is not a row of 3 values (line 8)"},
+      {"Codex second size", F::Codex3D, codex + first(4) + "LUT3D: 3\n",
+       "The size is given again as 3 (it was 2; line 8)"},
+      {"Quantel row too many", F::Quantel3D, quantel + rows + "1 1 1\n", "Too many rows (the file declares 8; line 14)"},
+      {"Quantel cut short", F::Quantel3D, quantel + first(6), "Incomplete file (6 of 8 rows; the file ends at line 11)"},
+      {"Quantel without max value", F::Quantel3D, "vertices 2\n" + rows,
+       "Incomplete file (the header has no \"max value\" line)"},
+      {"DAT row too many", F::DavinciDat3D, dat + floats + "1 1 1\n", "Too many rows (the file declares 8; line 11)"},
+      {"DAT nan", F::DavinciDat3D, dat + three + "0 nan 0\n", "'nan' is not a valid floating point value (line 6)"},
+      {"DAT inf", F::DavinciDat3D, dat + three + "0 0 -inf\n", "'-inf' is not a valid floating point value (line 6)"},
+      {"DAT underflow", F::DavinciDat3D, dat + three + "1e-400 0 0\n",
+       "'1e-400' is not a valid floating point value (line 6)"},
+      {"DAT decimal comma", F::DavinciDat3D, dat + three + "0,5 0,5 0,5\n",
+       "'0,5 0,5 0,5' is not a row of 3 values (line 6)"},
+      {"DAT four values", F::DavinciDat3D, dat + three + "0 0 0 0\n", "'0 0 0 0' is not a row of 3 values (line 6)"},
+      {"DAT second size", F::DavinciDat3D, dat + three + "3DLUTSIZE 3\n",
+       "The size is given again as 3 (it was 2; line 6)"},
+      // Without the keyword the rows make the grid, and only a whole one.
+      {"DAT rows past a whole cube", F::DavinciDat3D, floats + "1 1 1\n",
+       "Too many rows (9 rows are not a whole cube; a grid of 2 points takes 8; line 9)"},
+      {"DAT rows short of a whole cube", F::DavinciDat3D, floats + floats + floats + floats.substr(0, 2 * 15),
+       "Incomplete file (26 of 27 rows; the file ends at line 26)"},
+  };
+  test::ExpectLoadErrors(cases, "memory.dat");
+}
+
 TEST(KeywordReaders, PandoraRowCountRoundsToTheNearestGrid) {
-  TempDir dir;
+  // «in 4912» is 17^3 - 1: the grid of 17 takes its 4913 rows.
+  std::string text = "channel 3d\nformat lut\nin 4912\nout 4096\n";
+  for (int i = 0; i < 17 * 17 * 17; ++i) text += std::to_string(i) + " 0 0 " + std::to_string(i % 4096) + "\n";
   TLUT lut;
-  EXPECT_EQ(ErrorOf([&] {
-              test::LoadWith(TLUTFormatId::Pandora3D, dir.Write("a.m3d", "channel 3d\nformat lut\nin 4912\nout 4096\n"),
-                             lut);
-            }),
-            "Incomplete file.");
+  test::LoadText(text, lut, TLUTFormatId::Pandora3D);
   EXPECT_EQ(lut.Size3D(), 17);
+  EXPECT_EQ(lut.Table3D(16, 16, 16).B, (4912 % 4096) / 4095.0);
 }
 
 // ---------------------------------------------------------------------------

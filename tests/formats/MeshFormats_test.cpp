@@ -294,7 +294,7 @@ TEST(MeshReaders, MalformedFilesFailAtTheirLine) {
       {"a.3dl", "0 1023\n" + codes + "0 0 99999999999\n" + rows(6, codes),
        "read as 3DL: '99999999999' is not a valid integer value (line 3)"},
       {"a.3dl", "0 1023\n0 0 0\n",
-       "read as 3DL: Incomplete file (8 rows declared; the file's 13 bytes cannot hold them; line 1)"},
+       "read as 3DL: Incomplete file (1 of 8 rows; the file ends at line 2)"},
       {"a.3dl", "# only a comment\nLUT8\n", "read as 3DL: Incomplete file."},
       // Autodesk Lustre 3D
       {"a.3dl", "3DMESH\nMesh 4 12\n" + Shaper17() + "\n" + rows(33 * 33 * 33, codes),

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "ReadFailures.h"
 #include "TestFormats.h"
 #include "registry/Registry.h"
 #include "base/StringLib.h"
@@ -79,8 +80,8 @@ TEST(PlainRow1DReaders, RowsCommentsAndSkippedLines) {
     std::vector<TLUTEntry> entries;
   };
   const std::vector<Case> cases = {
-      {"Colorfront: four numbers and decimal commas are skipped", TLUTFormatId::ColorFrontOSD1D,
-       "# comment\n\n0 0 0\n0.5 0.25 1\n1 1 1 1\n0,5 0,5 0,5\n1.5e0\t2 -0.5\n",
+      {"Colorfront: text lines pass", TLUTFormatId::ColorFrontOSD1D,
+       "# comment\n\n0 0 0\n0.5 0.25 1\nend of table\n1.5e0\t2 -0.5\n",
        {{0, 0, 0}, {0.5, 0.25, 1}, {1.5, 2, -0.5}}},
       {"Blackmagic: title and text lines skipped, values over 1000", TLUTFormatId::Blackmagic1D,
        "R\tG\tB - HDLINK GAMMA TABLE\n1000.00 500.00 0.00\nText 1 2 3\n  250 250 250\n-5 0 0\n",
@@ -104,6 +105,29 @@ TEST(PlainRow1DReaders, RowsCommentsAndSkippedLines) {
     }
     EXPECT_TRUE(lut.Comments.empty()) << c.what;
   }
+}
+
+// A line that starts like a row (for HDLink, with a digit) and is not one
+// ends the load at its line; the table is as long as the rows.
+TEST(PlainRow1DReaders, MalformedRowsNameTheirLine) {
+  using F = TLUTFormatId;
+  const std::vector<test::TMalformed> cases = {
+      {"Colorfront four values", F::ColorFrontOSD1D, "0 0 0\n1 1 1 1\n", "'1 1 1 1' is not a row of 3 values (line 2)"},
+      {"Colorfront decimal comma", F::ColorFrontOSD1D, "0 0 0\n0,5 0,5 0,5\n",
+       "'0,5 0,5 0,5' is not a row of 3 values (line 2)"},
+      {"Colorfront nan", F::ColorFrontOSD1D, "0 nan 0\n", "'nan' is not a valid floating point value (line 1)"},
+      {"Colorfront underflow", F::ColorFrontOSD1D, "# c\n1e-400 0 0\n",
+       "'1e-400' is not a valid floating point value (line 2)"},
+      {"Colorfront no row at all", F::ColorFrontOSD1D, "# c\ntext\n", "Incomplete file."},
+      {"HDLink decimal comma", F::Blackmagic1D, "R\tG\tB - HDLINK GAMMA TABLE\n1000,00 0 0\n",
+       "'1000,00 0 0' is not a row of 3 values (line 2)"},
+      {"HDLink bad number", F::Blackmagic1D, "R\tG\tB - HDLINK GAMMA TABLE\n0 0 0\n5.0.0 0 0\n",
+       "'5.0.0' is not a valid floating point value (line 3)"},
+      {"ilut decimal", F::DavinciILut1D, "1.5 2 3\n", "'1.5' is not a valid integer value (line 1)"},
+      {"olut two codes", F::DavinciOLut1D, "0 0 0\n12 13\n", "'12 13' is not a row of 3 values (line 2)"},
+      {"olut bad third code", F::DavinciOLut1D, "12 13 x 4\n", "'x' is not a valid integer value (line 1)"},
+  };
+  test::ExpectLoadErrors(cases);
 }
 
 TEST(PlainRow1DReaders, FilesWithoutARowCandidateAreIncomplete) {

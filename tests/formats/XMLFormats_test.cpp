@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <limits>
 
+#include "ReadFailures.h"
 #include "TestFormats.h"
 #include "registry/Registry.h"
 #include "base/TextFile.h"
@@ -28,7 +29,7 @@ TEST(StwoReader, TenBitCodesInAttributes) {
       "<elem r=\"1023\" g=\"0\" b=\"511.5\"/>\n"
       "<comment r=\"9\"/>\n"
       "<ELEM R='511,5' G='1023' B='0'/>\n"
-      "<elem g=\"1023\"/>\n"
+      "<elem r='0' g=\"1023\" b='-0'/>\n"
       "</data>\n</lut>\n";
   TLUT lut;
   lut.Comments = {"kept?"};
@@ -38,29 +39,24 @@ TEST(StwoReader, TenBitCodesInAttributes) {
   ASSERT_EQ(lut.Size1D(), 3);
   EXPECT_EQ(lut.Table1D(0), (TLUTEntry{1.0, 0.0, 0.5}));
   EXPECT_EQ(lut.Table1D(1), (TLUTEntry{0.5, 1.0, 0.0}));
-  EXPECT_EQ(lut.Table1D(2), (TLUTEntry{0.0, 1.0, 0.0}));  // missing attributes read as 0
+  EXPECT_EQ(lut.Table1D(2), (TLUTEntry{0.0, 1.0, 0.0}));
   EXPECT_TRUE(lut.Comments.empty());
 }
 
-TEST(StwoReader, EmptyDataAndMissingElements) {
+TEST(StwoReader, MissingElements) {
   TempDir dir;
   TLUT lut;
-  LoadLUTFile(dir.Write("e.xml", "<lut><data></data><elem/></lut>"), lut);
-  EXPECT_EQ(lut.Kind, TLUTKind::lk1D);
-  EXPECT_EQ(lut.Size1D(), 0);
   EXPECT_EQ(ErrorOf([&] { LoadLUTFile(dir.Write("i.xml", "<lut/><data/><elem/>"), lut, TLUTFormatId::Stwo1D); }),
             "The \"data\" node is not found");
   EXPECT_EQ(ErrorOf([&] { LoadLUTFile(dir.Write("j.xml", "<x><lut><data><elem/></data></lut></x>"), lut, TLUTFormatId::Stwo1D); }),
             "The \"lut\" node is not found");
-  EXPECT_EQ(ErrorOf([&] { LoadLUTFile(dir.Write("k.xml", "<lut><data><elem r='1.0.0'/></data></lut>"), lut); }),
-            "'1.0.0' is not a valid floating point value");
 }
 
 TEST(StwoReader, MoreEntriesThanTheTableHoldsAreRefused) {
   TempDir dir;
   std::string doc = "<lut><data>";
-  doc.reserve(kMax1DSize * 7 + 40);
-  for (int i = 0; i <= kMax1DSize; ++i) doc += "<elem/>";
+  doc.reserve(kMax1DSize * 26 + 40);
+  for (int i = 0; i <= kMax1DSize; ++i) doc += "<elem r='0' g='0' b='0'/>";
   doc += "</data></lut>";
   TLUT lut;
   EXPECT_EQ(ErrorOf([&] { LoadLUTFile(dir.Write("big.xml", doc), lut); }),
@@ -132,11 +128,11 @@ TEST(PFCleanWriter, DeclarationAndCubeRows) {
   EXPECT_THROW(test::SaveWith(TLUTFormatId::PFClean3D, name, lut, 0), ELUTError);
 }
 
-TEST(PFCleanReader, MaximumDividesAndOddRowsAreSkipped) {
+TEST(PFCleanReader, MaximumDividesAndBlankRowsArePassed) {
   TempDir dir;
   const std::string doc =
       "<?xml version=\"1.0\"?>\n<lut type=\"ascii\">\n<maximum> 255 </maximum>\n<size>2</size>\n<cube>\n"
-      "0 0 0\n\n   \n255 0 128\n1 2\n0 255 0\n0 255 255\n255 0 0\n255 0 255\n255 255 0\n255 255 255\n9 9 9\n"
+      "0 0 0\n\n   \n255 0 128\n0 255 0\n0 255 255\n255 0 0\n255 0 255\n255 255 0\n255 255 255\n"
       "</cube>\n</lut>\n";
   TLUT lut;
   LoadLUTFile(dir.Write("a.pfl", doc), lut);
@@ -200,9 +196,9 @@ std::string Look(const std::string& size, const std::string& data) {
 TEST(SpeedgradeReader, HexadecimalSingles) {
   TempDir dir;
   // 2^3 triples, red fastest; the second triple is split by blanks, a line
-  // break and quotation marks; NaN becomes 0 and infinity passes.
+  // break and quotation marks; NaN becomes 0.
   std::string data = "\"0000803f00000000 0000c07f\n";
-  data += "00 00 00 3f\n\"0000 803e\"0000807f";
+  data += "00 00 00 3f\n\"0000 803e\"0000003f";
   for (int i = 2; i < 8; ++i) data += "000000000000803f00000000";
   data += "\"";
   TLUT lut;
@@ -211,7 +207,7 @@ TEST(SpeedgradeReader, HexadecimalSingles) {
   EXPECT_EQ(lut.Kind, TLUTKind::lk3D);
   EXPECT_EQ(lut.Size3D(), 2);
   EXPECT_EQ(lut.Table3D(0, 0, 0), (TLUTEntry{1.0, 0.0, 0.0}));
-  EXPECT_EQ(lut.Table3D(1, 0, 0), (TLUTEntry{0.5, 0.25, std::numeric_limits<double>::infinity()}));
+  EXPECT_EQ(lut.Table3D(1, 0, 0), (TLUTEntry{0.5, 0.25, 0.5}));
   EXPECT_EQ(lut.Table3D(0, 1, 0), (TLUTEntry{0.0, 1.0, 0.0}));
   EXPECT_EQ(lut.Table3D(1, 1, 1), (TLUTEntry{0.0, 1.0, 0.0}));
 }
@@ -228,7 +224,7 @@ TEST(SpeedgradeReader, DataEndingInsideATripleStoresNoPartOfIt) {
                 test::LoadWith(TLUTFormatId::SpeedgradeLook3D,
                                dir.Write("b.look", Look("\"2\"", "0000003f0000003f0000003f" + tail + " x")), lut);
               }),
-              "Incomplete file.");
+              "Incomplete file (1 of 8 rows; the file ends at line 8)");
     EXPECT_EQ(lut.Size3D(), 2);
     EXPECT_EQ(lut.Table3D(0, 0, 0), (TLUTEntry{0.5, 0.5, 0.5})) << tail;
     EXPECT_EQ(lut.Table3D(1, 0, 0), (TLUTEntry{7, 7, 7})) << tail;
@@ -253,6 +249,50 @@ TEST(SpeedgradeReader, SizeErrors) {
               LoadLUTFile(dir.Write("e.look", "<look><shaders></shaders><lut><size>\"2\"</size></lut></look>"), lut);
             }),
             "The \"data\" node is not found");
+}
+
+// The rows of the XML formats follow the rules of the text formats, and
+// every error names the line of the document: elements and values that do not
+// convert, rows that are not three integers, a row too many, a table cut short.
+TEST(XMLReaders, MalformedRowsNameTheirLine) {
+  using F = TLUTFormatId;
+  const auto stwo = [](const std::string& elems) {
+    return "<?xml version=\"1.0\"?>\n<lut name=\"x\">\n<data>\n" + elems + "</data>\n</lut>\n";
+  };
+  const std::string elem = "<elem r=\"1\" g=\"2\" b=\"3\"/>\n";
+  const auto pfclean = [](const std::string& maximum, const std::string& rows) {
+    return "<?xml version=\"1.0\"?>\n<lut type=\"ascii\">\n<maximum>" + maximum +
+           "</maximum>\n<size>2</size>\n<cube>\n" + rows + "</cube>\n</lut>\n";
+  };
+  std::string rows;
+  for (int i = 0; i < 8; ++i) rows += std::to_string(i) + " 0 255\n";
+  const std::string triple = "0000003f0000003f0000003f";
+  std::string grid;
+  for (int i = 0; i < 8; ++i) grid += triple + "\n";
+  const std::vector<test::TMalformed> cases = {
+      {"S.two value missing", F::Stwo1D, stwo(elem + "<elem r=\"1\" g=\"2\"/>\n"),
+       "The \"elem\" element has no \"b\" attribute. (line 5)"},
+      {"S.two bad value", F::Stwo1D, stwo("<elem r=\"1x\" g=\"2\" b=\"3\"/>\n"),
+       "'1x' is not a valid floating point value (line 4)"},
+      {"S.two nan", F::Stwo1D, stwo(elem + elem + "<elem r=\"1\" g=\"nan\" b=\"3\"/>\n"),
+       "'nan' is not a valid floating point value (line 6)"},
+      {"S.two no rows", F::Stwo1D, stwo(""), "Incomplete file (no \"elem\" rows; line 3)"},
+      {"PFClean two values", F::PFClean3D, pfclean("255", "0 0 0\n1 2\n"), "'1 2' is not a row of 3 values (line 7)"},
+      {"PFClean row too many", F::PFClean3D, pfclean("255", rows + "9 9 9\n"),
+       "Too many rows (the file declares 8; line 14)"},
+      {"PFClean cut short", F::PFClean3D, pfclean("255", rows.substr(0, 5 * 8)),
+       "Incomplete file (5 of 8 rows; the file ends at line 12)"},
+      {"PFClean maximum 0", F::PFClean3D, pfclean("0", rows),
+       "The maximum code value 0 (\"maximum\" element) is not supported; it must be above 0. (line 3)"},
+      {"Speedgrade infinity", F::SpeedgradeLook3D, Look("\"2\"", triple + "\n0000803f 0000807F"),
+       "'0000807F' is not a valid floating point value (line 7)"},
+      {"Speedgrade triple too many", F::SpeedgradeLook3D, Look("\"2\"", grid + "00"),
+       "Too many rows (the file declares 8; line 14)"},
+      {"Speedgrade cut short", F::SpeedgradeLook3D, Look("\"2\"", triple + "\n" + triple),
+       "Incomplete file (2 of 8 rows; the file ends at line 9)"},
+      {"Speedgrade size", F::SpeedgradeLook3D, Look("\"2x\"", grid), "'2x' is not a valid integer value (line 5)"},
+  };
+  test::ExpectLoadErrors(cases);
 }
 
 TEST(SpeedgradeFormat, WritesNothing) {
@@ -280,7 +320,7 @@ TEST(SpeedgradeReader, PeerLooks) {
   TLUT masked;
   const std::string cut = test::PeerFile("OpenColorIO-inline-samples/FileFormatIridasLook_tests__fail_on_mask.look");
   EXPECT_EQ(DetectLUTFormat(cut), TLUTFormatId::SpeedgradeLook3D);
-  EXPECT_EQ(test::ErrorOf([&] { LoadLUTFile(cut, masked); }), "Incomplete file.");
+  EXPECT_EQ(test::ErrorOf([&] { LoadLUTFile(cut, masked); }), "Incomplete file (3 of 512 rows; the file ends at line 55)");
   EXPECT_EQ(masked.FormatIndex, TLUTFormatId::None);
   EXPECT_EQ(masked.Size3D(), 0);
 }
