@@ -210,21 +210,7 @@ bool TfrmConvert::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
-bool TfrmConvert::cbxDimSizeKeyPress(const QKeyEvent& key) {
-  char typed = '\b';
-  if (key.key() != Qt::Key_Backspace) {
-    const QString text = key.text();
-    // Only character keys; shortcuts with Ctrl (paste, select all) pass.
-    if (text.size() != 1 || !text[0].isPrint() || (key.modifiers() & Qt::ControlModifier)) return false;
-    typed = text[0].unicode() < 0x80 ? static_cast<char>(text[0].unicode()) : '?';
-  }
-  // The whole text counts, also a selection the digit would replace.
-  const std::string before = cbxDimSize->currentText().toStdString();
-  std::string after = before;
-  const bool accepted = AcceptSizeKey(after, typed);
-  if (after != before) cbxDimSize->setEditText(QString::fromStdString(after));
-  return !accepted;
-}
+bool TfrmConvert::cbxDimSizeKeyPress(const QKeyEvent& key) { return RefuseSizeKey(*cbxDimSize, key); }
 
 void TfrmConvert::cbxDimSizeKeyDown(const QKeyEvent&) {
   if (cbxDimSize->currentText() == QLatin1String("Default")) cbxDimSize->setEditText(QString());

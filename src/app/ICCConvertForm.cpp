@@ -384,20 +384,7 @@ bool TfrmICCConvert::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
-bool TfrmICCConvert::cbxDimSizeKeyPress(const QKeyEvent& key) {
-  char typed = '\b';
-  if (key.key() != Qt::Key_Backspace) {
-    const QString text = key.text();
-    // Only character keys; shortcuts with Ctrl (paste, select all) pass.
-    if (text.size() != 1 || !text[0].isPrint() || (key.modifiers() & Qt::ControlModifier)) return false;
-    typed = text[0].unicode() < 0x80 ? static_cast<char>(text[0].unicode()) : '?';
-  }
-  const std::string before = cbxDimSize->currentText().toStdString();
-  std::string after = before;
-  const bool accepted = AcceptSizeKey(after, typed);
-  if (after != before) cbxDimSize->setEditText(QString::fromStdString(after));
-  return !accepted;
-}
+bool TfrmICCConvert::cbxDimSizeKeyPress(const QKeyEvent& key) { return RefuseSizeKey(*cbxDimSize, key); }
 
 void TfrmICCConvert::cbxDimSizeKeyDown(const QKeyEvent&) {
   if (cbxDimSize->currentText() == QLatin1String("Default")) cbxDimSize->setEditText(QString());

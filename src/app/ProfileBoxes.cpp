@@ -1,5 +1,8 @@
 #include "app/ProfileBoxes.h"
 
+#include <QComboBox>
+#include <QKeyEvent>
+
 #include "base/StringLib.h"
 
 namespace zelvo {
@@ -21,6 +24,21 @@ bool AcceptSizeKey(std::string& text, char key) {
   if (text == "Default") text.clear();
   if (key == '\b') return true;
   return key >= '0' && key <= '9' && text.size() <= 4;
+}
+
+bool RefuseSizeKey(QComboBox& box, const QKeyEvent& key) {
+  char typed = '\b';
+  if (key.key() != Qt::Key_Backspace) {
+    const QString text = key.text();
+    if (text.size() != 1 || !text[0].isPrint() || (key.modifiers() & Qt::ControlModifier)) return false;
+    typed = text[0].unicode() < 0x80 ? static_cast<char>(text[0].unicode()) : '?';
+  }
+  // The whole text counts, also a selection the digit would replace.
+  const std::string before = box.currentText().toStdString();
+  std::string after = before;
+  const bool accepted = AcceptSizeKey(after, typed);
+  if (after != before) box.setEditText(QString::fromStdString(after));
+  return !accepted;
 }
 
 }  // namespace zelvo

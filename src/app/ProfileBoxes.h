@@ -7,6 +7,9 @@
 
 #include "registry/Registry.h"
 
+class QComboBox;
+class QKeyEvent;
+
 namespace zelvo {
 
 // "Default", then the usual sizes of the profile's kind.
@@ -20,5 +23,9 @@ int BitsOfItem(const std::string& item);
 // passes; a digit passes while the text has at most 4 characters. Returns
 // whether the key goes into `text`, which it may have emptied.
 bool AcceptSizeKey(std::string& text, char key);
+// The same rule on a key pressed in a size box: true when the key is
+// refused (the box may have been emptied of "Default" all the same).
+// Keys that type nothing and shortcuts with Ctrl (paste, select all) pass.
+bool RefuseSizeKey(QComboBox& box, const QKeyEvent& key);
 
 }  // namespace zelvo

@@ -69,54 +69,56 @@ TColor Interpolate1D(const TLUT& lut, const TColor& in) {
                 Lerp1D(t[b.index].B, t[b.next].B, b.frac)};
 }
 
-TColor Interpolate3D(const TLUT& lut, const TColor& in) {
-  const int n = lut.Size3D();
-  if (n < 1) return in;
-  const GridPos pr = Locate(in.R, n);
-  const GridPos pg = Locate(in.G, n);
-  const GridPos pb = Locate(in.B, n);
+namespace {
 
+// The cell of a 3D table that holds an input: its corners by offset (false
+// the lower point, true the next) and the fractions of the way across.
+struct TCell {
+  const TLUTEntry* t;
+  std::size_t sn;
+  GridPos r, g, b;
+  TCell(const TLUT& lut, const TColor& in)
+      : t(lut.Data3D()), sn(static_cast<std::size_t>(lut.Size3D())), r(Locate(in.R, lut.Size3D())),
+        g(Locate(in.G, lut.Size3D())), b(Locate(in.B, lut.Size3D())) {}
   // Red is the fastest index in memory (LUT.h).
-  const std::size_t sn = static_cast<std::size_t>(n);
-  const TLUTEntry* t = lut.Data3D();
-  auto at = [&](int r, int g, int b) -> const TLUTEntry& {
-    return t[(static_cast<std::size_t>(b) * sn + static_cast<std::size_t>(g)) * sn + static_cast<std::size_t>(r)];
-  };
-  const TLUTEntry& e000 = at(pr.index, pg.index, pb.index);
-  const TLUTEntry& e001 = at(pr.index, pg.index, pb.next);
-  const TLUTEntry& e010 = at(pr.index, pg.next, pb.index);
-  const TLUTEntry& e011 = at(pr.index, pg.next, pb.next);
-  const TLUTEntry& e100 = at(pr.next, pg.index, pb.index);
-  const TLUTEntry& e101 = at(pr.next, pg.index, pb.next);
-  const TLUTEntry& e110 = at(pr.next, pg.next, pb.index);
-  const TLUTEntry& e111 = at(pr.next, pg.next, pb.next);
+  const TLUTEntry& at(bool rn, bool gn, bool bn) const {
+    const auto ir = static_cast<std::size_t>(rn ? r.next : r.index);
+    const auto ig = static_cast<std::size_t>(gn ? g.next : g.index);
+    const auto ib = static_cast<std::size_t>(bn ? b.next : b.index);
+    return t[(ib * sn + ig) * sn + ir];
+  }
+};
 
+}  // namespace
+
+TColor Interpolate3D(const TLUT& lut, const TColor& in) {
+  if (lut.Size3D() < 1) return in;
+  const TCell cell(lut, in);
+  const TLUTEntry& e000 = cell.at(0, 0, 0);
+  const TLUTEntry& e001 = cell.at(0, 0, 1);
+  const TLUTEntry& e010 = cell.at(0, 1, 0);
+  const TLUTEntry& e011 = cell.at(0, 1, 1);
+  const TLUTEntry& e100 = cell.at(1, 0, 0);
+  const TLUTEntry& e101 = cell.at(1, 0, 1);
+  const TLUTEntry& e110 = cell.at(1, 1, 0);
+  const TLUTEntry& e111 = cell.at(1, 1, 1);
   auto channel = [&](double TLUTEntry::*c) {
-    const double c00 = Lerp(e000.*c, e001.*c, pb.frac);
-    const double c01 = Lerp(e010.*c, e011.*c, pb.frac);
-    const double c10 = Lerp(e100.*c, e101.*c, pb.frac);
-    const double c11 = Lerp(e110.*c, e111.*c, pb.frac);
-    const double e0 = Lerp(c00, c01, pg.frac);
-    const double e1 = Lerp(c10, c11, pg.frac);
-    return Lerp(e0, e1, pr.frac);
+    const double c00 = Lerp(e000.*c, e001.*c, cell.b.frac);
+    const double c01 = Lerp(e010.*c, e011.*c, cell.b.frac);
+    const double c10 = Lerp(e100.*c, e101.*c, cell.b.frac);
+    const double c11 = Lerp(e110.*c, e111.*c, cell.b.frac);
+    const double e0 = Lerp(c00, c01, cell.g.frac);
+    const double e1 = Lerp(c10, c11, cell.g.frac);
+    return Lerp(e0, e1, cell.r.frac);
   };
   return TColor{channel(&TLUTEntry::R), channel(&TLUTEntry::G), channel(&TLUTEntry::B)};
 }
 
 TColor Interpolate3DTetrahedral(const TLUT& lut, const TColor& in) {
-  const int n = lut.Size3D();
-  if (n < 1) return in;
-  const GridPos pr = Locate(in.R, n);
-  const GridPos pg = Locate(in.G, n);
-  const GridPos pb = Locate(in.B, n);
-  const std::size_t sn = static_cast<std::size_t>(n);
-  const TLUTEntry* t = lut.Data3D();
-  const auto at = [&](bool r, bool g, bool b) -> const TLUTEntry& {
-    const std::size_t ir = static_cast<std::size_t>(r ? pr.next : pr.index);
-    const std::size_t ig = static_cast<std::size_t>(g ? pg.next : pg.index);
-    const std::size_t ib = static_cast<std::size_t>(b ? pb.next : pb.index);
-    return t[(ib * sn + ig) * sn + ir];
-  };
+  if (lut.Size3D() < 1) return in;
+  const TCell cell(lut, in);
+  const GridPos &pr = cell.r, &pg = cell.g, &pb = cell.b;
+  const auto at = [&cell](bool r, bool g, bool b) -> const TLUTEntry& { return cell.at(r, g, b); };
   // The tetrahedron of the cell by the order of the fractions, its four
   // corners weighted by their differences; ties go as OpenColorIO takes them.
   const double fr = pr.frac, fg = pg.frac, fb = pb.frac;

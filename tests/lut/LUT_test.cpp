@@ -143,6 +143,43 @@ TEST(Interpolation, TrilinearMatchesAnalyticGrid) {
       }
 }
 
+// A function linear within each of the six tetrahedra of a cell (it mixes in
+// the smallest and largest channel, whose order picks the tetrahedron) is
+// reproduced exactly by tetrahedral interpolation everywhere, and by
+// trilinear interpolation only at the grid points.
+TEST(Interpolation, TetrahedralReproducesFunctionsLinearInEachTetrahedron) {
+  const auto f = [](double r, double g, double b) {
+    const double lo = std::min({r, g, b}), hi = std::max({r, g, b});
+    return TColor{0.2 * r + 0.5 * hi, 0.3 * g - 0.4 * lo + 0.1, 0.7 * b + 0.2 * hi - 0.3 * lo};
+  };
+  TLUT lut;
+  lut.Kind = TLUTKind::lk3D;
+  lut.SetSize3D(3);
+  for (int r = 0; r < 3; ++r)
+    for (int g = 0; g < 3; ++g)
+      for (int b = 0; b < 3; ++b) lut.Table3D(r, g, b) = f(r / 2.0, g / 2.0, b / 2.0);
+  double worst_tetrahedral = 0.0, worst_trilinear = 0.0;
+  for (double r = 0.0; r <= 1.0; r += 0.0625)
+    for (double g = 0.03; g <= 1.0; g += 0.0715)
+      for (double b = 0.01; b <= 1.0; b += 0.083) {
+        const TColor want = f(r, g, b);
+        const TColor tet = Interpolate3DTetrahedral(lut, TColor{r, g, b});
+        const TColor tri = Interpolate3D(lut, TColor{r, g, b});
+        worst_tetrahedral = std::max({worst_tetrahedral, std::fabs(tet.R - want.R), std::fabs(tet.G - want.G),
+                                      std::fabs(tet.B - want.B)});
+        worst_trilinear = std::max({worst_trilinear, std::fabs(tri.R - want.R), std::fabs(tri.G - want.G),
+                                    std::fabs(tri.B - want.B)});
+      }
+  EXPECT_LT(worst_tetrahedral, 1e-15);
+  EXPECT_GT(worst_trilinear, 1e-2);
+  // EvaluateLUT follows the LUT's own setting.
+  lut.Interpolation3D = TInterpolation::Tetrahedral;
+  const TColor p{0.3, 0.8, 0.55};
+  EXPECT_EQ(EvaluateLUT(lut, p), Interpolate3DTetrahedral(lut, p));
+  lut.Interpolation3D = TInterpolation::Trilinear;
+  EXPECT_EQ(EvaluateLUT(lut, p), Interpolate3D(lut, p));
+}
+
 TEST(Interpolation, EndpointsAndMidpoints) {
   TLUT lut;
   test::FillSample3D(lut, 17);

@@ -16,12 +16,13 @@ namespace OCIO = OCIO_NAMESPACE;
 // OpenColorIO's reading of a file, with linear interpolation and without the
 // optimisations that change results; null when OpenColorIO refuses the file
 // (its reason in `why`).
-inline OCIO::ConstCPUProcessorRcPtr PeerProcessor(const std::string& file, std::string* why = nullptr) {
+inline OCIO::ConstCPUProcessorRcPtr PeerProcessor(const std::string& file, std::string* why = nullptr,
+                                                  OCIO::Interpolation interpolation = OCIO::INTERP_LINEAR) {
   try {
     const auto config = OCIO::Config::CreateRaw();
     const auto transform = OCIO::FileTransform::Create();
     transform->setSrc(file.c_str());
-    transform->setInterpolation(OCIO::INTERP_LINEAR);
+    transform->setInterpolation(interpolation);
     return config->getProcessor(transform)->getOptimizedCPUProcessor(OCIO::BIT_DEPTH_F32, OCIO::BIT_DEPTH_F32,
                                                                      OCIO::OPTIMIZATION_NONE);
   } catch (const OCIO::Exception& e) {
