@@ -200,7 +200,8 @@ TConvertNotes ConvertFile(const ConversionSettings& settings, const std::string&
   // A file that no format recognises (any more) leaves the source empty; never
   // write a table built from it.
   if (source.FormatIndex == TLUTFormatId::None) {
-    throw ELUTError("The file \"" + source_path + "\" is not a LUT file of a known format.");
+    throw ELUTError("The file \"" + source_path + "\" is not a LUT file of a known format" +
+                    UnknownFormatDetail(source_path) + ".");
   }
   if (!HasUsableTable(source)) {
     throw ELUTError("The LUT in \"" + source_path + "\" has fewer than 2 points; it cannot be converted.");

@@ -378,7 +378,7 @@ class TCinespaceLutFormat : public TLUTFormat {
   TCinespaceLutFormat() : TLUTFormat(TLUTFormatId::Cinespace, "Cinespace", true) {}
 
   bool CanRead(const TLUTSource& source) const override {
-    TTextLines lines(source.Text().substr(0, kSignatureBytes));
+    TTextLines lines(source.Head());
     while (lines.Next()) {
       if (!IsBlankLine(lines.Line())) return StartsWithNoCase(lines.Line(), kMagic);
     }

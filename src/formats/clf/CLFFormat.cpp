@@ -221,7 +221,7 @@ void AddDomainNode(TFileText& text, const TLUTDomain& domain) {
 }  // namespace
 
 bool TCLFLutFormat::CanRead(const TLUTSource& source) const {
-  const std::string_view element = FirstElement(source.Text().substr(0, kSignatureBytes));
+  const std::string_view element = FirstElement(source.Head());
   // The name of the element, without a namespace prefix ("clf:").
   std::size_t end = 1;
   while (end < element.size() && !IsBlank(element[end]) && element[end] != '>' && element[end] != '/') ++end;
