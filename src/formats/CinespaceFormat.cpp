@@ -391,6 +391,7 @@ class TCinespaceLutFormat : public TLUTFormat {
   }
 
   bool StatesDomain() const override { return true; }
+  TShaper ShaperKind() const override { return TShaper::PerChannel; }
   TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
 };
 

@@ -345,6 +345,7 @@ class THoudiniLutFormat : public TLUTFormat {
   }
 
   bool StatesDomain() const override { return true; }
+  TShaper ShaperKind() const override { return TShaper::OneCurve; }
   TLUTDomain DomainToWrite(const TLUTDomain& input) const override { return OneRangeCovering(input); }
   TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
 };
