@@ -28,7 +28,7 @@ TLoadInfo LoadText(std::string_view text, TLUT& lut, TLUTFormatId format = TLUTF
                    const std::string& name = "memory.lut");
 
 // What the user reads when the text, loaded under `name`, is refused: the
-// format, the message and the line ("read as 3DL: ... (line 2)"); "" when it
+// format, the message and the line ("read as 3DL: .. (line 2)."); "" when it
 // loads.
 std::string LoadError(std::string_view text, const std::string& name);
 

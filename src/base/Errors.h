@@ -27,11 +27,14 @@ class EZelvoError : public std::runtime_error {
     std::string text = FormatName.empty() ? std::string() : "read as " + FormatName + ": ";
     text += what();
     if (Line > 0) {
-      // Into the message's own closing parenthesis, where it has one:
-      // "Too many rows (the file declares 4913; line 4915)".
+      // Into the message's own closing parenthesis, where it has one ("Too
+      // many rows (the file declares 4913; line 4915)"), before its full stop
+      // where it ends with one.
       const std::string where = "line " + std::to_string(Line);
-      if (!text.empty() && text.back() == ')') text.insert(text.size() - 1, "; " + where);
-      else text += " (" + where + ")";
+      const bool stop = !text.empty() && text.back() == '.';
+      const std::size_t end = text.size() - (stop ? 1 : 0);
+      if (end > 0 && text[end - 1] == ')') text.insert(end - 1, "; " + where);
+      else text.insert(end, " (" + where + ")");
     }
     return text;
   }

@@ -159,7 +159,7 @@ class Pickers : public QObject {
     ELUTError error("Incomplete file.");
     error.FormatName = "Cube 3D";
     error.Line = 12;
-    QCOMPARE(ErrorBoxText(error), std::string("read as Cube 3D: Incomplete file. (line 12)"));
+    QCOMPARE(ErrorBoxText(error), std::string("read as Cube 3D: Incomplete file (line 12)."));
     QCOMPARE(ErrorBoxText(std::runtime_error("disk full")), std::string("disk full."));
   }
 };

@@ -224,7 +224,7 @@ TEST(Cli, MessagesSayWhatHappened) {
        "Clipster 3D", "read as Clipster 3D: The \"values\" node is not found (line 2)"},
       {"domain.cube", "LUT_3D_SIZE 2\nLUT_3D_INPUT_RANGE 4 0\n", "Cube 3D",
        "read as Cube 3D: The header value \"LUT_3D_INPUT_RANGE 4 0\" is not supported (the maximum must be above the "
-       "minimum). (line 2)"},
+       "minimum; line 2)."},
       {"esc.cube", "LUT_3D_SIZE 2\nDOMAIN_MIN 0 0 x\x7f[31m\n", "Cube 3D",
        "read as Cube 3D: 'x\\x7f[31m' is not a valid floating point value (line 2)"},
   };

@@ -271,7 +271,7 @@ TEST(CLFFormat, InverseLUT3DUndoesItsTable) {
   } catch (const EZelvoError& e) {
     message = e.Described();
   }
-  EXPECT_EQ(message, "The table of \"InverseLUT3D\" folds over itself too much to be inverted. (line 4)");
+  EXPECT_EQ(message, "The table of \"InverseLUT3D\" folds over itself too much to be inverted (line 4).");
 }
 
 // Refusals name the element and the line; the file's lines are counted from
@@ -283,27 +283,27 @@ TEST(CLFFormat, RefusalsNameTheElementAndTheLine) {
   };
   const Case cases[] = {
       {"<ExposureContrast inBitDepth=\"32f\" outBitDepth=\"32f\"/>\n",
-       "read as Academy/ASC CLF: The \"ExposureContrast\" node is not supported. (line 3)"},
+       "read as Academy/ASC CLF: The \"ExposureContrast\" node is not supported (line 3)."},
       {"\n<LUT1D inBitDepth=\"32f\" outBitDepth=\"32f\">\n</LUT1D>\n",
        "read as Academy/ASC CLF: The \"Array\" node is not found (line 4)"},
       {"<LUT3D inBitDepth=\"32f\" outBitDepth=\"32f\">\n<Array dim=\"2 2 2 3\">0 0 0 1 1 1</Array></LUT3D>\n",
-       "read as Academy/ASC CLF: The \"Array\" of \"LUT3D\" holds 6 values where its dim \"2 2 2 3\" asks for 24. (line 4)"},
+       "read as Academy/ASC CLF: The \"Array\" of \"LUT3D\" holds 6 values where its dim \"2 2 2 3\" asks for 24 (line 4)."},
       {"<LUT1D inBitDepth=\"32f\" outBitDepth=\"32f\"><Array dim=\"2 1\">\n0 5x\n</Array></LUT1D>\n",
        "read as Academy/ASC CLF: '5x' is not a valid floating point value (line 3)"},
       {"<LUT1D inBitDepth=\"11i\" outBitDepth=\"32f\"><Array dim=\"2 1\">0 1</Array></LUT1D>\n",
-       "read as Academy/ASC CLF: The inBitDepth \"11i\" of \"LUT1D\" is not supported (8i, 10i, 12i, 16i, 16f or 32f). "
-       "(line 3)"},
+       "read as Academy/ASC CLF: The inBitDepth \"11i\" of \"LUT1D\" is not supported (8i, 10i, 12i, 16i, 16f or "
+       "32f; line 3)."},
       {kLUT1D + kLUT3D,
        "read as Academy/ASC CLF: The inBitDepth \"32f\" of \"LUT3D\" differs from the outBitDepth \"10i\" of the node "
-       "before it. (line 8)"},
+       "before it (line 8)."},
       {"<LUT1D inBitDepth=\"16f\" outBitDepth=\"32f\" halfDomain=\"true\"><Array dim=\"2 1\">0 1</Array></LUT1D>\n",
-       "read as Academy/ASC CLF: The \"halfDomain\" form of \"LUT1D\" is not supported. (line 3)"},
+       "read as Academy/ASC CLF: The \"halfDomain\" form of \"LUT1D\" is not supported (line 3)."},
       {"<Matrix inBitDepth=\"32f\" outBitDepth=\"32f\"><Array dim=\"2 2\">1 0 0 1</Array></Matrix>\n",
-       "read as Academy/ASC CLF: The dim \"2 2\" of the \"Array\" of \"Matrix\" is not a shape it can have. (line 3)"},
+       "read as Academy/ASC CLF: The dim \"2 2\" of the \"Array\" of \"Matrix\" is not a shape it can have (line 3)."},
       {"<Log inBitDepth=\"32f\" outBitDepth=\"32f\" style=\"cameraLinToLog\"><LogParams base=\"10\"/></Log>\n",
-       "read as Academy/ASC CLF: The \"Log\" style \"cameraLinToLog\" needs a linSideBreak. (line 3)"},
+       "read as Academy/ASC CLF: The \"Log\" style \"cameraLinToLog\" needs a linSideBreak (line 3)."},
       {"<Description>nothing</Description>\n",
-       "read as Academy/ASC CLF: The \"ProcessList\" holds no process nodes. (line 2)"},
+       "read as Academy/ASC CLF: The \"ProcessList\" holds no process nodes (line 2)."},
   };
   for (const Case& c : cases) {
     std::string message;

@@ -196,7 +196,7 @@ TEST(ClipsterReader, MalformedRowsNameTheirLine) {
       {"rows in a CDATA section", F::Clipster3D, doc(tag, "0 0 0\n<![CDATA[\n1 1 1\n1 1 1 1\n]]>"),
        "'1 1 1 1' is not a row of 3 values (line 6)"},
       {"size of the element", F::Clipster3D, "<?xml version='1.0'?>\n" + doc("<LUT3D N='300' BitDepth='8'>", rows),
-       "The grid size 300 (\"N\" attribute) is not supported (2 to 256 points per axis). (line 2)"},
+       "The grid size 300 (\"N\" attribute) is not supported (2 to 256 points per axis; line 2)."},
       {"depth of the element", F::Clipster3D, doc("<LUT3D N='2' BitDepth='x'>", rows),
        "'x' is not a valid floating point value (line 1)"},
   };

@@ -287,7 +287,7 @@ TEST(CubeReaders, MalformedFilesFailAtTheirLine) {
       {"a.cube", cube2 + "12x 0 0\n" + rows(7), "read as Cube 3D: '12x' is not a valid floating point value (line 2)"},
       {"a.cube", "LUT_3D_SIZE x\n", "read as Cube 3D: 'x' is not a valid integer value (line 1)"},
       {"a.cube", "LUT_3D_SIZE 300\n",
-       "read as Cube 3D: The 3D grid size 300 is not supported (1 to 256 points per axis). (line 1)"},
+       "read as Cube 3D: The 3D grid size 300 is not supported (1 to 256 points per axis; line 1)."},
       {"a.cube", cube2 + "0 0 0\n",
        "read as Cube 3D: Incomplete file (1 of 8 rows; the file ends at line 2)"},
       {"a.cube", "# LUT_3D_SIZE 2\n", "read as Cube 3D: Incomplete file."},
@@ -300,7 +300,7 @@ TEST(CubeReaders, MalformedFilesFailAtTheirLine) {
        "read as Cube 3D: The size is given again as 4 (it was 3; line 3)"},
       {"s.cube", cube2 + rows(1) + "LUT_1D_SIZE 3\n" + rows(10),
        "read as Cube 3D: The header value \"LUT_1D_SIZE 3\" is not supported (it comes after rows of the "
-       "table). (line 3)"},
+       "table; line 3)."},
       // Cube 3D Truelight: the rows end at "# end"
       {"t.cub", truelight + rows(9) + "# end\n",
        "read as Cube 3D Truelight: Too many rows (the file declares 8; line 13)"},

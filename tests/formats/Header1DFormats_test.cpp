@@ -280,7 +280,7 @@ TEST(Header1DReaders, MalformedRowsNameTheirLine) {
       {"Codex decimal", F::Codex1D, "LUT: 1 2\n0\n0.5\n", "'0.5' is not a valid integer value (line 3)"},
       {"Codex another length", F::Codex1D, "LUT: 1 2\n0\nLUT: 1 3\n", "The size is given again as 3 (it was 2; line 3)"},
       {"Codex another layout", F::Codex1D, "LUT: 1 2\n0\nLUT: 3 2\n",
-       "The header value \"LUT: 3 2\" is not supported (it differs from the header before it). (line 3)"},
+       "The header value \"LUT: 3 2\" is not supported (it differs from the header before it; line 3)."},
       {"Lustre fifth column", F::Lustre1D, "LUT16\n0 0 0 0\n1 1 1 1 1\n2 2 2 2\n",
        "'1 1 1 1 1' is not a row of 4 values (line 3)"},
       {"Lustre row cut short", F::Lustre1D, "LUT12\n0 0 0 0\n1 409", "'1 409' is not a row of 4 values (line 3)"},

@@ -304,7 +304,7 @@ TEST(MeshReaders, MalformedFilesFailAtTheirLine) {
       {"a.lut", lustre + rows(27, codes) + "Mesh 2 12\n",
        "read as Autodesk Lustre 3D: The size is given again as 5 (it was 3; line 30)"},
       {"a.lut", lustre + "Mesh 1 10\n" + rows(27, codes),
-       "read as Autodesk Lustre 3D: The header value \"Mesh 1 10\" is not supported (the bit depth was 12). (line 3)"},
+       "read as Autodesk Lustre 3D: The header value \"Mesh 1 10\" is not supported (the bit depth was 12; line 3)."},
       {"a.lut", "3DMESH\n" + codes + "Mesh 1 12\n",
        "read as Autodesk Lustre 3D: A row comes before the \"Mesh\" line (line 2)"},
       {"a.lut", lustre + "0 512 1023 2048\n" + codes + "1 2\n" + rows(25, codes),
@@ -317,7 +317,7 @@ TEST(MeshReaders, MalformedFilesFailAtTheirLine) {
        "read as Autodesk Lustre 3D: The file has no \"Mesh\" line, so its grid size is not known."},
       {"a.lut", "3DMESH\nMesh 0 0\n",
        "read as Autodesk Lustre 3D: The header value \"Mesh 0 0\" is not supported (the bit depth must be 1 to "
-       "31). (line 2)"},
+       "31; line 2)."},
       {"a.lut", "3DMESH\nMesh x 12\n", "read as Autodesk Lustre 3D: 'x' is not a valid integer value (line 2)"},
       // Colorfront OSD 3D: the row count gives the grid
       {"a.3dmesh", rows(2456, decimals),

@@ -271,7 +271,7 @@ TEST(XMLReaders, MalformedRowsNameTheirLine) {
   for (int i = 0; i < 8; ++i) grid += triple + "\n";
   const std::vector<test::TMalformed> cases = {
       {"S.two value missing", F::Stwo1D, stwo(elem + "<elem r=\"1\" g=\"2\"/>\n"),
-       "The \"elem\" element has no \"b\" attribute. (line 5)"},
+       "The \"elem\" element has no \"b\" attribute (line 5)."},
       {"S.two bad value", F::Stwo1D, stwo("<elem r=\"1x\" g=\"2\" b=\"3\"/>\n"),
        "'1x' is not a valid floating point value (line 4)"},
       {"S.two nan", F::Stwo1D, stwo(elem + elem + "<elem r=\"1\" g=\"nan\" b=\"3\"/>\n"),
@@ -283,7 +283,7 @@ TEST(XMLReaders, MalformedRowsNameTheirLine) {
       {"PFClean cut short", F::PFClean3D, pfclean("255", rows.substr(0, 5 * 8)),
        "Incomplete file (5 of 8 rows; the file ends at line 12)"},
       {"PFClean maximum 0", F::PFClean3D, pfclean("0", rows),
-       "The maximum code value 0 (\"maximum\" element) is not supported; it must be above 0. (line 3)"},
+       "The maximum code value 0 (\"maximum\" element) is not supported; it must be above 0 (line 3)."},
       {"Speedgrade infinity", F::SpeedgradeLook3D, Look("\"2\"", triple + "\n0000803f 0000807F"),
        "'0000807F' is not a valid floating point value (line 7)"},
       {"Speedgrade triple too many", F::SpeedgradeLook3D, Look("\"2\"", grid + "00"),

@@ -137,7 +137,7 @@ double TableValue(const TXMLNode& array, double v, double out_scale) {
     char text[32];
     const auto end = std::to_chars(text, text + sizeof text, v, std::chars_format::general).ptr;
     Fail(array, "The value " + std::string(text, end) + " of the \"Array\" is beyond the 32-bit floating-point "
-                "values its depth holds.");
+                "values its depth holds");
   }
   // Stored and loaded as a float: GCC 12 at -O3 folded the plain cast pair
   // away in some of the callers.
