@@ -47,15 +47,11 @@ class ConvertForm : public QObject {
  private slots:
   void init() { LastOutputFolder().clear(); }
 
-  // The items of the size and depth boxes, and the keys the size box takes:
-  // the same in both dialogs.
+  // The keys the size box of both dialogs takes (the items are checked on
+  // the dialogs themselves); a profile that writes 1D tables through a format
+  // of both kinds offers 1D sizes.
   void profileBoxItemsAndKeys() {
-    QCOMPARE(SizeItems(*OutputProfileByCaption("Cube 3D Davinci")), (std::vector<std::string>{"Default", "17", "32", "33", "64"}));
-    QCOMPARE(SizeItems(*OutputProfileByCaption("Cube 1D")).back(), std::string("65536"));
     QCOMPARE(SizeItems(*OutputProfileByCaption("Academy/ASC CLF 1D")).back(), std::string("65536"));
-    std::vector<int> depths;
-    for (const std::string& item : BitsItems()) depths.push_back(BitsOfItem(item));
-    QCOMPARE(depths, (std::vector<int>{-1, 8, 10, 12, 14, 16}));
     struct Key {
       std::string text;
       char key;
