@@ -30,22 +30,26 @@ const std::vector<std::string>& Cubes() {
   return files;
 }
 
-void SelectRows(benchmark::State& state, [[maybe_unused]] bool curves) {
+void SelectRows(benchmark::State& state, bool curves) {
   TfrmMain window;
   window.AddFiles({QString::fromStdString(Cubes()[0]), QString::fromStdString(Cubes()[1])});
   window.show();
+  if (curves) window.ShowCurvesWindow();
   QApplication::processEvents();
   int row = 0;
   for (auto _ : state) {
     row ^= 1;
     window.lvwFiles->setCurrentItem(window.lvwFiles->topLevelItem(row));
     window.repaint();  // the pane drawn, as the next frame would
+    if (curves) window.CurvesWindow()->repaint();
   }
 }
 
 void BM_SelectRowCube65(benchmark::State& state) { SelectRows(state, false); }
 BENCHMARK(BM_SelectRowCube65)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+void BM_SelectRowCube65WithCurves(benchmark::State& state) { SelectRows(state, true); }
+BENCHMARK(BM_SelectRowCube65WithCurves)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The steps: detecting the format, reading the table, applying it to the
 // pane's picture.
