@@ -16,7 +16,9 @@ QString& OverriddenFile() {
 
 QString SettingsFileName() {
   if (!OverriddenFile().isEmpty()) return OverriddenFile();
-  const QSettings place(QSettings::IniFormat, QSettings::UserScope, QString::fromUtf8(kSettingsOrganisation),
+  // The desktop's own place: ~/.config/ORGANISATION/APPLICATION.conf, a text
+  // file in the same form as the tests' (IniFormat) on Linux.
+  const QSettings place(QSettings::NativeFormat, QSettings::UserScope, QString::fromUtf8(kSettingsOrganisation),
                         QString::fromUtf8(kSettingsApplication));
   return place.fileName();
 }
