@@ -396,8 +396,10 @@ void TfrmMain::miAddFolderClick() {
 }
 
 void TfrmMain::btnConvertClick() {
-  // What a batch wrote is told by the files it changed in the output folder.
-  const auto started = std::filesystem::file_time_type::clock::now() - std::chrono::milliseconds(50);
+  // What a batch wrote is told by the files it changed in the output folder
+  // (the file system stamps them by a clock up to a tick behind).
+  const auto started = std::filesystem::file_time_type::clock::now() - std::chrono::milliseconds(20);
+  lblBatchResult->clear();
   RunUserAction(this, [this] { ShowConversionDialog(this, ConversionEntries()); });
   const std::string folder = LastOutputFolder();
   if (folder.empty()) return;
@@ -476,12 +478,15 @@ void TfrmMain::miDeleteClick() {
     QTreeWidgetItem* next = lvwFiles->topLevelItem(std::min(index, count - 1));
     lvwFiles->setCurrentItem(next);
     next->setSelected(true);
+  } else {
+    PreviewSelection();  // nothing selected: the pane and the curves window say so
   }
   UpdateListCommands();
 }
 
 void TfrmMain::miClearListClick() {
   lvwFiles->clear();
+  PreviewSelection();
   UpdateListCommands();
 }
 

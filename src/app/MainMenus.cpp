@@ -165,6 +165,8 @@ void TfrmMain::miContentsClick() {
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
   StoreSettings();
+  // The curves window goes with the main window: closing it ends the program.
+  if (frmCurves_ != nullptr) frmCurves_->close();
   QMainWindow::closeEvent(event);
 }
 

@@ -13,6 +13,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QUrl>
+#include <QComboBox>
 #include <QFile>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -23,7 +24,10 @@
 #include "AppTestSupport.h"
 #include "base/Version.h"
 #include "app/AboutForm.h"
+#include "app/ConvertForm.h"
+#include "app/CurvesForm.h"
 #include "app/ImageBox.h"
+#include "app/Remembered.h"
 #include "app/MainForm.h"
 
 namespace zelvo::test {
@@ -199,7 +203,41 @@ class MainForm : public QObject {
     QVERIFY(Drop(w, {QUrl::fromLocalFile(single)}));
     QCOMPARE(w.lvwFiles->topLevelItemCount(), 4);
     QCOMPARE(LastAddFolder(), d.path());
+
+    // A name that is not UTF-8 comes percent-encoded and stays the file's.
+    const QByteArray odd = QFile::encodeName(d.path()) + "/n\xfe.cube";
+    std::FILE* file = std::fopen(odd.constData(), "wb");
+    QVERIFY(file != nullptr);
+    std::fputs("LUT_1D_SIZE 2\n0 0 0\n1 1 1\n", file);
+    std::fclose(file);
+    QVERIFY(Drop(w, {QUrl::fromEncoded("file://" + odd.toPercentEncoding("/"))}));
+    QCOMPARE(QByteArray::fromStdString(PathOfRow(*w.lvwFiles->topLevelItem(4))), odd);
+    QCOMPARE(w.lvwFiles->topLevelItem(4)->text(colFormat), QStringLiteral("Cube 1D"));
     QVERIFY(prompts->messages.empty());
+  }
+
+  // The status bar's line after a batch that wrote files, and its folder.
+  void batchResultInTheStatusBar() {
+    QTemporaryDir in_dir, out_dir;
+    const QDir in(in_dir.path());
+    PromptsScope prompts;
+    TfrmMain w;
+    w.AddFiles({WriteCube(in, "A.cube"), WriteCube(in, "B.cube")});
+    LastOutputFolder() = out_dir.path().toStdString();
+    for (const auto answer : {QMessageBox::Yes, QMessageBox::No}) {
+      QTest::qWait(100);  // the files' times tell one batch from the next
+      prompts->answers = {answer, answer};
+      QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<TfrmConvert*>(QApplication::activeModalWidget());
+        QVERIFY(dialog != nullptr);
+        dialog->cbxOutFormat->setCurrentIndex(dialog->cbxOutFormat->findText("Nucoda 3D"));
+        QTest::mouseClick(dialog->btnConvert, Qt::LeftButton);
+      });
+      w.miConvert->trigger();
+      // Replacing both counts them again; answering No to both writes nothing.
+      QCOMPARE(w.lblBatchResult->text().startsWith("Converted 2 files into <a href="), answer == QMessageBox::Yes);
+    }
+    QCOMPARE(prompts->messages.size(), 2u);  // the two overwrite questions of the second batch
   }
 
   // Each kind of bad path in the middle of a folder: a row of its own with
@@ -357,8 +395,12 @@ class MainForm : public QObject {
     QVERIFY(w.lblBatchResult->text().startsWith("Converted 3 files into <a href="));
     emit w.lblBatchResult->linkActivated(QUrl::fromLocalFile(d.path()).toString());
     QCOMPARE(prompts->opened_urls.back(), QUrl::fromLocalFile(d.path()));
+    w.miCurves->trigger();
+    QVERIFY(w.CurvesWindow()->isVisible());
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
     QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
-    QVERIFY(w.isHidden());
+    QVERIFY(w.isHidden() && w.CurvesWindow()->isHidden());
   }
 
   void aboutBoxShowsTheProductAndClosesWithClose() {
