@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Takes screenshots of the desktop program's windows on a virtual X display
 # and writes them to docs/screenshots/ (or the folder given): the main window
-# with a few LUT files and the preview pane, the "Convertion Settings" dialog,
-# the progress dialog, the About box, the curves window of a film look and the
-# ICC dialog with a display profile (from icc-profiles-free, which the
-# bootstrap script installs).
+# with a few LUT files and the preview pane, its File menu open, the pane after
+# a LUT that cannot be read, the "Convertion Settings" dialog, the progress
+# dialog, the About box, the curves window of a film look and the ICC dialog
+# with a display profile (from icc-profiles-free, which the bootstrap script
+# installs); then the main window at scale factor 2 on a 1600 x 1000 screen.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out="${1:-docs/screenshots}"
@@ -24,4 +25,7 @@ mkdir -p "$out"
 # The X platform on a virtual display, with the fonts a desktop would have.
 QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x900x24" build/release/src/app/zelvo-screenshots "$out" \
   /usr/share/color/icc/compatibleWithAdobeRGB1998.icc
+# The main window as it first opens at twice the size on a 1600 x 1000 screen.
+QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=2 xvfb-run -a -s "-screen 0 1600x1000x24" \
+  build/release/src/app/zelvo-screenshots --screen "$out/main-window-scale2.png"
 ls -l "$out"

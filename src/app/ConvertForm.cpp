@@ -131,6 +131,21 @@ void TfrmConvert::FormCreate() {
   cbxBits->setEnabled(false);
   btnConvert->setEnabled(false);
   cbxOutFormat->setFocus();
+  // The last choice, kept between runs on request; what no longer applies
+  // (a caption, size or depth this version does not offer) stays at its default.
+  if (const std::optional<TOutputChoice>& choice = RememberedOutputChoice()) {
+    const int format = cbxOutFormat->findText(QString::fromStdString(choice->Caption));
+    if (format < 0) return;
+    cbxOutFormat->setCurrentIndex(format);
+    cbxOutFormatChange();
+    const QString size = QString::fromStdString(choice->SizeText);
+    bool number = false;
+    const int points = size.toInt(&number);
+    if (cbxDimSize->isEnabled() && number && points >= 2 && points <= LargestSize(*SelectedOutputProfile())) {
+      cbxDimSize->setEditText(size);
+    }
+    if (cbxBits->isEnabled() && cbxBits->findData(choice->Bits) >= 0) cbxBits->setCurrentIndex(cbxBits->findData(choice->Bits));
+  }
 }
 
 const TLutOutputProfile* TfrmConvert::SelectedOutputProfile() const {
@@ -193,6 +208,9 @@ void TfrmConvert::btnConvertClick() {
     ShowApplicationError(this, e);
     if (cbxDimSize->isEnabled()) cbxDimSize->setFocus();
     return;
+  }
+  if (std::optional<TOutputChoice>& choice = RememberedOutputChoice()) {
+    *choice = TOutputChoice{SelectedOutputProfile()->Caption, cbxDimSize->currentText().toStdString(), SelectedBits()};
   }
   accept();
 }

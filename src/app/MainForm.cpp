@@ -2,10 +2,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -13,13 +13,13 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
-#include <QPlainTextEdit>
+#include <QScreen>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QUrl>
-#include <QVBoxLayout>
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 
 #include "app/AboutForm.h"
@@ -28,14 +28,11 @@
 #include "app/FileDlg.h"
 #include "app/ICCConvertForm.h"
 #include "app/Icons.h"
-#include "app/ImageBox.h"
+#include "app/PathDialog.h"
 #include "app/Paths.h"
-#include "app/PictureDlg.h"
+#include "app/Remembered.h"
 #include "app/UserPrompts.h"
 #include "registry/Registry.h"
-#include "image/PictureFile.h"
-#include "image/Preview.h"
-#include "convert/PreviewFile.h"
 
 namespace zelvo {
 
@@ -43,8 +40,13 @@ namespace {
 
 // The row's detected format (an identity), or None for an unknown file.
 constexpr int kFormatRole = Qt::UserRole;
-// The folder as the file system names it (the column shows it natively).
-constexpr int kFolderRole = Qt::UserRole + 1;
+// The full path as the file system names it (bytes; the columns show text).
+constexpr int kPathRole = Qt::UserRole + 1;
+// Why the file cannot be read, for a row of a file that cannot.
+constexpr int kProblemRole = Qt::UserRole + 2;
+
+// The error box after an adding names at most this many files.
+constexpr std::size_t kNamedInBox = 20;
 
 const char kLUTFilter[] =
     "LUT Files|*.cube;*.lut;*.m3d;*.3dl;*.txt;*.cms;*.mga;*.xml;*.3dmesh;*.dat;*.alut;*.ilut;*.olut;*.1dlut;*.look;"
@@ -53,11 +55,6 @@ const char kLUTFilter[] =
 TLUTFormatId FormatOfRow(const QTreeWidgetItem* item) {
   const QVariant format = item->data(colFileName, kFormatRole);
   return format.isValid() ? static_cast<TLUTFormatId>(format.toInt()) : TLUTFormatId::None;
-}
-
-void SortByPathIgnoringCase(QStringList& paths) {
-  std::stable_sort(paths.begin(), paths.end(),
-                   [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
 }
 
 QToolButton* ToolButton(QWidget* parent, const char* name, const QString& icon, const QString& hint) {
@@ -81,34 +78,44 @@ QToolButton* TextButton(QWidget* parent, const char* name, const QString& text, 
   return button;
 }
 
-QLabel* PaneLabel(QWidget* parent, const char* name, const QString& text) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(QString::fromLatin1(name));
-  QFont bold = label->font();
-  bold.setBold(true);
-  label->setFont(bold);
-  return label;
+// A row of the list for a checked path: its name, its format or why it
+// cannot be read, its folder; the full path in the tooltip of every column.
+QTreeWidgetItem* NewRow(const TListedFile& file) {
+  auto* item = new QTreeWidgetItem;
+  item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemNeverHasChildren);
+  item->setText(colFileName, DisplayPath(FileNamePart(file.Path)));
+  item->setData(colFileName, kPathRole, QByteArray::fromStdString(file.Path));
+  item->setText(colFolder, QDir::toNativeSeparators(DisplayPath(FolderPart(file.Path))));
+  item->setCheckState(colFileName, Qt::Unchecked);
+  QString tip = QDir::toNativeSeparators(DisplayPath(file.Path));
+  if (!file.Problem.empty()) {
+    const QString problem = QString::fromStdString(file.Problem);
+    item->setText(colFormat, problem);
+    item->setData(colFileName, kProblemRole, problem);
+    item->setForeground(colFormat, QColor(170, 0, 0));
+    tip += u'\n' + problem;
+  } else if (file.Format == TLUTFormatId::None) {
+    item->setText(colFormat, QStringLiteral("unknown"));
+  } else {
+    item->setData(colFileName, kFormatRole, IndexOf(file.Format));
+    item->setText(colFormat, QString::fromStdString(LUTFormatOf(file.Format).Name));
+    item->setCheckState(colFileName, Qt::Checked);
+  }
+  for (int column = colFileName; column <= colFolder; ++column) item->setToolTip(column, tip);
+  return item;
 }
 
-// The hourglass while the pane reads and applies a LUT, also when it fails.
-class TWaitCursor {
- public:
-  TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-  TWaitCursor(const TWaitCursor&) = delete;
-  TWaitCursor& operator=(const TWaitCursor&) = delete;
-};
-
-// The picture the pane starts with, drawn at build time and stored with the
-// program; decoded and fitted once per run.
-const TBitmap24& DefaultPreviewPicture() {
-  static const TBitmap24 picture = [] {
-    QFile file(QStringLiteral(":/pictures/TestPicture.jpg"));
-    if (!file.open(QIODevice::ReadOnly)) return TBitmap24();
-    const QByteArray bytes = file.readAll();
-    return FitPreviewBitmap(LoadPictureFromMemory(std::string_view(bytes.constData(), bytes.size())));
-  }();
-  return picture;
+// The one box after an adding: which files cannot be read, and why.
+QString CannotReadText(const std::vector<const TListedFile*>& bad) {
+  QString text = bad.size() == 1 ? QStringLiteral("1 file cannot be read; it is in the list, unchecked:")
+                                 : QString::number(bad.size()) +
+                                       QStringLiteral(" files cannot be read; they are in the list, unchecked:");
+  for (std::size_t i = 0; i < bad.size() && i < kNamedInBox; ++i) {
+    text += u'\n' + QDir::toNativeSeparators(DisplayPath(bad[i]->Path)) + QStringLiteral(": ") +
+            QString::fromStdString(bad[i]->Problem);
+  }
+  if (bad.size() > kNamedInBox) text += QStringLiteral("\nand ") + QString::number(bad.size() - kNamedInBox) + QStringLiteral(" more");
+  return QString::fromStdString(WithFullStop(text.toStdString()));
 }
 
 }  // namespace
@@ -118,10 +125,23 @@ QString& LastAddFolder() {
   return folder;
 }
 
-QStringList LocalPathsOf(const QMimeData& data) {
-  QStringList paths;
+std::string PathOfRow(const QTreeWidgetItem& item) {
+  return item.data(colFileName, kPathRole).toByteArray().toStdString();
+}
+
+QString ProblemOfRow(const QTreeWidgetItem& item) { return item.data(colFileName, kProblemRole).toString(); }
+
+std::vector<std::string> LocalPathsOf(const QMimeData& data) {
+  std::vector<std::string> paths;
   for (const QUrl& url : data.urls()) {
-    if (url.isLocalFile()) paths.push_back(url.toLocalFile());
+    if (!url.isLocalFile()) continue;
+    if (!url.host().isEmpty() && url.host() != QLatin1String("localhost")) {
+      paths.push_back(LocalPath(url.toLocalFile()));
+      continue;
+    }
+    // Percent-encoded bytes as they are: a name that is not UTF-8 stays the
+    // file's name, where the toolkit's decoding would replace its bytes.
+    paths.push_back(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString());
   }
   return paths;
 }
@@ -136,6 +156,8 @@ TfrmMain::TfrmMain() {
   CreateList();
   CreatePopupMenu();
   CreatePreviewPane();
+  CreateMenuBar();
+  CreateStatusBar();
 
   auto* central = new QWidget(this);
   auto* layout = new QHBoxLayout(central);
@@ -148,7 +170,11 @@ TfrmMain::TfrmMain() {
   ConnectToolBar();
   ConnectList();
   FormCreate();
+  RestoreSettings();
+  FitToScreen();
 }
+
+TfrmMain::~TfrmMain() = default;
 
 void TfrmMain::CreateToolBar() {
   Panel2 = new QToolBar(this);
@@ -213,47 +239,18 @@ void TfrmMain::CreateList() {
 void TfrmMain::CreatePopupMenu() {
   pmnList = new QMenu(this);
   pmnList->setObjectName(QStringLiteral("pmnList"));
-  miCheckAll = pmnList->addAction(QStringLiteral("Check All"));
+  miCheckAll = pmnList->addAction(QStringLiteral("&Check All"));
   miCheckAll->setObjectName(QStringLiteral("miCheckAll"));
-  miUncheckAll = pmnList->addAction(QStringLiteral("Uncheck All"));
+  miUncheckAll = pmnList->addAction(QStringLiteral("&Uncheck All"));
   miUncheckAll->setObjectName(QStringLiteral("miUncheckAll"));
   pmnList->addSeparator();
-  miDelete = pmnList->addAction(QStringLiteral("Delete"));
+  miDelete = pmnList->addAction(QStringLiteral("&Delete"));
   miDelete->setObjectName(QStringLiteral("miDelete"));
   miDelete->setShortcut(QKeySequence(Qt::Key_Delete));
   miDelete->setShortcutContext(Qt::WidgetWithChildrenShortcut);
   lvwFiles->addAction(miDelete);  // Del works while the list has the focus
-  miClearList = pmnList->addAction(QStringLiteral("Clear List"));
+  miClearList = pmnList->addAction(QStringLiteral("Clear &List"));
   miClearList->setObjectName(QStringLiteral("miClearList"));
-}
-
-void TfrmMain::CreatePreviewPane() {
-  pnlPreview = new QFrame(this);
-  pnlPreview->setObjectName(QStringLiteral("pnlPreview"));
-  pnlPreview->setFixedWidth(250);
-  pnlPreview->setStyleSheet(
-      QStringLiteral("QFrame#pnlPreview { background: white; border: none; border-left: 1px solid silver; }"));
-  StaticText1 = PaneLabel(pnlPreview, "StaticText1", QStringLiteral("Ungraded"));
-  imgUngraded = new TImageBox(pnlPreview, kPreviewBoxWidth, kPreviewBoxHeight);
-  imgUngraded->setObjectName(QStringLiteral("imgUngraded"));
-  stxLUTApplied = PaneLabel(pnlPreview, "stxLUTApplied", QStringLiteral("LUT Applied"));
-  imgLUTApplied = new TImageBox(pnlPreview, kPreviewBoxWidth, kPreviewBoxHeight);
-  imgLUTApplied->setObjectName(QStringLiteral("imgLUTApplied"));
-  stxComments = PaneLabel(pnlPreview, "stxComments", QStringLiteral("Comments"));
-  mmComments = new QPlainTextEdit(pnlPreview);
-  mmComments->setObjectName(QStringLiteral("mmComments"));
-  mmComments->setReadOnly(true);
-  mmComments->setFrameShape(QFrame::NoFrame);
-  mmComments->setFixedSize(201, 97);
-  mmComments->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  auto* preview_layout = new QVBoxLayout(pnlPreview);
-  preview_layout->setContentsMargins(20, 8, 19, 8);
-  preview_layout->setSpacing(4);
-  for (QWidget* w : std::initializer_list<QWidget*>{StaticText1, imgUngraded, stxLUTApplied, imgLUTApplied, stxComments,
-                                                    mmComments}) {
-    preview_layout->addWidget(w);
-  }
-  preview_layout->addStretch(1);
 }
 
 void TfrmMain::ConnectToolBar() {
@@ -269,6 +266,8 @@ void TfrmMain::ConnectList() {
   connect(lvwFiles, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int) { lvwFilesChange(item); });
   connect(lvwFiles, &QTreeWidget::itemSelectionChanged, this, &TfrmMain::UpdateListCommands);
   connect(lvwFiles, &QTreeWidget::itemSelectionChanged, this, &TfrmMain::PreviewSelection);
+  connect(lvwFiles, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item, int) { ReportPreviewError(item); });
+  connect(lvwFiles, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item, int) { ReportPreviewError(item); });
   connect(lvwFiles, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& pos) { pmnList->popup(lvwFiles->viewport()->mapToGlobal(pos)); });
   connect(pmnList, &QMenu::aboutToShow, this, &TfrmMain::pmnListPopup);
@@ -280,10 +279,18 @@ void TfrmMain::ConnectList() {
 
 void TfrmMain::FormCreate() {
   lvwFiles->clear();
-  btnConvert->setEnabled(false);
   UpdateListCommands();
-  imgUngraded->SetPicture(DefaultPreviewPicture().Copy());
   HideLUTApplied();
+}
+
+void TfrmMain::FitToScreen() {
+  const QScreen* shown_on = screen();
+  if (shown_on == nullptr) return;
+  // Room for the frame and title bar the window manager adds.
+  const QSize room = shown_on->availableGeometry().size() - QSize(8, 32);
+  if (width() > room.width() || height() > room.height()) {
+    resize(std::min(width(), room.width()), std::min(height(), room.height()));
+  }
 }
 
 bool TfrmMain::AnyChecked() const {
@@ -297,57 +304,59 @@ std::vector<ConversionEntry> TfrmMain::ConversionEntries() const {
   std::vector<ConversionEntry> entries;
   for (int i = 0; i < lvwFiles->topLevelItemCount(); ++i) {
     const QTreeWidgetItem* item = lvwFiles->topLevelItem(i);
-    entries.push_back(ConversionEntry{LocalPath(item->text(colFileName)),
-                                      LocalPath(item->data(colFolder, kFolderRole).toString()),
-                                      item->checkState(colFileName) == Qt::Checked});
+    const std::string path = PathOfRow(*item);
+    entries.push_back(ConversionEntry{FileNamePart(path), FolderPart(path), item->checkState(colFileName) == Qt::Checked});
   }
   return entries;
 }
 
 void TfrmMain::AddFiles(const QStringList& paths) {
-  for (const QString& path : paths) {
-    const QFileInfo info(path);
-    auto* item = new QTreeWidgetItem;
-    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemNeverHasChildren);
-    item->setText(colFileName, info.fileName());
-    item->setCheckState(colFileName, Qt::Unchecked);
-    lvwFiles->addTopLevelItem(item);
-    const TLUTFormatId format = DetectLUTFormat(LocalPath(path));
-    item->setData(colFolder, kFolderRole, info.absolutePath());
-    item->setText(colFolder, QDir::toNativeSeparators(info.absolutePath()));
-    if (format == TLUTFormatId::None) {
-      item->setText(colFormat, QStringLiteral("unknown"));
-    } else {
-      item->setData(colFileName, kFormatRole, IndexOf(format));
-      item->setText(colFormat, QString::fromStdString(LUTFormatOf(format).Name));
-      item->setCheckState(colFileName, Qt::Checked);
+  std::vector<TListedFile> files;
+  for (const QString& path : paths) files.push_back(TListedFile{AbsoluteLocalPath(LocalPath(path)), {}, {}});
+  AddLocalFiles(std::move(files));
+}
+
+void TfrmMain::AddLocalFiles(std::vector<TListedFile> files) {
+  std::vector<const TListedFile*> bad;
+  {
+    // Rows are made whole before they join the list: no change handler runs
+    // for each of thousands of rows.
+    const QSignalBlocker quiet(lvwFiles);
+    for (TListedFile& file : files) {
+      CheckListedFile(file);
+      lvwFiles->addTopLevelItem(NewRow(file));
+      if (!file.Problem.empty()) bad.push_back(&file);
     }
   }
   UpdateListCommands();
+  if (!bad.empty()) {
+    ShowMessage(this, QMessageBox::Critical, QString::fromUtf8(kApplicationTitle), CannotReadText(bad));
+  }
 }
 
 void TfrmMain::AddDroppedPaths(const QStringList& paths) {
-  if (paths.isEmpty()) return;
-  QStringList files;
-  for (const QString& path : paths) {
-    const QFileInfo info(path);
-    if (info.isDir()) {
-      if (&path == &paths.front()) LastAddFolder() = info.absoluteFilePath();
-      // The regular files directly inside; no subfolders, pipes or devices.
-      const QFileInfoList entries = QDir(path).entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
-      for (const QFileInfo& entry : entries) {
-        std::error_code ec;
-        if (std::filesystem::is_regular_file(LocalPath(entry.absoluteFilePath()), ec)) {
-          files.push_back(entry.absoluteFilePath());
-        }
-      }
+  std::vector<std::string> local;
+  for (const QString& path : paths) local.push_back(LocalPath(path));
+  AddLocalPaths(local);
+}
+
+void TfrmMain::AddLocalPaths(const std::vector<std::string>& paths, bool subfolders) {
+  if (paths.empty()) return;
+  std::vector<TListedFile> files;
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    const std::string path = AbsoluteLocalPath(paths[i]);
+    std::error_code ec;
+    const bool folder = std::filesystem::is_directory(path, ec);
+    if (i == 0) LastAddFolder() = DisplayPath(folder ? path : FolderPart(path));
+    if (folder) {
+      std::vector<TListedFile> inside = FolderEntries(path, subfolders);
+      std::move(inside.begin(), inside.end(), std::back_inserter(files));
     } else {
-      if (&path == &paths.front()) LastAddFolder() = info.absolutePath();
-      files.push_back(info.absoluteFilePath());
+      files.push_back(TListedFile{path, {}, {}});
     }
   }
   SortByPathIgnoringCase(files);
-  AddFiles(files);
+  AddLocalFiles(std::move(files));
 }
 
 void TfrmMain::btnAddFilesClick() {
@@ -358,14 +367,50 @@ void TfrmMain::btnAddFilesClick() {
     picker.Filter = QString::fromLatin1(kLUTFilter);
     if (!picker.Execute()) return;
     LastAddFolder() = QFileInfo(picker.Files.front()).absolutePath();
-    QStringList paths = picker.Files;
-    SortByPathIgnoringCase(paths);
-    AddFiles(paths);
+    std::vector<TListedFile> files;
+    for (const QString& path : picker.Files) files.push_back(TListedFile{AbsoluteLocalPath(LocalPath(path)), {}, {}});
+    SortByPathIgnoringCase(files);
+    AddLocalFiles(std::move(files));
+  });
+}
+
+void TfrmMain::miAddFolderClick() {
+  RunUserAction(this, [this] {
+    TPathDialog picker(this);
+    picker.Title = QStringLiteral("Please select a folder of LUT files");
+    if (!LastAddFolder().isEmpty()) picker.SetDirectory(LastAddFolder());
+    if (!picker.Execute()) return;
+    const std::string folder = LocalPath(picker.Directory());
+    bool subfolders = false;
+    if (HasSubfolders(folder)) {
+      const QMessageBox::StandardButton answer =
+          ShowMessage(this, QMessageBox::Question, QStringLiteral("Add Folder"),
+                      QStringLiteral("Add the files in the subfolders of \"") +
+                          QDir::toNativeSeparators(picker.Directory()) + QStringLiteral("\" too?"),
+                      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::No, QMessageBox::Cancel);
+      if (answer == QMessageBox::Cancel) return;
+      subfolders = answer == QMessageBox::Yes;
+    }
+    AddLocalPaths({folder}, subfolders);
   });
 }
 
 void TfrmMain::btnConvertClick() {
+  // What a batch wrote is told by the files it changed in the output folder
+  // (the file system stamps them by a clock up to a tick behind).
+  const auto started = std::filesystem::file_time_type::clock::now() - std::chrono::milliseconds(20);
+  lblBatchResult->clear();
   RunUserAction(this, [this] { ShowConversionDialog(this, ConversionEntries()); });
+  const std::string folder = LastOutputFolder();
+  if (folder.empty()) return;
+  int written = 0;
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(folder, ec); !ec && it != std::filesystem::directory_iterator();
+       it.increment(ec)) {
+    std::error_code entry_ec;
+    if (it->is_regular_file(entry_ec) && it->last_write_time(entry_ec) >= started && !entry_ec) ++written;
+  }
+  if (written > 0) ShowBatchResult(written, DisplayPath(folder));
 }
 
 void TfrmMain::btnICC2LUTClick() {
@@ -378,17 +423,26 @@ void TfrmMain::btnAboutClick() {
 }
 
 void TfrmMain::lvwFilesChange(QTreeWidgetItem* item) {
-  btnConvert->setEnabled(AnyChecked());
+  UpdateListCommands();
   if (item != nullptr && item->checkState(colFileName) == Qt::Checked && FormatOfRow(item) == TLUTFormatId::None) {
     item->setCheckState(colFileName, Qt::Unchecked);
+    const QString problem = ProblemOfRow(*item);
     ShowMessage(this, QMessageBox::Information, QStringLiteral("Information"),
-                QStringLiteral("Unable to convert unknown format.\nPlease contact us to add this."));
+                problem.isEmpty() ? QStringLiteral("Unable to convert unknown format.\nPlease contact us to add this.")
+                                  : QStringLiteral("This file cannot be converted: ") + problem + u'.');
   }
 }
 
 void TfrmMain::UpdateListCommands() {
+  int checked = 0;
+  const int rows = lvwFiles->topLevelItemCount();
+  for (int i = 0; i < rows; ++i) checked += lvwFiles->topLevelItem(i)->checkState(colFileName) == Qt::Checked;
+  btnConvert->setEnabled(checked > 0);
+  miConvert->setEnabled(checked > 0);
   miDelete->setEnabled(!lvwFiles->selectedItems().isEmpty());
-  miClearList->setEnabled(lvwFiles->topLevelItemCount() > 0);
+  miClearList->setEnabled(rows > 0);
+  lblListCounts->setText((rows == 1 ? QStringLiteral("1 file, ") : QString::number(rows) + QStringLiteral(" files, ")) +
+                         QString::number(checked) + QStringLiteral(" checked"));
 }
 
 void TfrmMain::pmnListPopup() {
@@ -398,16 +452,20 @@ void TfrmMain::pmnListPopup() {
 }
 
 void TfrmMain::miCheckAllClick() {
+  const QSignalBlocker quiet(lvwFiles);
   for (int i = 0; i < lvwFiles->topLevelItemCount(); ++i) {
     QTreeWidgetItem* item = lvwFiles->topLevelItem(i);
     if (FormatOfRow(item) != TLUTFormatId::None) item->setCheckState(colFileName, Qt::Checked);
   }
+  UpdateListCommands();
 }
 
 void TfrmMain::miUncheckAllClick() {
+  const QSignalBlocker quiet(lvwFiles);
   for (int i = 0; i < lvwFiles->topLevelItemCount(); ++i) {
     lvwFiles->topLevelItem(i)->setCheckState(colFileName, Qt::Unchecked);
   }
+  UpdateListCommands();
 }
 
 void TfrmMain::miDeleteClick() {
@@ -420,73 +478,16 @@ void TfrmMain::miDeleteClick() {
     QTreeWidgetItem* next = lvwFiles->topLevelItem(std::min(index, count - 1));
     lvwFiles->setCurrentItem(next);
     next->setSelected(true);
+  } else {
+    PreviewSelection();  // nothing selected: the pane and the curves window say so
   }
-  btnConvert->setEnabled(AnyChecked());
   UpdateListCommands();
 }
 
 void TfrmMain::miClearListClick() {
   lvwFiles->clear();
-  btnConvert->setEnabled(false);
+  PreviewSelection();
   UpdateListCommands();
-}
-
-const TBitmap24& TfrmMain::UngradedPicture() const { return imgUngraded->Picture(); }
-
-void TfrmMain::HideLUTApplied() {
-  for (QWidget* w : std::initializer_list<QWidget*>{stxLUTApplied, imgLUTApplied, stxComments, mmComments}) w->hide();
-}
-
-void TfrmMain::ShowLUTPreview(const QString& lut_file) {
-  const TWaitCursor hourglass;
-  // The file is read into a LUT of its own: a failed read leaves the pane.
-  const std::string file_name = LocalPath(lut_file);
-  TLUTPreview preview = NamingFile(file_name, [&] { return PreviewLUTFile(file_name, UngradedPicture()); });
-  PreviewLUT = std::move(preview.LUT);
-  if (!preview.Recognised) {
-    HideLUTApplied();
-    return;
-  }
-  // A LUT without a usable table is described, but there is no picture of it.
-  imgLUTApplied->SetPicture(std::move(preview.Picture));
-  imgLUTApplied->setVisible(preview.Graded);
-  stxLUTApplied->setVisible(preview.Graded);
-  QStringList lines;
-  for (const std::string& line : preview.Lines) lines.push_back(QString::fromStdString(line));
-  mmComments->setPlainText(lines.join(u'\n'));
-  mmComments->show();
-  stxComments->show();
-}
-
-void TfrmMain::lvwFilesSelectItem(QTreeWidgetItem* item, bool selected) {
-  if (!selected || item == nullptr) {
-    HideLUTApplied();
-    return;
-  }
-  if (pnlPreview->isHidden()) return;
-  const QString path = QDir(item->data(colFolder, kFolderRole).toString()).filePath(item->text(colFileName));
-  RunUserAction(this, [&] { ShowLUTPreview(path); });
-}
-
-void TfrmMain::PreviewSelection() {
-  const QList<QTreeWidgetItem*> selected = lvwFiles->selectedItems();
-  lvwFilesSelectItem(selected.value(0), !selected.isEmpty());
-}
-
-void TfrmMain::btnShowHidePreviewClick() {
-  pnlPreview->setVisible(pnlPreview->isHidden());
-  // Shown again, the pane shows the selection as it is now.
-  if (!pnlPreview->isHidden()) PreviewSelection();
-}
-
-void TfrmMain::btnLoadPreviewImageClick() {
-  RunUserAction(this, [this] {
-    TBitmap24 picture;
-    if (!LoadPreviewPicture(this, picture)) return;
-    imgUngraded->SetPicture(std::move(picture));
-    const QList<QTreeWidgetItem*> selected = lvwFiles->selectedItems();
-    if (!selected.isEmpty()) lvwFilesSelectItem(selected.front(), true);
-  });
 }
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
@@ -495,7 +496,7 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
       case QEvent::DragEnter:
       case QEvent::DragMove: {
         auto* drag = static_cast<QDragMoveEvent*>(event);
-        if (drag->mimeData() != nullptr && !LocalPathsOf(*drag->mimeData()).isEmpty()) {
+        if (drag->mimeData() != nullptr && !LocalPathsOf(*drag->mimeData()).empty()) {
           drag->acceptProposedAction();
         } else {
           drag->ignore();
@@ -518,9 +519,9 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
 void TfrmMain::lvwFilesDragDrop(const QMimeData& data) {
   // Added once the drop has finished: a file manager waits for the drop to
   // end, and an error box must not hold it up.
-  const QStringList paths = LocalPathsOf(data);
+  const std::vector<std::string> paths = LocalPathsOf(data);
   QMetaObject::invokeMethod(
-      this, [this, paths] { RunUserAction(this, [&] { AddDroppedPaths(paths); }); }, Qt::QueuedConnection);
+      this, [this, paths] { RunUserAction(this, [&] { AddLocalPaths(paths); }); }, Qt::QueuedConnection);
 }
 
 }  // namespace zelvo

@@ -74,7 +74,7 @@ QImage PicturePreviewOf(const QString& path) {
   }
 }
 
-bool LoadPreviewPicture(QWidget* owner, TBitmap24& target) {
+bool LoadPreviewPicture(QWidget* owner, TBitmap24& target, std::string* file_name) {
   TFileOpenDialog opdLoadPreveiwImage(owner);
   opdLoadPreveiwImage.InitialDir = DisplayPath(LastPictureFolder());
   opdLoadPreveiwImage.Filter = PictureFilter();
@@ -82,6 +82,7 @@ bool LoadPreviewPicture(QWidget* owner, TBitmap24& target) {
   if (!opdLoadPreveiwImage.Execute()) return false;
   RememberPictureFolder(LocalPath(opdLoadPreveiwImage.FileName));
   target = FitPreviewBitmap(ReadPictureFile(opdLoadPreveiwImage.FileName));
+  if (file_name != nullptr) *file_name = LocalPath(opdLoadPreveiwImage.FileName);
   return true;
 }
 

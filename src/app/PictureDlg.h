@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QString>
+#include <string>
 
 #include "image/Bitmap24.h"
 
@@ -27,7 +28,8 @@ QImage PicturePreviewOf(const QString& path);
 // The person picks a picture (starting in LastPictureFolder), which goes into
 // `target` fitted into the preview box. False when they cancelled. A file that
 // cannot be read raises, leaving `target` as it was; LastPictureFolder has
-// followed the pick by then.
-bool LoadPreviewPicture(QWidget* owner, TBitmap24& target);
+// followed the pick by then. `file_name`, when given, receives the file's
+// full path as the file system names it.
+bool LoadPreviewPicture(QWidget* owner, TBitmap24& target, std::string* file_name = nullptr);
 
 }  // namespace zelvo

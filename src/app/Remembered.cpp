@@ -19,6 +19,11 @@ std::string& LastICCFolder() {
   return folder;
 }
 
+std::optional<TOutputChoice>& RememberedOutputChoice() {
+  static std::optional<TOutputChoice> choice;
+  return choice;
+}
+
 void RememberPictureFolder(const std::string& file_name) {
   std::string folder = std::filesystem::path(file_name).parent_path().string();
   if (!folder.empty() && folder.back() != std::filesystem::path::preferred_separator) {

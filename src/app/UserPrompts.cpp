@@ -1,5 +1,6 @@
 #include "app/UserPrompts.h"
 
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QLabel>
@@ -92,6 +93,8 @@ std::unique_ptr<TUserPrompts>& Current() {
 }
 
 }  // namespace
+
+bool TUserPrompts::OpenUrl(QWidget*, const QUrl& url) { return QDesktopServices::openUrl(url); }
 
 TUserPrompts& Prompts() { return *Current(); }
 

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+class QUrl;
 class QWidget;
 
 namespace zelvo {
@@ -61,6 +62,9 @@ class TUserPrompts {
   virtual bool SelectFolder(QWidget* owner, const TSelectFolderRequest& request, QString& folder) = 0;
   // False when the person cancelled; otherwise the full path of the file.
   virtual bool SaveFile(QWidget* owner, const TSaveFileRequest& request, QString& path) = 0;
+  // Opens a file, a folder or a web page in the desktop's own program for it
+  // (a folder in its file manager); false when there is none.
+  virtual bool OpenUrl(QWidget* owner, const QUrl& url);
 };
 
 // The prompts in force: Qt's dialogs unless a test set others.

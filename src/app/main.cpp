@@ -1,7 +1,10 @@
 // zelvo-lut-converter: the desktop program.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFile>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/Version.h"
 #include "app/AppErrors.h"
@@ -23,6 +26,25 @@ void DescribeArguments(QCommandLineParser& parser) {
   parser.addVersionOption();
   parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("LUT files or folders to add to the list"),
                                QStringLiteral("[FILE|FOLDER...]"));
+}
+
+// The positional arguments as the file system's bytes: the toolkit's text of
+// a name that is not UTF-8 no longer names the file. Each is the next
+// remaining argument whose text the parser gave.
+std::vector<std::string> PathArguments(int argc, char** argv, const QStringList& positional) {
+  std::vector<std::string> paths;
+  int next = 1;
+  for (const QString& text : positional) {
+    int found = next;
+    while (found < argc && QFile::decodeName(argv[found]) != text) ++found;
+    if (found < argc) {
+      paths.emplace_back(argv[found]);
+      next = found + 1;
+    } else {
+      paths.push_back(QFile::encodeName(text).toStdString());
+    }
+  }
+  return paths;
 }
 
 }  // namespace
@@ -56,9 +78,9 @@ int main(int argc, char** argv) {
 
   zelvo::TfrmMain main_window;
   main_window.show();
-  const QStringList paths = parser.positionalArguments();
-  if (!paths.isEmpty()) {
-    zelvo::RunUserAction(&main_window, [&] { main_window.AddDroppedPaths(paths); });
+  const std::vector<std::string> paths = PathArguments(argc, argv, parser.positionalArguments());
+  if (!paths.empty()) {
+    zelvo::RunUserAction(&main_window, [&] { main_window.AddLocalPaths(paths); });
   }
   return QApplication::exec();
 }

@@ -4,9 +4,11 @@
 
 namespace zelvo {
 
-TLUTPreview PreviewLUTFile(const std::string& lut_file, const TBitmap24& ungraded) {
+TLUTPreview PreviewLUTFile(const std::string& lut_file, const TBitmap24& ungraded,
+                           std::optional<TInterpolation> interpolation) {
   TLUT lut;
   LoadLUTFile(lut_file, lut);
+  if (interpolation) lut.Interpolation3D = *interpolation;
   return PreviewLUT(std::move(lut), ungraded);
 }
 

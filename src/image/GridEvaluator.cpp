@@ -93,7 +93,10 @@ inline double ToTable(double v, double lo, double hi) { return (v - lo) / (hi - 
 }  // namespace
 
 TGridEvaluator::TGridEvaluator(const TLUT& lut) : lut_(lut) {
-  grid_ = lut.Kind == TLUTKind::lk3D && lut.Size3D() >= kMinUsableSize;
+  // The fast path reads cells trilinearly; a table read otherwise takes the
+  // general one, which follows its Interpolation3D.
+  grid_ = lut.Kind == TLUTKind::lk3D && lut.Size3D() >= kMinUsableSize &&
+          lut.Interpolation3D == TInterpolation::Trilinear;
   if (!grid_) return;
   size_ = lut.Size3D();
   unit_ = lut.Domain3D.IsUnit();

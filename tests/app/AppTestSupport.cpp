@@ -1,5 +1,7 @@
 #include "AppTestSupport.h"
 
+#include "app/Settings.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QTest>
@@ -48,6 +50,11 @@ bool ScriptedPrompts::SelectFolder(QWidget*, const TSelectFolderRequest& request
 bool ScriptedPrompts::SaveFile(QWidget*, const TSaveFileRequest& request, QString& path) {
   save_requests.push_back(request);
   return TakeNext(next_save_files, path);
+}
+
+bool ScriptedPrompts::OpenUrl(QWidget*, const QUrl& url) {
+  opened_urls.push_back(url);
+  return true;
 }
 
 PromptsScope::PromptsScope() {
@@ -100,6 +107,10 @@ bool RegisterSuite(const char* name, SuiteFactory factory) {
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
+  // The settings kept between runs go to a file of the run's own, never the
+  // person's.
+  const QTemporaryDir settings_dir;
+  zelvo::SetSettingsFileName(settings_dir.filePath(QStringLiteral("settings.conf")));
   auto& suites = zelvo::test::Suites();
   if (argc > 1 && argv[1][0] != '-') {
     const auto suite = suites.find(argv[1]);

@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QObject>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -32,11 +33,14 @@ class ScriptedPrompts final : public TUserPrompts {
   std::deque<std::optional<QString>> next_folders;
   std::vector<TSaveFileRequest> save_requests;
   std::deque<std::optional<QString>> next_save_files;
+  // Every file, folder or page the program asked the desktop to open.
+  std::vector<QUrl> opened_urls;
 
   QMessageBox::StandardButton ShowMessage(QWidget*, const TMessageRequest& request) override;
   bool OpenFiles(QWidget*, const TOpenFilesRequest& request, QStringList& paths) override;
   bool SelectFolder(QWidget*, const TSelectFolderRequest& request, QString& folder) override;
   bool SaveFile(QWidget*, const TSaveFileRequest& request, QString& path) override;
+  bool OpenUrl(QWidget*, const QUrl& url) override;
 };
 
 // Installs scripted prompts for its lifetime.

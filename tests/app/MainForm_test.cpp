@@ -13,11 +13,21 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QUrl>
+#include <QComboBox>
+#include <QFile>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <cstdio>
+#include <unistd.h>
 #include <sys/stat.h>
 
 #include "AppTestSupport.h"
 #include "base/Version.h"
 #include "app/AboutForm.h"
+#include "app/ConvertForm.h"
+#include "app/CurvesForm.h"
+#include "app/ImageBox.h"
+#include "app/Remembered.h"
 #include "app/MainForm.h"
 
 namespace zelvo::test {
@@ -179,7 +189,6 @@ class MainForm : public QObject {
     WriteText(grades, "A.txt", "notes\n");
     WriteCube(grades, ".hidden.cube");
     WriteCube(QDir(grades.filePath("sub")), "deeper.cube");
-    QVERIFY(mkfifo(qPrintable(grades.filePath("pipe.cube")), 0600) == 0);
     const QString single = WriteCube(d, "Z.cube");
     PromptsScope prompts;
     TfrmMain w;
@@ -194,26 +203,204 @@ class MainForm : public QObject {
     QVERIFY(Drop(w, {QUrl::fromLocalFile(single)}));
     QCOMPARE(w.lvwFiles->topLevelItemCount(), 4);
     QCOMPARE(LastAddFolder(), d.path());
+
+    // A name that is not UTF-8 comes percent-encoded and stays the file's.
+    const QByteArray odd = QFile::encodeName(d.path()) + "/n\xfe.cube";
+    std::FILE* file = std::fopen(odd.constData(), "wb");
+    QVERIFY(file != nullptr);
+    std::fputs("LUT_1D_SIZE 2\n0 0 0\n1 1 1\n", file);
+    std::fclose(file);
+    QVERIFY(Drop(w, {QUrl::fromEncoded("file://" + odd.toPercentEncoding("/"))}));
+    QCOMPARE(QByteArray::fromStdString(PathOfRow(*w.lvwFiles->topLevelItem(4))), odd);
+    QCOMPARE(w.lvwFiles->topLevelItem(4)->text(colFormat), QStringLiteral("Cube 1D"));
     QVERIFY(prompts->messages.empty());
   }
 
-  void anErrorEndsTheAddingAtThatFile() {
+  // The status bar's line after a batch that wrote files, and its folder.
+  void batchResultInTheStatusBar() {
+    QTemporaryDir in_dir, out_dir;
+    const QDir in(in_dir.path());
+    PromptsScope prompts;
+    TfrmMain w;
+    w.AddFiles({WriteCube(in, "A.cube"), WriteCube(in, "B.cube")});
+    LastOutputFolder() = out_dir.path().toStdString();
+    for (const auto answer : {QMessageBox::Yes, QMessageBox::No}) {
+      QTest::qWait(100);  // the files' times tell one batch from the next
+      prompts->answers = {answer, answer};
+      QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<TfrmConvert*>(QApplication::activeModalWidget());
+        QVERIFY(dialog != nullptr);
+        dialog->cbxOutFormat->setCurrentIndex(dialog->cbxOutFormat->findText("Nucoda 3D"));
+        QTest::mouseClick(dialog->btnConvert, Qt::LeftButton);
+      });
+      w.miConvert->trigger();
+      // Replacing both counts them again; answering No to both writes nothing.
+      QCOMPARE(w.lblBatchResult->text().startsWith("Converted 2 files into <a href="), answer == QMessageBox::Yes);
+    }
+    QCOMPARE(prompts->messages.size(), 2u);  // the two overwrite questions of the second batch
+  }
+
+  // Each kind of bad path in the middle of a folder: a row of its own with
+  // the reason, every later file added, one box naming the bad ones, and
+  // selecting a bad row never previews another file (not even one of the
+  // same name in the working folder).
+  void everyPathBecomesARow() {
+    QTemporaryDir dir, elsewhere;
+    const QDir d(dir.path());
+    d.mkpath("mixed");
+    const QDir mixed(d.filePath("mixed"));
+    struct Row {
+      QByteArray name;  // as the file system names it
+      const char* made;  // "cube", "fifo", "missing-link", "device-link", "loop", "locked"
+      const char* format;  // the Format column, a reason where it cannot be read
+    };
+    std::vector<Row> rows = {
+        {"a.cube", "cube", "Cube 3D"},
+        {"b.cube", "fifo", "a pipe, not a file"},
+        {"c.cube", "cube", "Cube 3D"},
+        {"d.cube", "missing-link", "broken link"},
+        {"e.cube", "device-link", "a device, not a file"},
+        {"f.cube", "loop", "broken link: Too many levels of symbolic links"},
+        {"g\xff.cube", "cube", "Cube 3D"},  // not UTF-8
+        {"z.cube", "cube", "Cube 3D"},
+    };
+    if (geteuid() != 0) rows.insert(rows.begin() + 2, Row{"bb.cube", "locked", "cannot be read: Permission denied"});
+    const std::string folder = QFile::encodeName(mixed.path()).toStdString();
+    for (const Row& row : rows) {
+      const std::string path = folder + '/' + row.name.toStdString();
+      const std::string kind = row.made;
+      if (kind == "cube" || kind == "locked") {
+        std::FILE* file = std::fopen(path.c_str(), "wb");  // by its bytes: the name need not be UTF-8
+        QVERIFY(file != nullptr);
+        std::fputs("LUT_3D_SIZE 2\n0 0 0\n1 0 0\n0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n1 1 1\n", file);
+        std::fclose(file);
+      }
+      if (kind == "locked") QVERIFY(chmod(path.c_str(), 0) == 0);
+      if (kind == "fifo") QVERIFY(mkfifo(path.c_str(), 0600) == 0);
+      if (kind == "missing-link") QVERIFY(symlink("gone.cube", path.c_str()) == 0);
+      if (kind == "device-link") QVERIFY(symlink("/dev/null", path.c_str()) == 0);
+      if (kind == "loop") QVERIFY(symlink(path.c_str(), path.c_str()) == 0);
+    }
+    // What the old list previewed for a half-made row: the name in the working folder.
+    WriteCube(QDir(elsewhere.path()), "b.cube");
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(elsewhere.path());
+    PromptsScope prompts;
+    TfrmMain w;
+    w.AddLocalPaths({folder});
+    QDir::setCurrent(before);
+
+    QCOMPARE(w.lvwFiles->topLevelItemCount(), static_cast<int>(rows.size()));
+    QCOMPARE(prompts->messages.size(), 1u);
+    const QString box = prompts->messages[0].Text;
+    QCOMPARE(prompts->messages[0].Icon, QMessageBox::Critical);
+    const std::vector<ConversionEntry> entries = w.ConversionEntries();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      QTreeWidgetItem* item = w.lvwFiles->topLevelItem(static_cast<int>(i));
+      const QString path = QFile::decodeName(QByteArray::fromStdString(folder + '/' + rows[i].name.toStdString()));
+      const bool good = std::string(rows[i].made) == "cube";
+      QCOMPARE(item->text(colFileName), QFile::decodeName(rows[i].name));
+      QCOMPARE(item->text(colFormat), QString::fromUtf8(rows[i].format));
+      QCOMPARE(item->checkState(colFileName), good ? Qt::Checked : Qt::Unchecked);
+      QCOMPARE(QByteArray::fromStdString(PathOfRow(*item)), QByteArray::fromStdString(folder + '/' + rows[i].name.toStdString()));  // the bytes themselves
+      QCOMPARE(entries[i].FileName, rows[i].name.toStdString());
+      QVERIFY(item->toolTip(colFolder).startsWith(path));
+      QCOMPARE(box.contains(path + ": " + rows[i].format), !good);
+      if (good) continue;
+      QVERIFY(item->toolTip(colFormat).endsWith(rows[i].format));
+      // Selected after a good row: the pane says why, and nothing is applied.
+      w.lvwFiles->setCurrentItem(w.lvwFiles->topLevelItem(0));
+      QVERIFY(!w.imgLUTApplied->isHidden());
+      w.lvwFiles->setCurrentItem(item);
+      QVERIFY(!w.stxLUTState->isHidden() && w.imgLUTApplied->isHidden());
+      QCOMPARE(w.mmComments->toPlainText(), QString::fromUtf8(rows[i].format));
+      QCOMPARE(w.PreviewLUT.FormatIndex, TLUTFormatId::None);
+      QVERIFY(w.imgLUTApplied->Picture().Empty());
+      item->setCheckState(colFileName, Qt::Checked);  // a click on its box
+      QCOMPARE(item->checkState(colFileName), Qt::Unchecked);
+    }
+    QCOMPARE(prompts->messages.size(), 1u + rows.size() - 4);  // and one for each click on a bad row's box
+
+    // Picked or given files: a missing one in the middle is a row too.
+    prompts->messages.clear();
+    w.miClearList->trigger();
+    w.AddFiles({mixed.filePath("a.cube"), mixed.filePath("nothing.cube"), mixed.filePath("c.cube")});
+    QCOMPARE(Column(w, colFormat), QStringList({"Cube 3D", "not found", "Cube 3D"}));
+    QCOMPARE(prompts->messages.size(), 1u);
+    QCOMPARE(w.lblListCounts->text(), QStringLiteral("3 files, 2 checked"));
+  }
+
+  void addFolderAsksAboutSubfolders() {
+    QTemporaryDir dir;
+    const QDir d(dir.path());
+    d.mkpath("top/sub/deeper");
+    d.mkpath("flat");
+    WriteCube(QDir(d.filePath("top")), "1.cube");
+    WriteCube(QDir(d.filePath("top/sub")), "2.cube");
+    WriteCube(QDir(d.filePath("top/sub/deeper")), "3.cube");
+    WriteCube(QDir(d.filePath("flat")), "4.cube");
+    PromptsScope prompts;
+    TfrmMain w;
+    prompts->next_folders = {d.filePath("top"), d.filePath("top"), d.filePath("top"), d.filePath("flat"), std::nullopt};
+    prompts->answers = {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel};
+    w.miAddFolder->trigger();
+    QCOMPARE(Column(w, colFileName), QStringList({"1.cube", "2.cube", "3.cube"}));
+    QCOMPARE(prompts->messages[0].Title, QStringLiteral("Add Folder"));
+    QCOMPARE(prompts->messages[0].EscapeButton, QMessageBox::Cancel);
+    w.miAddFolder->trigger();
+    QCOMPARE(w.lvwFiles->topLevelItemCount(), 4);
+    w.miAddFolder->trigger();  // Cancel at the question
+    w.miAddFolder->trigger();  // no subfolders: no question
+    w.miAddFolder->trigger();  // Cancel at the picker
+    QCOMPARE(Column(w, colFileName), QStringList({"1.cube", "2.cube", "3.cube", "1.cube", "4.cube"}));
+    QCOMPARE(prompts->messages.size(), 3u);
+    QCOMPARE(prompts->folder_requests[1].InitialFolder, d.filePath("top"));
+    QCOMPARE(LastAddFolder(), d.filePath("flat"));
+  }
+
+  // The menu bar: mnemonics everywhere, the keys, and the enabling rules of
+  // the toolbar and the list's menu.
+  void menusFollowTheListAndHaveTheirKeys() {
     QTemporaryDir dir;
     const QDir d(dir.path());
     PromptsScope prompts;
     TfrmMain w;
-    WriteCube(d, "a.cube");
-    WriteCube(d, "c.cube");
-    QVERIFY(mkfifo(qPrintable(d.filePath("b.cube")), 0600) == 0);
-    prompts->next_files.push_back(QStringList{d.filePath("c.cube"), d.filePath("b.cube"), d.filePath("a.cube")});
-    QTest::mouseClick(w.btnAddFiles, Qt::LeftButton);
-    QCOMPARE(Column(w, colFileName), QStringList({"a.cube", "b.cube"}));
-    QCOMPARE(Column(w, colFormat), QStringList({"Cube 3D", ""}));
-    QCOMPARE(prompts->messages.size(), 1u);
-    QCOMPARE(prompts->messages[0].Icon, QMessageBox::Critical);
-    QCOMPARE(prompts->messages[0].Title, QStringLiteral("Zelvo LUT Converter"));
-    QVERIFY2(prompts->messages[0].Text.contains(d.filePath("b.cube")), qPrintable(prompts->messages[0].Text));
-    QVERIFY(prompts->messages[0].Text.endsWith(u'.'));
+    for (QAction* title : w.menuBar()->actions()) {
+      QVERIFY2(title->text().contains(u'&'), qPrintable(title->text()));
+      for (QAction* item : title->menu()->actions()) QVERIFY2(item->isSeparator() || item->text().contains(u'&'), qPrintable(item->text()));
+    }
+    QCOMPARE(w.miAddFiles->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+    QCOMPARE(w.miConvert->shortcut(), QKeySequence(QStringLiteral("Ctrl+Return")));
+    QCOMPARE(w.miQuit->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+    QCOMPARE(w.miContents->shortcut(), QKeySequence(QStringLiteral("F1")));
+    QVERIFY(w.mnuEdit->actions().contains(w.miDelete));
+
+    QVERIFY(!w.miConvert->isEnabled() && !w.miDelete->isEnabled() && !w.miClearList->isEnabled());
+    QCOMPARE(w.lblListCounts->text(), QStringLiteral("0 files, 0 checked"));
+    w.AddFiles({WriteCube(d, "a.cube"), WriteText(d, "b.txt", "notes\n")});
+    QVERIFY(w.miConvert->isEnabled() && w.miClearList->isEnabled() && !w.miDelete->isEnabled());
+    QCOMPARE(w.lblListCounts->text(), QStringLiteral("2 files, 1 checked"));
+    w.lvwFiles->setCurrentItem(w.lvwFiles->topLevelItem(1));
+    QVERIFY(w.miDelete->isEnabled());
+    w.miUncheckAll->trigger();
+    QVERIFY(!w.miConvert->isEnabled() && !w.btnConvert->isEnabled());
+    QCOMPARE(w.lblListCounts->text(), QStringLiteral("2 files, 0 checked"));
+
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QTest::keyClick(&w, Qt::Key_F1);
+    QCOMPARE(prompts->opened_urls.size(), 1u);
+    QVERIFY2(prompts->opened_urls[0].toLocalFile().endsWith("README.md"), qPrintable(prompts->opened_urls[0].toString()));
+    w.ShowBatchResult(3, d.path());
+    QVERIFY(w.lblBatchResult->text().startsWith("Converted 3 files into <a href="));
+    emit w.lblBatchResult->linkActivated(QUrl::fromLocalFile(d.path()).toString());
+    QCOMPARE(prompts->opened_urls.back(), QUrl::fromLocalFile(d.path()));
+    w.miCurves->trigger();
+    QVERIFY(w.CurvesWindow()->isVisible());
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(w.isHidden() && w.CurvesWindow()->isHidden());
   }
 
   void aboutBoxShowsTheProductAndClosesWithClose() {

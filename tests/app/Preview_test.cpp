@@ -1,6 +1,8 @@
 // The preview pane of the main window: each kind of row selected, the pane
 // hidden and shown again, and pictures loaded while a row is selected.
+#include <QAction>
 #include <QImage>
+#include <cmath>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -8,6 +10,7 @@
 #include <QTreeWidget>
 
 #include "AppTestSupport.h"
+#include "app/CurvesForm.h"
 #include "app/ImageBox.h"
 #include "app/Remembered.h"
 #include "app/MainForm.h"
@@ -87,19 +90,102 @@ class Preview : public QObject {
     }
     QVERIFY(prompts->messages.empty());
 
-    // A file that fails to read is reported and leaves the pane as it was.
+    // A file that fails to read clears the LUT, its picture and its lines:
+    // the pane says it cannot be read. Browsing with the keys shows no box;
+    // Enter or a click on the row shows the error once.
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
     Select(w, 0);
     WriteText(d, "curve.cube", "LUT_1D_SIZE 3\n0 0 0\n");
-    Select(w, 1);
+    w.lvwFiles->setFocus();
+    QTest::keyClick(w.lvwFiles, Qt::Key_Down);
+    QCOMPARE(w.lvwFiles->currentItem(), w.lvwFiles->topLevelItem(1));
+    QVERIFY(prompts->messages.empty());
+    QVERIFY(!GradedShown(w) && w.imgLUTApplied->Picture().Empty());
+    QVERIFY(!w.stxLUTState->isHidden() && w.stxComments->isHidden());
+    QCOMPARE(w.stxLUTState->text(), QStringLiteral("cannot be read"));
+    QVERIFY2(w.mmComments->toPlainText().contains(d.filePath("curve.cube")), qPrintable(w.mmComments->toPlainText()));
+    QCOMPARE(w.PreviewLUT.FormatIndex, TLUTFormatId::None);
+    QCOMPARE(w.PreviewLUT.Size3D(), 0);
+    QTest::keyClick(w.lvwFiles, Qt::Key_Return);
+    QTest::keyClick(w.lvwFiles, Qt::Key_Return);
     QCOMPARE(prompts->messages.size(), 1u);
-    QVERIFY(prompts->messages[0].Text.contains(d.filePath("curve.cube")));
-    QVERIFY(GradedShown(w));
-    QCOMPARE(w.mmComments->toPlainText().split(u'\n').value(0), QStringLiteral("Type: 3D"));
-    QCOMPARE(w.PreviewLUT.Size3D(), 2);
+    QCOMPARE(prompts->messages[0].Text, w.mmComments->toPlainText());
+    QTest::keyClick(w.lvwFiles, Qt::Key_Up);
+    QTest::mouseClick(w.lvwFiles->viewport(), Qt::LeftButton, {},
+                      w.lvwFiles->visualItemRect(w.lvwFiles->topLevelItem(1)).center());
+    QCOMPARE(prompts->messages.size(), 2u);
+    QTest::keyClick(w.lvwFiles, Qt::Key_Up);
+    QVERIFY(GradedShown(w) && w.stxLUTState->isHidden());  // the good one again
 
     // No row selected: the lower part goes.
     w.lvwFiles->clearSelection();
-    QVERIFY(!GradedShown(w) && !LowerPartShown(w));
+    QVERIFY(!GradedShown(w) && !LowerPartShown(w) && w.stxLUTState->isHidden());
+  }
+
+  // The curves window follows the selected row, also while the pane is
+  // hidden; the pane's interpolation is the View menu's.
+  void curvesAndInterpolationFollowTheSelection() {
+    QTemporaryDir dir;
+    const QDir d(dir.path());
+    PromptsScope prompts;
+    TfrmMain w;
+    w.AddFiles({WriteCube(d, "identity.cube"), WriteText(d, "knee.cube", "LUT_1D_SIZE 3\n0 0 0\n0.25 0.25 0.25\n1 1 1\n"),
+                WriteText(d, "broken.cube", "LUT_3D_SIZE 2\n0 0 0\n"), WriteText(d, "notes.txt", "hello\n"),
+                WriteText(d, "warm.cube", "LUT_3D_SIZE 2\n0 0 0\n1 0 0\n0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n0.2 0.9 1\n")});
+    w.miPreviewPane->trigger();
+    QVERIFY(w.pnlPreview->isHidden() && !w.miPreviewPane->isChecked());
+    w.miCurves->trigger();
+    TfrmCurves* curves = w.CurvesWindow();
+    QVERIFY(curves != nullptr && curves->isVisible());
+    QCOMPARE(curves->lblState->text(), QStringLiteral("No LUT data."));
+
+    Select(w, 0);  // every curve of an identity is a straight line
+    const TCurveSet& shown = curves->pbxCurves->Curves();
+    QCOMPARE(shown.Curves.size(), 7u);
+    for (const TCurve& curve : shown.Curves) {
+      for (std::size_t i = 0; i < curve.Inputs.size(); ++i) {
+        const double x = curve.Inputs[i];
+        const TLUTEntry expected{curve.Colour.R * x, curve.Colour.G * x, curve.Colour.B * x};
+        QVERIFY(std::abs(curve.Outputs[i].R - expected.R) < 1e-9 && std::abs(curve.Outputs[i].G - expected.G) < 1e-9 &&
+                std::abs(curve.Outputs[i].B - expected.B) < 1e-9);
+      }
+    }
+    Select(w, 1);  // a knee at 0.5: half the input below it, then steeper
+    QCOMPARE(curves->pbxCurves->Curves().Curves.size(), 3u);
+    for (int channel = 0; channel < 3; ++channel) {
+      const TCurve& curve = curves->pbxCurves->Curves().Curves[channel];
+      for (std::size_t i = 0; i < curve.Inputs.size(); ++i) {
+        const double x = curve.Inputs[i];
+        const TLUTEntry& out = curve.Outputs[i];
+        const double y = channel == 0 ? out.R : channel == 1 ? out.G : out.B;
+        QVERIFY(std::abs(y - (x <= 0.5 ? 0.5 * x : 0.25 + 1.5 * (x - 0.5))) < 1e-9);
+      }
+    }
+    Select(w, 2);
+    QVERIFY(curves->pbxCurves->isHidden());
+    QCOMPARE(curves->lblState->text(), QStringLiteral("cannot be read"));
+    QCOMPARE(curves->lblLUT->text(), QStringLiteral("broken.cube"));
+    Select(w, 3);
+    QCOMPARE(curves->lblState->text(), QStringLiteral("No LUT data."));
+    QCOMPARE(curves->lblLUT->text(), QStringLiteral("notes.txt"));
+
+    w.miPreviewPane->trigger();
+    Select(w, 4);
+    QCOMPARE(w.PreviewLUT.Interpolation3D, TInterpolation::Trilinear);
+    w.miTetrahedral->trigger();
+    QCOMPARE(w.PreviewInterpolation(), TInterpolation::Tetrahedral);
+    QCOMPARE(w.PreviewLUT.Interpolation3D, TInterpolation::Tetrahedral);
+    TLUT warm;
+    LoadLUTFile(d.filePath("warm.cube").toStdString(), warm);
+    warm.Interpolation3D = TInterpolation::Tetrahedral;
+    TBitmap24 expected = w.UngradedPicture().Copy();
+    ApplyLUTToBitmap(warm, expected);
+    QVERIFY(SamePicture(w.imgLUTApplied->Picture(), expected));
+    QVERIFY(!SamePicture(expected, Graded(w.UngradedPicture(), d.filePath("warm.cube"))));
+    w.lvwFiles->clearSelection();
+    QCOMPARE(curves->lblLUT->text(), QString());
+    QVERIFY(prompts->messages.empty());
   }
 
   void hiddenPaneReadsOnlyWhenShownAgain() {

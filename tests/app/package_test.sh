@@ -21,6 +21,7 @@ for f in /usr/bin/zelvo-lut-converter /usr/bin/zelvo-lut \
          /usr/share/applications/org.zelvo.lutconverter.desktop \
          /usr/share/metainfo/org.zelvo.lutconverter.metainfo.xml \
          /usr/share/mime/packages/org.zelvo.lutconverter.xml \
+         /usr/share/doc/zelvo-lut-converter/README.md \
          /usr/share/icons/hicolor/scalable/apps/org.zelvo.lutconverter.svg \
          /usr/share/icons/hicolor/48x48/apps/org.zelvo.lutconverter.png \
          /usr/share/icons/hicolor/256x256/apps/org.zelvo.lutconverter.png; do

@@ -77,9 +77,11 @@ TBitmap24 AllCodes() {
 }
 
 TEST(ApplyLUT, BitmapsGiveWhatEachColorGives) {
-  TLUT lut3d, lut1d, both, identity, none;
+  TLUT lut3d, lut1d, both, identity, none, tetrahedral;
   none.Kind = TLUTKind::lkNone;
   test::FillSample3D(lut3d, 17);
+  test::FillSample3D(tetrahedral, 17);
+  tetrahedral.Interpolation3D = TInterpolation::Tetrahedral;
   test::FillSample1D(lut1d, 1024);
   test::FillSample3D(both, 5);
   both.Kind = TLUTKind::lk1DAnd3D;
@@ -90,7 +92,7 @@ TEST(ApplyLUT, BitmapsGiveWhatEachColorGives) {
   lut1d.Domain1D.Max = {1.5, 1, 1};
   test::FillIdentity3D(identity, 2);
   const TBitmap24 source = AllCodes();
-  for (const TLUT* lut : {&lut3d, &lut1d, &both, &identity, &none}) {
+  for (const TLUT* lut : {&lut3d, &lut1d, &both, &identity, &none, &tetrahedral}) {
     TBitmap24 graded = source.Copy();
     ApplyLUTToBitmap(*lut, graded);
     for (int y = 0; y < graded.Height(); ++y)

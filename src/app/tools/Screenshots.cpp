@@ -1,13 +1,19 @@
 // Takes screenshots of the real windows for docs/screenshots: the main window
-// with a few LUT files and the preview pane showing one of them applied, the
-// "Convertion Settings" dialog, the progress dialog, the About box, the curves
-// window of a film look and the ICC dialog with a display profile chosen.
+// with a few LUT files and the preview pane showing one of them applied, its
+// File menu open, the pane after a LUT that cannot be read, the "Convertion
+// Settings" dialog, the progress dialog, the About box, the curves window of a
+// film look and the ICC dialog with a display profile chosen; with --screen,
+// the whole screen with the main window as it first opens.
 // scripts/screenshot.sh runs it on a virtual X display.
 //   zelvo-screenshots OUTPUT_FOLDER [ICC_PROFILE]
+//   zelvo-screenshots --screen OUTPUT_FILE
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -15,6 +21,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <string_view>
 
 #include "app/AboutForm.h"
 #include "app/Remembered.h"
@@ -24,6 +31,7 @@
 #include "app/Icons.h"
 #include "app/MainForm.h"
 #include "app/ProgressDlg.h"
+#include "app/Settings.h"
 #include "app/UserPrompts.h"
 #include "registry/Registry.h"
 #include "lut/LUT.h"
@@ -108,38 +116,99 @@ bool Save(QWidget& window, const QString& file) {
   return false;
 }
 
+// A part of the screen as it shows, with the windows and menus over it.
+bool SaveScreen(const QRect& area, const QString& file) {
+  for (int i = 0; i < 10; ++i) QApplication::processEvents();
+  QScreen* screen = QGuiApplication::primaryScreen();
+  const QRect part = area.intersected(screen->geometry());
+  if (screen->grabWindow(0, part.x(), part.y(), part.width(), part.height()).save(file, "PNG")) return true;
+  std::fprintf(stderr, "%s: cannot be written\n", qPrintable(file));
+  return false;
+}
+
+// The folder of LUT files the windows show.
+void WriteLUTs(const QString& luts) {
+  QDir().mkpath(luts);
+  const std::string folder = luts.toStdString();
+  Write3D(folder + "/Day for night.cube", "Cube 3D Iridas, Nuke, AfterEffects", 33,
+          {"Day for night, exteriors", "Graded on the set monitor, day 3"}, DayForNight);
+  Write3D(folder + "/Print film emulation.3dl", "3DL Scratch, Autodesk, Blackmagic, Cine-tal", 17, {}, FilmLook);
+  Write3D(folder + "/Warm grade.cms", "Nucoda 3D", 17);
+  Write1D(folder + "/Log to video.cube", "Cube 1D", 1024);
+  Write1D(folder + "/Monitor gamma.dat", "Codex 1D, Sony SRW-1, Scratch 1D", 1024);
+  QFile notes(luts + QStringLiteral("/Shoot notes.txt"));
+  if (notes.open(QIODevice::WriteOnly)) notes.write("Day 3: exteriors, overcast.\n");
+}
+
+void SelectRow(TfrmMain& window, const QString& name) {
+  const QList<QTreeWidgetItem*> rows = window.lvwFiles->findItems(name, Qt::MatchExactly);
+  if (!rows.isEmpty()) window.lvwFiles->setCurrentItem(rows.front());
+}
+
+// zelvo-screenshots --screen FILE: the whole screen with the main window as
+// it first opens (run with QT_SCALE_FACTOR=2 on a 1600 x 1000 screen).
+int SaveMainWindowOnScreen(const QString& file) {
+  QTemporaryDir home(QDir::tempPath() + QStringLiteral("/grading-XXXXXX"));
+  SetSettingsFileName(home.filePath(QStringLiteral("settings.conf")));  // none: the window as it first opens
+  WriteLUTs(home.path() + QStringLiteral("/LUTs"));
+  TfrmMain main_window;
+  main_window.AddDroppedPaths({home.path() + QStringLiteral("/LUTs")});
+  SelectRow(main_window, QStringLiteral("Day for night.cube"));
+  main_window.show();
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  std::fprintf(stderr, "screen %d x %d, window %d x %d (frame %d x %d)\n", screen.width(), screen.height(),
+               main_window.width(), main_window.height(), main_window.frameGeometry().width(),
+               main_window.frameGeometry().height());
+  return SaveScreen(screen, file) ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setWindowIcon(ZelvoIcon(QStringLiteral("zelvo-lut-converter")));
   if (argc != 2 && argc != 3) {
-    std::fputs("usage: zelvo-screenshots OUTPUT_FOLDER [ICC_PROFILE]\n", stderr);
+    std::fputs("usage: zelvo-screenshots OUTPUT_FOLDER [ICC_PROFILE] | --screen OUTPUT_FILE\n", stderr);
     return 2;
   }
+  if (argc == 3 && std::string_view(argv[1]) == "--screen") return SaveMainWindowOnScreen(QString::fromLocal8Bit(argv[2]));
   auto* picks = new TScriptedPicks;
   SetPrompts(std::unique_ptr<TUserPrompts>(picks));
   const QDir out(QString::fromLocal8Bit(argv[1]));
   QTemporaryDir home(QDir::tempPath() + QStringLiteral("/grading-XXXXXX"));
+  SetSettingsFileName(home.filePath(QStringLiteral("settings.conf")));
   const QString luts = home.path() + QStringLiteral("/LUTs");
-  QDir().mkpath(luts);
-  const std::string folder = luts.toStdString();
-  Write3D(folder + "/Day for night.cube", "Cube 3D Iridas, Nuke, AfterEffects", 33,
-          {"Day for night, exteriors", "Graded on the set monitor, day 3"}, DayForNight);
-  Write3D(folder + "/Print film emulation.3dl", "3DL Scratch, Autodesk, Blackmagic, Cine-tal", 17);
-  Write3D(folder + "/Warm grade.cms", "Nucoda 3D", 17);
-  Write1D(folder + "/Log to video.cube", "Cube 1D", 1024);
-  Write1D(folder + "/Monitor gamma.dat", "Codex 1D, Sony SRW-1, Scratch 1D", 1024);
-  QFile notes(luts + QStringLiteral("/Shoot notes.txt"));
-  if (notes.open(QIODevice::WriteOnly)) notes.write("Day 3: exteriors, overcast.\n");
-  notes.close();
+  WriteLUTs(luts);
 
   TfrmMain main_window;
   main_window.AddDroppedPaths({luts});
-  const QList<QTreeWidgetItem*> graded =
-      main_window.lvwFiles->findItems(QStringLiteral("Day for night.cube"), Qt::MatchExactly);
-  if (!graded.isEmpty()) main_window.lvwFiles->setCurrentItem(graded.front());
+  SelectRow(main_window, QStringLiteral("Day for night.cube"));
   bool ok = Save(main_window, out.filePath(QStringLiteral("main-window.png")));
+
+  // The File menu open, over the window.
+  main_window.menuBar()->setActiveAction(main_window.mnuFile->menuAction());
+  for (int i = 0; i < 10; ++i) QApplication::processEvents();
+  ok = SaveScreen(main_window.frameGeometry().united(main_window.mnuFile->geometry()).adjusted(0, 0, 8, 8),
+                  out.filePath(QStringLiteral("menu-bar.png"))) && ok;
+  main_window.mnuFile->hide();
+  main_window.menuBar()->setActiveAction(nullptr);
+
+  // The curves window, as View > Curves opens it, following the 3D LUT selected.
+  SelectRow(main_window, QStringLiteral("Print film emulation.3dl"));
+  main_window.miCurves->trigger();
+  if (TfrmCurves* curves = main_window.CurvesWindow()) {
+    ok = Save(*curves, out.filePath(QStringLiteral("curves.png"))) && ok;
+    curves->hide();
+  }
+
+  // A LUT file cut short after it was added: the pane says it cannot be read.
+  const std::string cut = luts.toStdString() + "/Night exteriors.cube";
+  Write3D(cut, "Cube 3D Iridas, Nuke, AfterEffects", 17);
+  main_window.AddLocalPaths({cut});
+  QFile::resize(QString::fromStdString(cut), 2000);
+  SelectRow(main_window, QStringLiteral("Night exteriors.cube"));
+  ok = Save(main_window, out.filePath(QStringLiteral("failed-load.png"))) && ok;
+  SelectRow(main_window, QStringLiteral("Day for night.cube"));
 
   LastOutputFolder() = (home.path() + QStringLiteral("/Converted")).toStdString();
   TfrmConvert settings(&main_window);
@@ -164,12 +233,6 @@ int main(int argc, char** argv) {
   TfrmAbout about(&main_window);
   ok = Save(about, out.filePath(QStringLiteral("about.png"))) && ok;
   about.hide();
-
-  TfrmCurves curves(&main_window);
-  const TLUT film = Make3D(33, FilmLook);
-  curves.ShowLUT(&film, QStringLiteral("Print film emulation.3dl"));
-  ok = Save(curves, out.filePath(QStringLiteral("curves.png"))) && ok;
-  curves.hide();
 
   // A display profile beside the LUTs, chosen as the person would.
   const QString profile = home.path() + QStringLiteral("/Profiles/") +
