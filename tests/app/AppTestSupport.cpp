@@ -50,6 +50,11 @@ bool ScriptedPrompts::SaveFile(QWidget*, const TSaveFileRequest& request, QStrin
   return TakeNext(next_save_files, path);
 }
 
+bool ScriptedPrompts::OpenUrl(QWidget*, const QUrl& url) {
+  opened_urls.push_back(url);
+  return true;
+}
+
 PromptsScope::PromptsScope() {
   auto prompts = std::make_unique<ScriptedPrompts>();
   prompts_ = prompts.get();

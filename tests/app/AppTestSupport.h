@@ -32,11 +32,13 @@ class ScriptedPrompts final : public TUserPrompts {
   std::deque<std::optional<QString>> next_folders;
   std::vector<TSaveFileRequest> save_requests;
   std::deque<std::optional<QString>> next_save_files;
+  std::vector<QUrl> opened_urls;  // what was handed to the desktop
 
   QMessageBox::StandardButton ShowMessage(QWidget*, const TMessageRequest& request) override;
   bool OpenFiles(QWidget*, const TOpenFilesRequest& request, QStringList& paths) override;
   bool SelectFolder(QWidget*, const TSelectFolderRequest& request, QString& folder) override;
   bool SaveFile(QWidget*, const TSaveFileRequest& request, QString& path) override;
+  bool OpenUrl(QWidget*, const QUrl& url) override;
 };
 
 // Installs scripted prompts for its lifetime.

@@ -98,6 +98,7 @@ class TScriptedPicks final : public TUserPrompts {
   }
   bool SelectFolder(QWidget*, const TSelectFolderRequest&, QString&) override { return false; }
   bool SaveFile(QWidget*, const TSaveFileRequest&, QString&) override { return false; }
+  bool OpenUrl(QWidget*, const QUrl&) override { return false; }
 };
 
 bool Save(QWidget& window, const QString& file) {
