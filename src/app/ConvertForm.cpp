@@ -41,14 +41,8 @@ TfrmConvert::TfrmConvert(QWidget* owner) : QDialog(owner) {
 
   edtOutFolder = new QLineEdit(this);
   edtOutFolder->setObjectName(QStringLiteral("edtOutFolder"));
-  edtOutFolder->setReadOnly(true);
+  ShowAsReadOnly(*edtOutFolder);  // only the picker changes it
   edtOutFolder->setMinimumWidth(320);
-  {
-    // Grey like a disabled field: only the picker changes it.
-    QPalette grey = edtOutFolder->palette();
-    grey.setColor(QPalette::Base, grey.color(QPalette::Window));
-    edtOutFolder->setPalette(grey);
-  }
   btnSelectFolder = new QPushButton(QStringLiteral("..."), this);
   btnSelectFolder->setObjectName(QStringLiteral("btnSelectFolder"));
   btnSelectFolder->setToolTip(QStringLiteral("Select the output folder"));
@@ -61,9 +55,7 @@ TfrmConvert::TfrmConvert(QWidget* owner) : QDialog(owner) {
 
   cbxDimSize = new QComboBox(this);
   cbxDimSize->setObjectName(QStringLiteral("cbxDimSize"));
-  cbxDimSize->setEditable(true);
-  cbxDimSize->setInsertPolicy(QComboBox::NoInsert);
-  cbxDimSize->lineEdit()->setObjectName(QStringLiteral("edtDimSize"));
+  SetUpSizeBox(*cbxDimSize);
 
   cbxBits = new QComboBox(this);
   cbxBits->setObjectName(QStringLiteral("cbxBits"));

@@ -150,6 +150,7 @@ class ConvertForm : public QObject {
     TfrmConvert dialog(nullptr);
     Choose(dialog, "Cube 3D Davinci");
     dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));  // the list completes only in an active window
     QComboBox* size = dialog.cbxDimSize;
     size->setFocus();
     struct Case {
@@ -158,7 +159,8 @@ class ConvertForm : public QObject {
       QString after;
     };
     const Case cases[] = {
-        {"Default", "6", "6"},           {"Default", "x", ""},          {"Default", "\b", ""},
+        {"Default", "6", "6"},           {"Default", "1", "1"},         {"Default", "x", ""},
+        {"Default", "\b", ""},
         {"Default", "\x7f", ""},         {"", "123456", "12345"},       {"12", "a-.,9", "129"},
         {"1234", "\b\b7", "127"},        {"17", "\x7f", "17"},
     };
