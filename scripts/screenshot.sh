@@ -2,15 +2,17 @@
 # Takes screenshots of the desktop program's windows on a virtual X display
 # and writes them to docs/screenshots/ (or the folder given): the main window
 # with a few LUT files and the preview pane, the "Convertion Settings" dialog,
-# the progress dialog, the About box, the curves window of a film look and the
-# ICC dialog with a display profile (from icc-profiles-free, which the
-# bootstrap script installs).
+# the progress dialog, the summary of a batch in which a file failed, the
+# About box, the curves window of a film look, the ICC dialog with a display
+# profile (from icc-profiles-free, which the bootstrap script installs) and
+# with a CMYK printer profile as a soft proof (ghostscript's, from
+# libgs-common).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out="${1:-docs/screenshots}"
 bash scripts/bootstrap.sh
 need=()
-for p in xvfb xauth fonts-dejavu-core; do
+for p in xvfb xauth fonts-dejavu-core libgs-common; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then
@@ -23,5 +25,5 @@ cmake --build --preset release --target zelvo-screenshots
 mkdir -p "$out"
 # The X platform on a virtual display, with the fonts a desktop would have.
 QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x900x24" build/release/src/app/zelvo-screenshots "$out" \
-  /usr/share/color/icc/compatibleWithAdobeRGB1998.icc
+  /usr/share/color/icc/compatibleWithAdobeRGB1998.icc /usr/share/color/icc/ghostscript/default_cmyk.icc
 ls -l "$out"
