@@ -326,6 +326,9 @@ class ConvertForm : public QObject {
       QCOMPARE(summary->lblEnd->isHidden(), c.answers.front() != kStopButton);
       QTest::mouseClick(summary->btnOpenFolder, Qt::LeftButton);
       QCOMPARE(prompts->opened_urls, std::vector<QUrl>{QUrl::fromLocalFile(out.path())});
+      QTest::keyClick(summary, Qt::Key_Escape);  // closed is gone
+      QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+      QVERIFY(w.findChild<TfrmBatchSummary*>() == nullptr);
     }
   }
 
