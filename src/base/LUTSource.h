@@ -11,8 +11,15 @@
 
 namespace zelvo {
 
-// Detection looks at this many bytes from the start of a file.
+// Detection looks at this many bytes from the start of a file; where they
+// hold nothing but blank and comment lines (or an XML document's
+// declaration, comments and processing instructions), at that leading block,
+// up to kMaxLeadingComments bytes, and this many bytes after it.
 inline constexpr std::size_t kSignatureBytes = 4096;
+inline constexpr std::size_t kMaxLeadingComments = std::size_t{1} << 20;
+
+// The length of the head detection looks at in a text (see kSignatureBytes).
+std::size_t DetectionHeadLength(std::string_view text);
 
 class TLUTSource {
  public:
@@ -36,8 +43,13 @@ class TLUTSource {
   // What the line readers see: the bytes up to the first NUL, without a UTF-8
   // byte-order mark.
   std::string_view Text() const { return text_; }
-  // The first kSignatureBytes bytes with the ASCII letters upper-cased.
+  // The head detection looks at (DetectionHeadLength), as it is and with
+  // the ASCII letters upper-cased.
+  std::string_view Head() const { return text_.substr(0, head_length_); }
   std::string_view UpperHead() const { return upper_head_; }
+  // The first line of the text that is neither blank nor a comment, for a
+  // message about a file no format knows; empty when there is none.
+  std::string_view FirstContentLine() const;
 
   // Case-insensitive test of the name's extension (from its last '.'); the
   // extension is given with its dot, as in ".3dl".
@@ -57,6 +69,7 @@ class TLUTSource {
   std::string_view bytes_;
   std::string_view text_;
   std::string upper_head_;
+  std::size_t head_length_ = 0;
   std::string item_id_;
 };
 

@@ -108,7 +108,8 @@ bool LoadUsableLUT(const std::string& file, TLUT& lut, const CliEnvironment& env
                    const std::string& item_id) {
   if (!ReportFailure(file, env, [&] { LoadLUTFile(file, lut, TLUTFormatId::None, item_id); })) return false;
   if (lut.FormatIndex == TLUTFormatId::None) {
-    *env.err << Printable(file) << ": The file is not a LUT file of a known format.\n";
+    *env.err << Printable(file) << ": The file is not a LUT file of a known format"
+             << Printable(UnknownFormatDetail(file)) << ".\n";
     return false;
   }
   if (!HasUsableTable(lut)) {

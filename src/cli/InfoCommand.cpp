@@ -26,7 +26,8 @@ bool LoadForInfo(const std::string& f, const std::string& cccid, TLUT& lut, cons
   }
   if (lut.FormatIndex == TLUTFormatId::None) {
     *env.out << "  Format: unknown\n";
-    *env.err << Printable(f) << ": The file is not a LUT file of a known format.\n";
+    *env.err << Printable(f) << ": The file is not a LUT file of a known format"
+             << Printable(UnknownFormatDetail(f)) << ".\n";
     return false;
   }
   return true;

@@ -11,6 +11,7 @@
 #include "base/StringLib.h"
 #include "lut/Compare.h"
 #include "lut/Resample.h"
+#include "lut/Shaper.h"
 
 #if !defined(_WIN32)
 #include <sys/stat.h>
@@ -159,6 +160,16 @@ bool Intersect(const TLUTDomain& a, const TLUTDomain& b, TLUTDomain& common) {
   return common.IsValid();
 }
 
+// The points of the shaper a process list gets ahead of its table, where the
+// target format holds one.
+constexpr int kShaperSize = 4096;
+
+// The largest difference between a process list and a table of it of `n`
+// points per axis, at the middle of each of its cells.
+TLargest ChainLoss(const TLUT& source, const TLUT& target, const TLUTDomain& common) {
+  return LargestDifference(source, target, common, std::max(target.Size3D() - 1, 1), true);
+}
+
 // What a written table loses of its source, where it loses more than half a
 // code step of 10 bits: the colour mixing of a 3D source written as 1D (over
 // a 17-point grid), or the colours of a process list between the points of
@@ -170,8 +181,7 @@ std::string LossOf(const TLUT& source, const TLUT& target) {
   if (!to_1d && source.Kind != TLUTKind::lkChain) return {};
   TLUTDomain common;
   if (!Intersect(source.InputDomain(), target.InputDomain(), common)) return {};
-  const TLargest largest = to_1d ? LargestDifference(source, target, common, 17, false)
-                                 : LargestDifference(source, target, common, std::max(target.Size3D() - 1, 1), true);
+  const TLargest largest = to_1d ? LargestDifference(source, target, common, 17, false) : ChainLoss(source, target, common);
   constexpr int kBits = 10;
   if (!(largest.Difference > HalfCodeStep(kBits))) return {};
   const std::string where = "largest difference " + Short(largest.Difference) + ", " +
@@ -179,6 +189,13 @@ std::string LossOf(const TLUT& source, const TLUT& target) {
                             " code steps of 10 bits, at input " + ColorText(largest.At);
   if (to_1d) return "a 1D table keeps only the response to greys: the colour mixing of the 3D LUT is lost (" + where + ")";
   return "the table cannot follow the process list between its points (" + where + ")";
+}
+
+// Whether the first table follows a process list more closely than the second.
+bool FollowsCloser(const TLUT& source, const TLUT& a, const TLUT& b) {
+  TLUTDomain common;
+  if (!Intersect(source.InputDomain(), a.InputDomain(), common)) return false;
+  return ChainLoss(source, a, common).Difference < ChainLoss(source, b, common).Difference;
 }
 
 }  // namespace
@@ -201,7 +218,8 @@ TConvertNotes ConvertFile(const ConversionSettings& settings, const std::string&
   // A file that no format recognises (any more) leaves the source empty; never
   // write a table built from it.
   if (source.FormatIndex == TLUTFormatId::None) {
-    throw ELUTError("The file \"" + source_path + "\" is not a LUT file of a known format.");
+    throw ELUTError("The file \"" + source_path + "\" is not a LUT file of a known format" +
+                    UnknownFormatDetail(source_path) + ".");
   }
   if (!HasUsableTable(source)) {
     throw ELUTError("The LUT in \"" + source_path + "\" has fewer than 2 points; it cannot be converted.");
@@ -225,6 +243,15 @@ TConvertNotes ConvertFile(const ConversionSettings& settings, const std::string&
     if (profile.Is3D) target.SetSize3D(built);
     else target.SetSize1D(built);
     ResampleLUT(target, source);
+    // A process list into a format that holds a shaper ahead of its table:
+    // the shaped table where it follows the list more closely.
+    if (source.Kind == TLUTKind::lkChain && profile.Is3D && format.ShaperKind() != TLUTFormat::TShaper::None) {
+      TLUT shaped;
+      const bool one_curve = format.ShaperKind() == TLUTFormat::TShaper::OneCurve;
+      if (BakeShaped(source, domain, built, kShaperSize, one_curve, shaped) && FollowsCloser(source, shaped, target)) {
+        target = std::move(shaped);
+      }
+    }
     if (std::string loss = LossOf(source, target); !loss.empty()) notes.Warnings.push_back(std::move(loss));
     SaveLUTFile(target_path, target, profile, settings.Bits, replace);
     return notes;

@@ -378,7 +378,7 @@ class TCinespaceLutFormat : public TLUTFormat {
   TCinespaceLutFormat() : TLUTFormat(TLUTFormatId::Cinespace, "Cinespace", true) {}
 
   bool CanRead(const TLUTSource& source) const override {
-    TTextLines lines(source.Text().substr(0, kSignatureBytes));
+    TTextLines lines(source.Head());
     while (lines.Next()) {
       if (!IsBlankLine(lines.Line())) return StartsWithNoCase(lines.Line(), kMagic);
     }
@@ -391,6 +391,7 @@ class TCinespaceLutFormat : public TLUTFormat {
   }
 
   bool StatesDomain() const override { return true; }
+  TShaper ShaperKind() const override { return TShaper::PerChannel; }
   TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
 };
 

@@ -327,7 +327,7 @@ class THoudiniLutFormat : public TLUTFormat {
   // Type and Length lines before a line that is "LUT:" alone (the Codex 1D
   // files say "LUT:" too, followed by their sizes).
   bool CanRead(const TLUTSource& source) const override {
-    TTextLines lines(source.Text().substr(0, kSignatureBytes));
+    TTextLines lines(source.Head());
     bool type = false, length = false;
     while (lines.Next()) {
       if (IsLutLine(lines.Line())) return type && length;
@@ -345,6 +345,7 @@ class THoudiniLutFormat : public TLUTFormat {
   }
 
   bool StatesDomain() const override { return true; }
+  TShaper ShaperKind() const override { return TShaper::OneCurve; }
   TLUTDomain DomainToWrite(const TLUTDomain& input) const override { return OneRangeCovering(input); }
   TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
 };

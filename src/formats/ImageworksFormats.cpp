@@ -70,7 +70,7 @@ class TSpi1DLutFormat : public TLUTFormat {
 
   // The Version, Length and Components lines before the "{" line.
   bool CanRead(const TLUTSource& source) const override {
-    TTextLines lines(source.Text().substr(0, kSignatureBytes));
+    TTextLines lines(source.Head());
     bool version = false, length = false, components = false;
     while (lines.Next()) {
       const TKeyLine k = KeyOf(lines.Line());
@@ -207,7 +207,7 @@ class TSpi3DLutFormat : public TLUTFormat {
   TSpi3DLutFormat() : TLUTFormat(TLUTFormatId::Spi3D, "Sony Imageworks 3D", true) {}
 
   bool CanRead(const TLUTSource& source) const override {
-    TTextLines lines(source.Text().substr(0, kSignatureBytes));
+    TTextLines lines(source.Head());
     while (lines.Next()) {
       if (!IsBlankLine(lines.Line())) return StartsWithNoCase(lines.Line(), "SPILUT");
     }

@@ -359,10 +359,8 @@ class TDatCursor : public TKeywordCursor {
 bool TDavinciDat3DLutFormat::CanRead(const TLUTSource& source) const {
   if (MatchSignature(source, "3DLUTSIZE")) return true;
   if (!source.HasExtension(".dat")) return false;
-  // The lines of the first 4096 bytes of the file.
-  const std::string_view text = source.Text();
-  const auto skipped = static_cast<std::size_t>(text.data() - source.Bytes().data());
-  return CountFloatTripleLines(text.substr(0, kSignatureBytes > skipped ? kSignatureBytes - skipped : 0)) > 0;
+  // The lines of the head detection looks at.
+  return CountFloatTripleLines(source.Head()) > 0;
 }
 
 TLoadInfo TDavinciDat3DLutFormat::Load(const TLUTSource& source, TLUT& lut) const {

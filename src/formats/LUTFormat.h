@@ -60,6 +60,10 @@ class TLUTFormat {
   // states none. Formats that state one range for all channels widen it to
   // cover every channel's.
   virtual TLUTDomain DomainToWrite(const TLUTDomain& input) const { return StatesDomain() ? input : TLUTDomain{}; }
+  // The 1D shaper a file of this format can hold ahead of its 3D table (a
+  // LUT of kind lk1DAnd3D): none, a curve per channel, or one curve for all.
+  enum class TShaper { None, PerChannel, OneCurve };
+  virtual TShaper ShaperKind() const { return TShaper::None; }
   // Whether a file written at `bits` bits reads back as written (a reader
   // that knows only some depths cannot read the others).
   virtual bool HoldsBits(int bits) const { return bits >= 1 && bits <= 31; }

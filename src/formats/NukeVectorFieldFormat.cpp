@@ -155,7 +155,7 @@ class TNukeVFLutFormat : public TLUTFormat {
   TNukeVFLutFormat() : TLUTFormat(TLUTFormatId::NukeVF, "Nuke vector field", true) {}
 
   bool CanRead(const TLUTSource& source) const override {
-    TTextLines lines(source.Text().substr(0, kSignatureBytes));
+    TTextLines lines(source.Head());
     bool first = true, grid = false;
     while (lines.Next()) {
       if (IsBlankLine(lines.Line())) continue;

@@ -309,6 +309,8 @@ TLUT ResampledLUT(TLUT&& source, TLUTKind kind, int size, const TLUTDomain& doma
   if (same) {
     // The table passes over as it is: no copy, no evaluation.
     target.Comments = std::move(source.Comments);
+    // The same table means the same colours only read the same way.
+    target.Interpolation3D = source.Interpolation3D;
     if (kind == TLUTKind::lk3D) target.TakeTable3D(source);
     else target.TakeTable1D(source);
     return target;

@@ -6,6 +6,7 @@
 
 #include "base/Errors.h"
 #include "base/TextFile.h"
+#include "formats/ReadErrors.h"
 
 namespace zelvo {
 
@@ -53,6 +54,17 @@ TLoadInfo LoadLUTFile(const std::string& file_name, TLUT& lut, TLUTFormatId form
   TLUTSource source = TLUTSource::FromFile(file_name);
   source.SetItemId(item_id);
   return LoadLUT(source, lut, format);
+}
+
+std::string UnknownFormatDetail(const std::string& file_name) {
+  try {
+    const TLUTSource head = TLUTSource::FromFileHead(file_name);
+    const std::string_view line = head.FirstContentLine();
+    if (line.empty()) return " (it holds only comments)";
+    return " (it starts with \"" + EscapedRow(line) + "\")";
+  } catch (const EZelvoError&) {
+    return {};  // the file went: the load has said why
+  }
 }
 
 TLoadInfo LoadLUTFromMemory(const std::string& name, std::string_view bytes, TLUT& lut, TLUTFormatId format) {

@@ -100,6 +100,11 @@ TLUTFormatId DetectLUTFormat(const std::string& file_name);
 // error of the reader leaves with the format's name and the line, where one
 // is known, filled in (EZelvoError::Described).
 TLoadInfo LoadLUT(const TLUTSource& source, TLUT& lut, TLUTFormatId format = TLUTFormatId::None);
+// What a refusal of a file that no format knows adds: ' (it starts with
+// "LINE")', LINE its first content line shown safely; for a file of nothing
+// but blanks and comments, ' (it holds only comments)'.
+std::string UnknownFormatDetail(const std::string& file_name);
+
 // The same for a file, read once, and for bytes in memory under a name.
 TLoadInfo LoadLUTFile(const std::string& file_name, TLUT& lut, TLUTFormatId format = TLUTFormatId::None);
 // The same for one item of a file that holds several (the command line's

@@ -197,7 +197,13 @@ TEST(Cli, Info) {
   const CliRun unknown = Zelvo({"info", a, u});
   EXPECT_EQ(unknown.status, 1);
   EXPECT_EQ(unknown.out, run.out + u + "\n  Format: unknown\n");
-  EXPECT_EQ(unknown.err, u + ": The file is not a LUT file of a known format.\n");
+  EXPECT_EQ(unknown.err, u + ": The file is not a LUT file of a known format (it starts with \"hello\").\n");
+  // What the file starts with is shown safely; a file of comments says so.
+  const std::string esc = dir.Write("esc.txt", "# note\n\n  red\x1b[31m text\n");
+  EXPECT_EQ(Zelvo({"info", esc}).err,
+            esc + ": The file is not a LUT file of a known format (it starts with \"red\\x1B[31m text\").\n");
+  const std::string notes = dir.Write("notes.txt", "# only\n# comments\n");
+  EXPECT_EQ(Zelvo({"info", notes}).err, notes + ": The file is not a LUT file of a known format (it holds only comments).\n");
 }
 
 // What went wrong, where, and read as what; text from the file cannot drive

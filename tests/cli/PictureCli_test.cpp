@@ -155,6 +155,17 @@ TEST(PictureCli, IccWritesTheDialogsLUT) {
   TLUT curve;
   LoadLUTFile(dir.File("c.lut"), curve);
   EXPECT_EQ(curve.Size1D(), 1024);
+  // A profile that writes 1D tables through a format of both kinds (CLF 1D)
+  // gets a 1D table of its own sizes, never a 3D grid.
+  for (const auto& [size, expected] : {std::pair<const char*, int>{"Default", 4096}, {"1024", 1024}}) {
+    const std::string clf = dir.File(std::string("d") + size + ".clf");
+    const CliResult r = Zelvo({"icc", kRealProfile, "-p", "Academy/ASC CLF 1D", "--size", size, "-o", clf});
+    ASSERT_EQ(r.status, 0) << r.err;
+    TLUT one;
+    LoadLUTFile(clf, one);
+    EXPECT_EQ(one.Kind, TLUTKind::lk1D) << size;
+    EXPECT_EQ(one.Size1D(), expected) << size;
+  }
   // A device that is not RGB gives a soft proof: here every colour comes back grey.
   ASSERT_EQ(Zelvo({"icc", "/usr/share/color/icc/Gray.icc", "-p", "Cube 3D Davinci", "--size", "5", "-o", out}).status, 0);
   TLUT proof;

@@ -460,11 +460,21 @@ TEST_F(ConvertJob, LossesAreSaidWithTheLargestDifference) {
       {"mix2.cube", mixing, "Cube 3D Davinci", ""},
       {"grey.cube", CubeText(3), "Cube 1D", ""},  // no mixing to lose
       {"log.clf", log_chain, "Cube 3D Davinci", "the table cannot follow the process list"},
+      // Formats that hold a shaper ahead of the table get one that follows
+      // the list: a curve per channel, or one for all.
+      {"log2.clf", log_chain, "Academy/ASC CLF 3D", ""},
+      {"log3.clf", log_chain, "Cinespace 3D", ""},
+      {"log4.clf", log_chain, "Houdini 3D", ""},
       {"matrix.clf", matrix_chain, "Cube 3D Davinci", ""},
   };
   for (const Case& c : cases) {
     in_.Write(c.name, c.text);
     const TConvertNotes notes = ConvertFile(Settings(c.profile), in_.File(c.name), out_.File(std::string(c.name) + ".out"));
+    if (std::string(c.name).starts_with("log") && c.warning.empty()) {
+      TLUT back;
+      LoadLUTFile(out_.File(std::string(c.name) + ".out"), back);
+      EXPECT_EQ(back.Kind, TLUTKind::lk1DAnd3D) << c.name;
+    }
     if (c.warning.empty()) {
       EXPECT_TRUE(notes.Warnings.empty()) << c.name << ": " << (notes.Warnings.empty() ? "" : notes.Warnings[0]);
     } else {

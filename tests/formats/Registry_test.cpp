@@ -213,15 +213,43 @@ TEST(Detection, EveryRuleAndItsOverlaps) {
   EXPECT_EQ(DetectLUTFormat(dir.Write("d.dat", cases[17].content)), F::DavinciDat3D);
 }
 
-TEST(Detection, OnlyTheFirst4096BytesCount) {
-  const std::string late = std::string(4096, '#') + "LUT_3D_SIZE 2\n";
-  EXPECT_EQ(DetectLUTFormat(TLUTSource("late.cube", late)), TLUTFormatId::None);
-  const std::string split = std::string(4090, '#') + "LUT_3D_SIZE 2\n";
-  EXPECT_EQ(DetectLUTFormat(TLUTSource("split.cube", split)), TLUTFormatId::None);  // across the boundary
-  const std::string binary("\0\xff LUT_3D_SIZE 2", 16);
-  EXPECT_EQ(DetectLUTFormat(TLUTSource("bin.cube", binary)), TLUTFormatId::Cube3D);
+// Detection looks at the first 4096 bytes; where those hold nothing but
+// comments, at the block of comments and the 4096 bytes after it.
+TEST(Detection, TheFirst4096BytesOrTheCommentsAndWhatFollows) {
+  const std::string licence_line = "# Licensed under the terms written in the licence of this file.\n";
+  std::string licence;
+  while (licence.size() < 5000) licence += licence_line;
+  std::string xml_licence = "<?xml version=\"1.0\"?>\n<!--\n";
+  while (xml_licence.size() < 5000) xml_licence += "Licensed under the terms of the licence.\n";
+  xml_licence += "-->\n";
+  const std::string clf = "<ProcessList compCLFversion=\"3\" id=\"p\"><LUT1D inBitDepth=\"32f\" outBitDepth=\"32f\">"
+                          "<Array dim=\"2 1\">0 1</Array></LUT1D></ProcessList>\n";
+  struct Case {
+    const char* name;
+    std::string text;
+    TLUTFormatId expected;
+  };
+  const Case cases[] = {
+      // Content in the first 4096 bytes: a keyword after them does not count.
+      {"late.cube", "TITLE \"x\"\n" + std::string(4096, ' ') + "\nLUT_3D_SIZE 2\n", TLUTFormatId::None},
+      {"split.cube", "TITLE \"x\"\n" + std::string(4080, ' ') + "LUT_3D_SIZE 2\n", TLUTFormatId::None},
+      // Nothing but comments in them: the comments and what follows count.
+      {"licence.cube", licence + "LUT_3D_SIZE 2\n", TLUTFormatId::Cube3D},
+      {"hashes.cube", std::string(4096, '#') + "LUT_3D_SIZE 2\n", TLUTFormatId::Cube3D},
+      {"licence.clf", xml_licence + clf, TLUTFormatId::CLF},
+      {"comments.cube", licence + licence, TLUTFormatId::None},
+      {"bin.cube", std::string("\0\xff LUT_3D_SIZE 2", 16), TLUTFormatId::Cube3D},
+  };
   test::TempDir dir;
-  EXPECT_EQ(DetectLUTFormat(dir.Write("late.cube", late)), TLUTFormatId::None);
+  for (const Case& c : cases) {
+    EXPECT_EQ(DetectLUTFormat(TLUTSource(c.name, c.text)), c.expected) << c.name;
+    // From a file, which detection reads only as far as it looks.
+    EXPECT_EQ(DetectLUTFormat(dir.Write(c.name, c.text)), c.expected) << c.name << " (file)";
+  }
+  // A block of comments is followed no further than a megabyte.
+  std::string endless;
+  while (endless.size() < kMaxLeadingComments + kSignatureBytes) endless += licence_line;
+  EXPECT_EQ(DetectLUTFormat(TLUTSource("endless.cube", endless + "LUT_3D_SIZE 2\n")), TLUTFormatId::None);
 }
 
 TEST(Detection, UnknownFileLeavesTheLUTAlone) {

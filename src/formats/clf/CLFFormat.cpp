@@ -46,6 +46,7 @@ class TCLFLutFormat : public TGenericLutFormat {
   // Matrix where the channels differ) for a domain other than 0..1.
   TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
   bool StatesDomain() const override { return true; }
+  TShaper ShaperKind() const override { return TShaper::PerChannel; }
 };
 
 namespace {
@@ -221,7 +222,7 @@ void AddDomainNode(TFileText& text, const TLUTDomain& domain) {
 }  // namespace
 
 bool TCLFLutFormat::CanRead(const TLUTSource& source) const {
-  const std::string_view element = FirstElement(source.Text().substr(0, kSignatureBytes));
+  const std::string_view element = FirstElement(source.Head());
   // The name of the element, without a namespace prefix ("clf:").
   std::size_t end = 1;
   while (end < element.size() && !IsBlank(element[end]) && element[end] != '>' && element[end] != '/') ++end;
@@ -275,7 +276,8 @@ TFileText TCLFLutFormat::Save(const TLUT& lut, int, std::string_view title) cons
   }
   if (has3d) {
     AddDomainNode(text, lut.Domain3D);
-    AddLine(text, R"(  <LUT3D inBitDepth="32f" outBitDepth="32f" interpolation="trilinear">)");
+    AddLine(text, std::string(R"(  <LUT3D inBitDepth="32f" outBitDepth="32f" interpolation=")") +
+                      InterpolationName(lut.Interpolation3D) + "\">");
     const std::string size = std::to_string(n);
     AddLine(text, R"(    <Array dim=")" + size + " " + size + " " + size + R"( 3">)");
     ForEachBlueFastest(n, [&](int r, int g, int b) { AppendFloat32Row(text, lut.Table3D(r, g, b)); });
