@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <memory>
-#include <new>
 
 #include "app/AppErrors.h"
 #include "app/PathDialog.h"
@@ -42,14 +41,8 @@ TfrmConvert::TfrmConvert(QWidget* owner) : QDialog(owner) {
 
   edtOutFolder = new QLineEdit(this);
   edtOutFolder->setObjectName(QStringLiteral("edtOutFolder"));
-  edtOutFolder->setReadOnly(true);
+  ShowAsReadOnly(*edtOutFolder);  // only the picker changes it
   edtOutFolder->setMinimumWidth(320);
-  {
-    // Grey like a disabled field: only the picker changes it.
-    QPalette grey = edtOutFolder->palette();
-    grey.setColor(QPalette::Base, grey.color(QPalette::Window));
-    edtOutFolder->setPalette(grey);
-  }
   btnSelectFolder = new QPushButton(QStringLiteral("..."), this);
   btnSelectFolder->setObjectName(QStringLiteral("btnSelectFolder"));
   btnSelectFolder->setToolTip(QStringLiteral("Select the output folder"));
@@ -62,9 +55,7 @@ TfrmConvert::TfrmConvert(QWidget* owner) : QDialog(owner) {
 
   cbxDimSize = new QComboBox(this);
   cbxDimSize->setObjectName(QStringLiteral("cbxDimSize"));
-  cbxDimSize->setEditable(true);
-  cbxDimSize->setInsertPolicy(QComboBox::NoInsert);
-  cbxDimSize->lineEdit()->setObjectName(QStringLiteral("edtDimSize"));
+  SetUpSizeBox(*cbxDimSize);
 
   cbxBits = new QComboBox(this);
   cbxBits->setObjectName(QStringLiteral("cbxBits"));
@@ -234,59 +225,108 @@ void TfrmConvert::cbxDimSizeKeyDown(const QKeyEvent&) {
   if (cbxDimSize->currentText() == QLatin1String("Default")) cbxDimSize->setEditText(QString());
 }
 
-void TfrmConvert::ConvertFiles(const std::vector<ConversionEntry>& entries, TClock clock) {
+namespace {
+
+// The error box of a file: its name, then the message (unless the message
+// names it already); Stop, Skip or Skip All.
+QMessageBox::StandardButton AskAfterFailure(QWidget* owner, const std::string& source, const std::string& message) {
+  TMessageRequest request;
+  request.Icon = QMessageBox::Critical;
+  request.Title = QString::fromUtf8(kApplicationTitle);
+  request.Text = QString::fromStdString(message.find(source) != std::string::npos ? message : source + ": " + message);
+  request.Buttons = kStopButton | kSkipButton | kSkipAllButton;
+  request.DefaultButton = kStopButton;
+  request.EscapeButton = kStopButton;
+  request.ButtonTexts = {{kStopButton, QStringLiteral("&Stop")},
+                         {kSkipButton, QStringLiteral("S&kip")},
+                         {kSkipAllButton, QStringLiteral("Skip &All")}};
+  return ShowMessage(owner, request);
+}
+
+OverwriteAnswer AskOverwrite(QWidget* owner, const std::string& target) {
+  const QMessageBox::StandardButton answer =
+      ShowMessage(owner, QMessageBox::Question, QStringLiteral("Confirm"),
+                  QString::fromStdString(OverwriteQuestion(target)),
+                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel | QMessageBox::YesToAll |
+                      QMessageBox::NoToAll,
+                  QMessageBox::Yes, QMessageBox::Cancel);
+  switch (answer) {
+    case QMessageBox::Yes: return OverwriteAnswer::Yes;
+    case QMessageBox::No: return OverwriteAnswer::No;
+    case QMessageBox::YesToAll: return OverwriteAnswer::YesToAll;
+    case QMessageBox::NoToAll: return OverwriteAnswer::NoToAll;
+    default: return OverwriteAnswer::Cancel;
+  }
+}
+
+}  // namespace
+
+TBatchSummary TfrmConvert::ConvertFiles(const std::vector<ConversionEntry>& entries, TClock clock) {
   const ConversionSettings settings = Settings();
+  TBatchSummary summary;
+  summary.OutputFolder = settings.OutputFolder;
   // Owned by the main window; gone before an error is shown.
   TfrmProgress progress(parentWidget(), std::move(clock));
   progress.setWindowTitle(QStringLiteral("Convertion..."));
   progress.SetText(QStringLiteral("The selected files are being converted. Please wait..."));
   progress.show();
 
-  std::string current;  // the file being converted, to name it in an error
-  std::vector<std::string> clipped;
+  std::string target;  // of the file the batch has reached
+  bool skip_all = false;
+  bool stopped = false;
   ConversionFeedback feedback;
-  feedback.ConfirmOverwrite = [&](const std::string& target) {
-    const QMessageBox::StandardButton answer =
-        ShowMessage(&progress, QMessageBox::Question, QStringLiteral("Confirm"),
-                    QString::fromStdString(OverwriteQuestion(target)),
-                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes, QMessageBox::Cancel);
-    if (answer == QMessageBox::Yes) return OverwriteAnswer::Yes;
-    if (answer == QMessageBox::No) return OverwriteAnswer::No;
-    return OverwriteAnswer::Cancel;
+  feedback.FileReached = [&](const std::string& source, const std::string& to, std::size_t k, std::size_t count) {
+    target = to;
+    progress.SetFile(DisplayPath(source), static_cast<int>(k), static_cast<int>(count));
   };
+  feedback.ConfirmOverwrite = [&](const std::string& to) { return AskOverwrite(&progress, to); };
   feedback.ReportProgress = [&](double percent) { progress.ReportProgress(percent); };
   feedback.PollCancelled = [&] { return progress.PollCancelled(); };
-  feedback.FileStarting = [&](const std::string& source, const std::string&) { current = source; };
-  feedback.FileDone = [&](const std::string&, TFileOutcome) { current.clear(); };
-  feedback.InputsClipped = [&](const std::string& source) { clipped.push_back(source); };
+  feedback.InputsClipped = [&](const std::string& source) {
+    summary.Warnings.push_back({source, "covers inputs beyond 0..1, which \"" + settings.OutputProfile->Caption +
+                                            "\" cannot state; the converted file holds what the source does to "
+                                            "inputs 0..1 and clips the rest"});
+  };
+  feedback.Warning = [&](const std::string& source, const std::string& warning) {
+    summary.Warnings.push_back({source, warning});
+  };
+  feedback.FileDone = [&](const std::string& source, TFileOutcome outcome) {
+    if (outcome == TFileOutcome::Failed) return;  // recorded with its error below
+    summary.Files.push_back({source, target, outcome,
+                             outcome == TFileOutcome::Skipped ? "The existing file was kept." : std::string()});
+  };
+  feedback.FileFailed = [&](const std::string& source, const std::exception& e) {
+    const std::string message = ErrorBoxText(e);
+    summary.Files.push_back({source, target, TFileOutcome::Failed, message});
+    if (skip_all) return true;
+    const QMessageBox::StandardButton answer = AskAfterFailure(&progress, source, message);
+    skip_all = answer == kSkipAllButton;
+    stopped = answer != kSkipButton && answer != kSkipAllButton;
+    return !stopped;
+  };
   try {
-    zelvo::ConvertFiles(settings, entries, feedback);
-  } catch (const std::exception& e) {
-    // A reader's message does not say which file of the batch it was.
-    const auto* z = dynamic_cast<const EZelvoError*>(&e);
-    const std::string message = z != nullptr ? z->Described() : std::string(e.what());
-    if (current.empty() || dynamic_cast<const std::bad_alloc*>(&e) != nullptr ||
-        message.find(current) != std::string::npos) {
-      throw;
-    }
-    throw EZelvoError(current + ": " + message);
+    summary.Cancelled = zelvo::ConvertFiles(settings, entries, feedback) == BatchResult::Cancelled;
+  } catch (const std::exception&) {
+    // Stop after a file's error ends the batch here: its box was the message.
+    if (!stopped) throw;
+    summary.Stopped = true;
   }
   progress.hide();
-  if (!clipped.empty()) {
-    std::string text = clipped.front();
-    if (clipped.size() == 2) text += " and 1 more file";
-    if (clipped.size() > 2) text += " and " + std::to_string(clipped.size() - 1) + " more files";
-    text += clipped.size() == 1 ? " covers" : " cover";
-    text += " inputs beyond 0..1, which \"" + settings.OutputProfile->Caption +
-            "\" cannot state; the converted files hold what the sources do to inputs 0..1 and clip the rest.";
-    ShowMessage(parentWidget(), QMessageBox::Information, QStringLiteral("Information"), QString::fromStdString(text));
+  // The checked files after the last one the batch reached were not converted.
+  std::size_t checked = 0;
+  for (const ConversionEntry& entry : entries) {
+    if (entry.Checked && checked++ >= summary.Files.size()) {
+      summary.NotConverted.push_back(JoinPath(entry.Folder, entry.FileName));
+    }
   }
+  if (summary.HasSomethingToSay()) ShowBatchSummary(parentWidget(), summary);
+  return summary;
 }
 
-void ShowConversionDialog(QWidget* owner, const std::vector<ConversionEntry>& entries) {
+std::optional<TBatchSummary> ShowConversionDialog(QWidget* owner, const std::vector<ConversionEntry>& entries) {
   const std::unique_ptr<TfrmConvert> dialog = std::make_unique<TfrmConvert>(owner);
-  if (dialog->exec() != QDialog::Accepted) return;
-  dialog->ConvertFiles(entries);
+  if (dialog->exec() != QDialog::Accepted) return std::nullopt;
+  return dialog->ConvertFiles(entries);
 }
 
 }  // namespace zelvo

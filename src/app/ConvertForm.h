@@ -4,8 +4,11 @@
 #pragma once
 
 #include <QDialog>
+#include <QMessageBox>
+#include <optional>
 #include <vector>
 
+#include "app/BatchSummary.h"
 #include "app/ProgressDlg.h"
 #include "convert/ConvertJob.h"
 
@@ -16,6 +19,13 @@ class QKeyEvent;
 class QPushButton;
 
 namespace zelvo {
+
+// The buttons of the box that shows a file's error during a batch, under
+// their own captions: Stop ends the batch (the default, also Esc), Skip goes
+// on with the next file, Skip All goes on without asking again.
+inline constexpr QMessageBox::StandardButton kStopButton = QMessageBox::Abort;
+inline constexpr QMessageBox::StandardButton kSkipButton = QMessageBox::Ignore;
+inline constexpr QMessageBox::StandardButton kSkipAllButton = QMessageBox::NoToAll;
 
 class TfrmConvert : public QDialog {
   Q_OBJECT
@@ -31,9 +41,11 @@ class TfrmConvert : public QDialog {
   ConversionSettings Settings() const;
 
   // The batch over the entries with these settings: progress dialog, overwrite
-  // question, the job. Errors pass to the caller once the progress dialog is
-  // gone. `clock` is the progress dialog's.
-  void ConvertFiles(const std::vector<ConversionEntry>& entries, TClock clock = SteadyClock());
+  // question, error box, the job; then the summary window when there is
+  // something to say. Returns what the batch did. An error outside any one
+  // file (settings the job refuses) passes to the caller once the progress
+  // dialog is gone. `clock` is the progress dialog's.
+  TBatchSummary ConvertFiles(const std::vector<ConversionEntry>& entries, TClock clock = SteadyClock());
 
   QLabel* lblOutFolder;
   QLineEdit* edtOutFolder;
@@ -62,7 +74,8 @@ class TfrmConvert : public QDialog {
 };
 
 // The main window's Convert button: the dialog, modal; on Convert the batch
-// over the entries. The dialog is freed in every case.
-void ShowConversionDialog(QWidget* owner, const std::vector<ConversionEntry>& entries);
+// over the entries, and what it did (nothing when the dialog was cancelled).
+// The dialog is freed in every case.
+std::optional<TBatchSummary> ShowConversionDialog(QWidget* owner, const std::vector<ConversionEntry>& entries);
 
 }  // namespace zelvo

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStandardPaths>
 #include <QVBoxLayout>
 #include <filesystem>
 #include <memory>
@@ -50,8 +52,24 @@ QPushButton* BrowseButton(QWidget* parent, const char* name, const QString& hint
 QLineEdit* ReadOnlyEdit(QWidget* parent, const char* name) {
   auto* edit = new QLineEdit(parent);
   edit->setObjectName(QString::fromLatin1(name));
-  edit->setReadOnly(true);
+  ShowAsReadOnly(*edit);  // only the pickers fill it
   return edit;
+}
+
+// A folder a LUT may be written into: one the user can write, and not one of
+// the system's data folders (where packages keep their profiles), even for a
+// user who could write there.
+bool MayWriteInto(const QString& folder) {
+  const QFileInfo info(folder);
+  if (folder.isEmpty() || !info.isDir() || !info.isWritable()) return false;
+  const QString path = info.canonicalFilePath();
+  const QString own = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  for (const QString& data : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation)) {
+    const QString system = QFileInfo(data).canonicalFilePath();
+    if (data == own || system.isEmpty()) continue;
+    if (path == system || path.startsWith(system + QLatin1Char('/'))) return false;
+  }
+  return true;
 }
 
 QLabel* Label(QWidget* parent, const char* name, const QString& text) {
@@ -88,6 +106,7 @@ TfrmICCConvert::TfrmICCConvert(QWidget* owner, const TBitmap24& test_picture) : 
   edtSrcProfile = ReadOnlyEdit(this, "edtSrcProfile");
   btnOpenICCProfile = BrowseButton(this, "btnOpenICCProfile", QStringLiteral("Select the ICC profile to convert"));
   lblICCType = Label(this, "lblICCType", QString());
+  lblSoftProof = Label(this, "lblSoftProof", QString());
   lblSecondProfile = Label(this, "lblSecondProfile", QStringLiteral("Input Color Space"));
   edtSecondProfile = ReadOnlyEdit(this, "edtSecondProfile");
   btnOpenSecondProfile = BrowseButton(this, "btnOpenSecondProfile", QString());
@@ -103,9 +122,7 @@ TfrmICCConvert::TfrmICCConvert(QWidget* owner, const TBitmap24& test_picture) : 
   Label5 = Label(this, "Label5", QStringLiteral("LUT dimension size"));
   cbxDimSize = new QComboBox(this);
   cbxDimSize->setObjectName(QStringLiteral("cbxDimSize"));
-  cbxDimSize->setEditable(true);
-  cbxDimSize->setInsertPolicy(QComboBox::NoInsert);
-  cbxDimSize->lineEdit()->setObjectName(QStringLiteral("edtDimSize"));
+  SetUpSizeBox(*cbxDimSize);
   Label6 = Label(this, "Label6", QStringLiteral("Bits per color"));
   cbxBits = new QComboBox(this);
   cbxBits->setObjectName(QStringLiteral("cbxBits"));
@@ -135,6 +152,7 @@ TfrmICCConvert::TfrmICCConvert(QWidget* owner, const TBitmap24& test_picture) : 
   layout->addWidget(Label2);
   layout->addLayout(Row({edtSrcProfile, btnOpenICCProfile}));
   layout->addWidget(lblICCType);
+  layout->addWidget(lblSoftProof);
   layout->addWidget(lblSecondProfile);
   layout->addLayout(Row({edtSecondProfile, btnOpenSecondProfile}));
   layout->addWidget(cbxInvertTransform);
@@ -168,6 +186,7 @@ TfrmICCConvert::TfrmICCConvert(QWidget* owner, const TBitmap24& test_picture) : 
 
 void TfrmICCConvert::FormCreate(const TBitmap24& test_picture) {
   lblICCType->clear();
+  lblSoftProof->hide();
   edtSrcProfile->clear();
   edtSecondProfile->setText(QString::fromUtf8(kSRGBDefaultText));
   ShowSecondProfile(false);
@@ -232,20 +251,29 @@ void TfrmICCConvert::btnOpenICCProfileClick() {
   RunUserAction(this, [this] {
     const QString path = PickICCProfile();
     if (path.isEmpty()) return;
+    // Nothing of the previous profile stays shown, or convertible, when this
+    // one cannot be read.
+    transform_ready_ = false;
     edtSrcProfile->setText(path);
     {
       const QSignalBlocker quiet(cbxInvertTransform);  // the preview below shows the new profile
       cbxInvertTransform->setChecked(false);
     }
-    // Nothing of the previous profile stays shown when this one cannot be read.
     lblICCType->clear();
+    lblSoftProof->hide();
     Image2->Clear();
     ShowSecondProfile(false);
-    const TICCSignature profile_class = GetICCProfileClass(OpenICCProfile(LocalPath(path)));
+    const TICCProfile profile = OpenICCProfile(LocalPath(path));
+    const TICCSignature profile_class = GetICCProfileClass(profile);
+    const TICCSignature device_space = GetICCColorSpace(profile);
     lblICCType->setText(QString::fromStdString(ProfileTypeText(profile_class)));
     ShowSecondProfile(TakesSecondProfile(profile_class));
     lblSecondProfile->setText(QString::fromStdString(SecondProfileCaption(profile_class)));
-    UpdateConvertButton();
+    // A soft proof goes from RGB to the device and back: nothing to invert.
+    const bool soft_proof = IsSoftProof(profile_class, device_space);
+    lblSoftProof->setText(QString::fromStdString(SoftProofText(device_space)));
+    lblSoftProof->setVisible(soft_proof);
+    cbxInvertTransform->setEnabled(!soft_proof);
     RunICCTransform(true);
   });
 }
@@ -282,9 +310,13 @@ void TfrmICCConvert::RunICCTransform(bool preview, TReplace replace) {
     Image2->SetPicture(PreviewICCProfile(settings, Image1->Picture()));
   } catch (...) {
     Image2->Clear();  // never the picture of other settings
+    transform_ready_ = false;
+    UpdateConvertButton();
     throw;
   }
   Image2->setToolTip(QString::fromLatin1(kImage2Hint));
+  transform_ready_ = true;
+  UpdateConvertButton();
 }
 
 void TfrmICCConvert::cbxOutFormatChange() {
@@ -316,13 +348,24 @@ void TfrmICCConvert::cbxOutFormatChange() {
 void TfrmICCConvert::edtSrcProfileChange() {
   const TLutOutputProfile* profile = SelectedOutputProfile();
   if (edtLUTFile->text().isEmpty() && !edtSrcProfile->text().isEmpty() && profile != nullptr) {
-    // The LUT goes beside the profile, under its name.
-    edtLUTFile->setText(DisplayPath(ICCOutputFileName(LocalPath(edtSrcProfile->text()), *profile)));
+    // The LUT goes beside the profile, under its name (or where it can be written).
+    const QString name = QFileInfo(DisplayPath(ICCOutputFileName(LocalPath(edtSrcProfile->text()), *profile))).fileName();
+    edtLUTFile->setText(QDir(OutputFolderFor(edtSrcProfile->text())).filePath(name));
   }
   UpdateConvertButton();
 }
 
-void TfrmICCConvert::UpdateConvertButton() { btnConvert->setEnabled(CanConvertICC(Settings())); }
+QString TfrmICCConvert::OutputFolderFor(const QString& profile_path) const {
+  const QString beside = QFileInfo(profile_path).absolutePath();
+  if (MayWriteInto(beside)) return beside;
+  const QString last = DisplayPath(LastOutputFolder());
+  if (MayWriteInto(last)) return last;
+  return QDir::homePath();
+}
+
+void TfrmICCConvert::UpdateConvertButton() {
+  btnConvert->setEnabled(transform_ready_ && CanConvertICC(Settings()));
+}
 
 void TfrmICCConvert::btnSetLUTFileClick() {
   const TLutOutputProfile* profile = SelectedOutputProfile();
@@ -348,6 +391,14 @@ void TfrmICCConvert::Image1Click() {
 void TfrmICCConvert::btnConvertClick() {
   RunUserAction(this, [this] {
     const TICCConvertSettings settings = Settings();
+    // The conversion dialog's rules, before anything is asked or written: a
+    // size it would change or cannot build is refused here, to be corrected.
+    try {
+      CheckICCOutputSettings(settings);
+    } catch (const EZelvoError&) {
+      if (cbxDimSize->isEnabled()) cbxDimSize->setFocus();
+      throw;
+    }
     // Writing the LUT over the profile it is made from would lose the profile.
     for (const std::string& profile : {settings.Profile, settings.SecondProfile}) {
       if (!profile.empty() && IsSameFile(settings.LUTFile, profile)) {

@@ -41,6 +41,7 @@ class TfrmICCConvert : public QDialog {
   QLineEdit* edtSrcProfile;
   QPushButton* btnOpenICCProfile;
   QLabel* lblICCType;
+  QLabel* lblSoftProof;
   QLabel* lblSecondProfile;
   QLineEdit* edtSecondProfile;
   QPushButton* btnOpenSecondProfile;
@@ -76,13 +77,20 @@ class TfrmICCConvert : public QDialog {
   // The transform of the settings shown on the test picture, or written as
   // the LUT file (replacing a file only when `replace` says so).
   void RunICCTransform(bool preview, TReplace replace = TReplace::KeepExisting);
-  // Convert is enabled exactly when the settings can be converted.
+  // Convert is enabled exactly when the settings can be converted and the
+  // profiles were read and give a transform.
   void UpdateConvertButton();
+  // Where the LUT of a profile goes: beside it, unless that folder cannot be
+  // written; then into the last output folder, or the home folder.
+  QString OutputFolderFor(const QString& profile_path) const;
   // The open dialog of both profile buttons; empty when cancelled.
   QString PickICCProfile();
   bool SecondProfileShown() const;
   // The second-profile controls and the invert box, which go together.
   void ShowSecondProfile(bool shown);
+
+  // The last preview of the profiles worked: they were read and give a transform.
+  bool transform_ready_ = false;
 };
 
 // The toolbar's ICC button: the dialog, modal, at the top-left corner of the

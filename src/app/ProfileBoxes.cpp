@@ -2,10 +2,25 @@
 
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QLineEdit>
 
 #include "base/StringLib.h"
 
 namespace zelvo {
+
+void SetUpSizeBox(QComboBox& box) {
+  box.setEditable(true);
+  box.setInsertPolicy(QComboBox::NoInsert);
+  box.setCompleter(nullptr);
+  box.lineEdit()->setObjectName(QStringLiteral("edtDimSize"));
+}
+
+void ShowAsReadOnly(QLineEdit& edit) {
+  edit.setReadOnly(true);
+  QPalette grey = edit.palette();
+  grey.setColor(QPalette::Base, grey.color(QPalette::Window));
+  edit.setPalette(grey);
+}
 
 std::vector<std::string> SizeItems(const TLutOutputProfile& profile) {
   if (profile.Is3D) return {"Default", "17", "32", "33", "64"};

@@ -1,5 +1,6 @@
-// The size and depth boxes of the conversion dialog and the ICC dialog: their
-// items for an output profile and the keys the size box takes.
+// The boxes the conversion dialog and the ICC dialog share: the size and
+// depth boxes (their items for an output profile and the keys the size box
+// takes) and the path fields only a picker fills.
 #pragma once
 
 #include <string>
@@ -9,8 +10,17 @@
 
 class QComboBox;
 class QKeyEvent;
+class QLineEdit;
 
 namespace zelvo {
+
+// Makes a combo box the size box: typed into, nothing typed added to its
+// list, and typed digits never completed from the list ("1" stays "1", not
+// "17").
+void SetUpSizeBox(QComboBox& box);
+// A path field that only a picker fills: read-only, and grey like a
+// disabled field so that it does not look editable.
+void ShowAsReadOnly(QLineEdit& edit);
 
 // "Default", then the usual sizes of the profile's kind.
 std::vector<std::string> SizeItems(const TLutOutputProfile& profile);

@@ -2,6 +2,8 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -34,6 +36,12 @@ TfrmProgress::TfrmProgress(QWidget* owner, TClock clock) : QDialog(owner), clock
   lblText = new QLabel(Panel1);
   lblText->setObjectName(QStringLiteral("lblText"));
   lblText->setTextFormat(Qt::PlainText);
+  lblFile = new QLabel(Panel1);
+  lblFile->setObjectName(QStringLiteral("lblFile"));
+  lblFile->setTextFormat(Qt::PlainText);
+  lblCount = new QLabel(Panel1);
+  lblCount->setObjectName(QStringLiteral("lblCount"));
+  lblCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   ProgressBar = new QProgressBar(Panel1);
   ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
   ProgressBar->setRange(0, 100);
@@ -42,6 +50,10 @@ TfrmProgress::TfrmProgress(QWidget* owner, TClock clock) : QDialog(owner), clock
   lblTime->setObjectName(QStringLiteral("lblTime"));
   auto* panel_layout = new QVBoxLayout(Panel1);
   panel_layout->addWidget(lblText);
+  auto* file_row = new QHBoxLayout;
+  file_row->addWidget(lblFile, 1);
+  file_row->addWidget(lblCount);
+  panel_layout->addLayout(file_row);
   panel_layout->addWidget(ProgressBar);
   panel_layout->addWidget(lblTime);
 
@@ -58,7 +70,7 @@ TfrmProgress::TfrmProgress(QWidget* owner, TClock clock) : QDialog(owner), clock
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(Panel1);
   layout->addLayout(buttons);
-  setFixedSize(392, 148);
+  setFixedSize(392, 172);  // room for the file line
 
   // FormCreate
   lblText->clear();
@@ -66,6 +78,14 @@ TfrmProgress::TfrmProgress(QWidget* owner, TClock clock) : QDialog(owner), clock
 }
 
 void TfrmProgress::SetText(const QString& text) { lblText->setText(text); }
+
+void TfrmProgress::SetFile(const QString& path, int reached, int count) {
+  lblCount->setText(QStringLiteral("file %1 of %2").arg(reached).arg(count));
+  // A long name is shortened in the middle, where names differ least.
+  const int room = width() - lblCount->sizeHint().width() - 48;
+  lblFile->setText(lblFile->fontMetrics().elidedText(QFileInfo(path).fileName(), Qt::ElideMiddle, std::max(room, 60)));
+  lblFile->setToolTip(path);
+}
 
 void TfrmProgress::showEvent(QShowEvent* event) {
   FormShow();

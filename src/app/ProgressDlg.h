@@ -24,6 +24,9 @@ class TfrmProgress : public QDialog {
   explicit TfrmProgress(QWidget* owner, TClock clock = SteadyClock());
 
   void SetText(const QString& text);
+  // Names the file being worked on (its name; the whole path as the tooltip)
+  // and its place: "file K of C".
+  void SetFile(const QString& path, int reached, int count);
   // Sets the bar to the whole percentage and updates the estimate.
   void ReportProgress(double percent);
   // Lets the user interface handle what is pending, then tells whether the
@@ -35,6 +38,8 @@ class TfrmProgress : public QDialog {
 
   QFrame* Panel1;
   QLabel* lblText;
+  QLabel* lblFile;
+  QLabel* lblCount;
   QProgressBar* ProgressBar;
   QLabel* lblTime;
   QPushButton* btnCancel;

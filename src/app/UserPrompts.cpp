@@ -1,5 +1,6 @@
 #include "app/UserPrompts.h"
 
+#include <QAbstractButton>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -40,6 +41,9 @@ class TQtPrompts final : public TUserPrompts {
     box.setTextFormat(Qt::PlainText);
     if (r.DefaultButton != QMessageBox::NoButton) box.setDefaultButton(r.DefaultButton);
     if (r.EscapeButton != QMessageBox::NoButton) box.setEscapeButton(r.EscapeButton);
+    for (const auto& [button, text] : r.ButtonTexts) {
+      if (QAbstractButton* b = box.button(button)) b->setText(text);
+    }
     box.exec();
     const QMessageBox::StandardButton pressed = box.standardButton(box.clickedButton());
     return pressed == QMessageBox::NoButton ? r.EscapeButton : pressed;
@@ -109,6 +113,10 @@ QMessageBox::StandardButton ShowMessage(QWidget* owner, QMessageBox::Icon icon, 
                                         QMessageBox::StandardButton default_button,
                                         QMessageBox::StandardButton escape_button) {
   return Prompts().ShowMessage(owner, TMessageRequest{icon, title, text, buttons, default_button, escape_button});
+}
+
+QMessageBox::StandardButton ShowMessage(QWidget* owner, const TMessageRequest& request) {
+  return Prompts().ShowMessage(owner, request);
 }
 
 }  // namespace zelvo

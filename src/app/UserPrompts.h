@@ -1,16 +1,19 @@
 // Everything that waits for a person: message boxes and the file and folder
-// pickers. The windows ask through Prompts(); the program answers with Qt's
-// dialogs, the tests with a scripted implementation (SetPrompts).
+// pickers, and what hands a folder or page to the desktop. The windows ask
+// through Prompts(); the program answers with Qt's dialogs and the desktop's
+// services, the tests with a scripted implementation (SetPrompts).
 #pragma once
 
 #include <QImage>
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
-class QUrl;
 class QWidget;
 
 namespace zelvo {
@@ -22,6 +25,9 @@ struct TMessageRequest {
   QMessageBox::StandardButtons Buttons = QMessageBox::Ok;
   QMessageBox::StandardButton DefaultButton = QMessageBox::NoButton;
   QMessageBox::StandardButton EscapeButton = QMessageBox::NoButton;
+  // Captions in place of the toolkit's own, for buttons whose meaning no
+  // standard caption says ("Stop", "Skip"); the answer is still the button.
+  std::vector<std::pair<QMessageBox::StandardButton, QString>> ButtonTexts = {};
 };
 
 // A file picker as the toolkit sees it: filters in Qt's form
@@ -78,5 +84,6 @@ QMessageBox::StandardButton ShowMessage(QWidget* owner, QMessageBox::Icon icon, 
                                         QMessageBox::StandardButtons buttons = QMessageBox::Ok,
                                         QMessageBox::StandardButton default_button = QMessageBox::NoButton,
                                         QMessageBox::StandardButton escape_button = QMessageBox::NoButton);
+QMessageBox::StandardButton ShowMessage(QWidget* owner, const TMessageRequest& request);
 
 }  // namespace zelvo

@@ -53,12 +53,15 @@ int RunICC(const TICCOptions& o, const CliEnvironment& env) {
 TCliCommand AddICCCommand(CLI::App& app) {
   auto o = std::make_shared<TICCOptions>();
   CLI::App* icc = app.add_subcommand("icc", "Write the colour transform of an ICC profile as a LUT file");
-  icc->add_option("profile", o->profile_file, "ICC profile: display, printer, input device or device link")
+  icc->add_option("profile", o->profile_file,
+                  "ICC profile: display, printer, input device or device link; a device of CMYK or another space "
+                  "than RGB gives a soft proof (RGB to the device and back)")
       ->required();
   icc->add_option("-p,--profile", o->output_profile, ProfileOptionHelp())->required();
   icc->add_option("-o,--output", o->output, "Output LUT file")->required();
   icc->add_option("--second", o->second,
-                  "Second colour space for display, printer and input device profiles (default: sRGB)");
+                  "Second colour space for display, printer and input device profiles, an RGB profile; both ends "
+                  "of a soft proof (default: sRGB)");
   icc->add_flag("--invert", o->invert, "Invert the transform: device values to the second colour space and back");
   icc->add_option("--size", o->size, "Grid size (3D) or number of entries (1D); default: the profile's");
   AddDecimalOption(*icc, "--bits", o->bits, "Bit depth of integer formats; default: the profile's");

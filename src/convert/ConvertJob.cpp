@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 
 #include "base/Errors.h"
 #include "base/StringLib.h"
@@ -340,6 +341,9 @@ BatchResult ConvertFiles(const ConversionSettings& settings, const std::vector<C
     sources.push_back({IdentityOf(path), path});
   }
   std::vector<TNamedIdentity> written;
+  // Set by Yes to All or No to All: the answer for every later question.
+  std::optional<OverwriteAnswer> standing;
+  std::size_t reached = 0;
   const auto done = [&](const std::string& source, TFileOutcome outcome) {
     if (feedback.FileDone) feedback.FileDone(source, outcome);
   };
@@ -350,14 +354,23 @@ BatchResult ConvertFiles(const ConversionSettings& settings, const std::vector<C
     const std::string source_path = JoinPath(entry.Folder, entry.FileName);
     const std::string target_path =
         JoinPath(settings.OutputFolder, TargetFileName(entry.FileName, settings.OutputProfile->Extension));
+    if (feedback.FileReached) feedback.FileReached(source_path, target_path, ++reached, sources.size());
     try {
       CheckTargetIsNew(source_path, target_path, sources, written);
       std::error_code ec;
       const bool exists = std::filesystem::exists(target_path, ec);
       if (exists) {
         // Without someone to ask, an existing file is never replaced.
-        const OverwriteAnswer answer =
-            feedback.ConfirmOverwrite ? feedback.ConfirmOverwrite(target_path) : OverwriteAnswer::No;
+        OverwriteAnswer answer = OverwriteAnswer::No;
+        if (standing) {
+          answer = *standing;
+        } else if (feedback.ConfirmOverwrite) {
+          answer = feedback.ConfirmOverwrite(target_path);
+          if (answer == OverwriteAnswer::YesToAll || answer == OverwriteAnswer::NoToAll) {
+            answer = answer == OverwriteAnswer::YesToAll ? OverwriteAnswer::Yes : OverwriteAnswer::No;
+            standing = answer;
+          }
+        }
         if (answer == OverwriteAnswer::No) {
           done(source_path, TFileOutcome::Skipped);
           continue;

@@ -29,7 +29,8 @@ struct ConversionEntry {
   bool Checked = true;
 };
 
-enum class OverwriteAnswer { Yes, No, Cancel };
+// YesToAll and NoToAll answer this question and every later one of the batch.
+enum class OverwriteAnswer { Yes, No, Cancel, YesToAll, NoToAll };
 
 // What became of one checked entry of a batch.
 enum class TFileOutcome { Converted, Skipped, Failed };
@@ -38,6 +39,12 @@ struct ConversionFeedback {
   std::function<OverwriteAnswer(const std::string& target_path)> ConfirmOverwrite;
   std::function<void(double percent)> ReportProgress;
   std::function<bool()> PollCancelled;
+  // Optional: told of each checked entry as the batch reaches it, before its
+  // overwrite question: its target, its place among the checked entries
+  // (from 1) and their number.
+  std::function<void(const std::string& source_path, const std::string& target_path, std::size_t reached,
+                     std::size_t checked)>
+      FileReached;
   // Optional: told which file is about to be converted, so that a caller can
   // name it when the conversion fails.
   std::function<void(const std::string& source_path, const std::string& target_path)> FileStarting;

@@ -33,13 +33,11 @@ TBitmap24 TransformTestImage(const TICCTransform& transform, const TBitmap24& pi
 }
 
 int ICCGridSize(const TLutOutputProfile& profile, const std::string& size_text) {
-  const int size = ResolveGridSize(size_text, profile);
-  if (size < kMinUsableSize) {
-    throw EZelvoError("A size of " + std::to_string(size) + " is not supported; a LUT needs at least " +
-                      std::to_string(kMinUsableSize) +
-                      (profile.Is3D ? " points per axis." : " entries."));
-  }
-  return std::min(size, LargestSize(profile));
+  ConversionSettings typed;
+  typed.OutputProfile = &profile;
+  typed.SizeText = size_text;
+  CheckSizeInRange(typed);
+  return size_text.empty() ? profile.DefaultSize : ResolveGridSize(size_text, profile);
 }
 
 TLUT BuildICCLUT(const TICCTransform& transform, const TLutOutputProfile& profile, const std::string& size_text) {
@@ -90,8 +88,7 @@ std::string ICCOutputFileName(const std::string& path, const TLutOutputProfile& 
 }
 
 bool CanConvertICC(const TICCConvertSettings& settings) {
-  if (settings.Profile.empty() || settings.OutputProfile == nullptr || settings.LUTFile.empty()) return false;
-  return ResolveGridSize(settings.SizeText, *settings.OutputProfile) >= kMinUsableSize;
+  return !settings.Profile.empty() && settings.OutputProfile != nullptr && !settings.LUTFile.empty();
 }
 
 }  // namespace zelvo

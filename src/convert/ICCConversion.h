@@ -26,8 +26,8 @@ struct TICCConvertSettings : TICCTransformSettings {
 TBitmap24 TransformTestImage(const TICCTransform& transform, const TBitmap24& picture);
 
 // The grid size (3D) or length (1D) a size text gives for a profile: its
-// default for "Default" or text that is no number, sizes above the largest
-// built brought down to it; sizes below 2 are refused.
+// default for "Default" or an empty text; the conversion dialog's rules
+// refuse sizes outside 2..LargestSize and text that is not a whole number.
 int ICCGridSize(const TLutOutputProfile& profile, const std::string& size_text);
 
 // The transform sampled into a LUT of the profile's kind and the size the
@@ -50,8 +50,8 @@ void ConvertICCProfile(const TICCConvertSettings& settings, TReplace replace = T
 // ("a.swto.xml") goes whole, so names never grow when the format changes.
 std::string ICCOutputFileName(const std::string& path, const TLutOutputProfile& profile);
 
-// Convert may run: a profile, a format and a file are set, and the size text
-// gives a size of at least 2.
+// Convert may run: a profile, a format and a file are set (the size is
+// checked when Convert runs, as the conversion dialog does).
 bool CanConvertICC(const TICCConvertSettings& settings);
 
 }  // namespace zelvo

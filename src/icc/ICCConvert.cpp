@@ -19,17 +19,42 @@ std::string SecondProfileCaption(TICCSignature profile_class) {
 
 std::string ProfileTypeText(TICCSignature profile_class) { return "Profile Type: " + ICCProfileClassName(profile_class); }
 
+bool IsSoftProof(TICCSignature profile_class, TICCSignature device_space) {
+  return TakesSecondProfile(profile_class) && device_space != kICCRGBData;
+}
+
+std::string SoftProofText(TICCSignature device_space) {
+  return "Soft proof: RGB to " + ICCSignatureText(device_space) + " and back";
+}
+
 namespace {
 
 std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
 
-// The transform reads and writes RGB: a profile whose data, or a link whose
-// ends, are in another colour space cannot become a LUT.
+// The transform reads and writes RGB: a second profile, or a link whose
+// ends, in another colour space cannot become a LUT.
 void RequireRGB(const TICCProfile& profile, TICCSignature space) {
   if (space != kICCRGBData) {
     throw EZelvoError("The profile " + Quoted(profile.FileName()) + " describes " + ICCSignatureText(space) +
-                      " colours; only RGB profiles can become a LUT.");
+                      " colours; a LUT needs RGB at both ends of its transform.");
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The second colour space: the one the user picked, which must still be
+// there (quietly taking sRGB instead would build another LUT than the one
+// the dialog names), or the engine's own sRGB, made in memory.
+TICCProfile OpenSecondProfile(const std::string& name) {
+  if (!name.empty()) {
+    std::error_code ec;
+    if (!std::filesystem::exists(name, ec)) throw EZelvoError("The second profile " + Quoted(name) + " does not exist.");
+  }
+  TICCProfile second = name.empty() ? OpenSRGBProfile() : OpenICCProfile(name);
+  RequireRGB(second, GetICCColorSpace(second));
+  return second;
 }
 
 }  // namespace
@@ -52,19 +77,17 @@ TICCTransform BuildICCConvertTransform(const TICCTransformSettings& settings) {
                       ICCProfileClassName(profile_class) + "\" (" + ICCSignatureText(profile_class) +
                       "); this profile class cannot be turned into a LUT.");
   }
-  RequireRGB(source, GetICCColorSpace(source));
-  // A second profile the user picked must still be there: quietly taking sRGB
-  // instead would build another LUT than the one the dialog names.
-  const std::string& second_name = settings.SecondProfile;
-  if (!second_name.empty()) {
-    std::error_code ec;
-    if (!std::filesystem::exists(second_name, ec)) {
-      throw EZelvoError("The second profile " + Quoted(second_name) + " does not exist.");
+  const TICCSignature device_space = GetICCColorSpace(source);
+  if (IsSoftProof(profile_class, device_space)) {
+    // RGB to the device and back is its own way round: there is nothing to invert.
+    if (settings.Invert) {
+      throw EZelvoError(std::string(kInversionImpossible) + " The profile " + Quoted(settings.Profile) + " describes " +
+                        ICCSignatureText(device_space) + " colours: its LUT is a soft proof, RGB to " +
+                        ICCSignatureText(device_space) + " and back.");
     }
+    return CreateICCProofTransform(OpenSecondProfile(settings.SecondProfile), source);
   }
-  // Without one, the engine's own sRGB, made in memory.
-  const TICCProfile second = second_name.empty() ? OpenSRGBProfile() : OpenICCProfile(second_name);
-  RequireRGB(second, GetICCColorSpace(second));
+  const TICCProfile second = OpenSecondProfile(settings.SecondProfile);
   // Displays and printers: from the colour space to the device; input
   // devices: from the device to the colour space. Inverting swaps the ends.
   const bool from_second = (profile_class != kICCInputClass) != settings.Invert;

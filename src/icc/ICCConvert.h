@@ -20,6 +20,11 @@ bool TakesSecondProfile(TICCSignature profile_class);
 std::string SecondProfileCaption(TICCSignature profile_class);
 // "Profile Type: " and the class name.
 std::string ProfileTypeText(TICCSignature profile_class);
+// Display, printer and input device profiles whose device space is not RGB
+// (CMYK and others): their LUT is a soft proof, RGB to the device and back.
+bool IsSoftProof(TICCSignature profile_class, TICCSignature device_space);
+// What the dialog says of such a profile: "Soft proof: RGB to CMYK and back".
+std::string SoftProofText(TICCSignature device_space);
 
 struct TICCTransformSettings {
   std::string Profile;
@@ -33,10 +38,13 @@ struct TICCTransformSettings {
 // The transform for the settings' profiles, by the class of the profile:
 // a device link alone; displays and printers from the second colour space to
 // the device, input devices from the device to the second colour space; the
-// other way when inverted. Refused with a clear error: classes that give no
-// transform, profiles that are not RGB, a second profile that does not exist
-// (any more), a device link with a second profile or inverted, and a
-// direction the profile cannot do ("Inversion is impossible ..." when inverted).
+// other way when inverted. A device whose space is not RGB gives a soft
+// proof: the second colour space to the device and back (IsSoftProof).
+// Refused with a clear error: classes that give no transform, a device link
+// or a second profile that is not RGB, a second profile that does not exist
+// (any more), a device link with a second profile, a device link or a soft
+// proof inverted, and a direction the profile cannot do ("Inversion is
+// impossible ..." when inverted).
 TICCTransform BuildICCConvertTransform(const TICCTransformSettings& settings);
 
 // The transform sampled into a LUT of a kind (lk3D or lk1D) and size: grid

@@ -3,6 +3,7 @@
 #include <lcms2.h>
 
 #include <cstring>
+#include <initializer_list>
 #include <vector>
 
 #include "base/TextFile.h"
@@ -143,23 +144,59 @@ TICCProfile OpenSRGBProfile() {
   return TICCProfile(std::move(engine), handle, "sRGB (built in)");
 }
 
+namespace {
+
+// The profiles read their tags while a transform is built and report to
+// their own contexts: cleared before, so that only this failure's words are
+// kept.
+void ClearMessages(std::initializer_list<const TICCProfile*> profiles) {
+  for (const TICCProfile* p : profiles) {
+    if (p != nullptr) p->Engine().message.clear();
+  }
+}
+
+// A transform the engine could not build: EOSError in the words of the
+// first context (the transform's, then the profiles') that gave a reason.
+void CheckTransformBuilt(cmsHTRANSFORM handle, const TICCEngine& engine,
+                         std::initializer_list<const TICCProfile*> profiles) {
+  if (handle != nullptr) return;
+  std::string reason = engine.message;
+  for (const TICCProfile* p : profiles) {
+    if (reason.empty() && p != nullptr) reason = p->Engine().message;
+  }
+  if (reason.empty()) reason = "the colour engine cannot link the profiles";
+  throw EOSError("No colour transform can be built: " + reason + ".");
+}
+
+// Every sample is worked out from the profiles' own tables, never from a
+// table the engine would build to speed up later lookups.
+constexpr cmsUInt32Number kExactFlags = cmsFLAGS_NOOPTIMIZE | cmsFLAGS_NOCACHE;
+
+}  // namespace
+
 TICCTransform CreateICCTransform(const TICCProfile& first, const TICCProfile* second) {
   auto engine = std::make_unique<TICCEngine>();
   cmsHPROFILE handles[2] = {first.Handle(), second != nullptr ? second->Handle() : nullptr};
-  // The profiles read their tags while the link is built and report to their
-  // own contexts: clear those so that only this failure's words are kept.
-  first.Engine().message.clear();
-  if (second != nullptr) second->Engine().message.clear();
+  ClearMessages({&first, second});
   cmsHTRANSFORM handle = cmsCreateMultiprofileTransformTHR(engine->context, handles, second != nullptr ? 2 : 1,
-                                                           TYPE_RGB_16, TYPE_RGB_16, INTENT_PERCEPTUAL,
-                                                           cmsFLAGS_NOOPTIMIZE | cmsFLAGS_NOCACHE);
-  if (handle == nullptr) {
-    std::string reason = engine->message;
-    if (reason.empty()) reason = first.Engine().message;
-    if (reason.empty() && second != nullptr) reason = second->Engine().message;
-    if (reason.empty()) reason = "the colour engine cannot link the profiles";
-    throw EOSError("No colour transform can be built: " + reason + ".");
-  }
+                                                           TYPE_RGB_16, TYPE_RGB_16, INTENT_PERCEPTUAL, kExactFlags);
+  CheckTransformBuilt(handle, *engine, {&first, second});
+  return TICCTransform(std::move(engine), handle);
+}
+
+TICCTransform CreateICCProofTransform(const TICCProfile& rgb, const TICCProfile& device) {
+  auto engine = std::make_unique<TICCEngine>();
+  ClearMessages({&rgb, &device});
+  // The engine's proofing transform reads the device's colours back through
+  // its colorimetric table, as the device renders them, whatever intent took
+  // the colours there; the proofing intent (device to RGB) is relative
+  // colorimetric, so that the device's own white and black are shown, not
+  // stretched to the RGB's.
+  cmsHTRANSFORM handle = cmsCreateProofingTransformTHR(engine->context, rgb.Handle(), TYPE_RGB_16, rgb.Handle(),
+                                                       TYPE_RGB_16, device.Handle(), INTENT_PERCEPTUAL,
+                                                       INTENT_RELATIVE_COLORIMETRIC,
+                                                       cmsFLAGS_SOFTPROOFING | kExactFlags);
+  CheckTransformBuilt(handle, *engine, {&rgb, &device});
   return TICCTransform(std::move(engine), handle);
 }
 

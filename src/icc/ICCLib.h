@@ -62,6 +62,7 @@ class TICCTransform {
 
  private:
   friend TICCTransform CreateICCTransform(const TICCProfile& first, const TICCProfile* second);
+  friend TICCTransform CreateICCProofTransform(const TICCProfile& rgb, const TICCProfile& device);
   TICCTransform(std::unique_ptr<TICCEngine> engine, void* handle);
   std::unique_ptr<TICCEngine> engine_;
   void* handle_ = nullptr;
@@ -97,6 +98,13 @@ TICCProfile OpenSRGBProfile();
 // profile the first must be a device link. EOSError when the engine cannot
 // build it (for example a profile without tables for that direction).
 TICCTransform CreateICCTransform(const TICCProfile& first, const TICCProfile* second);
+// A soft proof: RGB colours of the first profile sent to the device of the
+// second (perceptual intent, like the other transforms) and shown back in
+// the same RGB as the device renders them (the engine's proofing transform,
+// relative colorimetric from the device's measured colours). EOSError when
+// the engine cannot build it (a device profile without tables for one of
+// the two directions).
+TICCTransform CreateICCProofTransform(const TICCProfile& rgb, const TICCProfile& device);
 // Translates one colour; true on success.
 bool TranslateRGB16(const TICCTransform& transform, const TRGB16& in, TRGB16& out);
 // The same for `count` colours at once.

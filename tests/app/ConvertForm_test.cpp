@@ -2,17 +2,21 @@
 // refusals shown before the dialog closes, and whole batches started from
 // the main window with scripted overwrite answers and a Cancel.
 #include <QApplication>
+#include <QFileInfo>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
 
 #include "AppTestSupport.h"
+#include "app/BatchSummary.h"
 #include "app/ConvertForm.h"
 #include "app/ProfileBoxes.h"
 #include "app/Remembered.h"
@@ -142,6 +146,7 @@ class ConvertForm : public QObject {
     TfrmConvert dialog(nullptr);
     Choose(dialog, "Cube 3D Davinci");
     dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));  // the list completes only in an active window
     QComboBox* size = dialog.cbxDimSize;
     size->setFocus();
     struct Case {
@@ -150,7 +155,8 @@ class ConvertForm : public QObject {
       QString after;
     };
     const Case cases[] = {
-        {"Default", "6", "6"},           {"Default", "x", ""},          {"Default", "\b", ""},
+        {"Default", "6", "6"},           {"Default", "1", "1"},         {"Default", "x", ""},
+        {"Default", "\b", ""},
         {"Default", "\x7f", ""},         {"", "123456", "12345"},       {"12", "a-.,9", "129"},
         {"1234", "\b\b7", "127"},        {"17", "\x7f", "17"},
     };
@@ -225,11 +231,15 @@ class ConvertForm : public QObject {
       QCOMPARE(QApplication::activeModalWidget(), progress);  // the main window takes no input
       QCOMPARE(m.Title, QStringLiteral("Confirm"));
       QCOMPARE(m.Icon, QMessageBox::Question);
-      QCOMPARE(m.Buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+      QCOMPARE(m.Buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel | QMessageBox::YesToAll |
+                              QMessageBox::NoToAll);
       QCOMPARE(m.DefaultButton, QMessageBox::Yes);
       QCOMPARE(m.EscapeButton, QMessageBox::Cancel);
       if (m.Text.contains("E.3dl")) {
         QCOMPARE(progress->ProgressBar->value(), 60);  // C was the third of five
+        // E is the fourth of the four checked files.
+        QCOMPARE(progress->lblFile->text(), QStringLiteral("E.cube"));
+        QCOMPARE(progress->lblCount->text(), QStringLiteral("file 4 of 4"));
         QTest::mouseClick(progress->btnCancel, Qt::LeftButton);
         progress_seen = true;
       }
@@ -244,6 +254,7 @@ class ConvertForm : public QObject {
     QCOMPARE(ReadAll(out.filePath("E.3dl")), QByteArray("old E\n"));
     QVERIFY(w.findChildren<TfrmProgress*>().isEmpty());
     QVERIFY(w.findChildren<TfrmConvert*>().isEmpty());
+    QVERIFY(w.findChildren<TfrmBatchSummary*>().isEmpty());  // No and Cancel are no news
 
     // Yes to both replaces them.
     prompts->messages.clear();
@@ -254,9 +265,132 @@ class ConvertForm : public QObject {
     QVERIFY(ReadAll(out.filePath("E.3dl")) != QByteArray("old E\n"));
   }
 
-  // The job's refusals and a reader's error end the batch and reach the error
-  // box with the job's message; what was written before stays.
-  void errorsEndTheBatchWithTheJobsMessage() {
+  // A file that fails shows its error (its name, then the message) with
+  // Stop, Skip and Skip All. Stop ends the batch there; Skip asks again at the
+  // next failure; Skip All goes on without asking. Every failure is then in
+  // the summary, with the files the batch did not reach.
+  void failingFilesAnsweredStopSkipOrSkipAll() {
+    struct Case {
+      const char* name;
+      std::deque<QMessageBox::StandardButton> answers;
+      int boxes;
+      QStringList converted;
+      QStringList rows;  // each file's result in the summary
+    };
+    const Case cases[] = {
+        {"Stop", {kStopButton}, 1, {"A"}, {"Converted", "Failed", "Not converted", "Not converted", "Not converted"}},
+        {"Skip", {kSkipButton, kSkipButton}, 2, {"A", "C", "E"}, {"Converted", "Failed", "Converted", "Failed", "Converted"}},
+        {"Skip All", {kSkipAllButton}, 1, {"A", "C", "E"}, {"Converted", "Failed", "Converted", "Failed", "Converted"}},
+    };
+    for (const Case& c : cases) {
+      QTemporaryDir in_dir, out_dir;
+      const QDir in(in_dir.path()), out(out_dir.path());
+      PromptsScope prompts;
+      TfrmMain w;
+      const QString broken_b = WriteCube(in, "B.cube"), broken_d = WriteCube(in, "D.cube");
+      w.AddFiles({WriteCube(in, "A.cube"), broken_b, WriteCube(in, "C.cube"), broken_d, WriteCube(in, "E.cube")});
+      for (const QString& broken : {broken_b, broken_d}) WriteText(in, QFileInfo(broken).fileName(), "LUT_3D_SIZE 3\n0 0 0\n");
+      LastOutputFolder() = out.path().toStdString();
+      prompts->answers = c.answers;
+      RunBatchThroughDialog(w, "Nucoda 3D");
+
+      QCOMPARE(static_cast<int>(prompts->messages.size()), c.boxes);
+      const TMessageRequest& box = prompts->messages[0];
+      QCOMPARE(box.Text, broken_b + ": read as Cube 3D: Incomplete file (1 of 27 rows; the file ends at line 2)");
+      QCOMPARE(box.Title, QStringLiteral("Zelvo LUT Converter"));
+      QCOMPARE(box.Icon, QMessageBox::Critical);
+      QCOMPARE(box.Buttons, kStopButton | kSkipButton | kSkipAllButton);
+      QCOMPARE(box.DefaultButton, kStopButton);
+      QCOMPARE(box.EscapeButton, kStopButton);
+      QStringList captions;
+      for (const auto& [button, text] : box.ButtonTexts) captions << text;
+      QCOMPARE(captions, QStringList({"&Stop", "S&kip", "Skip &All"}));
+      QStringList converted;
+      for (const char* name : {"A", "B", "C", "D", "E"}) {
+        if (out.exists(QString::fromLatin1(name) + ".cms")) converted << name;
+      }
+      QVERIFY2(converted == c.converted, c.name);
+
+      auto* summary = w.findChild<TfrmBatchSummary*>();
+      QVERIFY2(summary != nullptr && summary->isVisible(), c.name);
+      QStringList rows;
+      for (int i = 0; i < summary->lvwFiles->topLevelItemCount(); ++i) rows << summary->lvwFiles->topLevelItem(i)->text(1);
+      QVERIFY2(rows == c.rows, c.name);
+      QCOMPARE(summary->lvwFiles->topLevelItem(1)->text(2),
+               QStringLiteral("read as Cube 3D: Incomplete file (1 of 27 rows; the file ends at line 2)"));
+      QCOMPARE(summary->Summary().Stopped, c.answers.front() == kStopButton);
+      QCOMPARE(summary->lblEnd->isHidden(), c.answers.front() != kStopButton);
+      QTest::mouseClick(summary->btnOpenFolder, Qt::LeftButton);
+      QCOMPARE(prompts->opened_urls, std::vector<QUrl>{QUrl::fromLocalFile(out.path())});
+      QTest::keyClick(summary, Qt::Key_Escape);  // closed is gone
+      QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+      QVERIFY(w.findChild<TfrmBatchSummary*>() == nullptr);
+    }
+  }
+
+  // Yes to All and No to All answer every later question of the batch.
+  void yesToAllAndNoToAll() {
+    QTemporaryDir in_dir, out_dir;
+    const QDir in(in_dir.path()), out(out_dir.path());
+    PromptsScope prompts;
+    TfrmMain w;
+    w.AddFiles({WriteCube(in, "A.cube"), WriteCube(in, "B.cube"), WriteCube(in, "C.cube")});
+    LastOutputFolder() = out.path().toStdString();
+    for (const QMessageBox::StandardButton answer : {QMessageBox::NoToAll, QMessageBox::YesToAll}) {
+      for (const char* name : {"A.3dl", "B.3dl", "C.3dl"}) WriteText(out, name, "old\n");
+      prompts->messages.clear();
+      prompts->answers = {answer};
+      RunBatchThroughDialog(w, "3DL Fusion");
+      QCOMPARE(prompts->messages.size(), 1u);
+      for (const char* name : {"A.3dl", "B.3dl", "C.3dl"}) {
+        QCOMPARE(ReadAll(out.filePath(name)) == "old\n", answer == QMessageBox::NoToAll);
+      }
+      QVERIFY(w.findChildren<TfrmBatchSummary*>().isEmpty());
+    }
+  }
+
+  // The summary comes only when something failed or a table lost something
+  // of its source; a batch that simply succeeds stays quiet.
+  void summaryOnlyWhenSomethingFailedOrWarned() {
+    const QByteArray plain = "LUT_3D_SIZE 2\n0 0 0\n1 0 0\n0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n1 1 1\n";
+    const QByteArray mixing = "LUT_3D_SIZE 2\n0 0 0\n0.8 0.2 0.1\n0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n1 1 1\n";
+    struct Case {
+      const char* name;
+      QByteArray text;
+      const char* profile;
+      QString warning;  // the start of the one warning; empty: no summary
+    };
+    const Case cases[] = {
+        {"plain", plain, "3DL Fusion", {}},
+        {"plain to 1D", "LUT_1D_SIZE 2\n0 0 0\n1 1 1\n", "Cube 1D", {}},
+        {"wide", "DOMAIN_MAX 2 2 2\n" + plain, "3DL Fusion",
+         "Wide.cube: covers inputs beyond 0..1, which \"3DL Fusion\" cannot state; the converted file holds what the "
+         "source does to inputs 0..1 and clips the rest."},
+        {"mixing", mixing, "Cube 1D", "Wide.cube: a 1D table keeps only the response to greys"},
+    };
+    for (const Case& c : cases) {
+      QTemporaryDir in_dir, out_dir;
+      const QDir in(in_dir.path()), out(out_dir.path());
+      PromptsScope prompts;
+      TfrmMain w;
+      w.AddFiles({WriteText(in, "Wide.cube", c.text), WriteCube(in, "Plain.cube")});
+      LastOutputFolder() = out.path().toStdString();
+      RunBatchThroughDialog(w, c.profile);
+      QVERIFY2(prompts->messages.empty(), c.name);
+      auto* summary = w.findChild<TfrmBatchSummary*>();
+      QVERIFY2((summary != nullptr) == !c.warning.isEmpty(), c.name);
+      if (summary == nullptr) continue;
+      QCOMPARE(summary->Summary().Converted(), 2);
+      QCOMPARE(summary->lblCounts->text(), QStringLiteral("2 files converted, 0 skipped, 0 failed."));
+      QVERIFY2(summary->memWarnings->toPlainText().startsWith(c.warning), qPrintable(summary->memWarnings->toPlainText()));
+      // A later batch's summary takes the place of this one.
+      RunBatchThroughDialog(w, c.profile);
+      QCOMPARE(w.findChildren<TfrmBatchSummary*>().size(), 1);
+    }
+  }
+
+  // The job's refusals end the file with the job's message.
+  void refusalsNameBothFiles() {
     QTemporaryDir in_dir, other_dir, out_dir;
     const QDir in(in_dir.path()), other(other_dir.path()), out(out_dir.path());
     PromptsScope prompts;
@@ -268,40 +402,8 @@ class ConvertForm : public QObject {
     const QString collision = QStringLiteral("The target \"%1\" was already written from \"%2\" in this batch; \"%3\" is not converted.")
                                   .arg(out.filePath("A.cms"), in.filePath("A.cube"), other.filePath("A.cube"));
     QCOMPARE(prompts->messages[0].Text, collision);
-    QCOMPARE(prompts->messages[0].Title, QStringLiteral("Zelvo LUT Converter"));
     QVERIFY(out.exists("A.cms"));
     QVERIFY(w.findChildren<TfrmProgress*>().isEmpty());
-
-    // A file that no longer reads: the message names it.
-    w.miClearList->trigger();
-    const QString broken = WriteCube(in, "Broken.cube");
-    w.AddFiles({broken});
-    WriteText(in, "Broken.cube", "LUT_3D_SIZE 3\n0 0 0\n");
-    prompts->messages.clear();
-    RunBatchThroughDialog(w, "Nucoda 3D");
-    QCOMPARE(prompts->messages.size(), 1u);
-    QCOMPARE(prompts->messages[0].Text, broken + ": read as Cube 3D: Incomplete file (1 of 27 rows; the file ends at line 2)");
-    QVERIFY(!out.exists("Broken.cms"));
-  }
-
-  // A source that covers inputs beyond 0..1, written where no domain can be
-  // stated: the batch says so once it is done.
-  void clippedInputsAreReported() {
-    QTemporaryDir in_dir, out_dir;
-    const QDir in(in_dir.path()), out(out_dir.path());
-    PromptsScope prompts;
-    TfrmMain w;
-    const QString wide = WriteText(in, "Wide.cube",
-                                   "DOMAIN_MAX 2 2 2\nLUT_3D_SIZE 2\n0 0 0\n1 0 0\n0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n1 1 1\n");
-    w.AddFiles({wide, WriteCube(in, "Plain.cube")});
-    LastOutputFolder() = out.path().toStdString();
-    RunBatchThroughDialog(w, "3DL Fusion");
-    QCOMPARE(prompts->messages.size(), 1u);
-    QCOMPARE(prompts->messages[0].Icon, QMessageBox::Information);
-    QCOMPARE(prompts->messages[0].Text,
-             wide + " covers inputs beyond 0..1, which \"3DL Fusion\" cannot state; the converted files hold what the "
-                    "sources do to inputs 0..1 and clip the rest.");
-    QVERIFY(out.exists("Wide.3dl") && out.exists("Plain.3dl"));
   }
 
  private:

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -219,27 +220,137 @@ class ICCConvertForm : public QObject {
     QCOMPARE(LastOutputFolder(), std::string("/films/luts"));
   }
 
-  void sizeBoxTakesFiveDigitsAndConvertNeedsTwoPoints() {
+  // The conversion dialog's size rules: typed digits stay as typed, and
+  // Convert refuses a size the job does not build or text that is no whole
+  // number, with a message and nothing written.
+  void sizeBoxFollowsTheConversionDialogsRules() {
     Profiles p;
     PromptsScope prompts;
     TfrmICCConvert dialog(nullptr, Ramp());
+    dialog.show();
     OpenProfile(*prompts, dialog, p.display);
     ChooseFormat(dialog, "Cube 3D Davinci");
     QLineEdit* edit = dialog.cbxDimSize->lineEdit();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));  // the list completes only in an active window
     edit->setFocus();
-    QTest::keyClicks(edit, "6x4");  // "Default" goes with the first key; letters never come in
-    QCOMPARE(edit->text(), QStringLiteral("64"));
-    QTest::keyClicks(edit, "12345");
-    QCOMPARE(edit->text(), QStringLiteral("64123"));  // a sixth digit is refused
-    QTest::keyClick(edit, Qt::Key_Backspace);
-    QCOMPARE(edit->text(), QStringLiteral("6412"));
+    QTest::keyClicks(edit, "1");  // never completed to "17" from the list
+    QCOMPARE(edit->text(), QStringLiteral("1"));
+    QCOMPARE(dialog.cbxDimSize->currentText(), QStringLiteral("1"));
+    QTest::keyClicks(edit, "6x4");  // letters never come in; a sixth digit is refused
+    QTest::keyClicks(edit, "123");
+    QCOMPARE(edit->text(), QStringLiteral("16412"));
     dialog.cbxDimSize->setEditText(QStringLiteral("Default"));
     QTest::keyClick(edit, Qt::Key_Delete);
     QCOMPARE(edit->text(), QString());
-    for (const auto& [size, enabled] : {std::pair{"1", false}, {"0", false}, {"17", true}, {"", true}}) {
-      dialog.cbxDimSize->setEditText(QString::fromLatin1(size));
-      QVERIFY2(dialog.btnConvert->isEnabled() == enabled, size);
+
+    const QString lut = dialog.edtLUTFile->text();
+    struct Case {
+      const char* size;  // as pasted or typed through an input method
+      bool written;
+    };
+    for (const Case& c : {Case{"1", false}, Case{"0", false}, Case{"257", false}, Case{"abc", false},
+                          Case{"3x", false}, Case{"100", true}, Case{"", true}}) {
+      QFile::remove(lut);
+      prompts->messages.clear();
+      dialog.cbxDimSize->setEditText(QString::fromLatin1(c.size));
+      QVERIFY(dialog.btnConvert->isEnabled());
+      QTest::mouseClick(dialog.btnConvert, Qt::LeftButton);
+      QCOMPARE(prompts->messages.size(), 1u);
+      QCOMPARE(QFile::exists(lut), c.written);
+      if (c.written) continue;
+      QCOMPARE(prompts->messages[0].Icon, QMessageBox::Critical);
+      QCOMPARE(prompts->messages[0].Text, QStringLiteral("A size of ") + c.size +
+                                              " is not supported for \"Cube 3D Davinci\" (2 to 256 points per axis).");
     }
+    QVERIFY(ReadAll(lut).contains("LUT_3D_SIZE 33"));
+  }
+
+  // A profile that cannot be read, or gives no transform, leaves Convert
+  // disabled until one that does is opened.
+  void convertWaitsForAProfileThatLoads() {
+    Profiles p;
+    PromptsScope prompts;
+    TfrmICCConvert dialog(nullptr, Ramp());
+    ChooseFormat(dialog, "Cube 3D Davinci");
+    const QString not_profile = WriteText(QDir(p.dir.path()), "notes.icc", "not a profile\n");
+    for (const auto& [profile, enabled] : {std::pair{p.display, true}, {not_profile, false}, {p.link, true},
+                                           {p.abstract, false}, {p.scanner, true}}) {
+      OpenProfile(*prompts, dialog, profile);
+      QCOMPARE(dialog.edtSrcProfile->text(), profile);
+      QVERIFY2(dialog.btnConvert->isEnabled() == enabled, qPrintable(profile));
+    }
+    for (QLineEdit* path : {dialog.edtSrcProfile, dialog.edtSecondProfile, dialog.edtLUTFile}) {
+      QVERIFY(path->isReadOnly());
+      QCOMPARE(path->palette().color(QPalette::Base), path->palette().color(QPalette::Window));
+    }
+  }
+
+  // The LUT goes beside its profile unless that is a folder of the system's
+  // (or one that cannot be written): then the last output folder, or home.
+  void outputFileAvoidsFoldersThatCannotBeWritten() {
+    const QString system_profile = QStringLiteral("/usr/share/color/icc/sRGB.icc");
+    QVERIFY2(QFile::exists(system_profile), "scripts/bootstrap.sh installs icc-profiles-free");
+    Profiles p;
+    QTemporaryDir last, home;
+    const QByteArray old_home = qgetenv("HOME");
+    qputenv("HOME", home.path().toLocal8Bit());
+    struct Case {
+      QString profile;
+      std::string last_output;
+      QString folder;
+    };
+    QTemporaryDir locked;
+    const QString locked_profile = QDir(locked.path()).filePath("display.icc");
+    QFile::copy(p.display, locked_profile);
+    QFile::setPermissions(locked.path(), QFile::ReadOwner | QFile::ExeOwner);
+    const bool locks_hold = !QFileInfo(locked.path()).isWritable();  // not for root
+    std::vector<Case> cases = {{p.display, last.path().toStdString(), p.dir.path()},
+                               {system_profile, last.path().toStdString(), last.path()},
+                               {system_profile, "", home.path()},
+                               {system_profile, "/no/such/folder", home.path()}};
+    if (locks_hold) cases.push_back({locked_profile, last.path().toStdString(), last.path()});
+    for (const Case& c : cases) {
+      PromptsScope prompts;
+      LastOutputFolder() = c.last_output;
+      TfrmICCConvert dialog(nullptr, Ramp());
+      OpenProfile(*prompts, dialog, c.profile);
+      ChooseFormat(dialog, "Cube 3D Davinci");
+      QCOMPARE(dialog.edtLUTFile->text(), QDir(c.folder).filePath(QFileInfo(c.profile).baseName() + ".cube"));
+    }
+    QFile::setPermissions(locked.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("HOME", old_home);
+  }
+
+  // A CMYK printer gives a soft proof: the dialog says so under the profile
+  // type, the invert box is disabled, and the preview and the LUT are the
+  // proof's. An RGB profile afterwards brings the box back.
+  void cmykPrinterBecomesASoftProof() {
+    Profiles p;
+    PromptsScope prompts;
+    const QString printer = p.Make(CMYKPrinterProfile(), "printer.icc");
+    TfrmICCConvert dialog(nullptr, Ramp());
+    dialog.show();
+    OpenProfile(*prompts, dialog, printer);
+    QVERIFY(prompts->messages.empty());
+    QCOMPARE(dialog.lblICCType->text(), QStringLiteral("Profile Type: Output Device Profile"));
+    QVERIFY(dialog.lblSoftProof->isVisible());
+    QCOMPARE(dialog.lblSoftProof->text(), QStringLiteral("Soft proof: RGB to CMYK and back"));
+    QVERIFY(dialog.edtSecondProfile->isVisible());
+    QVERIFY(dialog.cbxInvertTransform->isVisible() && !dialog.cbxInvertTransform->isEnabled());
+    QVERIFY(SamePicture(dialog.Image2->Picture(), PreviewICCProfile(SettingsFor(printer), Ramp())));
+    QVERIFY(!SamePicture(dialog.Image2->Picture(), Ramp()));
+    ChooseFormat(dialog, "Cube 3D Davinci");
+    dialog.cbxDimSize->setEditText(QStringLiteral("9"));
+    QTest::mouseClick(dialog.btnConvert, Qt::LeftButton);
+    QCOMPARE(prompts->messages.back().Text, QStringLiteral("The conversion was successfully completed."));
+    TICCConvertSettings same = dialog.Settings();
+    same.LUTFile = QDir(p.dir.path()).filePath("core.cube").toStdString();
+    ConvertICCProfile(same);
+    QCOMPARE(ReadAll(dialog.edtLUTFile->text()), ReadAll(QString::fromStdString(same.LUTFile)));
+
+    OpenProfile(*prompts, dialog, p.display);
+    QVERIFY(!dialog.lblSoftProof->isVisible());
+    QVERIFY(dialog.cbxInvertTransform->isEnabled());
   }
 
   void convertAsksBeforeReplacingAndReports() {

@@ -63,6 +63,22 @@ class ProgressDlg : public QObject {
     QCOMPARE(progress.ProgressBar->value(), 99);
   }
 
+  // The file line: the name, shortened in the middle when it is long, the
+  // whole path as the tooltip, and its place among the checked files.
+  void namesTheFileAndItsPlace() {
+    TfrmProgress progress(nullptr, [] { return 0.0; });
+    progress.show();
+    progress.SetFile(QStringLiteral("/films/luts/Day.cube"), 2, 7);
+    QCOMPARE(progress.lblFile->text(), QStringLiteral("Day.cube"));
+    QCOMPARE(progress.lblCount->text(), QStringLiteral("file 2 of 7"));
+    const QString name = QString(120, QLatin1Char('n')) + QStringLiteral("_end.cube");
+    progress.SetFile(QStringLiteral("/films/") + name, 10, 10);
+    QVERIFY(progress.lblFile->text().size() < name.size());
+    QVERIFY(progress.lblFile->text().endsWith(QStringLiteral("_end.cube")));
+    QCOMPARE(progress.lblFile->toolTip(), QStringLiteral("/films/") + name);
+    QVERIFY(progress.lblFile->sizeHint().width() <= progress.width());
+  }
+
   void cancelAndCloseAreSeenAtTheNextPoll() {
     TfrmProgress progress(nullptr);
     QCOMPARE(progress.windowTitle(), QStringLiteral("Processing..."));

@@ -138,7 +138,8 @@ TEST(PictureCli, IccWritesTheDialogsLUT) {
       {{"icc", kRealProfile, "-p", "Cube 3D Davinci", "--size", "257", "-o", out}, 2, "2 to 256"},
       {{"icc", kRealProfile, "-p", "3DL Fusion", "--size", "17", "-o", out}, 2, "fixed size of 33"},
       {{"icc", kRealProfile, "-p", "Cube 3D Davinci", "-o", dir.File("a.cube")}, 1, "pass --overwrite"},
-      {{"icc", "/usr/share/color/icc/Gray.icc", "-p", "Cube 3D Davinci", "-o", out}, 1, "only RGB profiles"},
+      {{"icc", "/usr/share/color/icc/Gray.icc", "--invert", "-p", "Cube 3D Davinci", "-o", out}, 1,
+       "its LUT is a soft proof, RGB to GRAY and back"},
   };
   for (const Case& c : cases) {
     const CliResult r = Zelvo(c.args);
@@ -165,6 +166,12 @@ TEST(PictureCli, IccWritesTheDialogsLUT) {
     EXPECT_EQ(one.Kind, TLUTKind::lk1D) << size;
     EXPECT_EQ(one.Size1D(), expected) << size;
   }
+  // A device that is not RGB gives a soft proof: here every colour comes back grey.
+  ASSERT_EQ(Zelvo({"icc", "/usr/share/color/icc/Gray.icc", "-p", "Cube 3D Davinci", "--size", "5", "-o", out}).status, 0);
+  TLUT proof;
+  LoadLUTFile(out, proof);
+  EXPECT_EQ(proof.Table3D(4, 1, 0).R, proof.Table3D(4, 1, 0).B);
+  EXPECT_GT(proof.Table3D(4, 1, 0).R, proof.Table3D(0, 1, 0).R);
 }
 
 }  // namespace

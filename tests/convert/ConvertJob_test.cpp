@@ -166,6 +166,41 @@ TEST_F(ConvertJob, BatchLoopProgressSkipsAndOrder) {
   EXPECT_EQ(test::ReadAll(out_.File("c.cms")), "existing");
 }
 
+// Yes to All and No to All answer the question they come from and every
+// later one; the job tells each checked entry's place among the checked.
+TEST_F(ConvertJob, AnswersForAllStandForTheRestOfTheBatch) {
+  const std::vector<ConversionEntry> entries = {Entry("a.cube", CubeText(2)), Entry("b.cube", CubeText(2), false),
+                                                Entry("c.cube", CubeText(2)), Entry("d.cube", CubeText(2))};
+  struct Case {
+    std::vector<OverwriteAnswer> answers;
+    std::size_t questions;
+    std::vector<bool> replaced;  // a, c, d
+  };
+  using A = OverwriteAnswer;
+  const Case cases[] = {
+      {{A::YesToAll}, 1, {true, true, true}},
+      {{A::No, A::NoToAll}, 2, {false, false, false}},
+      {{A::Yes, A::NoToAll}, 2, {true, false, false}},
+      {{A::NoToAll}, 1, {false, false, false}},
+  };
+  for (const Case& c : cases) {
+    for (const char* name : {"a.cms", "c.cms", "d.cms"}) out_.Write(name, "old");
+    ScriptedFeedback script;
+    script.answers = c.answers;
+    ConversionFeedback feedback = script.Make();
+    std::vector<std::pair<std::size_t, std::size_t>> reached;
+    feedback.FileReached = [&](const std::string&, const std::string&, std::size_t k, std::size_t count) {
+      reached.emplace_back(k, count);
+    };
+    EXPECT_EQ(ConvertFiles(Settings("Nucoda 3D"), entries, feedback), BatchResult::Completed);
+    EXPECT_EQ(script.questions.size(), c.questions);
+    std::vector<bool> replaced;
+    for (const char* name : {"a.cms", "c.cms", "d.cms"}) replaced.push_back(test::ReadAll(out_.File(name)) != "old");
+    EXPECT_EQ(replaced, c.replaced);
+    EXPECT_EQ(reached, (std::vector<std::pair<std::size_t, std::size_t>>{{1, 3}, {2, 3}, {3, 3}}));
+  }
+}
+
 TEST_F(ConvertJob, OnlyFirstOfThreeCheckedReportsAThird) {
   std::vector<ConversionEntry> entries = {Entry("a.cube", CubeText(2)), Entry("b.cube", CubeText(2), false),
                                           Entry("c.cube", CubeText(2), false)};

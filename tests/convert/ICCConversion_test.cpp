@@ -196,7 +196,7 @@ TEST_F(ICCProfiles, RefusalsSayWhy) {
       {Settings(link, srgb), "takes no second profile"},
       {Settings(link, "", true), kInversionImpossible},
       {Settings(abstract), "class \"Abstract Profile\" (abst); this profile class cannot be turned into a LUT"},
-      {Settings(grey), "describes GRAY colours; only RGB profiles can become a LUT"},
+      {Settings(grey, "", true), "its LUT is a soft proof, RGB to GRAY and back"},
       {Settings(display, grey), "describes GRAY colours"},
       {Settings(display, dir.File("gone.icc")), "The second profile \"" + dir.File("gone.icc") + "\" does not exist"},
       {Settings(forward_only, "", true), kInversionImpossible},
@@ -213,17 +213,29 @@ TEST_F(ICCProfiles, RefusalsSayWhy) {
   const std::string engine_words = test::ErrorOf([&] { BuildICCConvertTransform(Settings(not_profile)); });
   EXPECT_EQ(engine_words.find("the colour engine cannot read it"), std::string::npos) << engine_words;
   EXPECT_NO_THROW(BuildICCConvertTransform(Settings(forward_only)));
-  // Sizes of 0 and 1 never reach the sampling.
-  for (const char* size : {"0", "1"}) {
-    EXPECT_THROW(ICCGridSize(test::Profile("Cube 3D Davinci"), size), EZelvoError);
-    TICCConvertSettings s = Settings(display, "", false, "Cube 3D Davinci", size);
+  // The conversion dialog's size rules: sizes it does not build and text that
+  // is no whole number are refused, never brought to another size or the default.
+  struct Size {
+    const char* profile;
+    const char* text;
+    int size;  // 0: refused
+  };
+  for (const Size& c : {Size{"Cube 3D Davinci", "0", 0}, Size{"Cube 3D Davinci", "1", 0},
+                        Size{"Cube 3D Davinci", "257", 0}, Size{"Cube 3D Davinci", "abc", 0},
+                        Size{"Cube 3D Davinci", "2", 2}, Size{"Cube 3D Davinci", "", 33},
+                        Size{"Cube 3D Davinci", "Default", 33}, Size{"Autodesk Lustre 1D", "100000", 0},
+                        Size{"Autodesk Lustre 1D", "99999", 99999}}) {
+    if (c.size != 0) {
+      EXPECT_EQ(ICCGridSize(test::Profile(c.profile), c.text), c.size) << c.text;
+      continue;
+    }
+    const std::string refused = test::ErrorOf([&] { ICCGridSize(test::Profile(c.profile), c.text); });
+    EXPECT_EQ(refused.rfind(std::string("A size of ") + c.text + " is not supported for", 0), 0u) << refused;
+    TICCConvertSettings s = Settings(display, "", false, c.profile, c.text);
     s.LUTFile = dir.File("a.cube");
-    EXPECT_FALSE(CanConvertICC(s));
     EXPECT_THROW(ConvertICCProfile(s), EZelvoError);
   }
   EXPECT_FALSE(std::filesystem::exists(dir.File("a.cube")));
-  EXPECT_EQ(ICCGridSize(test::Profile("Cube 3D Davinci"), "300"), 256);
-  EXPECT_EQ(ICCGridSize(test::Profile("Autodesk Lustre 1D"), "123456"), 99999);
 }
 
 TEST(ICCDialogRules, NamesSizesAndKeys) {

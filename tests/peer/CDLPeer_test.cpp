@@ -57,6 +57,7 @@ TEST(CDLPeer, EachToolKeepsItsOwnRuleAndTheyAgreeWhereTheRulesDo) {
   std::vector<std::string> files;
   for (const char* name : {"cdl_test1.cc", "cdl_test2.cc", "cdl_test_ASC_SAT.cc", "cdl_test_SATNode.cc"}) {
     files.push_back(test::PeerFile(std::string("OpenColorIO/") + name));
+    if (files.back().empty()) GTEST_SKIP() << "the peers' test files are not here";
   }
   // Corrections that stay in range, with and without saturation.
   files.push_back(dir.Write("in_range.cc", Correction("1.1 1.0 0.9", "0.01 0 -0.02", "1.2 1 0.8", "1")));

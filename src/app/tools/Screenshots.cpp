@@ -1,11 +1,12 @@
 // Takes screenshots of the real windows for docs/screenshots: the main window
 // with a few LUT files and the preview pane showing one of them applied, its
 // File menu open, the pane after a LUT that cannot be read, the "Convertion
-// Settings" dialog, the progress dialog, the About box, the curves window of a
-// film look and the ICC dialog with a display profile chosen; with --screen,
-// the whole screen with the main window as it first opens.
-// scripts/screenshot.sh runs it on a virtual X display.
-//   zelvo-screenshots OUTPUT_FOLDER [ICC_PROFILE]
+// Settings" dialog, the summary of a batch in which a file failed, the
+// progress dialog, the About box, the curves window of a film look, the ICC
+// dialog with a display profile chosen and with a CMYK printer profile (a soft
+// proof); with --screen, the whole screen with the main window as it first
+// opens. scripts/screenshot.sh runs it on a virtual X display.
+//   zelvo-screenshots OUTPUT_FOLDER [DISPLAY_PROFILE [CMYK_PROFILE]]
 //   zelvo-screenshots --screen OUTPUT_FILE
 #include <QApplication>
 #include <QComboBox>
@@ -24,12 +25,14 @@
 #include <string_view>
 
 #include "app/AboutForm.h"
+#include "app/BatchSummary.h"
 #include "app/Remembered.h"
 #include "app/ConvertForm.h"
 #include "app/CurvesForm.h"
 #include "app/ICCConvertForm.h"
 #include "app/Icons.h"
 #include "app/MainForm.h"
+#include "app/Paths.h"
 #include "app/ProgressDlg.h"
 #include "app/Settings.h"
 #include "app/UserPrompts.h"
@@ -91,12 +94,14 @@ void Write1D(const std::string& path, const char* profile, int m) {
   SaveLUTFile(path, lut, *OutputProfileByCaption(profile));
 }
 
-// The pickers answered from a list of files; messages go to the terminal.
+// The pickers answered from a list of files; messages go to the terminal,
+// and a file's error in a batch is passed over (Skip All).
 class TScriptedPicks final : public TUserPrompts {
  public:
   QStringList Files;
   QMessageBox::StandardButton ShowMessage(QWidget*, const TMessageRequest& request) override {
     std::fprintf(stderr, "%s\n", qPrintable(request.Text));
+    if (request.Buttons & kSkipAllButton) return kSkipAllButton;
     return request.DefaultButton != QMessageBox::NoButton ? request.DefaultButton : QMessageBox::Ok;
   }
   bool OpenFiles(QWidget*, const TOpenFilesRequest&, QStringList& paths) override {
@@ -106,6 +111,7 @@ class TScriptedPicks final : public TUserPrompts {
   }
   bool SelectFolder(QWidget*, const TSelectFolderRequest&, QString&) override { return false; }
   bool SaveFile(QWidget*, const TSaveFileRequest&, QString&) override { return false; }
+  bool OpenUrl(QWidget*, const QUrl&) override { return false; }
 };
 
 bool Save(QWidget& window, const QString& file) {
@@ -167,8 +173,9 @@ int SaveMainWindowOnScreen(const QString& file) {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setWindowIcon(ZelvoIcon(QStringLiteral("zelvo-lut-converter")));
-  if (argc != 2 && argc != 3) {
-    std::fputs("usage: zelvo-screenshots OUTPUT_FOLDER [ICC_PROFILE] | --screen OUTPUT_FILE\n", stderr);
+  if (argc < 2 || argc > 4) {
+    std::fputs("usage: zelvo-screenshots OUTPUT_FOLDER [DISPLAY_PROFILE [CMYK_PROFILE]] | --screen OUTPUT_FILE\n",
+               stderr);
     return 2;
   }
   if (argc == 3 && std::string_view(argv[1]) == "--screen") return SaveMainWindowOnScreen(QString::fromLocal8Bit(argv[2]));
@@ -179,6 +186,7 @@ int main(int argc, char** argv) {
   SetSettingsFileName(home.filePath(QStringLiteral("settings.conf")));
   const QString luts = home.path() + QStringLiteral("/LUTs");
   WriteLUTs(luts);
+  const std::string folder = luts.toStdString();
 
   TfrmMain main_window;
   main_window.AddDroppedPaths({luts});
@@ -218,12 +226,41 @@ int main(int argc, char** argv) {
   ok = Save(settings, out.filePath(QStringLiteral("convert-settings.png"))) && ok;
   settings.hide();
 
+  // A batch into a format that states no domain: a file that stopped being a
+  // LUT after it was added fails and is passed over, and a look made for
+  // inputs up to 2 is clipped; the summary says both.
+  {
+    QDir().mkpath(DisplayPath(LastOutputFolder()));
+    Write3D(folder + "/Night exterior.cube", "Cube 3D Davinci", 17);
+    QFile cut(luts + QStringLiteral("/Night exterior.cube"));
+    if (cut.open(QIODevice::ReadWrite)) cut.resize(cut.size() / 2);
+    cut.close();
+    TLUT wide = Make3D(17, Grade);
+    wide.Domain3D.Max = TLUTEntry{2, 2, 2};
+    SaveLUTFile(folder + "/Highlights to 2.0.cube", wide, *OutputProfileByCaption("Cube 3D Davinci"));
+    std::vector<ConversionEntry> entries;
+    for (const char* name : {"Day for night.cube", "Highlights to 2.0.cube", "Night exterior.cube",
+                             "Print film emulation.3dl", "Warm grade.cms"}) {
+      entries.push_back(ConversionEntry{name, folder, true});
+    }
+    settings.cbxOutFormat->setCurrentIndex(settings.cbxOutFormat->findText(QStringLiteral("Nucoda 3D")));
+    settings.ConvertFiles(entries);
+    if (auto* summary = main_window.findChild<TfrmBatchSummary*>()) {
+      ok = Save(*summary, out.filePath(QStringLiteral("batch-summary.png"))) && ok;
+      summary->close();
+    } else {
+      std::fputs("the batch summary did not open\n", stderr);
+      ok = false;
+    }
+  }
+
   // Two reports four seconds apart on a stand-in clock give a real estimate.
   double now = 0;
   TfrmProgress progress(&main_window, [&now] { return now; });
   progress.setWindowTitle(QStringLiteral("Convertion..."));
   progress.SetText(QStringLiteral("The selected files are being converted. Please wait..."));
   progress.show();
+  progress.SetFile(QString::fromStdString(folder + "/Print film emulation.3dl"), 2, 5);
   progress.ReportProgress(20);
   now = 4;
   progress.ReportProgress(40);
@@ -234,19 +271,27 @@ int main(int argc, char** argv) {
   ok = Save(about, out.filePath(QStringLiteral("about.png"))) && ok;
   about.hide();
 
-  // A display profile beside the LUTs, chosen as the person would.
-  const QString profile = home.path() + QStringLiteral("/Profiles/") +
-                          QFileInfo(argc == 3 ? QString::fromLocal8Bit(argv[2]) : QString()).fileName();
+  // Profiles beside the LUTs, chosen as the person would: a display, then a
+  // CMYK printer.
   QDir().mkpath(home.path() + QStringLiteral("/Profiles"));
-  if (argc == 3 && QFile::copy(QString::fromLocal8Bit(argv[2]), profile)) {
+  const struct {
+    int arg;
+    const char* shot;
+  } dialogs[] = {{2, "icc-dialog.png"}, {3, "icc-soft-proof.png"}};
+  for (const auto& d : dialogs) {
+    if (argc <= d.arg) continue;
+    const QString given = QString::fromLocal8Bit(argv[d.arg]);
+    const QString profile = home.path() + QStringLiteral("/Profiles/") + QFileInfo(given).fileName();
+    if (!QFile::copy(given, profile)) {
+      std::fprintf(stderr, "%s: cannot be read\n", argv[d.arg]);
+      ok = false;
+      continue;
+    }
     TfrmICCConvert icc(&main_window, main_window.UngradedPicture());
     picks->Files = QStringList{profile};
     icc.btnOpenICCProfile->click();
     icc.cbxOutFormat->setCurrentIndex(icc.cbxOutFormat->findText(QStringLiteral("Cube 3D Davinci")));
-    ok = Save(icc, out.filePath(QStringLiteral("icc-dialog.png"))) && ok;
-  } else if (argc == 3) {
-    std::fprintf(stderr, "%s: cannot be read\n", argv[2]);
-    ok = false;
+    ok = Save(icc, out.filePath(QString::fromLatin1(d.shot))) && ok;
   }
   return ok ? 0 : 1;
 }
