@@ -241,6 +241,10 @@ void TfrmConvert::ConvertFiles(const std::vector<ConversionEntry>& entries, TClo
   feedback.FileStarting = [&](const std::string& source, const std::string&) { current = source; };
   feedback.FileDone = [&](const std::string&, TFileOutcome) { current.clear(); };
   feedback.InputsClipped = [&](const std::string& source) { clipped.push_back(source); };
+  std::string outputs_clipped;  // the first source whose values were clipped
+  feedback.OutputsClipped = [&](const std::string& source) {
+    if (outputs_clipped.empty()) outputs_clipped = source;
+  };
   try {
     zelvo::ConvertFiles(settings, entries, feedback);
   } catch (const std::exception& e) {
@@ -261,6 +265,11 @@ void TfrmConvert::ConvertFiles(const std::vector<ConversionEntry>& entries, TClo
     text += clipped.size() == 1 ? " covers" : " cover";
     text += " inputs beyond 0..1, which \"" + settings.OutputProfile->Caption +
             "\" cannot state; the converted files hold what the sources do to inputs 0..1 and clip the rest.";
+    ShowMessage(parentWidget(), QMessageBox::Information, QStringLiteral("Information"), QString::fromStdString(text));
+  }
+  if (!outputs_clipped.empty()) {
+    const std::string text = outputs_clipped + " has values beyond 0..1, which \"" +
+                             settings.OutputProfile->Caption + "\" cannot hold; the converted files clip them to 0..1.";
     ShowMessage(parentWidget(), QMessageBox::Information, QStringLiteral("Information"), QString::fromStdString(text));
   }
 }

@@ -60,6 +60,11 @@ class TLUTFormat {
   // states none. Formats that state one range for all channels widen it to
   // cover every channel's.
   virtual TLUTDomain DomainToWrite(const TLUTDomain& input) const { return StatesDomain() ? input : TLUTDomain{}; }
+  // The most points per axis a 3D table of this format may have.
+  virtual int LargestGridSize() const { return kMaxGridSize; }
+  // Whether its encoding holds only values 0..1, so that a table with values
+  // beyond them is written clipped (the job says so).
+  virtual bool ClipsOutputs() const { return false; }
   // Whether a file written at `bits` bits reads back as written (a reader
   // that knows only some depths cannot read the others).
   virtual bool HoldsBits(int bits) const { return bits >= 1 && bits <= 31; }

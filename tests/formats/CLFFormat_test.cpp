@@ -397,7 +397,12 @@ TEST(CLFFormat, ValuesAFloatCannotHoldAreRefused) {
 TEST(CLFFormat, EveryProfilesOutputSurvivesARoundTripThroughCLF) {
   test::TempDir dir;
   for (const auto& profile : OutputProfiles()) {
-    if (profile->FormatIndex == F::CLF || !FormatOfProfile(*profile).CanLoad()) continue;
+    // (A device link reads back as the engine's transform, not as a table:
+    // tests/convert/ICCFormat_test.cpp.)
+    if (profile->FormatIndex == F::CLF || profile->FormatIndex == F::ICCProfile ||
+        !FormatOfProfile(*profile).CanLoad()) {
+      continue;
+    }
     SCOPED_TRACE(profile->Caption);
     TLUT lut;
     if (profile->Is3D) test::FillSample3D(lut, profile->DefaultSize);
