@@ -1,8 +1,10 @@
 #include "icc/ICCLib.h"
 
 #include <lcms2.h>
+#include <lcms2_plugin.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -13,25 +15,61 @@
 namespace zelvo {
 
 // An engine context whose error handler keeps the engine's last message, so
-// that a failure is reported in the engine's own words.
+// that a failure is reported in the engine's own words. The context of a
+// profile read from a file also bounds every block the engine allocates for
+// it: a table header can declare a grid far larger than the file holds, and
+// the engine would allocate it before it finds the data missing.
 struct TICCEngine {
   cmsContext context = nullptr;
   std::string message;
+  std::size_t largest_block = 0;  // 0: no bound
+  bool block_refused = false;
 
-  TICCEngine() {
-    context = cmsCreateContext(nullptr, this);
-    if (context == nullptr) throw EOSError("The colour engine cannot start.");
-    cmsSetLogErrorHandlerTHR(context, [](cmsContext id, cmsUInt32Number, const char* text) {
-      static_cast<TICCEngine*>(cmsGetContextUserData(id))->message = text != nullptr ? text : "";
-    });
-  }
+  explicit TICCEngine(std::size_t block_bound = 0);
   ~TICCEngine() { cmsDeleteContext(context); }
   TICCEngine(const TICCEngine&) = delete;
   TICCEngine& operator=(const TICCEngine&) = delete;
 
   // The engine's reason for the last failure, or `fallback` when it gave none.
-  std::string Reason(const std::string& fallback) const { return message.empty() ? fallback : message; }
+  std::string Reason(const std::string& fallback) const {
+    if (block_refused) return "it declares tables larger than its file holds";
+    return message.empty() ? fallback : message;
+  }
 };
+
+namespace {
+
+TICCEngine* EngineOf(cmsContext id) { return id == nullptr ? nullptr : static_cast<TICCEngine*>(cmsGetContextUserData(id)); }
+
+// False (and noted) for a block beyond the engine's bound.
+bool MayAllocate(cmsContext id, cmsUInt32Number size) {
+  TICCEngine* engine = EngineOf(id);
+  if (engine == nullptr || engine->largest_block == 0 || size <= engine->largest_block) return true;
+  engine->block_refused = true;
+  return false;
+}
+
+const cmsPluginMemHandler kBoundedMemory = {
+    {cmsPluginMagicNumber, LCMS_VERSION, cmsPluginMemHandlerSig, nullptr},
+    [](cmsContext id, cmsUInt32Number size) -> void* { return MayAllocate(id, size) ? std::malloc(size) : nullptr; },
+    [](cmsContext, void* p) { std::free(p); },
+    [](cmsContext id, void* p, cmsUInt32Number size) -> void* {
+      return MayAllocate(id, size) ? std::realloc(p, size) : nullptr;
+    },
+    nullptr,
+    nullptr,
+    nullptr,
+};
+
+}  // namespace
+
+TICCEngine::TICCEngine(std::size_t block_bound) : largest_block(block_bound) {
+  context = cmsCreateContext(block_bound != 0 ? const_cast<cmsPluginMemHandler*>(&kBoundedMemory) : nullptr, this);
+  if (context == nullptr) throw EOSError("The colour engine cannot start.");
+  cmsSetLogErrorHandlerTHR(context, [](cmsContext id, cmsUInt32Number, const char* text) {
+    static_cast<TICCEngine*>(cmsGetContextUserData(id))->message = text != nullptr ? text : "";
+  });
+}
 
 namespace {
 
@@ -100,7 +138,9 @@ TICCProfile OpenICCProfile(const std::string& file_name) {
 
 TICCProfile OpenICCProfileFromMemory(std::string_view bytes, const std::string& name) {
   if (bytes.size() > kMaxProfileBytes) throw EOSError("The file " + Quoted(name) + " is too large to be an ICC profile.");
-  auto engine = std::make_unique<TICCEngine>();
+  // The engine keeps 16 bits for an 8-bit table entry: four times the file
+  // covers every table it can hold, the rest is small change.
+  auto engine = std::make_unique<TICCEngine>(4 * bytes.size() + (std::size_t{16} << 20));
   cmsHPROFILE handle =
       cmsOpenProfileFromMemTHR(engine->context, bytes.data(), static_cast<cmsUInt32Number>(bytes.size()));
   if (handle == nullptr) {
@@ -172,6 +212,12 @@ TICCTransform CreateICCTransform(const TICCProfile& first, const TICCProfile* se
                                                            cmsFLAGS_NOOPTIMIZE | cmsFLAGS_NOCACHE);
   if (handle == nullptr) {
     std::string reason = engine->message;
+    // A profile whose tables could not be read says so first.
+    for (const TICCProfile* p : {&first, second}) {
+      if (p != nullptr && p->Engine().block_refused) {
+        reason = "the profile " + Quoted(p->FileName()) + " declares tables larger than its file holds";
+      }
+    }
     if (reason.empty()) reason = first.Engine().message;
     if (reason.empty() && second != nullptr) reason = second->Engine().message;
     if (reason.empty()) reason = "the colour engine cannot link the profiles";
