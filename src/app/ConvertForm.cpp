@@ -287,6 +287,10 @@ TBatchSummary TfrmConvert::ConvertFiles(const std::vector<ConversionEntry>& entr
                                             "\" cannot state; the converted file holds what the source does to "
                                             "inputs 0..1 and clips the rest"});
   };
+  feedback.OutputsClipped = [&](const std::string& source) {
+    summary.Warnings.push_back({source, "has values beyond 0..1, which \"" + settings.OutputProfile->Caption +
+                                            "\" cannot hold; the converted file clips them to 0..1"});
+  };
   feedback.Warning = [&](const std::string& source, const std::string& warning) {
     summary.Warnings.push_back({source, warning});
   };

@@ -50,7 +50,7 @@ constexpr std::size_t kNamedInBox = 20;
 
 const char kLUTFilter[] =
     "LUT Files|*.cube;*.lut;*.m3d;*.3dl;*.txt;*.cms;*.mga;*.xml;*.3dmesh;*.dat;*.alut;*.ilut;*.olut;*.1dlut;*.look;"
-    "*.cc;*.pfl;*.clf;*.ctf;*.csp;*.spi1d;*.spi3d;*.spimtx;*.vf;*.itx|All Files|*.*";
+    "*.cc;*.pfl;*.clf;*.ctf;*.csp;*.spi1d;*.spi3d;*.spimtx;*.vf;*.itx;*.ccc;*.cdl;*.icc;*.icm;*.pf|All Files|*.*";
 
 TLUTFormatId FormatOfRow(const QTreeWidgetItem* item) {
   const QVariant format = item->data(colFileName, kFormatRole);

@@ -16,8 +16,10 @@
 namespace zelvo {
 
 // Files larger than this are not LUT files; reading them is refused rather
-// than loading gigabytes into memory.
-inline constexpr std::size_t kMaxTextFileBytes = 256u * 1024u * 1024u;
+// than loading gigabytes into memory. A text of a 256-point grid takes 450 MB
+// at six decimals, and some 700 MB with the nine digits of single-precision
+// floats and grid indexes on every row.
+inline constexpr std::size_t kMaxTextFileBytes = std::size_t{1024} * 1024u * 1024u;
 
 // The text of a file being written, built in one buffer. Large texts take
 // their memory like the tables do (LargeAlloc.h), so that writing a big file

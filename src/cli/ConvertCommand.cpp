@@ -84,6 +84,7 @@ class TConvertRun {
     f.SourceRead = [this](const std::string& source, const std::string& target) { SourceRead(source, target); };
     f.PollCancelled = [] { return false; };
     f.InputsClipped = [this](const std::string& source) { InputsClipped(source); };
+    f.OutputsClipped = [this](const std::string& source) { OutputsClipped(source); };
     f.Warning = [this](const std::string& source, const std::string& warning) {
       *env_.err << Printable(source) << ": " << Printable(warning) << ".\n";
     };
@@ -113,6 +114,13 @@ class TConvertRun {
     clip_noted_ = true;
     *env_.err << Printable(source) << ": covers inputs beyond 0..1, which \"" << settings_.OutputProfile->Caption
               << "\" cannot state; the converted files hold what the sources do to inputs 0..1 and clip the rest.\n";
+  }
+
+  void OutputsClipped(const std::string& source) {
+    if (outputs_clip_noted_) return;
+    outputs_clip_noted_ = true;
+    *env_.err << Printable(source) << ": has values beyond 0..1, which \"" << settings_.OutputProfile->Caption
+              << "\" cannot hold; the converted files clip them to 0..1.\n";
   }
 
   void FileDone(TFileOutcome outcome) {
@@ -150,6 +158,7 @@ class TConvertRun {
   const std::size_t total_;
   std::size_t reached_ = 0, converted_ = 0, skipped_ = 0, failed_ = 0;
   bool clip_noted_ = false;
+  bool outputs_clip_noted_ = false;
   bool stopped_ = false;
 };
 

@@ -42,7 +42,7 @@ int ResolveGridSize(const std::string& size_text, const TLutOutputProfile& profi
 }
 
 int LargestSize(const TLutOutputProfile& profile) {
-  return profile.Is3D ? kMaxConvertGridSize : kMaxConvert1DSize;
+  return profile.Is3D ? std::min(kMaxConvertGridSize, FormatOfProfile(profile).LargestGridSize()) : kMaxConvert1DSize;
 }
 
 std::vector<int> SelectableBits(const TLutOutputProfile& profile) {
@@ -198,6 +198,16 @@ bool FollowsCloser(const TLUT& source, const TLUT& a, const TLUT& b) {
   return ChainLoss(source, a, common).Difference < ChainLoss(source, b, common).Difference;
 }
 
+// A value of the table in force outside 0..1 (or not a number).
+bool ValuesBeyondUnit(const TLUT& lut) {
+  const bool is_3d = lut.Kind == TLUTKind::lk3D;
+  const std::size_t n = is_3d ? static_cast<std::size_t>(lut.Size3D()) : 0;
+  const std::size_t count = is_3d ? n * n * n : static_cast<std::size_t>(lut.Size1D());
+  const TLUTEntry* e = is_3d ? lut.Data3D() : lut.Data1D();
+  const auto outside = [](double v) { return !(v >= 0.0 && v <= 1.0); };
+  return std::any_of(e, e + count, [&](const TLUTEntry& x) { return outside(x.R) || outside(x.G) || outside(x.B); });
+}
+
 }  // namespace
 
 TConvertNotes ConvertFile(const ConversionSettings& settings, const std::string& source_path,
@@ -233,7 +243,7 @@ TConvertNotes ConvertFile(const ConversionSettings& settings, const std::string&
   const TLUTDomain domain = format.DomainToWrite(source.InputDomain());
   notes.InputsClipped = !format.StatesDomain() && source.InputDomain().ReachesBeyondUnit();
   const TLUTKind kind = profile.Is3D ? TLUTKind::lk3D : TLUTKind::lk1D;
-  const int built = std::min(size, profile.Is3D ? kMaxConvertGridSize : kMaxConvert1DSize);
+  const int built = std::min(size, LargestSize(profile));
   const bool may_lose = source.Kind == TLUTKind::lkChain || (!profile.Is3D && source.Kind != TLUTKind::lk1D);
   if (may_lose) {
     // Sampled from the source, which stays for the comparison.
@@ -253,11 +263,13 @@ TConvertNotes ConvertFile(const ConversionSettings& settings, const std::string&
       }
     }
     if (std::string loss = LossOf(source, target); !loss.empty()) notes.Warnings.push_back(std::move(loss));
+    notes.OutputsClipped = format.ClipsOutputs() && ValuesBeyondUnit(target);
     SaveLUTFile(target_path, target, profile, settings.Bits, replace);
     return notes;
   }
   // A table of the target's kind, size and domain passes over as it is.
   const TLUT target = ResampledLUT(std::move(source), kind, built, domain);
+  notes.OutputsClipped = format.ClipsOutputs() && ValuesBeyondUnit(target);
   SaveLUTFile(target_path, target, profile, settings.Bits, replace);
   return notes;
 }
@@ -389,6 +401,7 @@ BatchResult ConvertFiles(const ConversionSettings& settings, const std::vector<C
         if (feedback.SourceRead) feedback.SourceRead(source_path, target_path);
       });
       if (notes.InputsClipped && feedback.InputsClipped) feedback.InputsClipped(source_path);
+      if (notes.OutputsClipped && feedback.OutputsClipped) feedback.OutputsClipped(source_path);
       for (const std::string& warning : notes.Warnings) {
         if (feedback.Warning) feedback.Warning(source_path, warning);
       }

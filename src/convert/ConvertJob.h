@@ -55,6 +55,9 @@ struct ConversionFeedback {
   // format cannot state, so that its table holds what the source does to
   // inputs 0..1 and clips the rest.
   std::function<void(const std::string& source_path)> InputsClipped;
+  // Optional: told when the target format's encoding holds only values 0..1
+  // and the written table had values beyond them, which it clips.
+  std::function<void(const std::string& source_path)> OutputsClipped;
   // Optional: told what a written table loses of its source, once per file
   // and loss (the colour mixing of a 3D LUT written as 1D, the colours of a
   // process list between the points of a table).
@@ -85,8 +88,9 @@ std::string OverwriteQuestion(const std::string& target_path);
 // give the profile's DefaultSize.
 int ResolveGridSize(const std::string& size_text, const TLutOutputProfile& profile);
 
-// The sizes the job builds for a profile: 2 to 99 points for 3D formats, 2 to
-// 99,999 entries for 1D formats (only the default where the size is fixed).
+// The sizes the job builds for a profile: 2 to 256 points for 3D formats (or
+// fewer where the format holds fewer), 2 to 99,999 entries for 1D formats
+// (only the default where the size is fixed).
 int LargestSize(const TLutOutputProfile& profile);
 // The depths of the dialog's list (8, 10, 12, 14, 16) that a profile accepts:
 // those whose files its reader reads back, or only the default where the
@@ -110,6 +114,8 @@ void CheckConversionSettings(const ConversionSettings& settings);
 struct TConvertNotes {
   // The source covers inputs beyond 0..1 that the target format cannot state.
   bool InputsClipped = false;
+  // The table has values beyond 0..1 that the target format clips.
+  bool OutputsClipped = false;
   // What the table loses of its source, one sentence each (see LossOf).
   std::vector<std::string> Warnings;
 };

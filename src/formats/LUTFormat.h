@@ -64,6 +64,11 @@ class TLUTFormat {
   // LUT of kind lk1DAnd3D): none, a curve per channel, or one curve for all.
   enum class TShaper { None, PerChannel, OneCurve };
   virtual TShaper ShaperKind() const { return TShaper::None; }
+  // The most points per axis a 3D table of this format may have.
+  virtual int LargestGridSize() const { return kMaxGridSize; }
+  // Whether its encoding holds only values 0..1, so that a table with values
+  // beyond them is written clipped (the job says so).
+  virtual bool ClipsOutputs() const { return false; }
   // Whether a file written at `bits` bits reads back as written (a reader
   // that knows only some depths cannot read the others).
   virtual bool HoldsBits(int bits) const { return bits >= 1 && bits <= 31; }

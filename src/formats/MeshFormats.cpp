@@ -25,6 +25,7 @@
 //   0.000000 0.000000 0.062500
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 #include "formats/Families.h"
@@ -222,7 +223,12 @@ void ReadMeshLine(std::string_view line, TLineCursor& c) {
   std::string_view rest = Trim(after < line.size() ? line.substr(after) : std::string_view{});
   const int exponent = StrToInt(Trim(CutAt(" ", rest)));
   const int depth = StrToInt(Trim(rest));
-  if (exponent < 0 || exponent > 6) RaiseBadHeaderValue(line, "the grid exponent must be 0 to 6, up to 65 points");
+  // The largest grid of 2^a + 1 points the tables hold: 129.
+  constexpr int kMaxExponent = std::bit_width(static_cast<unsigned>(kMaxGridSize - 1)) - 1;
+  if (exponent < 0 || exponent > kMaxExponent) {
+    RaiseBadHeaderValue(line, "the grid exponent must be 0 to " + std::to_string(kMaxExponent) + ", up to " +
+                                  std::to_string((1 << kMaxExponent) + 1) + " points");
+  }
   // Depth 0 would make every code a division by zero.
   if (depth < 1 || depth > 31) RaiseBadHeaderValue(line, "the bit depth must be 1 to 31");
   const int size = (1 << exponent) + 1;

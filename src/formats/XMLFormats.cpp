@@ -259,8 +259,13 @@ TLoadInfo TSpeedgradeLook3DLutFormat::Load(const TLUTSource& source, TLUT& lut) 
     return c.Info;
   }
   PlacedAt(size_node->Offset, [&] { CheckXMLGridSize(n, "\"size\" element"); });
-  c.SetGridSize(n);
   const std::string_view data = data_node->Value.Text;
+  // A colour takes three floats of eight digits: a size the file cannot hold
+  // is refused before the table is made.
+  constexpr std::size_t kHexRowBytes = 24;
+  PlacedAt(data_node->Offset,
+           [&] { CheckRowsFit(source.Bytes().size(), static_cast<std::size_t>(n) * n * n, kHexRowBytes); });
+  c.SetGridSize(n);
   std::size_t pos = 0;
   std::size_t first = 0;
   double v[3];

@@ -1,5 +1,6 @@
 #include "icc/ICCConvert.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <vector>
@@ -60,11 +61,14 @@ TICCProfile OpenSecondProfile(const std::string& name) {
 }  // namespace
 
 TICCTransform BuildICCConvertTransform(const TICCTransformSettings& settings) {
-  const TICCProfile source = OpenICCProfile(settings.Profile);
+  return BuildICCConvertTransform(OpenICCProfile(settings.Profile), settings);
+}
+
+TICCTransform BuildICCConvertTransform(const TICCProfile& source, const TICCTransformSettings& settings) {
   const TICCSignature profile_class = GetICCProfileClass(source);
   if (profile_class == kICCLinkClass) {
     if (!settings.SecondProfile.empty()) {
-      throw EZelvoError("The device link " + Quoted(settings.Profile) +
+      throw EZelvoError("The device link " + Quoted(source.FileName()) +
                         " holds both colour spaces itself; it takes no second profile.");
     }
     if (settings.Invert) throw EZelvoError(kInversionImpossible);
@@ -73,7 +77,7 @@ TICCTransform BuildICCConvertTransform(const TICCTransformSettings& settings) {
     return CreateICCTransform(source, nullptr);
   }
   if (!TakesSecondProfile(profile_class)) {
-    throw EZelvoError("The profile " + Quoted(settings.Profile) + " is a profile of the class \"" +
+    throw EZelvoError("The profile " + Quoted(source.FileName()) + " is a profile of the class \"" +
                       ICCProfileClassName(profile_class) + "\" (" + ICCSignatureText(profile_class) +
                       "); this profile class cannot be turned into a LUT.");
   }
@@ -101,6 +105,32 @@ TICCTransform BuildICCConvertTransform(const TICCTransformSettings& settings) {
   }
 }
 
+std::uint16_t ICCInputCode(double x) {
+  if (!(x > 0.0)) return 0;
+  if (x >= 1.0) return 65535;
+  const double v = x * 65535.0;
+  const double below = std::floor(v);
+  const double rest = v - below;
+  const auto low = static_cast<std::uint16_t>(below);
+  if (std::fabs(rest - 0.5) < 1e-9) return static_cast<std::uint16_t>(low + (low & 1));
+  return static_cast<std::uint16_t>(rest < 0.5 ? low : low + 1);
+}
+
+void EvaluateICCTransform(const TICCTransform& transform, const TColor* in, TColor* out, std::size_t count) {
+  constexpr std::size_t kChunk = 4096;
+  TRGB16 codes[kChunk];
+  for (std::size_t done = 0; done < count; done += kChunk) {
+    const std::size_t n = std::min(kChunk, count - done);
+    const TColor* from = in + done;
+    for (std::size_t i = 0; i < n; ++i) {
+      codes[i] = TRGB16{ICCInputCode(from[i].R), ICCInputCode(from[i].G), ICCInputCode(from[i].B)};
+    }
+    TranslateRGB16Span(transform, codes, codes, n);
+    TColor* to = out + done;
+    for (std::size_t i = 0; i < n; ++i) to[i] = TColor{codes[i].R / 65535.0, codes[i].G / 65535.0, codes[i].B / 65535.0};
+  }
+}
+
 TLUT BuildICCLUT(const TICCTransform& transform, TLUTKind kind, int size) {
   TLUT lut;
   if (kind == TLUTKind::lk3D) {
@@ -110,23 +140,8 @@ TLUT BuildICCLUT(const TICCTransform& transform, TLUTKind kind, int size) {
     lut.Kind = TLUTKind::lk1D;
     lut.SetSize1D(size);
   }
-  // The input codes are i x 65535 / (N - 1) rounded in integers, so that the
-  // halves go to even exactly (i / (N - 1) as a double is not exact).
-  const std::int64_t steps = size - 1;
-  const auto code = [steps](double x) {
-    const std::int64_t i = std::llround(x * static_cast<double>(steps));
-    const std::int64_t twice = 2 * i * 65535;
-    std::int64_t q = twice / (2 * steps);
-    const std::int64_t rest = twice - q * 2 * steps;
-    if (rest > steps || (rest == steps && (q & 1) != 0)) ++q;
-    return static_cast<std::uint16_t>(q);
-  };
-  std::vector<TRGB16> codes;
-  BakeLUT(lut, [&](const TColor* in, TColor* out, std::size_t count) {
-    codes.resize(count);
-    for (std::size_t i = 0; i < count; ++i) codes[i] = TRGB16{code(in[i].R), code(in[i].G), code(in[i].B)};
-    TranslateRGB16Span(transform, codes.data(), codes.data(), count);
-    for (std::size_t i = 0; i < count; ++i) out[i] = TColor{codes[i].R / 65535.0, codes[i].G / 65535.0, codes[i].B / 65535.0};
+  BakeLUT(lut, [&transform](const TColor* in, TColor* out, std::size_t count) {
+    EvaluateICCTransform(transform, in, out, count);
   });
   return lut;
 }

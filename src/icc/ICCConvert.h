@@ -4,10 +4,13 @@
 // the dialog's preview are the job's (convert/ICCConversion.h).
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "icc/ICCLib.h"
 #include "lut/LUT.h"
+#include "lut/Resample.h"
 
 namespace zelvo {
 
@@ -46,10 +49,24 @@ struct TICCTransformSettings {
 // proof inverted, and a direction the profile cannot do ("Inversion is
 // impossible ..." when inverted).
 TICCTransform BuildICCConvertTransform(const TICCTransformSettings& settings);
+// The same for a profile already open (settings.Profile is not used).
+TICCTransform BuildICCConvertTransform(const TICCProfile& source, const TICCTransformSettings& settings);
+
+// The 16-bit code an input 0..1 is sampled at: the nearest code to x x 65535,
+// halves to the even code, inputs outside 0..1 (and NaN) at the nearer end.
+// A product that lies within 1e-9 of a half counts as the half: the grid
+// positions i/(N-1), rounded to doubles, land that close to i x 65535/(N-1)
+// (each at least 1/(2(N-1)) from a half unless exactly on one), so a grid
+// sampled through this function gets exactly the codes of integer arithmetic.
+std::uint16_t ICCInputCode(double x);
+// The transform at colours: each channel at its ICCInputCode, the outputs
+// divided by 65535. `out` may be `in`.
+void EvaluateICCTransform(const TICCTransform& transform, const TColor* in, TColor* out, std::size_t count);
 
 // The transform sampled into a LUT of a kind (lk3D or lk1D) and size: grid
 // point [r][g][b] from the inputs round(r/(N-1) x 65535) (ties to even), a 1D
 // entry i from the grey input round(i/(M-1) x 65535); outputs divided by 65535.
+// (ICCInputCode of the sample positions.)
 TLUT BuildICCLUT(const TICCTransform& transform, TLUTKind kind, int size);
 
 }  // namespace zelvo

@@ -9,6 +9,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
+
+#include "base/TextFile.h"
 
 namespace zelvo {
 
@@ -44,7 +47,7 @@ class TICCProfile {
   TICCEngine& Engine() const { return *engine_; }
 
  private:
-  friend TICCProfile OpenICCProfile(const std::string& file_name);
+  friend TICCProfile OpenICCProfileFromMemory(std::string_view bytes, const std::string& name);
   friend TICCProfile OpenSRGBProfile();
   TICCProfile(std::unique_ptr<TICCEngine> engine, void* handle, std::string file_name);
   std::unique_ptr<TICCEngine> engine_;
@@ -78,6 +81,8 @@ struct TRGB16 {
 // Opens a profile file read-only. A file that is missing, unreadable or not a
 // profile raises EOSError.
 TICCProfile OpenICCProfile(const std::string& file_name);
+// The same for the bytes of a profile, named `name` in messages.
+TICCProfile OpenICCProfileFromMemory(std::string_view bytes, const std::string& name);
 // The profile/device class of the header ('mntr', 'link', ...).
 TICCSignature GetICCProfileClass(const TICCProfile& profile);
 // The colour space of the profile's data ('RGB ', 'CMYK', 'GRAY', ...) and its
@@ -88,6 +93,10 @@ TICCSignature GetICCConnectionSpace(const TICCProfile& profile);
 std::string ICCProfileClassName(TICCSignature signature);
 // A colour-space signature as text, without its padding ("RGB", "CMYK").
 std::string ICCSignatureText(TICCSignature signature);
+
+// The profile's own description text (its 'desc' tag), at most 200
+// characters; empty when it has none.
+std::string GetICCDescription(const TICCProfile& profile);
 
 // The engine's own sRGB profile, made in memory: its matrix and curves are
 // exact, not rounded to the fixed point of a saved profile.
@@ -105,6 +114,13 @@ TICCTransform CreateICCTransform(const TICCProfile& first, const TICCProfile* se
 // the engine cannot build it (a device profile without tables for one of
 // the two directions).
 TICCTransform CreateICCProofTransform(const TICCProfile& rgb, const TICCProfile& device);
+// The bytes of a device link profile (ICC version 4) from RGB to RGB whose
+// transform is one 16-bit table: `points` points per axis (2 to 255, as the
+// profile's grid sizes are single bytes), red slowest and blue fastest, three
+// codes a point. `description` is the profile's description text (UTF-8).
+TFileText MakeDeviceLinkProfile(const std::uint16_t* codes, int points, std::string_view description);
+inline constexpr int kMaxDeviceLinkPoints = 255;
+
 // Translates one colour; true on success.
 bool TranslateRGB16(const TICCTransform& transform, const TRGB16& in, TRGB16& out);
 // The same for `count` colours at once.

@@ -127,6 +127,10 @@ bool ParseInterpolation(std::string_view name, TInterpolation& interpolation) {
   return true;
 }
 
+std::vector<std::string> TColorEvaluator::DescriptionLines() const {
+  return {"Type: Process list", "Nodes: " + Description()};
+}
+
 std::vector<std::string> DescribeLUT(const TLUT& lut) {
   switch (lut.Kind) {
     case TLUTKind::lk1D: return {"Type: 1D", "Dimension: " + std::to_string(lut.Size1D())};
@@ -135,7 +139,8 @@ std::vector<std::string> DescribeLUT(const TLUT& lut) {
       return {"Type: 1D & 3D", "Dimension: " + std::to_string(lut.Size1D()) + " & " + std::to_string(lut.Size3D())};
     case TLUTKind::lkNone: return {"No LUT data."};
     case TLUTKind::lkChain:
-      return {"Type: Process list", "Nodes: " + (lut.Evaluator ? lut.Evaluator->Description() : std::string())};
+      if (lut.Evaluator) return lut.Evaluator->DescriptionLines();
+      return {"Type: Process list", "Nodes: "};
   }
   return {};
 }

@@ -75,6 +75,9 @@ class TColorEvaluator {
   virtual void Evaluate(const TLUTEntry* in, TLUTEntry* out, std::size_t count) const = 0;
   // What it is, for the LUT's description: the names of its nodes.
   virtual std::string Description() const = 0;
+  // The lines that describe it (DescribeLUT): by default "Type: Process
+  // list" and "Nodes: " with the Description.
+  virtual std::vector<std::string> DescriptionLines() const;
 };
 
 const char* KindName(TLUTKind kind);

@@ -49,10 +49,11 @@ enum class TLUTFormatId : int {
   NukeVF = 35,
   IridasItx = 36,
   ASC_CDLCollection = 37,
+  ICCProfile = 38,
 };
 
 // The number of format identities (one more than the largest value).
-inline constexpr int kLUTFormatCount = 38;
+inline constexpr int kLUTFormatCount = 39;
 
 constexpr int IndexOf(TLUTFormatId id) { return static_cast<int>(id); }
 

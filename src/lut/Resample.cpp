@@ -318,6 +318,8 @@ TLUT ResampledLUT(TLUT&& source, TLUTKind kind, int size, const TLUTDomain& doma
   if (kind == TLUTKind::lk3D) target.SetSize3D(size);
   else if (kind == TLUTKind::lk1D) target.SetSize1D(size);
   ResampleLUT(target, source);
+  // Consumed: its tables go now, before the caller writes the new one out.
+  source = TLUT();
   return target;
 }
 

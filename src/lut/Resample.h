@@ -64,8 +64,9 @@ void BakeLUT(TLUT& target, const TColorSpanFunction& f);
 void ResampleLUT(TLUT& target, const TLUT& source);
 
 // Source brought to a kind (lk3D or lk1D), size and domain: Source's table,
-// moved, when it already has them, else a new LUT resampled from it. Either
-// way the result has Source's comments and no FormatIndex.
+// moved, when it already has them, else a new LUT resampled from it, after
+// which Source is emptied (its tables freed). Either way the result has
+// Source's comments and no FormatIndex.
 TLUT ResampledLUT(TLUT&& source, TLUTKind kind, int size, const TLUTDomain& domain = {});
 
 // Points (3D) or entries (1D) that the final stage of the LUT interpolates in:

@@ -6,6 +6,7 @@
 
 #include "formats/Families.h"
 #include "formats/clf/CLFFormat.h"
+#include "icc/ICCFormat.h"
 
 namespace zelvo {
 
@@ -16,15 +17,18 @@ using F = TLUTFormatId;
 // Detection takes the first format in this list that accepts a file, so the
 // order settles every overlap between the formats' rules (a cube with both
 // size keywords is a Cube 3D, a .3dl file that says 3DMESH is a Lustre 3D).
-// CLF goes first: its documents hold words that Clipster 3D, Codex 1D and
-// Cube 3D look for, and its own rule (a first element named ProcessList)
+// ICC profiles go first: the only binary files, known by the signature at a
+// fixed place of their header, while their free texts (a profile's
+// description) may hold any keyword of the text formats. CLF comes next: its
+// documents hold words that Clipster 3D, Codex 1D and Cube 3D look for, and
+// its own rule (a first element named ProcessList)
 // fits no file of theirs. The formats known by their opening lines come
 // next, ahead of every keyword rule: a Houdini file holds the "LUT:" of
 // Codex 1D, and Cinespace metadata and vector-field comments are free text
 // that may name any keyword. The matrix files, known by their name alone,
 // come last.
 constexpr std::array kDetectionOrder = {
-    F::CLF,
+    F::ICCProfile,      F::CLF,
     F::Cinespace,       F::Spi3D,           F::Spi1D,         F::Houdini,       F::NukeVF,
     F::Cube3DTruelight, F::Cube3D,          F::Lustre3D,      F::Pandora3D,     F::ThreeDL,
     F::Nucoda3D,        F::Codex3D,         F::Cube1D,        F::Clipster3D,    F::Luther3D,
@@ -53,6 +57,7 @@ std::vector<std::unique_ptr<TLUTFormat>> CreateFormats() {
   AddNukeVectorFieldFormats(f);
   AddIridasItxFormats(f);
   AddCDLCollectionFormats(f);
+  AddICCFormats(f);
   // The list is indexed by identity: each format sits at its own value.
   std::vector<std::unique_ptr<TLUTFormat>> by_id(f.size());
   for (auto& format : f) by_id.at(static_cast<std::size_t>(IndexOf(format->Id))) = std::move(format);
@@ -111,6 +116,7 @@ constexpr ProfileRow kProfiles[] = {
     {P::IridasItx3D, "Iridas ITX 3D", "itx", F::IridasItx, 33, 0, true, false},
     {P::Spi1D, "Sony Imageworks 1D", "spi1d", F::Spi1D, 4096, 0, true, false},
     {P::Spi3D, "Sony Imageworks 3D", "spi3d", F::Spi3D, 33, 0, true, false},
+    {P::ICCDeviceLink3D, "ICC Device Link 3D", "icc", F::ICCProfile, 33, 16, true, false},
 };
 
 struct Registry {

@@ -53,6 +53,7 @@ enum class TOutputProfileId : int {
   IridasItx3D,
   Spi1D,  // "Sony Imageworks 1D"
   Spi3D,
+  ICCDeviceLink3D,
 };
 
 class TLutOutputProfile {

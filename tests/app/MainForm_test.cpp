@@ -90,7 +90,8 @@ class MainForm : public QObject {
     QCOMPARE(asked.FilterIndex, 0);
     QCOMPARE(asked.NameFilters,
              QStringList({"LUT Files (*.cube *.lut *.m3d *.3dl *.txt *.cms *.mga *.xml *.3dmesh *.dat *.alut *.ilut "
-                          "*.olut *.1dlut *.look *.cc *.pfl *.clf *.ctf *.csp *.spi1d *.spi3d *.spimtx *.vf *.itx)",
+                          "*.olut *.1dlut *.look *.cc *.pfl *.clf *.ctf *.csp *.spi1d *.spi3d *.spimtx *.vf *.itx "
+                          "*.ccc *.cdl *.icc *.icm *.pf)",
                           "All Files (*)"}));
     QCOMPARE(Column(w, colFileName), QStringList({"a.txt", "B.cube", "c.3dl"}));  // not B, a, c
     QCOMPARE(Column(w, colFormat), QStringList({"unknown", "Cube 3D", "3DL"}));

@@ -41,12 +41,18 @@ TEST(Cli, ListsProfilesAndFormats) {
             std::string::npos);
   const CliRun formats = Zelvo({"formats"});
   EXPECT_EQ(formats.status, 0);
-  EXPECT_EQ(formats.out.rfind("29\tAcademy/ASC CLF\t3D\tread/write\n30\tCinespace\t3D\tread/write\n", 0), 0u);
+  EXPECT_EQ(formats.out.rfind("38\tICC profile\t3D\tread/write\n29\tAcademy/ASC CLF\t3D\tread/write\n"
+                              "30\tCinespace\t3D\tread/write\n",
+                              0),
+            0u);
   EXPECT_NE(formats.out.find("33\tSony Imageworks matrix\t3D\tread\n"), std::string::npos);
   EXPECT_NE(profiles.out.find("29\tAcademy/ASC CLF 1D\t.clf\tformat 29 (Academy/ASC CLF)\tlength 4096 "
                               "(selectable: 2 to 99999)\tfloating point\n"),
             std::string::npos);
   EXPECT_NE(formats.out.find("18\tNucoda 1D\t1D\twrite\n"), std::string::npos);
+  EXPECT_NE(profiles.out.find("36\tICC Device Link 3D\t.icc\tformat 38 (ICC profile)\tsize 33 (selectable: 2 to "
+                              "255)\tbits 16\n"),
+            std::string::npos);
 }
 
 TEST(Cli, UsageErrors) {
@@ -58,7 +64,7 @@ TEST(Cli, UsageErrors) {
   const CliRun unknown = Zelvo({"convert", "-p", "No such profile", "-o", dir.path().string(), src});
   EXPECT_EQ(unknown.status, 2);
   EXPECT_NE(unknown.err.find("Unknown output profile"), std::string::npos);
-  EXPECT_EQ(Zelvo({"convert", "-p", "36", "-o", dir.path().string(), src}).status, 2);
+  EXPECT_EQ(Zelvo({"convert", "-p", "37", "-o", dir.path().string(), src}).status, 2);
   EXPECT_EQ(Zelvo({"convert", "-p", "7", "-o", dir.File("missing"), src}).status, 2);
   EXPECT_EQ(Zelvo({"convert", "-p", "7", "--size", "3x", "-o", dir.path().string(), src}).status, 2);
   const CliRun float_bits = Zelvo({"convert", "-p", "7", "--bits", "10", "-o", dir.path().string(), src});
@@ -68,7 +74,7 @@ TEST(Cli, UsageErrors) {
   const CliRun help = Zelvo({"convert", "--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--skip-existing"), std::string::npos);
-  EXPECT_NE(help.out.find("its index (0..35)"), std::string::npos);  // the last index, 36 being refused above
+  EXPECT_NE(help.out.find("its index (0..36)"), std::string::npos);  // the last index, 37 being refused above
   const CliRun version = Zelvo({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_NE(version.out.find("zelvo-lut"), std::string::npos);
@@ -331,6 +337,27 @@ TEST(Cli, SaysOnceWhenATargetClipsInputs) {
   EXPECT_EQ(cube.err, "");
   EXPECT_NE(test::ReadAll(out.File("wide.cube")).find("LUT_3D_SIZE 2\nDOMAIN_MIN 0 0 0\nDOMAIN_MAX 4 4 4\n"),
             std::string::npos);
+}
+
+TEST(Cli, SaysOnceWhenATargetClipsValues) {
+  TempDir in, out;
+  const std::string high = in.Write("high.cube", std::string(kCube2).substr(0, 40) + "1.25 1 0\n" +
+                                                   std::string(kCube2).substr(46));
+  const std::string low = in.Write("low.cube", std::string(kCube2).substr(0, 40) + "-1 1 0\n" +
+                                                 std::string(kCube2).substr(46));
+  const CliRun run = Zelvo({"convert", "-p", "ICC Device Link 3D", "--size", "2", "-o", out.path().string(), high, low});
+  EXPECT_EQ(run.status, 0) << run.err;
+  const std::string note = ": has values beyond 0..1, which \"ICC Device Link 3D\" cannot hold; the converted files "
+                           "clip them to 0..1.\n";
+  EXPECT_NE(run.err.find(high + note), std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find(low + note), std::string::npos) << run.err;  // once
+  const CliRun cube = Zelvo({"convert", "-p", "Cube 3D Davinci", "--size", "2", "-o", out.path().string(), high});
+  EXPECT_EQ(cube.err, "");
+  const CliRun info = Zelvo({"info", out.File("high.icc")});
+  EXPECT_NE(info.out.find("  Format: ICC profile\n  Type: ICC profile transform\n  Profile: Device Link Profile\n"
+                          "  Description: hello\n"),
+            std::string::npos)
+      << info.out;
 }
 
 TEST(Cli, ConvertsPeerCubeFiles) {

@@ -24,11 +24,17 @@ struct THeld {
   double low = -std::numeric_limits<double>::infinity();
   double high = std::numeric_limits<double>::infinity();
   double step = 1e-6;  // six decimals
+  // The file is read at 16-bit input codes (a device link): each point holds
+  // the source at the code nearest to the input it stands for.
+  bool codes_in = false;
 };
 
 THeld HeldBy(const TLutOutputProfile& profile) {
   THeld held;
-  if (profile.DefaultBits > 0) {
+  if (profile.Id == TOutputProfileId::ICCDeviceLink3D) {
+    // 16-bit codes, and the engine's fixed-point arithmetic: 1.5 code steps.
+    held = THeld{0.0, 1.0, 3.0 / 65535, true};
+  } else if (profile.DefaultBits > 0) {
     held.step = 1.0 / (std::ldexp(1.0, profile.DefaultBits) - 1.0);
     // Codex 1D writes its codes unclamped; every other integer format clamps.
     if (profile.Id != TOutputProfileId::Codex1D) held = THeld{0.0, 1.0, held.step};
@@ -46,7 +52,13 @@ TLUT ReadBack(const std::string& file, const TLutOutputProfile& profile) {
   if (format.ReadBackAs() != TLUTFormatId::None) {
     LoadLUTFile(file, lut);
     EXPECT_EQ(lut.FormatIndex, format.ReadBackAs()) << profile.Caption;
-    return lut;
+    if (lut.Kind != TLUTKind::lkChain) return lut;
+    // A device link is read as the engine's transform: its grid, sampled.
+    TLUT table;
+    table.Kind = TLUTKind::lk3D;
+    table.SetSize3D(profile.DefaultSize);
+    ResampleLUT(table, lut);
+    return table;
   }
   const std::vector<std::string> lines = test::FileLines(file);
   const double divisor = std::ldexp(1.0, profile.DefaultBits) - 1.0;
@@ -70,7 +82,10 @@ void ExpectHoldsSource(const TLUT& source, const TLUT& back, const TLutOutputPro
   const int n = is_3d ? back.Size3D() : back.Size1D();
   ASSERT_GE(n, 2);
   const TLUTDomain& domain = is_3d ? back.Domain3D : back.Domain1D;
-  const auto input = [&](int i, double min, double max) { return min + (max - min) * i / (n - 1); };
+  const auto input = [&](int i, double min, double max) {
+    const double x = min + (max - min) * i / (n - 1);
+    return held.codes_in ? std::nearbyint(x * 65535) / 65535 : x;
+  };
   const auto clamp = [&](double v) { return std::min(std::max(v, held.low), held.high); };
   const double tolerance = held.step / 2 + 1e-9;
   int reported = 0;

@@ -67,6 +67,7 @@ TEST(MeshWriters, LustreDeclaresTheMeshExponentOfTheGrid) {
       {33, 12, "\n# Converted by Zelvo LUT Converter\n\n3DMESH\nMesh 5 12\n\n0 0 0\n0 0 128\n0 0 256\n"},
       {17, 10, "\n# Converted by Zelvo LUT Converter\n\n3DMESH\nMesh 4 10\n\n0 0 0\n0 0 64\n0 0 128\n"},
       {65, 16, "\n# Converted by Zelvo LUT Converter\n\n3DMESH\nMesh 6 16\n\n0 0 0\n0 0 1024\n0 0 2048\n"},
+      {129, 12, "\n# Converted by Zelvo LUT Converter\n\n3DMESH\nMesh 7 12\n\n0 0 0\n0 0 32\n0 0 64\n"},
   };
   TempDir dir;
   for (const Case& c : cases) {
@@ -81,6 +82,9 @@ TEST(MeshWriters, LustreDeclaresTheMeshExponentOfTheGrid) {
     const std::string max = std::to_string((1 << c.bits) - 1);
     const std::string tail = max + " " + max + " " + max + "\n\nLUT8\ngamma 1.0\n";
     EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
+    TLUT back;  // every grid the writer states, the reader takes
+    LoadLUTFile(name, back);
+    EXPECT_EQ(back.Size3D(), c.size);
   }
 }
 
@@ -319,6 +323,9 @@ TEST(MeshReaders, MalformedFilesFailAtTheirLine) {
        "read as Autodesk Lustre 3D: The header value \"Mesh 0 0\" is not supported (the bit depth must be 1 to "
        "31; line 2)."},
       {"a.lut", "3DMESH\nMesh x 12\n", "read as Autodesk Lustre 3D: 'x' is not a valid integer value (line 2)"},
+      {"a.lut", "3DMESH\nMesh 8 12\n",
+       "read as Autodesk Lustre 3D: The header value \"Mesh 8 12\" is not supported (the grid exponent must be 0 to 7, "
+       "up to 129 points; line 2)."},
       // Colorfront OSD 3D: the row count gives the grid
       {"a.3dmesh", rows(2456, decimals),
        "read as Colorfront OSD 3D: Incomplete file (2456 rows make no whole grid; 13 points take 2197 rows, "

@@ -55,6 +55,7 @@ TEST(Registry, FormatsByIdentityAndInDetectionOrder) {
       {F::NukeVF, "Nuke vector field", true},
       {F::IridasItx, "Iridas ITX 3D", true},
       {F::ASC_CDLCollection, "ASC CDL collection", true},
+      {F::ICCProfile, "ICC profile", true},
   };
   ASSERT_EQ(LUTFormats().size(), std::size(expected));
   ASSERT_EQ(std::size(expected), static_cast<std::size_t>(kLUTFormatCount));
@@ -66,16 +67,17 @@ TEST(Registry, FormatsByIdentityAndInDetectionOrder) {
     EXPECT_EQ(format.Is3D, expected[i].is_3d) << i;
     EXPECT_EQ(LUTFormats()[static_cast<std::size_t>(IndexOf(expected[i].id))].get(), &format);
   }
-  // CLF first; the formats known by their opening lines next (their free
-  // text may hold other formats' keywords, a Houdini file the "LUT:" of Codex
-  // 1D); then the identities up to CLF in order; the ITX writer and the
-  // matrix files, known by their name only, last.
-  const F order[] = {F::CLF, F::Cinespace, F::Spi3D, F::Spi1D, F::Houdini, F::NukeVF};
+  // ICC profiles (binary, known by their header's signature) and CLF first;
+  // the formats known by their opening lines next (their free text may hold
+  // other formats' keywords, a Houdini file the "LUT:" of Codex 1D); then the
+  // identities up to CLF in order; the ITX writer and the matrix files, known
+  // by their name only, last.
+  const F order[] = {F::ICCProfile, F::CLF, F::Cinespace, F::Spi3D, F::Spi1D, F::Houdini, F::NukeVF};
   for (std::size_t i = 0; i < std::size(order); ++i) EXPECT_EQ(DetectionOrder()[i]->Id, order[i]) << i;
-  for (int id = 0; id < IndexOf(F::CLF); ++id) EXPECT_EQ(IndexOf(DetectionOrder()[6 + id]->Id), id);
-  EXPECT_EQ(DetectionOrder()[35]->Id, F::ASC_CDLCollection);
-  EXPECT_EQ(DetectionOrder()[36]->Id, F::IridasItx);
-  EXPECT_EQ(DetectionOrder()[37]->Id, F::SpiMtx);
+  for (int id = 0; id < IndexOf(F::CLF); ++id) EXPECT_EQ(IndexOf(DetectionOrder()[7 + id]->Id), id);
+  EXPECT_EQ(DetectionOrder()[36]->Id, F::ASC_CDLCollection);
+  EXPECT_EQ(DetectionOrder()[37]->Id, F::IridasItx);
+  EXPECT_EQ(DetectionOrder()[38]->Id, F::SpiMtx);
   EXPECT_EQ(LUTFormatByIndex(-1), nullptr);
   EXPECT_EQ(LUTFormatByIndex(kLUTFormatCount), nullptr);
   EXPECT_THROW(LUTFormatOf(TLUTFormatId::None), ELUTError);
@@ -85,7 +87,7 @@ TEST(Registry, OutputProfiles) {
   using F = TLUTFormatId;
   using P = TOutputProfileId;
   const auto& p = OutputProfiles();
-  ASSERT_EQ(p.size(), 36u);
+  ASSERT_EQ(p.size(), 37u);
   for (std::size_t i = 0; i < p.size(); ++i) EXPECT_EQ(static_cast<std::size_t>(p[i]->Id), i);
   struct Expected {
     P id;
@@ -117,6 +119,7 @@ TEST(Registry, OutputProfiles) {
       {P::IridasItx3D, "Iridas ITX 3D", "itx", F::IridasItx, 33, 0, true, false},
       {P::Spi1D, "Sony Imageworks 1D", "spi1d", F::Spi1D, 4096, 0, true, false},
       {P::Spi3D, "Sony Imageworks 3D", "spi3d", F::Spi3D, 33, 0, true, false},
+      {P::ICCDeviceLink3D, "ICC Device Link 3D", "icc", F::ICCProfile, 33, 16, true, false},
   };
   for (const Expected& e : rows) {
     const TLutOutputProfile& q = OutputProfileOf(e.id);
@@ -137,7 +140,7 @@ TEST(Registry, OutputProfiles) {
     bits_selectable += q->BitsSelectable;
     EXPECT_TRUE(FormatOfProfile(*q).CanSave()) << q->Caption;
   }
-  EXPECT_EQ(size_selectable, 11);
+  EXPECT_EQ(size_selectable, 12);
   EXPECT_EQ(bits_selectable, 1);
   EXPECT_EQ(OutputProfileByCaption("Cube 1D"), &OutputProfileOf(P::Cube1D));
   EXPECT_EQ(OutputProfileByCaption("cube 1d"), nullptr);
@@ -205,6 +208,11 @@ TEST(Detection, EveryRuleAndItsOverlaps) {
       {"unknown.txt", "nothing to see", F::None},
       {"empty.lut", "", F::None},
   };
+  // A profile header, whatever its texts hold.
+  std::string header = "LUT_3D_SIZE 2\n" + std::string(22, ' ') + "acsp" + std::string(88, ' ');
+  EXPECT_EQ(DetectLUTFormat(TLUTSource("p.cube", header)), F::ICCProfile);
+  header.resize(127);
+  EXPECT_EQ(DetectLUTFormat(TLUTSource("p.cube", header)), F::Cube3D);
   for (const Case& c : cases) {
     EXPECT_EQ(DetectLUTFormat(TLUTSource(c.name, c.content)), c.expected) << c.name;
   }

@@ -150,5 +150,27 @@ TEST(SoftProof, TablesEqualTheEnginesProofingTransform) {
             std::string::npos);
 }
 
+// The codes a grid is sampled at: i x 65535 / (N - 1) rounded in integers,
+// halves to even, for every grid and 1D length up to the largest built.
+TEST(ICCInputCode, GridPositionsGetTheExactCodes) {
+  int wrong = 0;
+  const auto check = [&wrong](std::int64_t steps) {
+    for (std::int64_t i = 0; i <= steps; ++i) {
+      std::int64_t q = 2 * i * 65535 / (2 * steps);
+      const std::int64_t rest = 2 * i * 65535 - q * 2 * steps;
+      if (rest > steps || (rest == steps && (q & 1) != 0)) ++q;
+      if (ICCInputCode(static_cast<double>(i) / static_cast<double>(steps)) != q) ++wrong;
+    }
+  };
+  for (std::int64_t n = 2; n <= 256; ++n) check(n - 1);
+  for (const std::int64_t m : {1023, 1024, 4095, 4096, 65536, 99999}) check(m - 1);
+  EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(ICCInputCode(-0.5), 0);
+  EXPECT_EQ(ICCInputCode(NAN), 0);
+  EXPECT_EQ(ICCInputCode(1.5), 65535);
+  EXPECT_EQ(ICCInputCode(2.4 / 65535), 2);
+  EXPECT_EQ(ICCInputCode(2.6 / 65535), 3);
+}
+
 }  // namespace
 }  // namespace zelvo

@@ -372,6 +372,7 @@ TEST(Resampling, MovesATableOfTheSameKindAndSize) {
   expected.SetSize3D(5);
   ResampleLUT(expected, copy);
   const TLUT other = ResampledLUT(std::move(copy), TLUTKind::lk3D, 5);
+  EXPECT_EQ(copy.Size3D(), 0);  // the source's table is freed at once
   EXPECT_EQ(other.Size3D(), 5);
   EXPECT_EQ(test::MaxDifference3D(other, expected, 5), 0.0);
   EXPECT_EQ(other.Comments, std::vector<std::string>{"kept"});

@@ -248,5 +248,40 @@ TEST(CLFPeer, InverseOfClippedTable) {
   EXPECT_LT(other_cell, static_cast<int>(in.size()) / 50);
 }
 
+// Tables over the half-float domain, on every finite half float of both
+// signs, half way between neighbours, a third of the way, and beyond the
+// largest half float: OpenColorIO's colours within single precision.
+TEST(CLFPeer, HalfDomainTablesAtEveryHalfFloat) {
+  std::vector<TColor> in;
+  const auto half = [](unsigned code) {
+    const unsigned e = (code >> 10) & 0x1F, f = code & 0x3FF;
+    const double m = e == 0 ? std::ldexp(f, -24) : std::ldexp(1024.0 + f, static_cast<int>(e) - 25);
+    return (code & 0x8000) != 0 ? -m : m;
+  };
+  for (unsigned code = 0; code < 0x7BFF; ++code) {
+    const double a = half(code), b = half(code + 1);
+    in.push_back(TColor{a, -(a + b) / 2, a + (b - a) / 3});
+    in.push_back(TColor{-a, (a + b) / 2, -(a + (b - a) * 0.75)});
+  }
+  for (const double v : {65504.0, 65519.0, 65520.0, 1e6, -0.0}) in.push_back(TColor{v, -v, v / 2});
+  // The second file puts a 1D and a 3D table ahead of the half-domain one:
+  // their single-precision rounding, through the steep start of its curve,
+  // is held to the bound of every chain.
+  for (const auto& [relative, tolerance] : {std::pair{"OpenColorIO/clf/lut1d_half_domain_raw_half_set.clf", 1e-6},
+                                            std::pair{"OpenColorIO/clf/lut1d_lut3d_lut1d.clf", 1e-5}}) {
+    const std::string file = test::PeerFile(relative);
+    if (file.empty()) GTEST_SKIP() << "peer files missing";
+    SCOPED_TRACE(relative);
+    const auto peer = PeerProcessor(file);
+    ASSERT_NE(peer, nullptr);
+    TCLFChain chain;
+    ASSERT_TRUE(ReadChain(file, chain));
+    std::vector<double> scale;
+    const std::vector<TColor> ours = EvaluateTracked(chain, in, scale);
+    const std::vector<TColor> theirs = PeerEvaluate(peer, in);
+    EXPECT_EQ(CountDifferences(in, ours, theirs, scale, tolerance, "half-domain table"), 0);
+  }
+}
+
 }  // namespace
 }  // namespace zelvo

@@ -84,18 +84,23 @@ class TCLFMatrix final : public TCLFOp {
 };
 
 // A 1D table, forward or inverse; the table is a TLUT of kind lk1D so that a
-// plain forward table can become the LUT's own 1D stage.
+// plain forward table can become the LUT's own 1D stage. A table over the
+// half-float domain has one entry per half-float code (65536): an input is
+// looked up at the codes of the two half floats around it, between which it
+// interpolates linearly. Values may be given as half-float codes (rawHalfs).
 class TCLFLUT1D final : public TCLFOp {
  public:
   TCLFLUT1D(const TXMLNode& node, double out_scale, bool inverse);
   void Apply(TColor* colors, std::size_t count, TSearchBudget& budget) const override;
-  // A forward table without hue adjustment: what a LUT's 1D stage does.
-  bool IsPlain() const { return !Inverse && !HueAdjust; }
+  // A forward table over 0..1 without hue adjustment: what a LUT's 1D stage does.
+  bool IsPlain() const { return !Inverse && !HueAdjust && !HalfDomain; }
   TLUT Table;
 
  private:
   bool Inverse;
   bool HueAdjust = false;
+  bool HalfDomain = false;
+  double HalfDomainValue(int channel, double x) const;
   // Of the inverse: each channel's values made monotonic, and where the
   // flat runs at both ends stop.
   std::vector<double> Monotonic[3];

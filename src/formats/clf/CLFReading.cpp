@@ -69,10 +69,12 @@ double DepthScale(const TXMLNode& node, std::string_view attribute, int* bits) {
 
 // The numbers of an element's text, at most `limit` of them.
 std::vector<double> NumbersIn(const TXMLNode& node, std::size_t limit, std::size_t& found) {
-  std::vector<double> values;
-  values.reserve(limit);
-  found = 0;
   std::string_view text = node.Value.Text;
+  std::vector<double> values;
+  // A value takes a character and a separator: a dim the text cannot hold
+  // reserves no more than the text can.
+  values.reserve(std::min(limit, text.size() / 2 + 1));
+  found = 0;
   std::size_t pos = 0;
   while (pos < text.size()) {
     while (pos < text.size() && (IsBlank(text[pos]) || text[pos] == ',')) ++pos;

@@ -12,6 +12,7 @@
 #include "formats/clf/CLFNodes.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -154,11 +155,56 @@ bool TCLFMatrix::AsDomain(TLUTDomain& domain) const {
 // ---------------------------------------------------------------------------
 // LUT1D and InverseLUT1D
 
+namespace {
+
+// Half-float codes: the sign in the top bit, then five bits of exponent and
+// ten of fraction.
+constexpr int kHalfCodes = 65536;
+constexpr unsigned kHalfSign = 0x8000;
+constexpr unsigned kHalfLargest = 0x7BFF;  // 65504, the largest finite half float
+constexpr unsigned kHalfNaN = 0x7E00;      // the code a NaN input converts to
+
+// The magnitude of a code without its sign bit; infinity and NaN for the
+// codes of exponent 31.
+double HalfMagnitude(unsigned code) {
+  const unsigned exponent = (code >> 10) & 0x1F, fraction = code & 0x3FF;
+  if (exponent == 0x1F) return fraction == 0 ? INFINITY : NAN;
+  if (exponent == 0) return std::ldexp(static_cast<double>(fraction), -24);
+  return std::ldexp(static_cast<double>(1024 + fraction), static_cast<int>(exponent) - 25);
+}
+
+double HalfValue(unsigned code) { return (code & kHalfSign) != 0 ? -HalfMagnitude(code) : HalfMagnitude(code); }
+
+// The code of the largest half-float magnitude not above m (0 <= m < 65504):
+// exact, as the steps are powers of two.
+unsigned HalfCodeBelow(double m) {
+  if (m < 0x1p-14) return static_cast<unsigned>(std::ldexp(m, 24));
+  int e = 0;
+  const double f = std::frexp(m, &e);  // m = f x 2^e, f in [0.5, 1)
+  const auto fraction = static_cast<unsigned>(std::ldexp(f, 11) - 1024);
+  return static_cast<unsigned>(e + 14) << 10 | fraction;
+}
+
+// A value of the Array as the node gives it: a half-float code (rawHalfs),
+// refused unless it is a whole number of a finite half float.
+double RawHalf(const TXMLNode& array, double v) {
+  if (!(v >= 0 && v < kHalfCodes && v == std::floor(v)) || !std::isfinite(HalfValue(static_cast<unsigned>(v)))) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, v, std::chars_format::general).ptr;
+    Fail(array, "The value " + std::string(text, end) + " of the \"Array\" is not the code of a finite half float "
+                "(rawHalfs).");
+  }
+  return HalfValue(static_cast<unsigned>(v));
+}
+
+}  // namespace
+
 TCLFLUT1D::TCLFLUT1D(const TXMLNode& node, double out_scale, bool inverse) : TCLFOp(node), Inverse(inverse) {
-  for (const char* attribute : {"halfDomain", "rawHalfs"}) {
-    if (SameName(AttributeText(node, attribute), "true")) {
-      Fail(node, "The " + Quoted(attribute) + " form of " + Quoted(node.Name) + " is not supported.");
-    }
+  // Only "true" switches the forms on ("false" is what their absence means).
+  HalfDomain = SameName(AttributeText(node, "halfDomain"), "true");
+  const bool raw_halfs = SameName(AttributeText(node, "rawHalfs"), "true");
+  if (HalfDomain && inverse) {
+    Fail(node, "The \"halfDomain\" form of " + Quoted(node.Name) + " is not supported.");
   }
   const std::string_view hue = AttributeText(node, "hueAdjust");
   if (!hue.empty() && !SameName(hue, "none")) {
@@ -172,15 +218,22 @@ TCLFLUT1D::TCLFLUT1D(const TXMLNode& node, double out_scale, bool inverse) : TCL
   const long long channels = a.Dim.size() >= 2 ? a.Dim[1] : 0;
   if (a.Dim.size() != 2 || (channels != 1 && channels != 3) || a.Dim[0] < kMinUsableSize) BadShape(node);
   const int n = static_cast<int>(a.Dim[0]);
+  if (HalfDomain && n != kHalfCodes) {
+    Fail(node, "The " + Quoted(node.Name) + " over the half-float domain needs " + std::to_string(kHalfCodes) +
+                   " entries, one per half-float code; its \"Array\" has " + std::to_string(n) + ".");
+  }
   Table.Kind = TLUTKind::lk1D;
   Table.SetSize1D(n);
+  const auto value = [&](std::size_t at) {
+    return TableValue(array, raw_halfs ? RawHalf(array, a.Values[at]) : a.Values[at], out_scale);
+  };
   for (int i = 0; i < n; ++i) {
     const std::size_t at = static_cast<std::size_t>(i * channels);
-    const double r = TableValue(array, a.Values[at], out_scale);
+    const double r = value(at);
     TLUTEntry& e = Table.Table1D(i);
     e.R = r;
-    e.G = channels == 1 ? r : TableValue(array, a.Values[at + 1], out_scale);
-    e.B = channels == 1 ? r : TableValue(array, a.Values[at + 2], out_scale);
+    e.G = channels == 1 ? r : value(at + 1);
+    e.B = channels == 1 ? r : value(at + 2);
   }
   if (!Inverse) return;
   // The inverse of a table that turns back on itself is taken over its
@@ -217,6 +270,23 @@ double TCLFLUT1D::Invert(int channel, double y) const {
   return (static_cast<double>(k - 1) + f) * scale;
 }
 
+// As OpenColorIO reads such tables: the two codes of the half floats around
+// the input's magnitude (of its sign), the entries between them interpolated
+// by where the input lies; beyond the largest half float the last entry, a
+// NaN the entry of the NaN code.
+double TCLFLUT1D::HalfDomainValue(int channel, double x) const {
+  const TLUTEntry* t = Table.Data1D();
+  if (std::isnan(x)) return ChannelOf(t[kHalfNaN], channel);
+  const unsigned sign = std::signbit(x) ? kHalfSign : 0;
+  const double m = std::fabs(x);
+  if (m >= HalfMagnitude(kHalfLargest)) return ChannelOf(t[sign | kHalfLargest], channel);
+  const unsigned code = HalfCodeBelow(m);
+  const double low = HalfMagnitude(code);
+  const double frac = (m - low) / (HalfMagnitude(code + 1) - low);
+  const double a = ChannelOf(t[sign | code], channel), b = ChannelOf(t[sign | (code + 1)], channel);
+  return a + frac * (b - a);
+}
+
 void TCLFLUT1D::Apply(TColor* colors, std::size_t count, TSearchBudget& /*budget*/) const {
   for (std::size_t k = 0; k < count; ++k) {
     TColor& c = colors[k];
@@ -225,7 +295,8 @@ void TCLFLUT1D::Apply(TColor* colors, std::size_t count, TSearchBudget& /*budget
       continue;
     }
     const TColor in = c;
-    c = Interpolate1D(Table, in);
+    c = HalfDomain ? TColor{HalfDomainValue(0, in.R), HalfDomainValue(1, in.G), HalfDomainValue(2, in.B)}
+                   : Interpolate1D(Table, in);
     if (!HueAdjust) continue;
     // The curve keeps the hue: the middle channel is put back where it lay
     // between the others.
