@@ -20,7 +20,8 @@ TLUTSource::TLUTSource(TLUTSource&& other) noexcept
       bytes_(other.bytes_),
       text_(other.text_),
       upper_head_(std::move(other.upper_head_)),
-      item_id_(std::move(other.item_id_)) {}
+      item_id_(std::move(other.item_id_)),
+      image_options_(other.image_options_) {}
 
 TLUTSource TLUTSource::FromFile(const std::string& file_name) { return TLUTSource(file_name, ReadWholeFile(file_name)); }
 
