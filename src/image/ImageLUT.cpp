@@ -282,14 +282,13 @@ std::string NoLayoutMessage(int width, int height) {
 
 TLayoutFit MeasureLayoutFit(const TFloatPicture& picture, const TImageLUTLayout& layout) {
   RequirePictureOfLayout(picture, layout);
-  const TSampleScale scale(picture.Depth());
   const int n = layout.Size;
   const double step = 1.0 / (n - 1);
   // Every point of tables up to 64 points, every few of larger ones: a mean
   // over a quarter of a million points decides as well as one over all.
   const int stride = (n + 63) / 64;
-  const auto value = [&](int r, int g, int b, int c) { return scale(PixelOfPoint(picture, layout, r, g, b)[c]); };
-  // A difference that is not a number counts as a large one.
+  // A difference that is not a number counts as a large one. (The samples'
+  // rounding by the float they went through is far below what decides.)
   const auto finite_or = [](double d, double large) { return std::isfinite(d) ? d : large; };
   double roughness = 0.0, own = 0.0, distance = 0.0;
   std::int64_t pairs = 0, points = 0;
@@ -297,9 +296,10 @@ TLayoutFit MeasureLayoutFit(const TFloatPicture& picture, const TImageLUTLayout&
     for (int g = 0; g < n; g += stride)
       for (int r = 0; r < n; r += stride) {
         const int at[3] = {r, g, b};
+        const float* p = PixelOfPoint(picture, layout, r, g, b);
         double d2 = 0.0;
         for (int c = 0; c < 3; ++c) {
-          const double d = value(r, g, b, c) - at[c] * step;
+          const double d = p[c] - at[c] * step;
           d2 += d * d;
         }
         distance += finite_or(std::sqrt(d2), 1e6);
@@ -308,8 +308,9 @@ TLayoutFit MeasureLayoutFit(const TFloatPicture& picture, const TImageLUTLayout&
           if (at[axis] + 1 >= n) continue;
           int next[3] = {r, g, b};
           ++next[axis];
+          const float* q = PixelOfPoint(picture, layout, next[0], next[1], next[2]);
           for (int c = 0; c < 3; ++c) {
-            const double d = value(next[0], next[1], next[2], c) - value(r, g, b, c);
+            const double d = static_cast<double>(q[c]) - p[c];
             roughness += finite_or(d * d, 1.0);
             if (c == axis) own += finite_or(d, 0.0);
           }
