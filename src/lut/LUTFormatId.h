@@ -49,10 +49,18 @@ enum class TLUTFormatId : int {
   NukeVF = 35,
   IridasItx = 36,
   ASC_CDLCollection = 37,
+  ImageLUT = 38,          // pictures of any layout (PNG, TIFF, OpenEXR), read only
+  HaldPng = 39,           // the image LUT writers, one per layout and picture type
+  HaldTiff = 40,
+  StripPng = 41,
+  StripPngBottomUp = 42,
+  SquarePng = 43,
+  OCIORasterExr = 44,
+  OCIORasterPng = 45,
 };
 
 // The number of format identities (one more than the largest value).
-inline constexpr int kLUTFormatCount = 38;
+inline constexpr int kLUTFormatCount = 46;
 
 constexpr int IndexOf(TLUTFormatId id) { return static_cast<int>(id); }
 

@@ -5,12 +5,14 @@
 // and over 0..1 elsewhere; and it is detected as the format that wrote it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <limits>
 
 #include "TestSupport.h"
 #include "convert/ConvertJob.h"
+#include "image/ImageLUTFormats.h"
 #include "registry/Registry.h"
 #include "base/StringLib.h"
 #include "lut/Resample.h"
@@ -28,6 +30,9 @@ struct THeld {
 
 THeld HeldBy(const TLutOutputProfile& profile) {
   THeld held;
+  // Float pictures hold floats, unclamped.
+  const auto own = std::ranges::find(profile.Depths, profile.DefaultBits, &TProfileDepth::Bits);
+  if (own != profile.Depths.end() && own->Float) return held;
   if (profile.DefaultBits > 0) {
     held.step = 1.0 / (std::ldexp(1.0, profile.DefaultBits) - 1.0);
     // Codex 1D writes its codes unclamped; every other integer format clamps.
@@ -46,6 +51,12 @@ TLUT ReadBack(const std::string& file, const TLutOutputProfile& profile) {
   if (format.ReadBackAs() != TLUTFormatId::None) {
     LoadLUTFile(file, lut);
     EXPECT_EQ(lut.FormatIndex, format.ReadBackAs()) << profile.Caption;
+    // Which of the layouts of its size a picture holds, the table decides
+    // (ImageLUT_test); the arbitrary values here may not, so the picture is
+    // read in the layout its writer used.
+    if (TImageLUTLayout layout; ImageLUTLayoutOf(profile.FormatIndex, lut.Size3D(), layout)) {
+      return LUTFromPicture(LoadFloatPicture(file), layout);
+    }
     return lut;
   }
   const std::vector<std::string> lines = test::FileLines(file);

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "TestFormats.h"
 #include "registry/Registry.h"
 #include "base/TextFile.h"
@@ -55,6 +58,14 @@ TEST(Registry, FormatsByIdentityAndInDetectionOrder) {
       {F::NukeVF, "Nuke vector field", true},
       {F::IridasItx, "Iridas ITX 3D", true},
       {F::ASC_CDLCollection, "ASC CDL collection", true},
+      {F::ImageLUT, "Image LUT (PNG, TIFF, OpenEXR)", true},
+      {F::HaldPng, "Hald CLUT PNG", true},
+      {F::HaldTiff, "Hald CLUT TIFF", true},
+      {F::StripPng, "Strip PNG", true},
+      {F::StripPngBottomUp, "Strip PNG, green from the bottom", true},
+      {F::SquarePng, "Square of tiles PNG", true},
+      {F::OCIORasterExr, "OpenColorIO raster EXR", true},
+      {F::OCIORasterPng, "OpenColorIO raster PNG", true},
   };
   ASSERT_EQ(LUTFormats().size(), std::size(expected));
   ASSERT_EQ(std::size(expected), static_cast<std::size_t>(kLUTFormatCount));
@@ -66,16 +77,20 @@ TEST(Registry, FormatsByIdentityAndInDetectionOrder) {
     EXPECT_EQ(format.Is3D, expected[i].is_3d) << i;
     EXPECT_EQ(LUTFormats()[static_cast<std::size_t>(IndexOf(expected[i].id))].get(), &format);
   }
-  // CLF first; the formats known by their opening lines next (their free
-  // text may hold other formats' keywords, a Houdini file the "LUT:" of Codex
-  // 1D); then the identities up to CLF in order; the ITX writer and the
-  // matrix files, known by their name only, last.
-  const F order[] = {F::CLF, F::Cinespace, F::Spi3D, F::Spi1D, F::Houdini, F::NukeVF};
+  // Pictures first (their metadata may hold any keyword); CLF next; the
+  // formats known by their opening lines next (their free text may hold other
+  // formats' keywords, a Houdini file the "LUT:" of Codex 1D); then the
+  // identities up to CLF in order; the ITX writer and the matrix files, known
+  // by their name only, and the image LUT writers, which read nothing, last.
+  const F order[] = {F::ImageLUT, F::CLF, F::Cinespace, F::Spi3D, F::Spi1D, F::Houdini, F::NukeVF};
   for (std::size_t i = 0; i < std::size(order); ++i) EXPECT_EQ(DetectionOrder()[i]->Id, order[i]) << i;
-  for (int id = 0; id < IndexOf(F::CLF); ++id) EXPECT_EQ(IndexOf(DetectionOrder()[6 + id]->Id), id);
-  EXPECT_EQ(DetectionOrder()[35]->Id, F::ASC_CDLCollection);
-  EXPECT_EQ(DetectionOrder()[36]->Id, F::IridasItx);
-  EXPECT_EQ(DetectionOrder()[37]->Id, F::SpiMtx);
+  for (int id = 0; id < IndexOf(F::CLF); ++id) EXPECT_EQ(IndexOf(DetectionOrder()[7 + id]->Id), id);
+  EXPECT_EQ(DetectionOrder()[36]->Id, F::ASC_CDLCollection);
+  EXPECT_EQ(DetectionOrder()[37]->Id, F::IridasItx);
+  EXPECT_EQ(DetectionOrder()[38]->Id, F::SpiMtx);
+  for (int id = IndexOf(F::HaldPng); id < kLUTFormatCount; ++id) {
+    EXPECT_EQ(IndexOf(DetectionOrder()[static_cast<std::size_t>(id)]->Id), id);
+  }
   EXPECT_EQ(LUTFormatByIndex(-1), nullptr);
   EXPECT_EQ(LUTFormatByIndex(kLUTFormatCount), nullptr);
   EXPECT_THROW(LUTFormatOf(TLUTFormatId::None), ELUTError);
@@ -85,7 +100,7 @@ TEST(Registry, OutputProfiles) {
   using F = TLUTFormatId;
   using P = TOutputProfileId;
   const auto& p = OutputProfiles();
-  ASSERT_EQ(p.size(), 36u);
+  ASSERT_EQ(p.size(), 43u);
   for (std::size_t i = 0; i < p.size(); ++i) EXPECT_EQ(static_cast<std::size_t>(p[i]->Id), i);
   struct Expected {
     P id;
@@ -94,7 +109,13 @@ TEST(Registry, OutputProfiles) {
     F format;
     int size, bits;
     bool size_sel, bits_sel;
+    std::vector<int> sizes = {};
+    std::vector<TProfileDepth> depths = {};
   };
+  const std::vector<int> hald = {4, 9, 16, 25, 36, 49, 64, 81, 100, 121, 144, 169, 196, 225, 256};
+  std::vector<int> strip;
+  for (int n = 2; n <= 64; ++n) strip.push_back(n);
+  const std::vector<TProfileDepth> png = {{8, false}, {16, false}};
   const Expected rows[] = {
       {P::ThreeDLScratch, "3DL Scratch, Autodesk, Blackmagic, Cine-tal", "3dl", F::ThreeDL, 17, 12, false, false},
       {P::ThreeDLFusion, "3DL Fusion", "3dl", F::ThreeDL, 33, 12, false, false},
@@ -117,6 +138,14 @@ TEST(Registry, OutputProfiles) {
       {P::IridasItx3D, "Iridas ITX 3D", "itx", F::IridasItx, 33, 0, true, false},
       {P::Spi1D, "Sony Imageworks 1D", "spi1d", F::Spi1D, 4096, 0, true, false},
       {P::Spi3D, "Sony Imageworks 3D", "spi3d", F::Spi3D, 33, 0, true, false},
+      {P::HaldPng, "Hald CLUT PNG", "png", F::HaldPng, 64, 16, true, true, hald, png},
+      {P::HaldTiff, "Hald CLUT TIFF", "tif", F::HaldTiff, 64, 16, true, true, hald, {{8, false}, {16, false}, {32, true}}},
+      {P::StripPng, "Strip PNG", "png", F::StripPng, 32, 8, true, true, strip, png},
+      {P::StripPngBottomUp, "Strip PNG, green from the bottom", "png", F::StripPngBottomUp, 32, 8, true, true, strip,
+       png},
+      {P::SquarePng, "Square of tiles PNG", "png", F::SquarePng, 64, 8, true, true, hald, png},
+      {P::OCIORasterExr, "OpenColorIO raster EXR", "exr", F::OCIORasterExr, 32, 32, true, true, {}, {{16, true}, {32, true}}},
+      {P::OCIORasterPng, "OpenColorIO raster PNG", "png", F::OCIORasterPng, 32, 16, true, true, {}, png},
   };
   for (const Expected& e : rows) {
     const TLutOutputProfile& q = OutputProfileOf(e.id);
@@ -127,6 +156,8 @@ TEST(Registry, OutputProfiles) {
     EXPECT_EQ(q.DefaultBits, e.bits) << e.caption;
     EXPECT_EQ(q.SizeSelectable, e.size_sel) << e.caption;
     EXPECT_EQ(q.BitsSelectable, e.bits_sel) << e.caption;
+    EXPECT_EQ(q.Sizes, e.sizes) << e.caption;
+    EXPECT_EQ(q.Depths, e.depths) << e.caption;
     // The kind a profile writes is its format's, but for CLF 1D and Houdini 1D.
     EXPECT_EQ(q.Is3D, e.id != P::CLF1D && e.id != P::Houdini1D && FormatOfProfile(q).Is3D) << e.caption;
   }
@@ -136,9 +167,16 @@ TEST(Registry, OutputProfiles) {
     size_selectable += q->SizeSelectable;
     bits_selectable += q->BitsSelectable;
     EXPECT_TRUE(FormatOfProfile(*q).CanSave()) << q->Caption;
+    // A profile's own lists hold its defaults, and its format writes every depth of them.
+    if (!q->Sizes.empty()) {
+      EXPECT_NE(std::ranges::find(q->Sizes, q->DefaultSize), q->Sizes.end()) << q->Caption;
+    }
+    if (q->Depths.empty()) continue;
+    EXPECT_NE(std::ranges::find(q->Depths, q->DefaultBits, &TProfileDepth::Bits), q->Depths.end()) << q->Caption;
+    for (const TProfileDepth& d : q->Depths) EXPECT_TRUE(FormatOfProfile(*q).HoldsBits(d.Bits)) << q->Caption;
   }
-  EXPECT_EQ(size_selectable, 11);
-  EXPECT_EQ(bits_selectable, 1);
+  EXPECT_EQ(size_selectable, 18);
+  EXPECT_EQ(bits_selectable, 8);
   EXPECT_EQ(OutputProfileByCaption("Cube 1D"), &OutputProfileOf(P::Cube1D));
   EXPECT_EQ(OutputProfileByCaption("cube 1d"), nullptr);
 }
