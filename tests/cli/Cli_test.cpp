@@ -41,12 +41,26 @@ TEST(Cli, ListsProfilesAndFormats) {
             std::string::npos);
   const CliRun formats = Zelvo({"formats"});
   EXPECT_EQ(formats.status, 0);
-  EXPECT_EQ(formats.out.rfind("29\tAcademy/ASC CLF\t3D\tread/write\n30\tCinespace\t3D\tread/write\n", 0), 0u);
+  EXPECT_EQ(formats.out.rfind("38\tImage LUT (PNG, TIFF, OpenEXR)\t3D\tread\n29\tAcademy/ASC CLF\t3D\tread/write\n"
+                              "30\tCinespace\t3D\tread/write\n",
+                              0),
+            0u);
   EXPECT_NE(formats.out.find("33\tSony Imageworks matrix\t3D\tread\n"), std::string::npos);
   EXPECT_NE(profiles.out.find("29\tAcademy/ASC CLF 1D\t.clf\tformat 29 (Academy/ASC CLF)\tlength 4096 "
                               "(selectable: 2 to 99999)\tfloating point\n"),
             std::string::npos);
   EXPECT_NE(formats.out.find("18\tNucoda 1D\t1D\twrite\n"), std::string::npos);
+  // Image profiles list their own sizes and depths.
+  EXPECT_NE(profiles.out.find("36\tHald CLUT PNG\t.png\tformat 39 (Hald CLUT PNG)\tsize 64 (selectable: 4, 9, 16, 25, "
+                              "36, 49, 64, 81, 100, 121, 144, 169, 196, 225 or 256)\tdepth 16 bits (selectable: 8 "
+                              "bits or 16 bits)\n"),
+            std::string::npos);
+  EXPECT_NE(profiles.out.find("41\tOpenColorIO raster EXR\t.exr\tformat 44 (OpenColorIO raster EXR)\tsize 32 "
+                              "(selectable: 2 to 256)\tdepth 32 bits (float) (selectable: 16 bits (half float) or 32 "
+                              "bits (float))\n"),
+            std::string::npos);
+  EXPECT_NE(profiles.out.find("\tStrip PNG\t.png\tformat 41 (Strip PNG)\tsize 32 (selectable: 2 to 64)"),
+            std::string::npos);
 }
 
 TEST(Cli, UsageErrors) {
@@ -58,7 +72,7 @@ TEST(Cli, UsageErrors) {
   const CliRun unknown = Zelvo({"convert", "-p", "No such profile", "-o", dir.path().string(), src});
   EXPECT_EQ(unknown.status, 2);
   EXPECT_NE(unknown.err.find("Unknown output profile"), std::string::npos);
-  EXPECT_EQ(Zelvo({"convert", "-p", "36", "-o", dir.path().string(), src}).status, 2);
+  EXPECT_EQ(Zelvo({"convert", "-p", "43", "-o", dir.path().string(), src}).status, 2);
   EXPECT_EQ(Zelvo({"convert", "-p", "7", "-o", dir.File("missing"), src}).status, 2);
   EXPECT_EQ(Zelvo({"convert", "-p", "7", "--size", "3x", "-o", dir.path().string(), src}).status, 2);
   const CliRun float_bits = Zelvo({"convert", "-p", "7", "--bits", "10", "-o", dir.path().string(), src});
@@ -68,7 +82,7 @@ TEST(Cli, UsageErrors) {
   const CliRun help = Zelvo({"convert", "--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--skip-existing"), std::string::npos);
-  EXPECT_NE(help.out.find("its index (0..35)"), std::string::npos);  // the last index, 36 being refused above
+  EXPECT_NE(help.out.find("its index (0..42)"), std::string::npos);  // the last index, 43 being refused above
   const CliRun version = Zelvo({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_NE(version.out.find("zelvo-lut"), std::string::npos);

@@ -1,0 +1,75 @@
+// Identity LUTs in every output profile: what is written reads back as the
+// identity, within what the profile's depth holds, at the size asked for.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "TestFormats.h"
+#include "convert/IdentityLUT.h"
+#include "lut/Resample.h"
+
+namespace zelvo {
+namespace {
+
+TEST(IdentityLUT, EveryProfileWritesAnIdentityThatReadsBack) {
+  test::TempDir dir;
+  for (const auto& profile : OutputProfiles()) {
+    SCOPED_TRACE(profile->Caption);
+    const TLUTFormat& format = FormatOfProfile(*profile);
+    ConversionSettings settings;
+    settings.OutputProfile = profile.get();
+    // Image LUTs at a small size of their own, the others at their default.
+    if (!profile->Sizes.empty()) settings.SizeText = std::to_string(profile->Sizes[1]);
+    else if (profile->Id == TOutputProfileId::OCIORasterExr) settings.SizeText = "9";
+    const std::string file = dir.File("identity" + std::to_string(static_cast<int>(profile->Id)) + "." +
+                                      profile->Extension);
+    WriteIdentityLUT(settings, file);
+    if (format.ReadBackAs() == TLUTFormatId::None) continue;  // no reader knows its files
+    TLUT back;
+    LoadLUTFile(file, back);
+    ASSERT_EQ(back.FormatIndex, format.ReadBackAs());
+    const int size = ResolveGridSize(settings.SizeText, *profile);
+    ASSERT_EQ(profile->Is3D ? back.Size3D() : back.Size1D(), size);
+    const double step = profile->DefaultBits > 0 && profile->DefaultBits < 32
+                            ? 0.5 / (std::ldexp(1.0, profile->DefaultBits) - 1) + 1e-9
+                            : 1e-5;  // decimals: five places at the least (HDLink writes thousandths with two)
+    double largest = 0.0;
+    for (int i = 0; i < size; ++i) {
+      const double x = static_cast<double>(i) / (size - 1);
+      const TColor c = EvaluateLUT(back, TColor{x, 1.0 - x, x * x});
+      largest = std::max({largest, std::fabs(c.R - x), std::fabs(c.G - (1.0 - x)),
+                          profile->Is3D ? 0.0 : std::fabs(c.B - x * x)});
+    }
+    // An identity is linear: its table gives every colour between its points too.
+    EXPECT_LE(largest, step);
+  }
+}
+
+TEST(IdentityLUT, SettingsAreCheckedAsAConversionChecksThem) {
+  test::TempDir dir;
+  ConversionSettings settings;
+  settings.OutputProfile = &OutputProfileOf(TOutputProfileId::HaldPng);
+  settings.SizeText = "10";
+  EXPECT_NE(test::ErrorOf([&] { WriteIdentityLUT(settings, dir.File("a.png")); }).find("A size of 10"),
+            std::string::npos);
+  settings.SizeText = "Default";
+  settings.Bits = 12;
+  EXPECT_NE(test::ErrorOf([&] { WriteIdentityLUT(settings, dir.File("a.png")); }).find("not at 12 bits"),
+            std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("a.png")));
+  // An existing file is kept when the caller says so.
+  settings.Bits = -1;
+  const std::string kept = dir.Write("kept.png", "mine");
+  EXPECT_THROW(WriteIdentityLUT(settings, kept, TReplace::KeepExisting), EZelvoError);
+  EXPECT_EQ(test::ReadAll(kept), "mine");
+  // The table itself: red fastest in memory, every point its own input.
+  const TLUT lut = IdentityLUT(OutputProfileOf(TOutputProfileId::Cube3DIridas), 3);
+  EXPECT_EQ(lut.Table3D(2, 1, 0), (TLUTEntry{1.0, 0.5, 0.0}));
+  const TLUT curve = IdentityLUT(OutputProfileOf(TOutputProfileId::Cube1D), 5);
+  EXPECT_EQ(curve.Table1D(3), (TLUTEntry{0.75, 0.75, 0.75}));
+  EXPECT_THROW(IdentityLUT(OutputProfileOf(TOutputProfileId::Cube1D), 1), EZelvoError);
+}
+
+}  // namespace
+}  // namespace zelvo
