@@ -9,6 +9,8 @@
 #include "image/ImageLUTFormats.h"
 
 #include <cmath>
+#include <cstdint>
+#include <memory>
 #include <string>
 
 #include "formats/LUTFormatImps.h"

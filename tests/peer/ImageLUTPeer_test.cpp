@@ -20,25 +20,11 @@
 namespace zelvo {
 namespace {
 
-// A program on the PATH, or "".
-std::string FindTool(const std::string& name) {
-  const char* path = std::getenv("PATH");
-  std::string folders = path != nullptr ? path : "/usr/bin";
-  for (std::size_t start = 0; start <= folders.size();) {
-    const std::size_t end = std::min(folders.find(':', start), folders.size());
-    const std::filesystem::path candidate = std::filesystem::path(folders.substr(start, end - start)) / name;
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(candidate, ec)) return candidate.string();
-    start = end + 1;
-  }
-  return "";
-}
-
-// ImageMagick's own convert: another program of that name may stand earlier
-// on the PATH.
-std::string ImageMagick() {
+// The tools where Debian puts them (ImageMagick's convert there: another
+// program of that name may stand earlier on the PATH); "" when missing.
+std::string Tool(const std::string& path) {
   std::error_code ec;
-  return std::filesystem::exists("/usr/bin/convert", ec) ? "/usr/bin/convert" : "";
+  return std::filesystem::exists(path, ec) ? path : "";
 }
 
 // Runs a command line of our own making (temporary paths without quotes);
@@ -52,7 +38,7 @@ TLUT Identity(int n) {
 }
 
 TEST(ImageLUTPeer, OciolutimageIdentitiesReadAsIdentities) {
-  const std::string tool = FindTool("ociolutimage");
+  const std::string tool = Tool("/usr/bin/ociolutimage");
   if (tool.empty()) GTEST_SKIP() << "ociolutimage (opencolorio-tools) is not installed";
   test::TempDir dir;
   struct Case {
@@ -78,7 +64,7 @@ TEST(ImageLUTPeer, OciolutimageIdentitiesReadAsIdentities) {
 }
 
 TEST(ImageLUTPeer, OciolutimageExtractsOurRastersAsOurLUT) {
-  const std::string tool = FindTool("ociolutimage");
+  const std::string tool = Tool("/usr/bin/ociolutimage");
   if (tool.empty()) GTEST_SKIP() << "ociolutimage (opencolorio-tools) is not installed";
   test::TempDir dir;
   struct Case {
@@ -110,7 +96,7 @@ TEST(ImageLUTPeer, OciolutimageExtractsOurRastersAsOurLUT) {
 }
 
 TEST(ImageLUTPeer, ImageMagickHaldIdentitiesReadAsIdentities) {
-  const std::string tool = ImageMagick();
+  const std::string tool = Tool("/usr/bin/convert");
   if (tool.empty()) GTEST_SKIP() << "ImageMagick's convert is not installed";
   test::TempDir dir;
   for (const int bits : {8, 16}) {
@@ -135,7 +121,7 @@ TEST(ImageLUTPeer, ImageMagickHaldIdentitiesReadAsIdentities) {
 // picture by ImageMagick, gives what our own application of the LUT gives,
 // within one 8-bit code for 99 % of the samples.
 TEST(ImageLUTPeer, ImageMagickAppliesOurHaldAsWeApplyTheLUT) {
-  const std::string tool = ImageMagick();
+  const std::string tool = Tool("/usr/bin/convert");
   if (tool.empty()) GTEST_SKIP() << "ImageMagick's convert is not installed";
   test::TempDir dir;
   TLUT lut;
