@@ -22,7 +22,8 @@ TLUTSource::TLUTSource(TLUTSource&& other) noexcept
       text_(other.text_),
       upper_head_(std::move(other.upper_head_)),
       head_length_(other.head_length_),
-      item_id_(std::move(other.item_id_)) {}
+      item_id_(std::move(other.item_id_)),
+      image_options_(other.image_options_) {}
 
 namespace {
 

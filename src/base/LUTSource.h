@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,15 @@ inline constexpr std::size_t kMaxLeadingComments = std::size_t{1} << 20;
 
 // The length of the head detection looks at in a text (see kSignatureBytes).
 std::size_t DetectionHeadLength(std::string_view text);
+
+// How a picture is read as an image LUT where its size fits several layouts:
+// any layout (the one whose table is closest to an identity), only rasters,
+// or only tiles; and a raster width other than the known ones (Hald,
+// ociolutimage). The command line's --layout and --raster-width.
+struct TImageLUTReadOptions {
+  enum class TChoice : std::uint8_t { Any, Raster, Tiles } Layout = TChoice::Any;
+  int RasterWidth = 0;  // > 0: the picture is a raster with rows of this many pixels
+};
 
 class TLUTSource {
  public:
@@ -59,6 +69,9 @@ class TLUTSource {
   // in an ASC CDL collection); empty for the first.
   const std::string& ItemId() const { return item_id_; }
   void SetItemId(std::string id) { item_id_ = std::move(id); }
+  // How a picture is read as an image LUT.
+  const TImageLUTReadOptions& ImageOptions() const { return image_options_; }
+  void SetImageOptions(const TImageLUTReadOptions& options) { image_options_ = options; }
 
  private:
   TLUTSource(std::string name, TByteBuffer buffer);
@@ -71,6 +84,7 @@ class TLUTSource {
   std::string upper_head_;
   std::size_t head_length_ = 0;
   std::string item_id_;
+  TImageLUTReadOptions image_options_;
 };
 
 }  // namespace zelvo

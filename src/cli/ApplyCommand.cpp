@@ -22,6 +22,7 @@ struct TApplyOptions {
   std::string output;
   bool overwrite = false;
   std::string cccid;
+  TImageLUTReadOptions image;
   std::optional<TInterpolation> interpolation;
 };
 
@@ -37,7 +38,7 @@ int RunApply(const TApplyOptions& o, const CliEnvironment& env) {
   if (!MayWriteOutput(o.output, {o.lut_file, o.picture}, o.overwrite, env, replace)) return kExitFailed;
 
   TLUT lut;
-  if (!LoadUsableLUT(o.lut_file, lut, env, "; it cannot be applied", o.cccid)) return kExitFailed;
+  if (!LoadUsableLUT(o.lut_file, lut, env, "; it cannot be applied", o.cccid, o.image)) return kExitFailed;
   if (o.interpolation) lut.Interpolation3D = *o.interpolation;
   // Pictures are read upright (a JPEG's EXIF orientation applied, as the
   // preview shows it): the file written carries no EXIF block, so the stored
@@ -79,6 +80,7 @@ TCliCommand AddApplyCommand(CLI::App& app) {
       ->required();
   apply->add_flag("--overwrite", o->overwrite, "Replace an existing output file");
   AddCorrectionIdOption(*apply, o->cccid);
+  AddImageLayoutOptions(*apply, o->image);
   AddInterpolationOption(*apply, o->interpolation);
   return TCliCommand{apply, [o](const CliEnvironment& env) { return RunApply(*o, env); }};
 }

@@ -104,9 +104,31 @@ void AddCorrectionIdOption(CLI::App& command, std::string& id) {
   command.add_option("--cccid", id, "The id of the correction to read from ASC CDL collections; default: the first");
 }
 
+void AddImageLayoutOptions(CLI::App& command, TImageLUTReadOptions& options) {
+  using TChoice = TImageLUTReadOptions::TChoice;
+  command.add_option_function<std::string>(
+      "--layout",
+      [&options](const std::string& text) {
+        const std::string choice = UpperCase(text);
+        if (choice == "RASTER") options.Layout = TChoice::Raster;
+        else if (choice == "TILES") options.Layout = TChoice::Tiles;
+        else throw CLI::ValidationError("--layout", "'" + text + "' is neither raster nor tiles");
+      },
+      "How an image LUT whose size fits several layouts is read: raster (Hald CLUTs, ociolutimage) or tiles "
+      "(strips, squares); default: the layout under which it is closest to an identity");
+  command.add_option_function<std::string>(
+      "--raster-width",
+      [&options](const std::string& text) {
+        if (!TryParseInt(text, options.RasterWidth) || options.RasterWidth < 1) {
+          throw CLI::ValidationError("--raster-width", "'" + text + "' is not a whole number of pixels");
+        }
+      },
+      "Read an image LUT as a raster with rows of this many pixels");
+}
+
 bool LoadUsableLUT(const std::string& file, TLUT& lut, const CliEnvironment& env, std::string_view refusal,
-                   const std::string& item_id) {
-  if (!ReportFailure(file, env, [&] { LoadLUTFile(file, lut, TLUTFormatId::None, item_id); })) return false;
+                   const std::string& item_id, const TImageLUTReadOptions& image) {
+  if (!ReportFailure(file, env, [&] { LoadLUTFile(file, lut, TLUTFormatId::None, item_id, image); })) return false;
   if (lut.FormatIndex == TLUTFormatId::None) {
     *env.err << Printable(file) << ": The file is not a LUT file of a known format"
              << Printable(UnknownFormatDetail(file)) << ".\n";

@@ -65,8 +65,9 @@ bool ReportFailure(const std::string& file, const CliEnvironment& env, F&& f) {
 // standard error ("The LUT has fewer than 2 points" + `refusal` + ".") and
 // gives false.
 // `item_id` picks a correction of an ASC CDL collection (--cccid).
+// `image` says how a picture is read as an image LUT (--layout, --raster-width).
 bool LoadUsableLUT(const std::string& file, TLUT& lut, const CliEnvironment& env, std::string_view refusal = "",
-                   const std::string& item_id = {});
+                   const std::string& item_id = {}, const TImageLUTReadOptions& image = {});
 // A whole-number option read as decimal digits only: "012" is 12, "0x10" is
 // refused (the parser's own conversion takes 0x numbers and octal ones).
 CLI::Option* AddDecimalOption(CLI::App& command, const std::string& name, int& value, const std::string& help);
@@ -75,6 +76,9 @@ CLI::Option* AddDecimalOption(CLI::App& command, const std::string& name, int& v
 void AddInterpolationOption(CLI::App& command, std::optional<TInterpolation>& interpolation);
 // The --cccid option of a command that reads LUT files.
 void AddCorrectionIdOption(CLI::App& command, std::string& id);
+// The --layout (raster or tiles) and --raster-width options of a command
+// that reads LUT files: how a picture whose size fits several layouts is read.
+void AddImageLayoutOptions(CLI::App& command, TImageLUTReadOptions& options);
 
 // A subcommand added to the application, and what runs it once parsed.
 struct TCliCommand {
@@ -90,5 +94,6 @@ TCliCommand AddFormatsCommand(CLI::App& app);
 TCliCommand AddApplyCommand(CLI::App& app);
 TCliCommand AddICCCommand(CLI::App& app);
 TCliCommand AddDiffCommand(CLI::App& app);
+TCliCommand AddIdentityCommand(CLI::App& app);
 
 }  // namespace zelvo

@@ -22,6 +22,7 @@ struct TConvertOptions {
   bool skip_existing = false;
   bool keep_going = false;
   std::string cccid;
+  TImageLUTReadOptions image;
   std::optional<TInterpolation> interpolation;
   std::vector<std::string> files;
 };
@@ -42,6 +43,7 @@ std::string CheckConvertOptions(const TConvertOptions& o, ConversionSettings& se
   if (!std::filesystem::is_directory(status)) return Printable(o.output_folder) + ": The output folder is not a folder.";
   settings.OutputFolder = o.output_folder;
   settings.ItemId = o.cccid;
+  settings.ImageLayout = o.image;
   settings.Interpolation = o.interpolation;
   return CheckOutputOptions(o.profile, o.size, o.bits, settings);
 }
@@ -187,6 +189,7 @@ TCliCommand AddConvertCommand(CLI::App& app) {
   convert->add_flag("--keep-going", o->keep_going,
                     "After a file fails, convert the rest (the exit status still says that one failed)");
   AddCorrectionIdOption(*convert, o->cccid);
+  AddImageLayoutOptions(*convert, o->image);
   convert->add_option("files", o->files, "LUT files to convert")->required();
   return TCliCommand{convert, [o](const CliEnvironment& env) { return RunConvert(*o, env); }};
 }

@@ -18,6 +18,7 @@ struct TEvalOptions {
   std::string file;
   std::vector<std::string> rgb;
   std::string cccid;
+  TImageLUTReadOptions image;
   std::optional<TInterpolation> interpolation;
 };
 
@@ -64,7 +65,7 @@ int EvalLines(const TLUT& lut, const CliEnvironment& env) {
 
 int RunEval(const TEvalOptions& o, const CliEnvironment& env) {
   TLUT lut;
-  if (!LoadUsableLUT(o.file, lut, env, "", o.cccid)) return kExitFailed;
+  if (!LoadUsableLUT(o.file, lut, env, "", o.cccid, o.image)) return kExitFailed;
   if (o.interpolation) lut.Interpolation3D = *o.interpolation;
   return o.rgb.empty() ? EvalLines(lut, env) : EvalArguments(lut, o.rgb, env);
 }
@@ -78,6 +79,7 @@ TCliCommand AddEvalCommand(CLI::App& app) {
   eval->add_option("file", o->file, "LUT file")->required();
   eval->add_option("rgb", o->rgb, "R G B input values (0..1)");
   AddCorrectionIdOption(*eval, o->cccid);
+  AddImageLayoutOptions(*eval, o->image);
   AddInterpolationOption(*eval, o->interpolation);
   return TCliCommand{eval, [o](const CliEnvironment& env) { return RunEval(*o, env); }};
 }

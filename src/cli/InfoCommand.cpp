@@ -13,9 +13,10 @@ namespace {
 
 // Loads a file into `lut`; false (with the reason on standard error) when it
 // cannot be read or no format knows it.
-bool LoadForInfo(const std::string& f, const std::string& cccid, TLUT& lut, const CliEnvironment& env) {
+bool LoadForInfo(const std::string& f, const std::string& cccid, const TImageLUTReadOptions& image, TLUT& lut,
+                 const CliEnvironment& env) {
   try {
-    LoadLUTFile(f, lut, TLUTFormatId::None, cccid);
+    LoadLUTFile(f, lut, TLUTFormatId::None, cccid, image);
   } catch (const EZelvoError& e) {
     if (!e.FormatName.empty()) *env.out << "  Format: " << e.FormatName << "\n";
     *env.err << Printable(f) << ": " << MessageOf(e) << "\n";
@@ -42,6 +43,7 @@ void PrintDomain(const TLUTDomain& d, const CliEnvironment& env) {
 struct TInfoOptions {
   std::vector<std::string> files;
   std::string cccid;
+  TImageLUTReadOptions image;
 };
 
 int RunInfo(const TInfoOptions& o, const CliEnvironment& env) {
@@ -49,7 +51,7 @@ int RunInfo(const TInfoOptions& o, const CliEnvironment& env) {
   for (const std::string& f : o.files) {
     *env.out << Printable(f) << "\n";
     TLUT lut;
-    if (!LoadForInfo(f, o.cccid, lut, env)) {
+    if (!LoadForInfo(f, o.cccid, o.image, lut, env)) {
       status = kExitFailed;
       continue;
     }
@@ -68,6 +70,7 @@ TCliCommand AddInfoCommand(CLI::App& app) {
   CLI::App* info = app.add_subcommand("info", "Show the detected format, kind, size and comments of LUT files");
   info->add_option("files", o->files, "LUT files")->required();
   AddCorrectionIdOption(*info, o->cccid);
+  AddImageLayoutOptions(*info, o->image);
   return TCliCommand{info, [o](const CliEnvironment& env) { return RunInfo(*o, env); }};
 }
 

@@ -42,10 +42,30 @@ int ResolveGridSize(const std::string& size_text, const TLutOutputProfile& profi
 }
 
 int LargestSize(const TLutOutputProfile& profile) {
+  if (!profile.Sizes.empty()) return profile.Sizes.back();
   return profile.Is3D ? std::min(kMaxConvertGridSize, FormatOfProfile(profile).LargestGridSize()) : kMaxConvert1DSize;
 }
 
+std::string SelectableSizesText(const TLutOutputProfile& profile) {
+  const std::vector<int>& sizes = profile.Sizes;
+  const bool run = sizes.empty() || sizes.back() - sizes.front() + 1 == static_cast<int>(sizes.size());
+  if (run) {
+    return std::to_string(sizes.empty() ? kMinUsableSize : sizes.front()) + " to " + std::to_string(LargestSize(profile));
+  }
+  std::string text;
+  for (std::size_t i = 0; i < sizes.size(); ++i) {
+    if (i > 0) text += i + 1 == sizes.size() ? " or " : ", ";
+    text += std::to_string(sizes[i]);
+  }
+  return text;
+}
+
 std::vector<int> SelectableBits(const TLutOutputProfile& profile) {
+  if (!profile.Depths.empty()) {
+    std::vector<int> bits;
+    for (const TProfileDepth& d : profile.Depths) bits.push_back(d.Bits);
+    return bits;
+  }
   if (profile.DefaultBits == 0) return {};
   if (!profile.BitsSelectable) return {profile.DefaultBits};
   std::vector<int> bits;
@@ -55,6 +75,15 @@ std::vector<int> SelectableBits(const TLutOutputProfile& profile) {
   return bits;
 }
 
+namespace {
+
+[[noreturn]] void RefuseSize(const TLutOutputProfile& profile, const std::string& size_text) {
+  throw EZelvoError("A size of " + size_text + " is not supported for \"" + profile.Caption + "\" (" +
+                    SelectableSizesText(profile) + (profile.Is3D ? " points per axis)." : " entries)."));
+}
+
+}  // namespace
+
 void CheckSizeInRange(const ConversionSettings& settings) {
   // An empty text is what the dialog leaves when "Default" is deleted: the
   // default size, like "Default" itself.
@@ -62,12 +91,8 @@ void CheckSizeInRange(const ConversionSettings& settings) {
   const TLutOutputProfile& profile = *settings.OutputProfile;
   int size = 0;
   const bool number = TryParseInt(settings.SizeText, size);
-  const int largest = LargestSize(profile);
-  if (!number || size < kMinUsableSize || size > largest) {
-    throw EZelvoError("A size of " + settings.SizeText + " is not supported for \"" + profile.Caption + "\" (" +
-                      std::to_string(kMinUsableSize) + " to " + std::to_string(largest) +
-                      (profile.Is3D ? " points per axis)." : " entries)."));
-  }
+  const bool listed = profile.Sizes.empty() || std::ranges::find(profile.Sizes, size) != profile.Sizes.end();
+  if (!number || size < kMinUsableSize || size > LargestSize(profile) || !listed) RefuseSize(profile, settings.SizeText);
 }
 
 void CheckConversionSettings(const ConversionSettings& settings) {
@@ -82,7 +107,20 @@ void CheckConversionSettings(const ConversionSettings& settings) {
                       std::to_string(profile->DefaultSize) + (profile->Is3D ? " points" : " entries") +
                       "; it cannot be changed.");
   }
+  if (!profile->Sizes.empty() && settings.SizeText != "Default" && !settings.SizeText.empty()) {
+    const int size = ResolveGridSize(settings.SizeText, *profile);
+    if (std::ranges::find(profile->Sizes, size) == profile->Sizes.end()) RefuseSize(*profile, settings.SizeText);
+  }
   if (settings.Bits == -1) return;
+  if (!profile->Depths.empty()) {
+    std::string held;
+    for (std::size_t i = 0; i < profile->Depths.size(); ++i) {
+      if (profile->Depths[i].Bits == settings.Bits) return;
+      held += (i == 0 ? "" : i + 1 == profile->Depths.size() ? " or " : ", ") + DepthCaption(profile->Depths[i]);
+    }
+    throw EZelvoError("The output format \"" + caption + "\" is written at " + held + ", not at " +
+                      std::to_string(settings.Bits) + " bits.");
+  }
   if (profile->DefaultBits == 0) {
     throw EZelvoError("The output format \"" + caption + "\" writes floating-point values and takes no bit depth.");
   }
@@ -224,7 +262,7 @@ TConvertNotes ConvertFile(const ConversionSettings& settings, const std::string&
 
   // The file is read once; its bytes are gone when the load returns.
   TLUT source;
-  LoadLUTFile(source_path, source, TLUTFormatId::None, settings.ItemId);
+  LoadLUTFile(source_path, source, TLUTFormatId::None, settings.ItemId, settings.ImageLayout);
   // A file that no format recognises (any more) leaves the source empty; never
   // write a table built from it.
   if (source.FormatIndex == TLUTFormatId::None) {

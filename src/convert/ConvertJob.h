@@ -21,6 +21,7 @@ struct ConversionSettings {
   // file asks (trilinear unless it says otherwise).
   std::optional<TInterpolation> Interpolation{};
   std::string ItemId = {};           // the correction of an ASC CDL collection (--cccid); "": the first
+  TImageLUTReadOptions ImageLayout = {};  // how a picture is read as an image LUT (--layout, --raster-width)
 };
 
 struct ConversionEntry {
@@ -88,13 +89,17 @@ std::string OverwriteQuestion(const std::string& target_path);
 // give the profile's DefaultSize.
 int ResolveGridSize(const std::string& size_text, const TLutOutputProfile& profile);
 
-// The sizes the job builds for a profile: 2 to 256 points for 3D formats (or
-// fewer where the format holds fewer), 2 to 99,999 entries for 1D formats
-// (only the default where the size is fixed).
+// The largest size the job builds for a profile: 256 points for 3D formats
+// (or fewer where the format holds fewer), 99,999 entries for 1D formats, the
+// last of the profile's own sizes where it lists them.
 int LargestSize(const TLutOutputProfile& profile);
+// The sizes a profile takes, for messages and lists: "2 to 256", or its own
+// ("4, 9, 16, ... or 256"; a run of whole numbers as "2 to 64").
+std::string SelectableSizesText(const TLutOutputProfile& profile);
 // The depths of the dialog's list (8, 10, 12, 14, 16) that a profile accepts:
 // those whose files its reader reads back, or only the default where the
-// depth is fixed; none for floating-point formats.
+// depth is fixed; none for floating-point formats. A profile that lists its
+// own depths gives their bits (32 for float samples).
 std::vector<int> SelectableBits(const TLutOutputProfile& profile);
 
 // Refuses a typed size outside 2..LargestSize, which the job would otherwise
@@ -105,9 +110,10 @@ std::vector<int> SelectableBits(const TLutOutputProfile& profile);
 void CheckSizeInRange(const ConversionSettings& settings);
 
 // Refuses settings that no writer can honour or the profile does not allow: no
-// profile; a size other than its default for a profile whose size is fixed; a
-// bit depth for a floating-point profile, other than the default for a profile
-// whose depth is fixed, or outside 1..31 bits.
+// profile; a size other than its default for a profile whose size is fixed, or
+// not one of its own sizes where it lists them; a bit depth for a
+// floating-point profile, other than the default for a profile whose depth is
+// fixed, outside 1..31 bits, or not one of its own depths where it lists them.
 void CheckConversionSettings(const ConversionSettings& settings);
 
 // What a conversion has to tell besides the file it wrote.

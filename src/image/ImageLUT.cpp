@@ -55,6 +55,18 @@ std::int64_t GridIndexAt(const TImageLUTLayout& layout, int x, int y) {
   return (b * n + g) * n + x % layout.Size;
 }
 
+// The pixel that holds grid point (r, g, b) under the layout.
+const float* PixelOfPoint(const TFloatPicture& picture, const TImageLUTLayout& layout, int r, int g, int b) {
+  const std::int64_t n = layout.Size;
+  if (layout.Arrangement == TImageLUTArrangement::Raster) {
+    const std::int64_t i = (b * n + g) * n + r;
+    return picture.At(static_cast<int>(i % layout.Width), static_cast<int>(i / layout.Width));
+  }
+  const int x = b % layout.TilesPerRow * layout.Size + r;
+  const int y = b / layout.TilesPerRow * layout.Size + (layout.GreenBottomUp ? layout.Size - 1 - g : g);
+  return picture.At(x, y);
+}
+
 void RequirePictureOfLayout(const TFloatPicture& picture, const TImageLUTLayout& layout) {
   const int w = LayoutPictureWidth(layout);
   const int h = LayoutPictureHeight(layout);
@@ -74,11 +86,10 @@ struct TSampleScale {
   double operator()(float v) const { return largest > 0 ? std::nearbyint(v * largest) / largest : v; }
 };
 
-// Calls f(grid index, pixel samples) for every pixel that holds a grid point,
-// in every row_step-th row.
+// Calls f(grid index, pixel samples) for every pixel that holds a grid point.
 template <typename F>
-void ForEachGridPixel(const TFloatPicture& picture, const TImageLUTLayout& layout, std::size_t row_step, F&& f) {
-  for (int y = 0; y < picture.Height(); y += static_cast<int>(row_step)) {
+void ForEachGridPixel(const TFloatPicture& picture, const TImageLUTLayout& layout, F&& f) {
+  for (int y = 0; y < picture.Height(); ++y) {
     const float* p = picture.Row(y);
     for (int x = 0; x < picture.Width(); ++x, p += 3) {
       const std::int64_t i = GridIndexAt(layout, x, y);
@@ -269,29 +280,54 @@ std::string NoLayoutMessage(int width, int height) {
   return text + ".";
 }
 
-double IdentityDistance(const TFloatPicture& picture, const TImageLUTLayout& layout) {
+TLayoutFit MeasureLayoutFit(const TFloatPicture& picture, const TImageLUTLayout& layout) {
   RequirePictureOfLayout(picture, layout);
-  const TSampleScale scale(picture.Depth());
-  const std::int64_t n = layout.Size;
-  const double step = 1.0 / static_cast<double>(n - 1);
-  // A mean over a million points decides as well as one over all 16 million
-  // of a 256-point table: larger pictures are read every few rows.
-  const std::size_t row_step = 1 + picture.PixelCount() / (std::size_t{1} << 20);
-  double sum = 0.0;
-  std::int64_t count = 0;
-  ForEachGridPixel(picture, layout, row_step, [&](std::int64_t i, const float* p) {
-    const double dr = scale(p[0]) - static_cast<double>(i % n) * step;
-    const double dg = scale(p[1]) - static_cast<double>(i / n % n) * step;
-    const double db = scale(p[2]) - static_cast<double>(i / (n * n)) * step;
-    const double d = std::sqrt(dr * dr + dg * dg + db * db);
-    // Values that are not numbers count as far from any input.
-    sum += std::isfinite(d) ? d : 1e6;
-    ++count;
-  });
-  return count > 0 ? sum / static_cast<double>(count) : 0.0;
+  const int n = layout.Size;
+  const double step = 1.0 / (n - 1);
+  // Every point of tables up to 64 points, every few of larger ones: a mean
+  // over a quarter of a million points decides as well as one over all.
+  const int stride = (n + 63) / 64;
+  // A difference that is not a number counts as a large one. (The samples'
+  // rounding by the float they went through is far below what decides.)
+  const auto finite_or = [](double d, double large) { return std::isfinite(d) ? d : large; };
+  double roughness = 0.0, own = 0.0, distance = 0.0;
+  std::int64_t pairs = 0, points = 0;
+  for (int b = 0; b < n; b += stride)
+    for (int g = 0; g < n; g += stride)
+      for (int r = 0; r < n; r += stride) {
+        const int at[3] = {r, g, b};
+        const float* p = PixelOfPoint(picture, layout, r, g, b);
+        double d2 = 0.0;
+        for (int c = 0; c < 3; ++c) {
+          const double d = p[c] - at[c] * step;
+          d2 += d * d;
+        }
+        distance += finite_or(std::sqrt(d2), 1e6);
+        ++points;
+        for (int axis = 0; axis < 3; ++axis) {
+          if (at[axis] + 1 >= n) continue;
+          int next[3] = {r, g, b};
+          ++next[axis];
+          const float* q = PixelOfPoint(picture, layout, next[0], next[1], next[2]);
+          for (int c = 0; c < 3; ++c) {
+            const double d = static_cast<double>(q[c]) - p[c];
+            roughness += finite_or(d * d, 1.0);
+            if (c == axis) own += finite_or(d, 0.0);
+          }
+          ++pairs;
+        }
+      }
+  TLayoutFit fit;
+  fit.Roughness = roughness / static_cast<double>(pairs);
+  fit.OwnSlope = own / static_cast<double>(pairs);
+  fit.IdentityDistance = distance / static_cast<double>(points);
+  return fit;
 }
 
 TImageLUTLayout DetectImageLUTLayout(const TFloatPicture& picture, const TImageLUTReadOptions& options) {
+  if (options.RasterWidth > 0 && options.Layout == TImageLUTReadOptions::TChoice::Tiles) {
+    throw ELUTError("A raster width asks for a raster; tiles have none.");
+  }
   const std::vector<TImageLUTLayout> layouts = LayoutsForPictureSize(picture.Width(), picture.Height(), options);
   if (layouts.empty()) {
     if (options.RasterWidth > 0 && picture.Width() != options.RasterWidth) {
@@ -300,14 +336,20 @@ TImageLUTLayout DetectImageLUTLayout(const TFloatPicture& picture, const TImageL
     }
     throw ELUTError(NoLayoutMessage(picture.Width(), picture.Height()));
   }
+  if (layouts.size() == 1) return layouts.front();
+  std::vector<TLayoutFit> fits;
+  for (const TImageLUTLayout& layout : layouts) fits.push_back(MeasureLayoutFit(picture, layout));
+  // Equal within what sampling a large table changes (wrong layouts are
+  // rougher by the factor of the points they skip, 2 at the least).
+  const auto same = [](double a, double b) { return std::fabs(a - b) <= 0.01 * std::max(std::fabs(a), std::fabs(b)); };
   std::size_t best = 0;
-  double best_distance = std::numeric_limits<double>::infinity();
-  for (std::size_t i = 0; i < layouts.size() && layouts.size() > 1; ++i) {
-    const double d = IdentityDistance(picture, layouts[i]);
-    if (d < best_distance) {
-      best_distance = d;
-      best = i;
-    }
+  for (std::size_t i = 1; i < fits.size(); ++i) {
+    const TLayoutFit& f = fits[i];
+    const TLayoutFit& b = fits[best];
+    const bool better = !same(f.Roughness, b.Roughness) ? f.Roughness < b.Roughness
+                        : !same(f.OwnSlope, b.OwnSlope) ? f.OwnSlope > b.OwnSlope
+                                                         : f.IdentityDistance < b.IdentityDistance;
+    if (better) best = i;
   }
   return layouts[best];
 }
@@ -319,7 +361,7 @@ TLUT LUTFromPicture(const TFloatPicture& picture, const TImageLUTLayout& layout)
   lut.SetSize3D(layout.Size);
   const TSampleScale scale(picture.Depth());
   TLUTEntry* table = lut.Data3D();
-  ForEachGridPixel(picture, layout, 1, [&](std::int64_t i, const float* p) {
+  ForEachGridPixel(picture, layout, [&](std::int64_t i, const float* p) {
     table[i] = TLUTEntry{scale(p[0]), scale(p[1]), scale(p[2])};
   });
   lut.Comments.push_back("Image LUT read as a " + DescribeLayout(layout) + " (" + std::to_string(picture.Width()) +

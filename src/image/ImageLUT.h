@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/LUTSource.h"
 #include "image/FloatPicture.h"
 #include "image/PictureIO.h"
 #include "lut/LUT.h"
@@ -62,12 +63,8 @@ std::vector<int> HaldSizes();
 std::vector<int> StripSizes();
 std::vector<int> SquareSizes();
 
-// What the reader may take a picture as: any layout, or only rasters, or only
-// tiles; a raster width other than the known ones (Hald, ociolutimage).
-struct TImageLUTReadOptions {
-  enum class TChoice : std::uint8_t { Any, Raster, Tiles } Layout = TChoice::Any;
-  int RasterWidth = 0;  // > 0: the picture is a raster with rows of this many pixels
-};
+// What the reader may take a picture as: TImageLUTReadOptions
+// (base/LUTSource.h), which a load carries in its source.
 
 // The layouts a picture of this size can be read in: Hald, ociolutimage's
 // raster, strips and squares of tiles of either green orientation.
@@ -76,12 +73,24 @@ std::vector<TImageLUTLayout> LayoutsForPictureSize(int width, int height, const 
 // sizes that would fit, with their layouts.
 std::string NoLayoutMessage(int width, int height);
 
-// The mean distance between each grid point's input and its value under the
-// layout: 0 for an identity. Pictures above a million pixels are measured in
-// every few rows.
-double IdentityDistance(const TFloatPicture& picture, const TImageLUTLayout& layout);
-// Of the layouts that fit the picture, the one whose table is closest to an
-// identity. A size that fits none raises ELUTError (NoLayoutMessage).
+// How the table of a picture reads under a layout, over a lattice of at most
+// 64 points per axis: the mean step between neighbouring grid points (the
+// three outputs, along each axis); the mean step of each output along its
+// own input; and the mean distance between each point's input and its value
+// (0 for an identity).
+struct TLayoutFit {
+  double Roughness = 0.0;
+  double OwnSlope = 0.0;
+  double IdentityDistance = 0.0;
+};
+TLayoutFit MeasureLayoutFit(const TFloatPicture& picture, const TImageLUTLayout& layout);
+// Of the layouts that fit the picture, the one a LUT is most likely laid out
+// in. A layout the table was not written in puts far-apart points side by
+// side: the smoothest reading wins. Readings that are equally smooth (green
+// counted from the other end, or green and blue swapped, as between a strip
+// and an ociolutimage raster) go to the one whose outputs rise most with
+// their own inputs, then to the one closest to an identity. A size that fits
+// none raises ELUTError (NoLayoutMessage).
 TImageLUTLayout DetectImageLUTLayout(const TFloatPicture& picture, const TImageLUTReadOptions& options = {});
 
 // The 3D table of a picture under a layout, with a comment that says how it

@@ -50,10 +50,18 @@ enum class TLUTFormatId : int {
   IridasItx = 36,
   ASC_CDLCollection = 37,
   ICCProfile = 38,
+  ImageLUT = 39,          // pictures of any layout (PNG, TIFF, OpenEXR), read only
+  HaldPng = 40,           // the image LUT writers, one per layout and picture type
+  HaldTiff = 41,
+  StripPng = 42,
+  StripPngBottomUp = 43,
+  SquarePng = 44,
+  OCIORasterExr = 45,
+  OCIORasterPng = 46,
 };
 
 // The number of format identities (one more than the largest value).
-inline constexpr int kLUTFormatCount = 39;
+inline constexpr int kLUTFormatCount = 47;
 
 constexpr int IndexOf(TLUTFormatId id) { return static_cast<int>(id); }
 

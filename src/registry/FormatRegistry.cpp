@@ -3,10 +3,13 @@
 #include "registry/Registry.h"
 
 #include <array>
+#include <span>
 
 #include "formats/Families.h"
 #include "formats/clf/CLFFormat.h"
 #include "icc/ICCFormat.h"
+#include "image/ImageLUT.h"
+#include "image/ImageLUTFormats.h"
 
 namespace zelvo {
 
@@ -26,9 +29,11 @@ using F = TLUTFormatId;
 // next, ahead of every keyword rule: a Houdini file holds the "LUT:" of
 // Codex 1D, and Cinespace metadata and vector-field comments are free text
 // that may name any keyword. The matrix files, known by their name alone,
-// come last.
+// come last. Pictures go before all of them: their signature starts no text
+// file, and their metadata may hold any word the keyword rules look for.
+// The image LUT writers read nothing.
 constexpr std::array kDetectionOrder = {
-    F::ICCProfile,      F::CLF,
+    F::ICCProfile,      F::ImageLUT,        F::CLF,
     F::Cinespace,       F::Spi3D,           F::Spi1D,         F::Houdini,       F::NukeVF,
     F::Cube3DTruelight, F::Cube3D,          F::Lustre3D,      F::Pandora3D,     F::ThreeDL,
     F::Nucoda3D,        F::Codex3D,         F::Cube1D,        F::Clipster3D,    F::Luther3D,
@@ -36,7 +41,8 @@ constexpr std::array kDetectionOrder = {
     F::Filmlight1D,     F::Quantel1D,       F::Stwo1D,        F::Nucoda1D,      F::ColorFrontOSD1D,
     F::Fusion1D,        F::Blackmagic1D,    F::Cinetal1D,     F::Shake1D,       F::DavinciILut1D,
     F::DavinciOLut1D,   F::SpeedgradeLook3D, F::ASC_CDL,      F::PFClean3D,     F::ASC_CDLCollection,
-    F::IridasItx,       F::SpiMtx,
+    F::IridasItx,       F::SpiMtx,          F::HaldPng,       F::HaldTiff,      F::StripPng,
+    F::StripPngBottomUp, F::SquarePng,      F::OCIORasterExr, F::OCIORasterPng,
 };
 
 // Every format, family by family; the list below is indexed by identity.
@@ -58,6 +64,7 @@ std::vector<std::unique_ptr<TLUTFormat>> CreateFormats() {
   AddIridasItxFormats(f);
   AddCDLCollectionFormats(f);
   AddICCFormats(f);
+  AddImageLUTFormats(f);
   // The list is indexed by identity: each format sits at its own value.
   std::vector<std::unique_ptr<TLUTFormat>> by_id(f.size());
   for (auto& format : f) by_id.at(static_cast<std::size_t>(IndexOf(format->Id))) = std::move(format);
@@ -76,7 +83,13 @@ struct ProfileRow {
   bool size_selectable;
   bool bits_selectable;
   bool writes_1d = false;  // a 1D table through a format that writes both kinds
+  std::vector<int> (*sizes)() = nullptr;  // the sizes it offers, where it lists its own
+  std::span<const TProfileDepth> depths = {};  // the depths it offers, where it lists its own
 };
+
+constexpr TProfileDepth kPngDepths[] = {{8, false}, {16, false}};
+constexpr TProfileDepth kTiffDepths[] = {{8, false}, {16, false}, {32, true}};
+constexpr TProfileDepth kExrDepths[] = {{16, true}, {32, true}};
 
 // In the order the dialogs list them.
 constexpr ProfileRow kProfiles[] = {
@@ -117,6 +130,18 @@ constexpr ProfileRow kProfiles[] = {
     {P::Spi1D, "Sony Imageworks 1D", "spi1d", F::Spi1D, 4096, 0, true, false},
     {P::Spi3D, "Sony Imageworks 3D", "spi3d", F::Spi3D, 33, 0, true, false},
     {P::ICCDeviceLink3D, "ICC Device Link 3D", "icc", F::ICCProfile, 33, 16, true, false},
+    // Photo editors read Hald CLUTs at 16 bits; engines and web filters take
+    // 8-bit textures; ociolutimage's own size is 32 points.
+    {P::HaldPng, "Hald CLUT PNG", "png", F::HaldPng, 64, 16, true, true, false, &HaldSizes, kPngDepths},
+    {P::HaldTiff, "Hald CLUT TIFF", "tif", F::HaldTiff, 64, 16, true, true, false, &HaldSizes, kTiffDepths},
+    {P::StripPng, "Strip PNG", "png", F::StripPng, 32, 8, true, true, false, &StripSizes, kPngDepths},
+    {P::StripPngBottomUp, "Strip PNG, green from the bottom", "png", F::StripPngBottomUp, 32, 8, true, true, false,
+     &StripSizes, kPngDepths},
+    {P::SquarePng, "Square of tiles PNG", "png", F::SquarePng, 64, 8, true, true, false, &SquareSizes, kPngDepths},
+    {P::OCIORasterExr, "OpenColorIO raster EXR", "exr", F::OCIORasterExr, 32, 32, true, true, false, nullptr,
+     kExrDepths},
+    {P::OCIORasterPng, "OpenColorIO raster PNG", "png", F::OCIORasterPng, 32, 16, true, true, false, nullptr,
+     kPngDepths},
 };
 
 struct Registry {
@@ -137,6 +162,8 @@ struct Registry {
       p->SizeSelectable = row.size_selectable;
       p->BitsSelectable = row.bits_selectable;
       p->Is3D = !row.writes_1d && formats.at(static_cast<std::size_t>(IndexOf(row.format)))->Is3D;
+      if (row.sizes != nullptr) p->Sizes = row.sizes();
+      p->Depths.assign(row.depths.begin(), row.depths.end());
       profiles.push_back(std::move(p));
     }
   }
@@ -176,6 +203,12 @@ const TLutOutputProfile* OutputProfileByCaption(std::string_view caption) {
     if (p->Caption == caption) return p.get();
   }
   return nullptr;
+}
+
+std::string DepthCaption(const TProfileDepth& depth) {
+  const std::string bits = std::to_string(depth.Bits) + " bits";
+  if (!depth.Float) return bits;
+  return bits + (depth.Bits == 16 ? " (half float)" : " (float)");
 }
 
 const TLUTFormat& FormatOfProfile(const TLutOutputProfile& profile) {

@@ -48,11 +48,13 @@ TLoadInfo LoadLUTFile(const std::string& file_name, TLUT& lut, TLUTFormatId form
   return LoadLUT(TLUTSource::FromFile(file_name), lut, format);
 }
 
-TLoadInfo LoadLUTFile(const std::string& file_name, TLUT& lut, TLUTFormatId format, const std::string& item_id) {
+TLoadInfo LoadLUTFile(const std::string& file_name, TLUT& lut, TLUTFormatId format, const std::string& item_id,
+                      const TImageLUTReadOptions& image) {
   lut.Comments.clear();
   lut.FormatIndex = TLUTFormatId::None;
   TLUTSource source = TLUTSource::FromFile(file_name);
   source.SetItemId(item_id);
+  source.SetImageOptions(image);
   return LoadLUT(source, lut, format);
 }
 

@@ -54,7 +54,24 @@ enum class TOutputProfileId : int {
   Spi1D,  // "Sony Imageworks 1D"
   Spi3D,
   ICCDeviceLink3D,
+  HaldPng,
+  HaldTiff,
+  StripPng,
+  StripPngBottomUp,
+  SquarePng,
+  OCIORasterExr,
+  OCIORasterPng,
 };
+
+// A depth a profile offers: the bits asked for (--bits, the depth box), and
+// whether the samples are floats (16 bits: half floats, 32: floats).
+struct TProfileDepth {
+  int Bits = 0;
+  bool Float = false;
+  friend bool operator==(const TProfileDepth&, const TProfileDepth&) = default;
+};
+// "8 bits", "16 bits (half float)", "32 bits (float)".
+std::string DepthCaption(const TProfileDepth& depth);
 
 class TLutOutputProfile {
  public:
@@ -63,9 +80,16 @@ class TLutOutputProfile {
   std::string Extension;  // without the dot
   TLUTFormatId FormatIndex = TLUTFormatId::None;
   int DefaultSize = 0;
-  int DefaultBits = 0;  // 0 for floating-point formats
+  int DefaultBits = 0;  // 0 for formats of decimal values
   bool SizeSelectable = false;
   bool BitsSelectable = false;
+  // The sizes and depths a profile offers where it lists its own (the image
+  // profiles: a Hald CLUT's squares of its levels, PNG's 8 and 16 bits),
+  // ascending; empty for the others, whose sizes run from 2 to the largest
+  // the job builds and whose depths are those of 8 to 16 bits their format
+  // reads back.
+  std::vector<int> Sizes;
+  std::vector<TProfileDepth> Depths;
   // The kind of table it writes: its format's, but for the formats that
   // write both kinds (CLF).
   bool Is3D = true;
@@ -110,8 +134,10 @@ std::string UnknownFormatDetail(const std::string& file_name);
 TLoadInfo LoadLUTFile(const std::string& file_name, TLUT& lut, TLUTFormatId format = TLUTFormatId::None);
 // The same for one item of a file that holds several (the command line's
 // --cccid: the id of a correction in an ASC CDL collection); an empty id reads
-// the first.
-TLoadInfo LoadLUTFile(const std::string& file_name, TLUT& lut, TLUTFormatId format, const std::string& item_id);
+// the first. `image` says how a picture is read as an image LUT (--layout,
+// --raster-width).
+TLoadInfo LoadLUTFile(const std::string& file_name, TLUT& lut, TLUTFormatId format, const std::string& item_id,
+                      const TImageLUTReadOptions& image = {});
 TLoadInfo LoadLUTFromMemory(const std::string& name, std::string_view bytes, TLUT& lut,
                             TLUTFormatId format = TLUTFormatId::None);
 

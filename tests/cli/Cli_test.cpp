@@ -41,7 +41,8 @@ TEST(Cli, ListsProfilesAndFormats) {
             std::string::npos);
   const CliRun formats = Zelvo({"formats"});
   EXPECT_EQ(formats.status, 0);
-  EXPECT_EQ(formats.out.rfind("38\tICC profile\t3D\tread/write\n29\tAcademy/ASC CLF\t3D\tread/write\n"
+  EXPECT_EQ(formats.out.rfind("38\tICC profile\t3D\tread/write\n39\tImage LUT (PNG, TIFF, OpenEXR)\t3D\tread\n"
+                              "29\tAcademy/ASC CLF\t3D\tread/write\n"
                               "30\tCinespace\t3D\tread/write\n",
                               0),
             0u);
@@ -52,6 +53,15 @@ TEST(Cli, ListsProfilesAndFormats) {
   EXPECT_NE(formats.out.find("18\tNucoda 1D\t1D\twrite\n"), std::string::npos);
   EXPECT_NE(profiles.out.find("36\tICC Device Link 3D\t.icc\tformat 38 (ICC profile)\tsize 33 (selectable: 2 to "
                               "255)\tbits 16\n"),
+            std::string::npos);
+  // Image profiles list their own sizes and depths.
+  EXPECT_NE(profiles.out.find("37\tHald CLUT PNG\t.png\tformat 40 (Hald CLUT PNG)\tsize 64 (selectable: 4, 9, 16, 25, "
+                              "36, 49, 64, 81, 100, 121, 144, 169, 196, 225 or 256)\tdepth 16 bits (selectable: 8 "
+                              "bits or 16 bits)\n"),
+            std::string::npos);
+  EXPECT_NE(profiles.out.find("42\tOpenColorIO raster EXR\t.exr\tformat 45 (OpenColorIO raster EXR)\tsize 32 "
+                              "(selectable: 2 to 256)\tdepth 32 bits (float) (selectable: 16 bits (half float) or 32 "
+                              "bits (float))\n"),
             std::string::npos);
 }
 
@@ -64,7 +74,7 @@ TEST(Cli, UsageErrors) {
   const CliRun unknown = Zelvo({"convert", "-p", "No such profile", "-o", dir.path().string(), src});
   EXPECT_EQ(unknown.status, 2);
   EXPECT_NE(unknown.err.find("Unknown output profile"), std::string::npos);
-  EXPECT_EQ(Zelvo({"convert", "-p", "37", "-o", dir.path().string(), src}).status, 2);
+  EXPECT_EQ(Zelvo({"convert", "-p", "44", "-o", dir.path().string(), src}).status, 2);
   EXPECT_EQ(Zelvo({"convert", "-p", "7", "-o", dir.File("missing"), src}).status, 2);
   EXPECT_EQ(Zelvo({"convert", "-p", "7", "--size", "3x", "-o", dir.path().string(), src}).status, 2);
   const CliRun float_bits = Zelvo({"convert", "-p", "7", "--bits", "10", "-o", dir.path().string(), src});
@@ -74,7 +84,7 @@ TEST(Cli, UsageErrors) {
   const CliRun help = Zelvo({"convert", "--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--skip-existing"), std::string::npos);
-  EXPECT_NE(help.out.find("its index (0..36)"), std::string::npos);  // the last index, 37 being refused above
+  EXPECT_NE(help.out.find("its index (0..43)"), std::string::npos);  // the last index, 44 being refused above
   const CliRun version = Zelvo({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_NE(version.out.find("zelvo-lut"), std::string::npos);

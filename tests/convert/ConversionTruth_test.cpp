@@ -5,12 +5,14 @@
 // and over 0..1 elsewhere; and it is detected as the format that wrote it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <limits>
 
 #include "TestSupport.h"
 #include "convert/ConvertJob.h"
+#include "image/ImageLUTFormats.h"
 #include "registry/Registry.h"
 #include "base/StringLib.h"
 #include "lut/Resample.h"
@@ -31,6 +33,9 @@ struct THeld {
 
 THeld HeldBy(const TLutOutputProfile& profile) {
   THeld held;
+  // Float pictures hold floats, unclamped.
+  const auto own = std::ranges::find(profile.Depths, profile.DefaultBits, &TProfileDepth::Bits);
+  if (own != profile.Depths.end() && own->Float) return held;
   if (profile.Id == TOutputProfileId::ICCDeviceLink3D) {
     // 16-bit codes, and the engine's fixed-point arithmetic: 1.5 code steps.
     held = THeld{0.0, 1.0, 3.0 / 65535, true};
@@ -52,6 +57,12 @@ TLUT ReadBack(const std::string& file, const TLutOutputProfile& profile) {
   if (format.ReadBackAs() != TLUTFormatId::None) {
     LoadLUTFile(file, lut);
     EXPECT_EQ(lut.FormatIndex, format.ReadBackAs()) << profile.Caption;
+    // Which of the layouts of its size a picture holds, the table decides
+    // (ImageLUT_test); the arbitrary values here may not, so the picture is
+    // read in the layout its writer used.
+    if (TImageLUTLayout layout; ImageLUTLayoutOf(profile.FormatIndex, lut.Size3D(), layout)) {
+      return LUTFromPicture(LoadFloatPicture(file), layout);
+    }
     if (lut.Kind != TLUTKind::lkChain) return lut;
     // A device link is read as the engine's transform: its grid, sampled.
     TLUT table;

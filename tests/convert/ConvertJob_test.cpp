@@ -98,6 +98,10 @@ TEST(ConvertNames, CheckSizeInRangeRefusesWhatTheJobWouldChange) {
       {"Cube 3D Davinci", "0", true},        {"Cube 3D Davinci", "257", true},    {"Cube 3D Davinci", "12a", true},
       {"Cube 3D Davinci", "default", true},  {"Cube 3D Davinci", " 33", true},    {"Cube 3D Davinci", "-5", true},
       {"Autodesk Lustre 1D", "99999", false}, {"Autodesk Lustre 1D", "100000", true},
+      // Image profiles take their own sizes only.
+      {"Hald CLUT PNG", "64", false},        {"Hald CLUT PNG", "63", true},       {"Hald CLUT PNG", "2", true},
+      {"Strip PNG", "2", false},             {"Strip PNG", "64", false},          {"Strip PNG", "65", true},
+      {"Square of tiles PNG", "256", false}, {"Square of tiles PNG", "200", true},
   };
   for (const Case& c : cases) {
     ConversionSettings s;
@@ -404,6 +408,18 @@ TEST_F(ConvertJob, SizesAndDepthsTheProfileFixesAreRefusedBeforeAnyWork) {
       {"3DL Scratch, Autodesk, Blackmagic, Cine-tal", "17", 12, ""},  // the profile's own values
       {"Cube 3D Davinci", "17", -1, ""},
       {"Autodesk Lustre 1D", "1024", 12, ""},
+      // Image profiles list their own sizes and depths.
+      {"Hald CLUT PNG", "10", -1,
+       "A size of 10 is not supported for \"Hald CLUT PNG\" (4, 9, 16, 25, 36, 49, 64, 81, 100, 121, 144, 169, 196, "
+       "225 or 256 points per axis)."},
+      {"Strip PNG", "65", 8, "A size of 65 is not supported for \"Strip PNG\" (2 to 64 points per axis)."},
+      {"OpenColorIO raster EXR", "Default", 8,
+       "The output format \"OpenColorIO raster EXR\" is written at 16 bits (half float) or 32 bits (float), not at 8 "
+       "bits."},
+      {"Hald CLUT TIFF", "16", 12,
+       "The output format \"Hald CLUT TIFF\" is written at 8 bits, 16 bits or 32 bits (float), not at 12 bits."},
+      {"Hald CLUT PNG", "16", 8, ""},
+      {"OpenColorIO raster EXR", "4", 16, ""},
   };
   for (const Case& c : cases) {
     const std::string target = out_.File("a." + Settings(c.profile).OutputProfile->Extension);

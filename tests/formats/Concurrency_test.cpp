@@ -35,6 +35,13 @@ std::vector<Sample> Samples() {
     const auto text = SaveLUTText(lut, *profile, -1, "sample");
     samples.push_back({"sample." + profile->Extension, std::string(text.data(), text.size())});
   }
+  {
+    // Pictures, read by the one image LUT reader.
+    TLUT lut;
+    test::FillSample3D(lut, 9);
+    const auto png = SaveLUTText(lut, OutputProfileOf(TOutputProfileId::HaldPng), 8, "sample");
+    samples.push_back({"sample.png", std::string(png.data(), png.size())});
+  }
   samples.push_back({"sample.ilut", "0 0 0\n8192 4096 16383\n16383 16383 16383\n"});
   samples.push_back({"sample.olut", "0 0 0\n2048 1024 4095\n4095 4095 4095\n"});
   samples.push_back({"sample.look",

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "TestFormats.h"
 #include "registry/Registry.h"
 #include "base/TextFile.h"
@@ -56,6 +58,14 @@ TEST(Registry, FormatsByIdentityAndInDetectionOrder) {
       {F::IridasItx, "Iridas ITX 3D", true},
       {F::ASC_CDLCollection, "ASC CDL collection", true},
       {F::ICCProfile, "ICC profile", true},
+      {F::ImageLUT, "Image LUT (PNG, TIFF, OpenEXR)", true},
+      {F::HaldPng, "Hald CLUT PNG", true},
+      {F::HaldTiff, "Hald CLUT TIFF", true},
+      {F::StripPng, "Strip PNG", true},
+      {F::StripPngBottomUp, "Strip PNG, green from the bottom", true},
+      {F::SquarePng, "Square of tiles PNG", true},
+      {F::OCIORasterExr, "OpenColorIO raster EXR", true},
+      {F::OCIORasterPng, "OpenColorIO raster PNG", true},
   };
   ASSERT_EQ(LUTFormats().size(), std::size(expected));
   ASSERT_EQ(std::size(expected), static_cast<std::size_t>(kLUTFormatCount));
@@ -67,17 +77,21 @@ TEST(Registry, FormatsByIdentityAndInDetectionOrder) {
     EXPECT_EQ(format.Is3D, expected[i].is_3d) << i;
     EXPECT_EQ(LUTFormats()[static_cast<std::size_t>(IndexOf(expected[i].id))].get(), &format);
   }
-  // ICC profiles (binary, known by their header's signature) and CLF first;
-  // the formats known by their opening lines next (their free text may hold
-  // other formats' keywords, a Houdini file the "LUT:" of Codex 1D); then the
-  // identities up to CLF in order; the ITX writer and the matrix files, known
-  // by their name only, last.
-  const F order[] = {F::ICCProfile, F::CLF, F::Cinespace, F::Spi3D, F::Spi1D, F::Houdini, F::NukeVF};
+  // ICC profiles and pictures (binary, known by their signatures; a
+  // picture's metadata may hold any keyword) and CLF first; the formats known
+  // by their opening lines next (their free text may hold other formats'
+  // keywords, a Houdini file the "LUT:" of Codex 1D); then the identities up
+  // to CLF in order; the ITX writer and the matrix files, known by their name
+  // only, and the image LUT writers, which read nothing, last.
+  const F order[] = {F::ICCProfile, F::ImageLUT, F::CLF, F::Cinespace, F::Spi3D, F::Spi1D, F::Houdini, F::NukeVF};
   for (std::size_t i = 0; i < std::size(order); ++i) EXPECT_EQ(DetectionOrder()[i]->Id, order[i]) << i;
-  for (int id = 0; id < IndexOf(F::CLF); ++id) EXPECT_EQ(IndexOf(DetectionOrder()[7 + id]->Id), id);
-  EXPECT_EQ(DetectionOrder()[36]->Id, F::ASC_CDLCollection);
-  EXPECT_EQ(DetectionOrder()[37]->Id, F::IridasItx);
-  EXPECT_EQ(DetectionOrder()[38]->Id, F::SpiMtx);
+  for (int id = 0; id < IndexOf(F::CLF); ++id) EXPECT_EQ(IndexOf(DetectionOrder()[8 + id]->Id), id);
+  EXPECT_EQ(DetectionOrder()[37]->Id, F::ASC_CDLCollection);
+  EXPECT_EQ(DetectionOrder()[38]->Id, F::IridasItx);
+  EXPECT_EQ(DetectionOrder()[39]->Id, F::SpiMtx);
+  for (int id = IndexOf(F::HaldPng); id < kLUTFormatCount; ++id) {
+    EXPECT_EQ(IndexOf(DetectionOrder()[static_cast<std::size_t>(id)]->Id), id);
+  }
   EXPECT_EQ(LUTFormatByIndex(-1), nullptr);
   EXPECT_EQ(LUTFormatByIndex(kLUTFormatCount), nullptr);
   EXPECT_THROW(LUTFormatOf(TLUTFormatId::None), ELUTError);
@@ -87,7 +101,7 @@ TEST(Registry, OutputProfiles) {
   using F = TLUTFormatId;
   using P = TOutputProfileId;
   const auto& p = OutputProfiles();
-  ASSERT_EQ(p.size(), 37u);
+  ASSERT_EQ(p.size(), 44u);
   for (std::size_t i = 0; i < p.size(); ++i) EXPECT_EQ(static_cast<std::size_t>(p[i]->Id), i);
   struct Expected {
     P id;
@@ -120,6 +134,13 @@ TEST(Registry, OutputProfiles) {
       {P::Spi1D, "Sony Imageworks 1D", "spi1d", F::Spi1D, 4096, 0, true, false},
       {P::Spi3D, "Sony Imageworks 3D", "spi3d", F::Spi3D, 33, 0, true, false},
       {P::ICCDeviceLink3D, "ICC Device Link 3D", "icc", F::ICCProfile, 33, 16, true, false},
+      {P::HaldPng, "Hald CLUT PNG", "png", F::HaldPng, 64, 16, true, true},
+      {P::HaldTiff, "Hald CLUT TIFF", "tif", F::HaldTiff, 64, 16, true, true},
+      {P::StripPng, "Strip PNG", "png", F::StripPng, 32, 8, true, true},
+      {P::StripPngBottomUp, "Strip PNG, green from the bottom", "png", F::StripPngBottomUp, 32, 8, true, true},
+      {P::SquarePng, "Square of tiles PNG", "png", F::SquarePng, 64, 8, true, true},
+      {P::OCIORasterExr, "OpenColorIO raster EXR", "exr", F::OCIORasterExr, 32, 32, true, true},
+      {P::OCIORasterPng, "OpenColorIO raster PNG", "png", F::OCIORasterPng, 32, 16, true, true},
   };
   for (const Expected& e : rows) {
     const TLutOutputProfile& q = OutputProfileOf(e.id);
@@ -139,9 +160,16 @@ TEST(Registry, OutputProfiles) {
     size_selectable += q->SizeSelectable;
     bits_selectable += q->BitsSelectable;
     EXPECT_TRUE(FormatOfProfile(*q).CanSave()) << q->Caption;
+    // A profile's own lists hold its defaults, and its format writes every depth of them.
+    if (!q->Sizes.empty()) {
+      EXPECT_NE(std::ranges::find(q->Sizes, q->DefaultSize), q->Sizes.end()) << q->Caption;
+    }
+    if (q->Depths.empty()) continue;
+    EXPECT_NE(std::ranges::find(q->Depths, q->DefaultBits, &TProfileDepth::Bits), q->Depths.end()) << q->Caption;
+    for (const TProfileDepth& d : q->Depths) EXPECT_TRUE(FormatOfProfile(*q).HoldsBits(d.Bits)) << q->Caption;
   }
-  EXPECT_EQ(size_selectable, 12);
-  EXPECT_EQ(bits_selectable, 1);
+  EXPECT_EQ(size_selectable, 19);
+  EXPECT_EQ(bits_selectable, 8);
   EXPECT_EQ(OutputProfileByCaption("Cube 1D"), &OutputProfileOf(P::Cube1D));
   EXPECT_EQ(OutputProfileByCaption("cube 1d"), nullptr);
 }

@@ -108,7 +108,7 @@ TEST(ImageLUT, PixelsWhereTheLayoutsPutThem) {
   EXPECT_NE(read.Comments.at(0).find("values taken as they are"), std::string::npos);
 }
 
-TEST(ImageLUT, AmbiguousSizesGoToTheLayoutClosestToAnIdentity) {
+TEST(ImageLUT, AmbiguousSizesGoToTheLayoutTheTableWasWrittenIn) {
   // Every Hald size is a square of tiles, and a strip has the size of an
   // ociolutimage raster up to 45 points: a graded LUT written in one layout
   // reads back in that layout, not in the other.
@@ -128,7 +128,7 @@ TEST(ImageLUT, AmbiguousSizesGoToTheLayoutClosestToAnIdentity) {
     const TFloatPicture picture = PictureOfLUT(lut, c.written);
     const std::vector<TImageLUTLayout> fits = LayoutsForPictureSize(picture.Width(), picture.Height());
     EXPECT_NE(std::find(fits.begin(), fits.end(), c.other), fits.end());
-    EXPECT_LT(IdentityDistance(picture, c.written), IdentityDistance(picture, c.other));
+    EXPECT_LT(MeasureLayoutFit(picture, c.written).IdentityDistance, MeasureLayoutFit(picture, c.other).IdentityDistance);
     EXPECT_EQ(DetectImageLUTLayout(picture), c.written);
     // The user's choice of arrangement overrides the content.
     if (c.other.Arrangement != c.written.Arrangement) {
@@ -141,7 +141,45 @@ TEST(ImageLUT, AmbiguousSizesGoToTheLayoutClosestToAnIdentity) {
   // An identity picture is an identity in its own layout.
   TLUT identity;
   test::FillIdentity3D(identity, 64);
-  EXPECT_LT(IdentityDistance(PictureOfLUT(identity, HaldLayout(8)), HaldLayout(8)), 1e-7);
+  EXPECT_LT(MeasureLayoutFit(PictureOfLUT(identity, HaldLayout(8)), HaldLayout(8)).IdentityDistance, 1e-7);
+}
+
+TEST(ImageLUT, TablesFarFromAnIdentityReadInTheirOwnLayout) {
+  // A display transform keeps little of its input: green held at one value
+  // and blue doubled is closer to an identity read as a square of tiles than
+  // in its own Hald layout, but only its own layout keeps neighbouring points
+  // together. A falling curve on red leaves green and blue to decide.
+  const auto flat_green = [](const TColor& c) { return TColor{0.4 + 0.4 * c.R, 0.1, 2.0 * c.B}; };
+  const auto falling_red = [](const TColor& c) { return TColor{1.25 - 1.5 * std::pow(c.R, 2.2), c.G, c.B}; };
+  struct Case {
+    TImageLUTLayout written;
+    TColor (*grade)(const TColor&);
+  };
+  const Case cases[] = {
+      {HaldLayout(8), flat_green},         {SquareLayout(64), flat_green},  {OCIORasterLayout(32), flat_green},
+      {StripLayout(32, true), flat_green}, {HaldLayout(4), falling_red},    {SquareLayout(16, true), falling_red},
+      {StripLayout(32), falling_red},      {OCIORasterLayout(32), falling_red},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(DescribeLayout(c.written));
+    TLUT lut;
+    lut.Kind = TLUTKind::lk3D;
+    lut.SetSize3D(c.written.Size);
+    BakeLUT(lut, [&](const TColor* in, TColor* out, std::size_t count) {
+      for (std::size_t i = 0; i < count; ++i) out[i] = c.grade(in[i]);
+    });
+    // Layouts that give the same table (green held, read from either end) are both right.
+    EXPECT_LE(test::MaxDifference3D(ReadImageLUT(PictureOfLUT(lut, c.written)), lut, c.written.Size), 1e-7);
+  }
+  TLUT flat;
+  flat.Kind = TLUTKind::lk3D;
+  flat.SetSize3D(64);
+  BakeLUT(flat, [&](const TColor* in, TColor* out, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) out[i] = flat_green(in[i]);
+  });
+  const TFloatPicture hald = PictureOfLUT(flat, HaldLayout(8));
+  EXPECT_GT(MeasureLayoutFit(hald, HaldLayout(8)).IdentityDistance,
+            MeasureLayoutFit(hald, SquareLayout(64)).IdentityDistance);
 }
 
 TEST(ImageLUT, Refusals) {
@@ -164,6 +202,9 @@ TEST(ImageLUT, Refusals) {
   TImageLUTReadOptions raster;
   raster.RasterWidth = 300;
   EXPECT_NE(test::ErrorOf([&] { ReadImageLUT(TFloatPicture(256, 16), raster); }).find("256 pixels wide, not the 300"),
+            std::string::npos);
+  raster.Layout = TImageLUTReadOptions::TChoice::Tiles;
+  EXPECT_NE(test::ErrorOf([&] { ReadImageLUT(TFloatPicture(256, 16), raster); }).find("tiles have none"),
             std::string::npos);
   EXPECT_NE(test::ErrorOf([] { LUTFromPicture(TFloatPicture(64, 64), StripLayout(16)); })
                 .find("The picture is 64 x 64 pixels; a strip of 16 tiles of 16 x 16 pixels is 256 x 16."),
