@@ -8,6 +8,7 @@
 
 #include "base/Errors.h"
 #include "base/StringLib.h"
+#include "convert/LUTChain.h"
 #include "lut/Compare.h"
 #include "lut/Resample.h"
 
@@ -182,18 +183,71 @@ std::string LossOf(const TLUT& source, const TLUT& target) {
 
 }  // namespace
 
-TConvertNotes ConvertFile(const ConversionSettings& settings, const std::string& source_path,
-                          const std::string& target_path, TReplace replace,
-                          const std::function<void()>& source_read) {
+namespace {
+
+// The size the profile's files are built at; refuses settings no writer can
+// honour before any work.
+int CheckedSize(const ConversionSettings& settings) {
   CheckConversionSettings(settings);
   const TLutOutputProfile& profile = *settings.OutputProfile;
-  const TLUTFormat& format = FormatOfProfile(profile);
   const int size = ResolveGridSize(settings.SizeText, profile);
   if (size < kMinUsableSize) {
     throw ELUTError("A target size of " + std::to_string(size) + " is not supported; a LUT needs at least " +
                     std::to_string(kMinUsableSize) + (profile.Is3D ? " points per axis." : " entries."));
   }
+  return std::min(size, profile.Is3D ? kMaxConvertGridSize : kMaxConvert1DSize);
+}
 
+// Fills the target from a source that computes its colours: a chain of
+// steps is told to count what its inverses meet.
+void SampleInto(TLUT& target, const TLUT& source, TConvertNotes& notes) {
+  const auto* chain = dynamic_cast<const TChainEvaluator*>(source.Evaluator.get());
+  if (chain == nullptr) {
+    ResampleLUT(target, source);
+    return;
+  }
+  target.Comments = source.Comments;
+  std::vector<TInverseStats> stats;
+  BakeLUT(target, [&](const TColor* in, TColor* out, std::size_t count) { chain->Evaluate(in, out, count, stats); });
+  for (std::string& note : chain->InverseNotes(stats)) notes.Warnings.push_back(std::move(note));
+}
+
+}  // namespace
+
+TConvertNotes ConvertLUT(const ConversionSettings& settings, TLUT&& source, const std::string& target_path,
+                         TReplace replace) {
+  const int built = CheckedSize(settings);
+  const TLutOutputProfile& profile = *settings.OutputProfile;
+  const TLUTFormat& format = FormatOfProfile(profile);
+  // The target covers what the source covers where its format can say so;
+  // other formats' readers assume 0..1.
+  TConvertNotes notes;
+  const TLUTDomain domain = format.DomainToWrite(source.InputDomain());
+  notes.InputsClipped = !format.StatesDomain() && source.InputDomain().ReachesBeyondUnit();
+  const TLUTKind kind = profile.Is3D ? TLUTKind::lk3D : TLUTKind::lk1D;
+  const bool may_lose = source.Kind == TLUTKind::lkChain || (!profile.Is3D && source.Kind != TLUTKind::lk1D);
+  if (may_lose) {
+    // Sampled from the source, which stays for the comparison.
+    TLUT target;
+    target.Kind = kind;
+    (profile.Is3D ? target.Domain3D : target.Domain1D) = domain;
+    if (profile.Is3D) target.SetSize3D(built);
+    else target.SetSize1D(built);
+    SampleInto(target, source, notes);
+    if (std::string loss = LossOf(source, target); !loss.empty()) notes.Warnings.push_back(std::move(loss));
+    SaveLUTFile(target_path, target, profile, settings.Bits, replace);
+    return notes;
+  }
+  // A table of the target's kind, size and domain passes over as it is.
+  const TLUT target = ResampledLUT(std::move(source), kind, built, domain);
+  SaveLUTFile(target_path, target, profile, settings.Bits, replace);
+  return notes;
+}
+
+TConvertNotes ConvertFile(const ConversionSettings& settings, const std::string& source_path,
+                          const std::string& target_path, TReplace replace,
+                          const std::function<void()>& source_read) {
+  CheckedSize(settings);
   // The file is read once; its bytes are gone when the load returns.
   TLUT source;
   LoadLUTFile(source_path, source, TLUTFormatId::None, settings.ItemId);
@@ -206,32 +260,9 @@ TConvertNotes ConvertFile(const ConversionSettings& settings, const std::string&
     throw ELUTError("The LUT in \"" + source_path + "\" has fewer than 2 points; it cannot be converted.");
   }
   if (settings.Interpolation) source.Interpolation3D = *settings.Interpolation;
+  if (settings.Invert) source = InvertedLUT(std::move(source), source_path);
   if (source_read) source_read();
-
-  // The target covers what the source covers where its format can say so;
-  // other formats' readers assume 0..1.
-  TConvertNotes notes;
-  const TLUTDomain domain = format.DomainToWrite(source.InputDomain());
-  notes.InputsClipped = !format.StatesDomain() && source.InputDomain().ReachesBeyondUnit();
-  const TLUTKind kind = profile.Is3D ? TLUTKind::lk3D : TLUTKind::lk1D;
-  const int built = std::min(size, profile.Is3D ? kMaxConvertGridSize : kMaxConvert1DSize);
-  const bool may_lose = source.Kind == TLUTKind::lkChain || (!profile.Is3D && source.Kind != TLUTKind::lk1D);
-  if (may_lose) {
-    // Sampled from the source, which stays for the comparison.
-    TLUT target;
-    target.Kind = kind;
-    (profile.Is3D ? target.Domain3D : target.Domain1D) = domain;
-    if (profile.Is3D) target.SetSize3D(built);
-    else target.SetSize1D(built);
-    ResampleLUT(target, source);
-    if (std::string loss = LossOf(source, target); !loss.empty()) notes.Warnings.push_back(std::move(loss));
-    SaveLUTFile(target_path, target, profile, settings.Bits, replace);
-    return notes;
-  }
-  // A table of the target's kind, size and domain passes over as it is.
-  const TLUT target = ResampledLUT(std::move(source), kind, built, domain);
-  SaveLUTFile(target_path, target, profile, settings.Bits, replace);
-  return notes;
+  return ConvertLUT(settings, std::move(source), target_path, replace);
 }
 
 namespace {
