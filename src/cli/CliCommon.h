@@ -90,5 +90,6 @@ TCliCommand AddFormatsCommand(CLI::App& app);
 TCliCommand AddApplyCommand(CLI::App& app);
 TCliCommand AddICCCommand(CLI::App& app);
 TCliCommand AddDiffCommand(CLI::App& app);
+TCliCommand AddBakeCommand(CLI::App& app);
 
 }  // namespace zelvo

@@ -21,6 +21,7 @@ struct TConvertOptions {
   bool overwrite = false;
   bool skip_existing = false;
   bool keep_going = false;
+  bool invert = false;
   std::string cccid;
   std::optional<TInterpolation> interpolation;
   std::vector<std::string> files;
@@ -43,6 +44,7 @@ std::string CheckConvertOptions(const TConvertOptions& o, ConversionSettings& se
   settings.OutputFolder = o.output_folder;
   settings.ItemId = o.cccid;
   settings.Interpolation = o.interpolation;
+  settings.Invert = o.invert;
   return CheckOutputOptions(o.profile, o.size, o.bits, settings);
 }
 
@@ -178,6 +180,8 @@ TCliCommand AddConvertCommand(CLI::App& app) {
   convert->add_flag("--keep-going", o->keep_going,
                     "After a file fails, convert the rest (the exit status still says that one failed)");
   AddCorrectionIdOption(*convert, o->cccid);
+  convert->add_flag("--invert", o->invert,
+                    "Write each file's inverse: the LUT that takes its colours back to its inputs (1D, 3D or both)");
   convert->add_option("files", o->files, "LUT files to convert")->required();
   return TCliCommand{convert, [o](const CliEnvironment& env) { return RunConvert(*o, env); }};
 }
