@@ -62,8 +62,7 @@ void AddStepOption(CLI::App& bake, const std::string& name, int arity, const std
   bake.add_option_function<std::vector<std::string>>(name, std::move(take), help)
       ->expected(arity)
       ->allow_extra_args(false)
-      ->trigger_on_parse()
-      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+      ->trigger_on_parse();
 }
 
 void AddStepOptions(CLI::App& bake, const std::shared_ptr<TBakeOptions>& o) {
