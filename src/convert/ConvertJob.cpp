@@ -118,14 +118,14 @@ std::string ColorText(const TColor& c) { return Short(c.R) + " " + Short(c.G) + 
 // The largest difference of any channel between two LUTs over a lattice of
 // m positions per axis spread over `domain`: the grid i / (m - 1), or with
 // `centres` the middles of m equal cells, (i + 0.5) / m, which fall between
-// the points of a table of m + 1.
+// the points of a table of m + 1 (of every `step`th cell per axis).
 struct TLargest {
   double Difference = 0.0;
   TColor At;
 };
-TLargest LargestDifference(const TLUT& a, const TLUT& b, const TLUTDomain& domain, int m, bool centres) {
-  std::vector<double> x(static_cast<std::size_t>(m));
-  for (int i = 0; i < m; ++i) x[static_cast<std::size_t>(i)] = centres ? (i + 0.5) / m : static_cast<double>(i) / (m - 1);
+TLargest LargestDifference(const TLUT& a, const TLUT& b, const TLUTDomain& domain, int m, bool centres, int step = 1) {
+  std::vector<double> x;
+  for (int i = 0; i < m; i += step) x.push_back(centres ? (i + 0.5) / m : static_cast<double>(i) / (m - 1));
   const auto at = [&](double t, double lo, double hi) { return lo + t * (hi - lo); };
   TLargest largest;
   constexpr std::size_t kSpan = 1 << 15;
@@ -162,7 +162,9 @@ bool Intersect(const TLUTDomain& a, const TLUTDomain& b, TLUTDomain& common) {
 // What a written table loses of its source, where it loses more than half a
 // code step of 10 bits: the colour mixing of a 3D source written as 1D (over
 // a 17-point grid), or the colours of a process list between the points of
-// a table (at the middle of each of its cells). Empty when the table holds
+// a table (at the middle of each of its cells; of a chain that inverts a
+// LUT, whose every colour is a search, of every other cell along each axis).
+// Empty when the table holds
 // the source. Over the inputs both cover: a target of a format without
 // domains holds what the source does to 0..1, and clipping is said apart.
 std::string LossOf(const TLUT& source, const TLUT& target) {
@@ -170,8 +172,10 @@ std::string LossOf(const TLUT& source, const TLUT& target) {
   if (!to_1d && source.Kind != TLUTKind::lkChain) return {};
   TLUTDomain common;
   if (!Intersect(source.InputDomain(), target.InputDomain(), common)) return {};
+  const auto* chain = dynamic_cast<const TChainEvaluator*>(source.Evaluator.get());
+  const int step = chain != nullptr && chain->Inverts() ? 2 : 1;
   const TLargest largest = to_1d ? LargestDifference(source, target, common, 17, false)
-                                 : LargestDifference(source, target, common, std::max(target.Size3D() - 1, 1), true);
+                                 : LargestDifference(source, target, common, std::max(target.Size3D() - 1, 1), true, step);
   constexpr int kBits = 10;
   if (!(largest.Difference > HalfCodeStep(kBits))) return {};
   const std::string where = "largest difference " + Short(largest.Difference) + ", " +

@@ -287,6 +287,10 @@ std::string TChainEvaluator::Description() const {
 
 TLUTDomain TChainEvaluator::InputDomain() const { return stages_.empty() ? TLUTDomain{} : stages_.front().Domain; }
 
+bool TChainEvaluator::Inverts() const {
+  return std::any_of(stages_.begin(), stages_.end(), [](const TStage& stage) { return stage.Inverse != nullptr; });
+}
+
 std::vector<std::string> TChainEvaluator::InverseNotes(const std::vector<TInverseStats>& stats) const {
   std::vector<std::string> notes;
   for (std::size_t s = 0; s < stages_.size() && s < stats.size(); ++s) {

@@ -68,6 +68,8 @@ class TChainEvaluator final : public TColorEvaluator {
   // The inputs the chain is meant for: those of its first step (a LUT's
   // domain, the outputs of a LUT it inverts, a range's inputs), else 0..1.
   TLUTDomain InputDomain() const;
+  // Some step inverts a LUT.
+  bool Inverts() const;
   // What the inverted steps met, a sentence each, for a conversion's notes.
   std::vector<std::string> InverseNotes(const std::vector<TInverseStats>& stats) const;
 

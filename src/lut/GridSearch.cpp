@@ -33,18 +33,17 @@ constexpr int kMaxBuckets = 64;
 constexpr std::size_t kConeFloats = 5;
 
 // A float not above (Below) or not below (Above) a value, so that bounds in
-// single precision still hold the double values they bound.
+// single precision still hold the double values they bound: the nearest
+// float moved by more than its rounding.
 float Below(double v) {
   constexpr double kLargest = std::numeric_limits<float>::max();
-  float f = static_cast<float>(std::clamp(v, -kLargest, kLargest));
-  if (f > v) f = std::nextafter(f, -std::numeric_limits<float>::infinity());
-  return f;
+  const float f = static_cast<float>(std::clamp(v, -kLargest, kLargest));
+  return static_cast<double>(f) <= v ? f : f - (std::fabs(f) * 1.2e-7f + 1e-37f);
 }
 float Above(double v) {
   constexpr double kLargest = std::numeric_limits<float>::max();
-  float f = static_cast<float>(std::clamp(v, -kLargest, kLargest));
-  if (f < v) f = std::nextafter(f, std::numeric_limits<float>::infinity());
-  return f;
+  const float f = static_cast<float>(std::clamp(v, -kLargest, kLargest));
+  return static_cast<double>(f) >= v ? f : f + (std::fabs(f) * 1.2e-7f + 1e-37f);
 }
 
 double Dot(const double* x, const double* y) { return x[0] * y[0] + x[1] * y[1] + x[2] * y[2]; }
@@ -348,12 +347,13 @@ void TGridSearch::FillBuckets() {
       }
   std::copy_n(lo, 3, lo_);
   const std::vector<std::uint32_t> order = SearchOrder();
+  // Each cell's first and last bucket per channel, at the current count.
+  std::vector<std::uint8_t> spans(6 * order.size());
   const auto each_bucket = [&](std::uint32_t cell, auto&& f) {
-    int from[3], to[3];
-    CellBuckets(cell, buckets_, from, to);
-    for (int b = from[2]; b <= to[2]; ++b)
-      for (int g = from[1]; g <= to[1]; ++g)
-        for (int r = from[0]; r <= to[0]; ++r) f((static_cast<std::size_t>(b) * buckets_ + g) * buckets_ + r);
+    const std::uint8_t* span = spans.data() + 6 * static_cast<std::size_t>(cell);
+    for (int b = span[2]; b <= span[5]; ++b)
+      for (int g = span[1]; g <= span[4]; ++g)
+        for (int r = span[0]; r <= span[3]; ++r) f((static_cast<std::size_t>(b) * buckets_ + g) * buckets_ + r);
   };
   // As fine as the table's own cells, but holding no more entries than the
   // limit (the cells of a table that folds span it all).
@@ -361,7 +361,13 @@ void TGridSearch::FillBuckets() {
   for (;;) {
     for (int c = 0; c < 3; ++c) scale_[c] = buckets_ / (hi[c] - lo[c]);
     std::size_t entries = 0;
-    for (const std::uint32_t cell : order) each_bucket(cell, [&](std::size_t) { ++entries; });
+    for (std::uint32_t cell = 0; cell < order.size(); ++cell) {
+      int from[3], to[3];
+      CellBuckets(cell, buckets_, from, to);
+      std::uint8_t* span = spans.data() + 6 * static_cast<std::size_t>(cell);
+      for (int c = 0; c < 3; ++c) span[c] = static_cast<std::uint8_t>(from[c]), span[3 + c] = static_cast<std::uint8_t>(to[c]);
+      entries += static_cast<std::size_t>(to[0] - from[0] + 1) * (to[1] - from[1] + 1) * (to[2] - from[2] + 1);
+    }
     if (entries <= kMaxBucketEntries || buckets_ == 1) break;
     buckets_ /= 2;
   }
@@ -493,69 +499,113 @@ double PatchDistance2(const double c0[3], const double e1[3], const double e2[3]
 TGridSurface::TGridSurface(const TLUT& table, TInterpolation interpolation)
     : table_(&table), trilinear_(interpolation == TInterpolation::Trilinear) {
   const int cells = table.Size3D() - 1;
+  std::vector<TBlock> faces;
   for (std::uint8_t axis = 0; axis < 3; ++axis)
-    for (std::uint8_t high = 0; high < 2; ++high)
-      for (int j = 0; j < cells; ++j)
-        for (int i = 0; i < cells; ++i) {
-          patches_.push_back(TPatch{axis, high, static_cast<std::uint16_t>(i), static_cast<std::uint16_t>(j)});
-        }
-  // Each cell's bounds (a bilinear patch lies within its corners' hull).
-  std::vector<float> boxes(6 * patches_.size());
-  for (std::size_t k = 0; k < patches_.size(); ++k) {
-    double c[4][3];
-    Corners(patches_[k], c);
-    for (int ch = 0; ch < 3; ++ch) {
-      const double lo = std::min({c[0][ch], c[1][ch], c[2][ch], c[3][ch]});
-      const double hi = std::max({c[0][ch], c[1][ch], c[2][ch], c[3][ch]});
-      boxes[6 * k + ch] = Below(lo), boxes[6 * k + 3 + ch] = Above(hi);
-    }
-  }
-  std::vector<std::uint32_t> order(patches_.size());
-  for (std::uint32_t k = 0; k < order.size(); ++k) order[k] = k;
-  nodes_.reserve(2 * (patches_.size() / kLeafPatches + 1));
+    for (std::uint8_t high = 0; high < 2; ++high) faces.push_back(TBlock{axis, high, 0, cells, 0, cells});
+  const std::size_t count = 6 * static_cast<std::size_t>(cells) * static_cast<std::size_t>(cells);
+  patches_.reserve(count);
+  boxes_.reserve(6 * count);
+  nodes_.reserve(2 * count);
   nodes_.push_back(TNode{});
-  Build(0, 0, static_cast<std::uint32_t>(order.size()), order, boxes);
-  std::vector<TPatch> sorted(patches_.size());
-  for (std::size_t k = 0; k < order.size(); ++k) sorted[k] = patches_[order[k]];
-  patches_ = std::move(sorted);
+  Build(0, faces);
 }
 
-void TGridSurface::Build(std::uint32_t node, std::uint32_t first, std::uint32_t count,
-                         std::vector<std::uint32_t>& order, const std::vector<float>& boxes) {
+void TGridSurface::Build(std::uint32_t node, const std::vector<TBlock>& blocks) {
   TNode made{};
-  for (int c = 0; c < 3; ++c) made.Min[c] = std::numeric_limits<float>::max(), made.Max[c] = -made.Min[c];
-  float centre_lo[3], centre_hi[3];
-  std::copy_n(made.Min, 3, centre_lo);
-  std::copy_n(made.Max, 3, centre_hi);
-  const auto centre = [&](std::uint32_t k, int c) { return 0.5f * (boxes[6 * k + c] + boxes[6 * k + 3 + c]); };
-  for (std::uint32_t i = first; i < first + count; ++i) {
-    for (int c = 0; c < 3; ++c) {
-      made.Min[c] = std::min(made.Min[c], boxes[6 * order[i] + c]);
-      made.Max[c] = std::max(made.Max[c], boxes[6 * order[i] + 3 + c]);
-      centre_lo[c] = std::min(centre_lo[c], centre(order[i], c));
-      centre_hi[c] = std::max(centre_hi[c], centre(order[i], c));
+  std::vector<TBlock> halves[2];
+  if (blocks.size() > 1) {
+    halves[0].assign(blocks.begin(), blocks.begin() + static_cast<std::ptrdiff_t>(blocks.size() / 2));
+    halves[1].assign(blocks.begin() + static_cast<std::ptrdiff_t>(blocks.size() / 2), blocks.end());
+  } else {
+    const TBlock& b = blocks.front();
+    if ((b.I1 - b.I0) * (b.J1 - b.J0) <= static_cast<int>(kLeafPatches)) {
+      // A leaf: the block's face cells and their bounds (a bilinear patch
+      // lies within its corners' hull).
+      made.First = static_cast<std::uint32_t>(patches_.size());
+      for (int c = 0; c < 3; ++c) made.Min[c] = std::numeric_limits<float>::max(), made.Max[c] = -made.Min[c];
+      for (int j = b.J0; j < b.J1; ++j)
+        for (int i = b.I0; i < b.I1; ++i) {
+          const TPatch patch{b.Axis, b.High, static_cast<std::uint16_t>(i), static_cast<std::uint16_t>(j)};
+          double c[4][3];
+          Corners(patch, c);
+          patches_.push_back(patch);
+          for (const auto& corner : c) corners_.insert(corners_.end(), corner, corner + 3);
+          for (int ch = 0; ch < 3; ++ch) {
+            const float lo = Below(std::min({c[0][ch], c[1][ch], c[2][ch], c[3][ch]}));
+            const float hi = Above(std::max({c[0][ch], c[1][ch], c[2][ch], c[3][ch]}));
+            boxes_.push_back(lo);
+            made.Min[ch] = std::min(made.Min[ch], lo), made.Max[ch] = std::max(made.Max[ch], hi);
+          }
+          for (int ch = 0; ch < 3; ++ch) boxes_.push_back(Above(std::max({c[0][ch], c[1][ch], c[2][ch], c[3][ch]})));
+        }
+      made.Count = static_cast<std::uint32_t>(patches_.size()) - made.First;
+      BoundSlab(made, made.First, patches_.size());
+      nodes_[node] = made;
+      return;
+    }
+    // Halved across its longer side.
+    TBlock low = b, high = b;
+    if (b.I1 - b.I0 >= b.J1 - b.J0) low.I1 = high.I0 = (b.I0 + b.I1) / 2;
+    else low.J1 = high.J0 = (b.J0 + b.J1) / 2;
+    halves[0] = {low};
+    halves[1] = {high};
+  }
+  const auto first = static_cast<std::uint32_t>(nodes_.size());
+  const std::size_t first_patch = patches_.size();
+  nodes_.push_back(TNode{});
+  nodes_.push_back(TNode{});
+  Build(first, halves[0]);
+  Build(first + 1, halves[1]);
+  for (int c = 0; c < 3; ++c) {
+    made.Min[c] = std::min(nodes_[first].Min[c], nodes_[first + 1].Min[c]);
+    made.Max[c] = std::max(nodes_[first].Max[c], nodes_[first + 1].Max[c]);
+  }
+  made.First = first;
+  made.Count = 0;
+  BoundSlab(made, first_patch, patches_.size());
+  nodes_[node] = made;
+}
+
+void TGridSurface::BoundSlab(TNode& node, std::size_t first, std::size_t end) const {
+  // The mean normal: the cross products of each cell's diagonals.
+  double normal[3] = {0, 0, 0};
+  for (std::size_t k = first; k < end; ++k) {
+    const double* c = corners_.data() + 12 * k;
+    double d1[3], d2[3];
+    for (int i = 0; i < 3; ++i) d1[i] = c[9 + i] - c[i], d2[i] = c[6 + i] - c[3 + i];
+    normal[0] += d1[1] * d2[2] - d1[2] * d2[1];
+    normal[1] += d1[2] * d2[0] - d1[0] * d2[2];
+    normal[2] += d1[0] * d2[1] - d1[1] * d2[0];
+  }
+  const double length = std::sqrt(Dot(normal, normal));
+  node.Lo = -std::numeric_limits<float>::infinity();
+  node.Hi = std::numeric_limits<float>::infinity();
+  for (int i = 0; i < 3; ++i) node.N[i] = 0.0f;
+  if (!(length > 0.0) || !std::isfinite(length)) return;
+  for (int i = 0; i < 3; ++i) node.N[i] = static_cast<float>(normal[i] / length);
+  double lo = std::numeric_limits<double>::infinity(), hi = -lo;
+  for (std::size_t k = first; k < end; ++k) {
+    for (int corner = 0; corner < 4; ++corner) {
+      const double* c = corners_.data() + 12 * k + 3 * corner;
+      const double along = node.N[0] * c[0] + node.N[1] * c[1] + node.N[2] * c[2];
+      lo = std::min(lo, along), hi = std::max(hi, along);
     }
   }
-  if (count <= kLeafPatches) {
-    made.First = first, made.Count = count;
-    nodes_[node] = made;
-    return;
+  if (lo <= hi) node.Lo = Below(lo), node.Hi = Above(hi);
+}
+
+double TGridSurface::LowerBound2(const TNode& node, const double p[3]) const {
+  double box = 0.0;
+  for (int c = 0; c < 3; ++c) {
+    const double below = node.Min[c] - p[c], above = p[c] - node.Max[c];
+    const double out = below > 0.0 ? below : above > 0.0 ? above : 0.0;
+    box += out * out;
   }
-  int axis = 0;
-  for (int c = 1; c < 3; ++c) {
-    if (centre_hi[c] - centre_lo[c] > centre_hi[axis] - centre_lo[axis]) axis = c;
-  }
-  const std::uint32_t half = count / 2;
-  const auto begin = order.begin() + first;
-  std::nth_element(begin, begin + half, begin + count,
-                   [&](std::uint32_t a, std::uint32_t b) { return centre(a, axis) < centre(b, axis); });
-  made.First = static_cast<std::uint32_t>(nodes_.size());
-  made.Count = 0;
-  nodes_[node] = made;
-  nodes_.push_back(TNode{});
-  nodes_.push_back(TNode{});
-  Build(made.First, first, half, order, boxes);
-  Build(made.First + 1, first + half, count - half, order, boxes);
+  const double along = node.N[0] * p[0] + node.N[1] * p[1] + node.N[2] * p[2];
+  const double off = along > node.Hi ? along - node.Hi : node.Lo > along ? node.Lo - along : 0.0;
+  // (The normal, held in single precision, may be a little longer than 1.)
+  const double slab = off * (1.0 - 1e-6);
+  return box > slab * slab ? box : slab * slab;
 }
 
 void TGridSurface::Corners(const TPatch& patch, double c[4][3]) const {
@@ -572,14 +622,26 @@ void TGridSurface::Corners(const TPatch& patch, double c[4][3]) const {
   }
 }
 
-double TGridSurface::Distance2(const TPatch& patch, const double p[3], double uv[2], double at[3]) const {
-  double c[4][3];
-  Corners(patch, c);
+double TGridSurface::Distance2(std::size_t patch, const double p[3], double limit, double uv[2],
+                                double at[3]) const {
+  const double* flat = corners_.data() + 12 * patch;
+  const double(*c)[3] = reinterpret_cast<const double(*)[3]>(flat);
+  double twist[3];
+  for (int i = 0; i < 3; ++i) twist[i] = c[3][i] - c[1][i] - c[2][i] + c[0][i];
+  // A triangle whose plane lies beyond the limit (widened by the patch's
+  // reach beyond its triangles, when it is bilinear) is passed over.
+  const double widen = trilinear_ ? 0.25 * std::sqrt(Dot(twist, twist)) : 0.0;
+  const double beyond = widen > 0.0 ? (std::sqrt(limit) + widen) * (std::sqrt(limit) + widen) : limit;
   // The two triangles of the cell split along its diagonal from corner 0 to
   // corner 3, as tetrahedral interpolation reads a face.
   double best = std::numeric_limits<double>::infinity();
   for (int t = 0; t < 2; ++t) {
     const double* b = t == 0 ? c[1] : c[2];
+    double e1[3], e2[3], ap[3];
+    for (int i = 0; i < 3; ++i) e1[i] = b[i] - c[0][i], e2[i] = c[3][i] - c[0][i], ap[i] = p[i] - c[0][i];
+    const double n[3] = {e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2], e1[0] * e2[1] - e1[1] * e2[0]};
+    const double area2 = Dot(n, n), height = Dot(n, ap);
+    if (area2 > 0.0 && height * height >= beyond * area2) continue;
     double wb, wc, q[3], d = 0.0;
     ClosestOnTriangle(p, c[0], b, c[3], wb, wc);
     for (int i = 0; i < 3; ++i) {
@@ -592,11 +654,17 @@ double TGridSurface::Distance2(const TPatch& patch, const double p[3], double uv
     uv[0] = t == 0 ? wb + wc : wc;
     uv[1] = t == 0 ? wc : wb + wc;
   }
+  if (!(best < std::numeric_limits<double>::infinity())) return std::max(best, limit);
   if (!trilinear_) return best;
-  // A bilinear patch: Newton's method on the squared distance from the
-  // triangles' answer, kept inside the cell.
-  double e1[3], e2[3], d[3];
-  for (int i = 0; i < 3; ++i) e1[i] = c[1][i] - c[0][i], e2[i] = c[2][i] - c[0][i], d[i] = c[3][i] - c[1][i] - c[2][i] + c[0][i];
+  // A bilinear patch lies within a quarter of its twist d of the triangles:
+  // one that cannot come below the limit is not refined.
+  double e1[3], e2[3];
+  const double* d = twist;
+  for (int i = 0; i < 3; ++i) e1[i] = c[1][i] - c[0][i], e2[i] = c[2][i] - c[0][i];
+  const double reach = std::sqrt(best) - widen;
+  if (reach > 0.0 && reach * reach >= limit) return std::max(best, limit);
+  // Newton's method on the squared distance from the triangles' answer, kept
+  // inside the cell.
   double u = uv[0], v = uv[1];
   double f = PatchDistance2(c[0], e1, e2, d, u, v, p, at);
   for (int iteration = 0; iteration < 8; ++iteration) {
@@ -640,25 +708,31 @@ void TGridSurface::Nearest(const TColor& colour, TColor& position, TColor& neare
   double best = std::numeric_limits<double>::infinity();
   std::uint32_t best_patch = hint < patches_.size() ? hint : 0;
   double best_uv[2] = {0.0, 0.0}, best_at[3] = {0.0, 0.0, 0.0};
-  best = Distance2(patches_[best_patch], p, best_uv, best_at);
-  const auto box_distance2 = [&](const TNode& node) {
-    double sum = 0.0;
-    for (int c = 0; c < 3; ++c) {
-      const double out = std::max({node.Min[c] - p[c], 0.0, p[c] - node.Max[c]});
-      sum += out * out;
-    }
-    return sum;
+  best = Distance2(best_patch, p, std::numeric_limits<double>::infinity(), best_uv, best_at);
+  const auto box_distance2 = [&](const TNode& node) { return LowerBound2(node, p); };
+  // Nodes still to look into, with their distance when they were put there.
+  struct TPending {
+    std::uint32_t Node;
+    double Distance2;
   };
-  std::uint32_t stack[96];
+  TPending stack[96];
   int depth = 0;
-  stack[depth++] = 0;
+  stack[depth++] = TPending{0, box_distance2(nodes_[0])};
   while (depth > 0) {
-    const TNode& node = nodes_[stack[--depth]];
-    if (!(box_distance2(node) < best)) continue;
+    const TPending pending = stack[--depth];
+    if (!(pending.Distance2 < best)) continue;
+    const TNode& node = nodes_[pending.Node];
     if (node.Count > 0) {
       for (std::uint32_t k = node.First; k < node.First + node.Count; ++k) {
+        const float* box = boxes_.data() + 6 * static_cast<std::size_t>(k);
+        double outside = 0.0;
+        for (int c = 0; c < 3; ++c) {
+          const double out = std::max({box[c] - p[c], 0.0, p[c] - box[3 + c]});
+          outside += out * out;
+        }
+        if (!(outside < best)) continue;
         double uv[2], at[3];
-        const double d = Distance2(patches_[k], p, uv, at);
+        const double d = Distance2(k, p, best, uv, at);
         if (d < best) {
           best = d, best_patch = k;
           std::copy_n(uv, 2, best_uv);
@@ -667,14 +741,13 @@ void TGridSurface::Nearest(const TColor& colour, TColor& position, TColor& neare
       }
       continue;
     }
-    // The nearer child is looked into first.
+    // The nearer child is looked into first; a child beyond the best so far
+    // not at all.
     const double near0 = box_distance2(nodes_[node.First]), near1 = box_distance2(nodes_[node.First + 1]);
-    const std::uint32_t first = near0 <= near1 ? node.First : node.First + 1;
-    const std::uint32_t second = first == node.First ? node.First + 1 : node.First;
-    if (depth + 2 <= 96) {
-      stack[depth++] = second;
-      stack[depth++] = first;
-    }
+    const TPending first{near0 <= near1 ? node.First : node.First + 1, std::min(near0, near1)};
+    const TPending second{near0 <= near1 ? node.First + 1 : node.First, std::max(near0, near1)};
+    if (second.Distance2 < best && depth < 95) stack[depth++] = second;
+    if (first.Distance2 < best && depth < 96) stack[depth++] = first;
   }
   const TPatch& patch = patches_[best_patch];
   const double last = table_->Size3D() - 1;

@@ -101,23 +101,40 @@ class TGridSurface {
     std::uint8_t Axis, High;  // the face: the axis held at 0 or at its last point
     std::uint16_t I, J;       // the lower point of the cell on the other two axes
   };
+  // A node's bounds: a box, and a slab Lo <= N . x <= Hi across the mean
+  // normal of its piece of surface (thin where the piece is nearly flat, so
+  // that a colour far off the surface passes over the pieces beside its
+  // nearest at once).
   struct TNode {
     float Min[3], Max[3];
+    float N[3], Lo, Hi;
     std::uint32_t First, Count;  // a leaf's patches, or (Count 0) the children First, First + 1
   };
   const TLUT* table_;
   bool trilinear_;
   std::vector<TPatch> patches_;
+  std::vector<float> boxes_;     // per patch: its corners' lowest and highest values
+  std::vector<double> corners_;  // per patch: its four corners' colours
   std::vector<TNode> nodes_;
 
   void Corners(const TPatch& patch, double c[4][3]) const;
   // The squared distance from p to the face cell, and where on it (0..1 on
-  // its two axes) and which colour is nearest.
-  double Distance2(const TPatch& patch, const double p[3], double uv[2], double at[3]) const;
-  // Node `node` over the patches order[first, first + count), split at the
-  // middle of their centres along the widest axis.
-  void Build(std::uint32_t node, std::uint32_t first, std::uint32_t count, std::vector<std::uint32_t>& order,
-             const std::vector<float>& boxes);
+  // its two axes) and which colour is nearest; once it is sure not to come
+  // below `limit`, a value not below it.
+  double Distance2(std::size_t patch, const double p[3], double limit, double uv[2], double at[3]) const;
+  // Rectangles of face cells: [I0, I1) x [J0, J1) on a face.
+  struct TBlock {
+    std::uint8_t Axis, High;
+    int I0, I1, J0, J1;
+  };
+  // Node `node` over the blocks: the faces split in halves, then each face
+  // halved across its longer side down to a few neighbouring cells a leaf,
+  // so that every node's bounds hold a compact piece of the surface.
+  void Build(std::uint32_t node, const std::vector<TBlock>& blocks);
+  // The slab of the node over the patches [first, end).
+  void BoundSlab(TNode& node, std::size_t first, std::size_t end) const;
+  // No nearer to p than the node's bounds allow, squared.
+  double LowerBound2(const TNode& node, const double p[3]) const;
 };
 
 }  // namespace zelvo
