@@ -8,7 +8,9 @@
 #
 #   bench/compare-peer.sh            # 65 to 65, 65 to 33 and 33 to 33 points,
 #                                    # and a camera CLF chain to 33 points;
-#                                    # apply: JPEG and OpenEXR
+#                                    # bake: a 65-point cube inverted into 33
+#                                    # and 65 points, two 65-point cubes
+#                                    # combined into 65; apply: JPEG and OpenEXR
 #   RUNS=50 bench/compare-peer.sh    # more runs per command
 #
 # Both write over an existing output file, as a repeated conversion does.
@@ -50,6 +52,14 @@ make_cube() {
 }
 make_cube 65 "$work/in65.cube"
 make_cube 33 "$work/in33.cube"
+# A look to combine with it: channels mixed by products of each other.
+awk -v n=65 'BEGIN {
+  s = n - 1; print "LUT_3D_SIZE " n
+  for (b = 0; b < n; b++) for (g = 0; g < n; g++) for (r = 0; r < n; r++) {
+    x = r / s; y = g / s; z = b / s
+    printf "%.6f %.6f %.6f\n", 0.9*x + 0.05*y*z + 0.05*x*x, 0.1*x + 0.8*y + 0.1*z*z, 0.05 + 0.9*z*(0.8 + 0.2*y)
+  }
+}' > "$work/look65.cube"
 mkdir -p "$work/zelvo" "$work/peer"
 
 # The median of a command's peak resident memory in kB over five runs.
@@ -88,6 +98,20 @@ for c in "${cases[@]}"; do
   peer=(ociobakelut --lut "$in" --format resolve_cube --cubesize "$2" "$work/peer/out.cube")
   compare "$1 to $2" 3 "$runs"
 done
+
+# bake: the inverse of the graded cube, and the cube then the look, as one
+# table (the peer's --lut reads cubes tetrahedrally, so ours does too).
+for size in 33 65; do
+  ours=("$zelvo" bake --invlut "$work/in65.cube" -p "Cube 3D Davinci" --size "$size" --interp tetrahedral --overwrite
+        -o "$work/zelvo/inverse.cube")
+  peer=(ociobakelut --invlut "$work/in65.cube" --format resolve_cube --cubesize "$size" "$work/peer/inverse.cube")
+  compare "inv 65 to $size" 2 "$(( runs < 10 ? runs : 10 ))"
+done
+ours=("$zelvo" bake --lut "$work/in65.cube" --lut "$work/look65.cube" -p "Cube 3D Davinci" --size 65 --interp tetrahedral
+      --overwrite -o "$work/zelvo/combined.cube")
+peer=(ociobakelut --lut "$work/in65.cube" --lut "$work/look65.cube" --format resolve_cube --cubesize 65
+      "$work/peer/combined.cube")
+compare "2 x 65 to 65" 2 "$(( runs < 10 ? runs : 10 ))"
 
 # apply: the same picture for every tool, made once: a test card with grain,
 # so that the JPEG coder has real work, as a photograph gives it.

@@ -95,5 +95,6 @@ TCliCommand AddApplyCommand(CLI::App& app);
 TCliCommand AddICCCommand(CLI::App& app);
 TCliCommand AddDiffCommand(CLI::App& app);
 TCliCommand AddIdentityCommand(CLI::App& app);
+TCliCommand AddBakeCommand(CLI::App& app);
 
 }  // namespace zelvo

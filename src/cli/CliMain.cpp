@@ -14,7 +14,7 @@ namespace {
 // The commands, in the order the help lists them; each file adds one.
 constexpr TCliCommand (*kCommands[])(CLI::App&) = {
     AddConvertCommand, AddInfoCommand, AddEvalCommand, AddProfilesCommand,
-    AddFormatsCommand, AddApplyCommand, AddICCCommand, AddDiffCommand, AddIdentityCommand,
+    AddFormatsCommand, AddApplyCommand, AddICCCommand, AddDiffCommand, AddIdentityCommand, AddBakeCommand,
 };
 
 }  // namespace

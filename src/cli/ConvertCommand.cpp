@@ -21,6 +21,7 @@ struct TConvertOptions {
   bool overwrite = false;
   bool skip_existing = false;
   bool keep_going = false;
+  bool invert = false;
   std::string cccid;
   TImageLUTReadOptions image;
   std::optional<TInterpolation> interpolation;
@@ -45,6 +46,7 @@ std::string CheckConvertOptions(const TConvertOptions& o, ConversionSettings& se
   settings.ItemId = o.cccid;
   settings.ImageLayout = o.image;
   settings.Interpolation = o.interpolation;
+  settings.Invert = o.invert;
   return CheckOutputOptions(o.profile, o.size, o.bits, settings);
 }
 
@@ -190,6 +192,8 @@ TCliCommand AddConvertCommand(CLI::App& app) {
                     "After a file fails, convert the rest (the exit status still says that one failed)");
   AddCorrectionIdOption(*convert, o->cccid);
   AddImageLayoutOptions(*convert, o->image);
+  convert->add_flag("--invert", o->invert,
+                    "Write each file's inverse: the LUT that takes its colours back to its inputs (1D, 3D or both)");
   convert->add_option("files", o->files, "LUT files to convert")->required();
   return TCliCommand{convert, [o](const CliEnvironment& env) { return RunConvert(*o, env); }};
 }

@@ -9,6 +9,7 @@
 
 #include "base/Errors.h"
 #include "base/StringLib.h"
+#include "convert/LUTChain.h"
 #include "lut/Compare.h"
 #include "lut/Resample.h"
 #include "lut/Shaper.h"
@@ -157,14 +158,14 @@ std::string ColorText(const TColor& c) { return Short(c.R) + " " + Short(c.G) + 
 // The largest difference of any channel between two LUTs over a lattice of
 // m positions per axis spread over `domain`: the grid i / (m - 1), or with
 // `centres` the middles of m equal cells, (i + 0.5) / m, which fall between
-// the points of a table of m + 1.
+// the points of a table of m + 1 (of every `step`th cell per axis).
 struct TLargest {
   double Difference = 0.0;
   TColor At;
 };
-TLargest LargestDifference(const TLUT& a, const TLUT& b, const TLUTDomain& domain, int m, bool centres) {
-  std::vector<double> x(static_cast<std::size_t>(m));
-  for (int i = 0; i < m; ++i) x[static_cast<std::size_t>(i)] = centres ? (i + 0.5) / m : static_cast<double>(i) / (m - 1);
+TLargest LargestDifference(const TLUT& a, const TLUT& b, const TLUTDomain& domain, int m, bool centres, int step = 1) {
+  std::vector<double> x;
+  for (int i = 0; i < m; i += step) x.push_back(centres ? (i + 0.5) / m : static_cast<double>(i) / (m - 1));
   const auto at = [&](double t, double lo, double hi) { return lo + t * (hi - lo); };
   TLargest largest;
   constexpr std::size_t kSpan = 1 << 15;
@@ -203,15 +204,21 @@ bool Intersect(const TLUTDomain& a, const TLUTDomain& b, TLUTDomain& common) {
 constexpr int kShaperSize = 4096;
 
 // The largest difference between a process list and a table of it of `n`
-// points per axis, at the middle of each of its cells.
+// points per axis, at the middle of each of its cells (of a chain that
+// inverts a LUT, whose every colour is a search, of every other cell along
+// each axis).
 TLargest ChainLoss(const TLUT& source, const TLUT& target, const TLUTDomain& common) {
-  return LargestDifference(source, target, common, std::max(target.Size3D() - 1, 1), true);
+  const auto* chain = dynamic_cast<const TChainEvaluator*>(source.Evaluator.get());
+  const int step = chain != nullptr && chain->Inverts() ? 2 : 1;
+  return LargestDifference(source, target, common, std::max(target.Size3D() - 1, 1), true, step);
 }
 
 // What a written table loses of its source, where it loses more than half a
 // code step of 10 bits: the colour mixing of a 3D source written as 1D (over
 // a 17-point grid), or the colours of a process list between the points of
-// a table (at the middle of each of its cells). Empty when the table holds
+// a table (at the middle of each of its cells; of a chain that inverts a
+// LUT, whose every colour is a search, of every other cell along each axis).
+// Empty when the table holds
 // the source. Over the inputs both cover: a target of a format without
 // domains holds what the source does to 0..1, and clipping is said apart.
 std::string LossOf(const TLUT& source, const TLUT& target) {
@@ -248,40 +255,48 @@ bool ValuesBeyondUnit(const TLUT& lut) {
 
 }  // namespace
 
-TConvertNotes ConvertFile(const ConversionSettings& settings, const std::string& source_path,
-                          const std::string& target_path, TReplace replace,
-                          const std::function<void()>& source_read) {
+namespace {
+
+// The size the profile's files are built at; refuses settings no writer can
+// honour before any work.
+int CheckedSize(const ConversionSettings& settings) {
   CheckConversionSettings(settings);
   const TLutOutputProfile& profile = *settings.OutputProfile;
-  const TLUTFormat& format = FormatOfProfile(profile);
   const int size = ResolveGridSize(settings.SizeText, profile);
   if (size < kMinUsableSize) {
     throw ELUTError("A target size of " + std::to_string(size) + " is not supported; a LUT needs at least " +
                     std::to_string(kMinUsableSize) + (profile.Is3D ? " points per axis." : " entries."));
   }
+  return std::min(size, LargestSize(profile));
+}
 
-  // The file is read once; its bytes are gone when the load returns.
-  TLUT source;
-  LoadLUTFile(source_path, source, TLUTFormatId::None, settings.ItemId, settings.ImageLayout);
-  // A file that no format recognises (any more) leaves the source empty; never
-  // write a table built from it.
-  if (source.FormatIndex == TLUTFormatId::None) {
-    throw ELUTError("The file \"" + source_path + "\" is not a LUT file of a known format" +
-                    UnknownFormatDetail(source_path) + ".");
+// Fills the target from a source that computes its colours: a chain of
+// steps is told to count what its inverses meet.
+void SampleInto(TLUT& target, const TLUT& source, TConvertNotes& notes) {
+  const auto* chain = dynamic_cast<const TChainEvaluator*>(source.Evaluator.get());
+  if (chain == nullptr) {
+    ResampleLUT(target, source);
+    return;
   }
-  if (!HasUsableTable(source)) {
-    throw ELUTError("The LUT in \"" + source_path + "\" has fewer than 2 points; it cannot be converted.");
-  }
-  if (settings.Interpolation) source.Interpolation3D = *settings.Interpolation;
-  if (source_read) source_read();
+  target.Comments = source.Comments;
+  std::vector<TInverseStats> stats;
+  BakeLUT(target, [&](const TColor* in, TColor* out, std::size_t count) { chain->Evaluate(in, out, count, stats); });
+  for (std::string& note : chain->InverseNotes(stats)) notes.Warnings.push_back(std::move(note));
+}
 
+}  // namespace
+
+TConvertNotes ConvertLUT(const ConversionSettings& settings, TLUT&& source, const std::string& target_path,
+                         TReplace replace) {
+  const int built = CheckedSize(settings);
+  const TLutOutputProfile& profile = *settings.OutputProfile;
+  const TLUTFormat& format = FormatOfProfile(profile);
   // The target covers what the source covers where its format can say so;
   // other formats' readers assume 0..1.
   TConvertNotes notes;
   const TLUTDomain domain = format.DomainToWrite(source.InputDomain());
   notes.InputsClipped = !format.StatesDomain() && source.InputDomain().ReachesBeyondUnit();
   const TLUTKind kind = profile.Is3D ? TLUTKind::lk3D : TLUTKind::lk1D;
-  const int built = std::min(size, LargestSize(profile));
   const bool may_lose = source.Kind == TLUTKind::lkChain || (!profile.Is3D && source.Kind != TLUTKind::lk1D);
   if (may_lose) {
     // Sampled from the source, which stays for the comparison.
@@ -290,7 +305,7 @@ TConvertNotes ConvertFile(const ConversionSettings& settings, const std::string&
     (profile.Is3D ? target.Domain3D : target.Domain1D) = domain;
     if (profile.Is3D) target.SetSize3D(built);
     else target.SetSize1D(built);
-    ResampleLUT(target, source);
+    SampleInto(target, source, notes);
     // A process list into a format that holds a shaper ahead of its table:
     // the shaped table where it follows the list more closely.
     if (source.Kind == TLUTKind::lkChain && profile.Is3D && format.ShaperKind() != TLUTFormat::TShaper::None) {
@@ -310,6 +325,28 @@ TConvertNotes ConvertFile(const ConversionSettings& settings, const std::string&
   notes.OutputsClipped = format.ClipsOutputs() && ValuesBeyondUnit(target);
   SaveLUTFile(target_path, target, profile, settings.Bits, replace);
   return notes;
+}
+
+TConvertNotes ConvertFile(const ConversionSettings& settings, const std::string& source_path,
+                          const std::string& target_path, TReplace replace,
+                          const std::function<void()>& source_read) {
+  CheckedSize(settings);
+  // The file is read once; its bytes are gone when the load returns.
+  TLUT source;
+  LoadLUTFile(source_path, source, TLUTFormatId::None, settings.ItemId, settings.ImageLayout);
+  // A file that no format recognises (any more) leaves the source empty; never
+  // write a table built from it.
+  if (source.FormatIndex == TLUTFormatId::None) {
+    throw ELUTError("The file \"" + source_path + "\" is not a LUT file of a known format" +
+                    UnknownFormatDetail(source_path) + ".");
+  }
+  if (!HasUsableTable(source)) {
+    throw ELUTError("The LUT in \"" + source_path + "\" has fewer than 2 points; it cannot be converted.");
+  }
+  if (settings.Interpolation) source.Interpolation3D = *settings.Interpolation;
+  if (settings.Invert) source = InvertedLUT(std::move(source), source_path);
+  if (source_read) source_read();
+  return ConvertLUT(settings, std::move(source), target_path, replace);
 }
 
 namespace {

@@ -22,6 +22,7 @@ struct ConversionSettings {
   std::optional<TInterpolation> Interpolation{};
   std::string ItemId = {};           // the correction of an ASC CDL collection (--cccid); "": the first
   TImageLUTReadOptions ImageLayout = {};  // how a picture is read as an image LUT (--layout, --raster-width)
+  bool Invert = false;               // each file's inverse is written (convert --invert)
 };
 
 struct ConversionEntry {
@@ -128,13 +129,20 @@ struct TConvertNotes {
 // Reads one file, resamples it to the profile's kind and size, writes it.
 // The target covers the source's input domain when its format can state one,
 // else 0..1 (InputsClipped says when the source reaches beyond it). A process
-// list is sampled once at the target's grid. `replace` says whether an
+// list is sampled once at the target's grid; with settings.Invert the
+// file's inverse is. `replace` says whether an
 // existing target may be replaced; a file that is there with KeepExisting is
 // refused, even one that appeared a moment ago.
 // `source_read` is called once the source is read.
 TConvertNotes ConvertFile(const ConversionSettings& settings, const std::string& source_path,
                           const std::string& target_path, TReplace replace = TReplace::Replace,
                           const std::function<void()>& source_read = {});
+
+// The same for a LUT in memory (a chain built by BuildChainLUT): resampled
+// to the profile's kind, size and domain, written to `target_path`. A chain
+// of inverted LUTs says in the notes what its inverses met.
+TConvertNotes ConvertLUT(const ConversionSettings& settings, TLUT&& source, const std::string& target_path,
+                         TReplace replace = TReplace::Replace);
 
 // The batch loop over the entries in list order. A target that is a source of
 // the batch, or that an earlier entry of it wrote, is refused before the

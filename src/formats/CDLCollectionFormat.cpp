@@ -35,22 +35,10 @@ class TCDLCollectionFormat : public TLUTFormat {
   TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override {
     TXMLNode doc;
     doc.LoadFromString(source.Bytes());
-    const std::vector<const TXMLNode*> corrections = CollectionCorrections(doc);
-    if (corrections.empty()) throw ELUTError("The collection holds no ColorCorrection.");
     std::string ids;
-    const TXMLNode* chosen = source.ItemId().empty() ? corrections.front() : nullptr;
-    for (const TXMLNode* cc : corrections) {
-      const TXMLValue* id = cc->Attributes.Find("id");
-      const std::string text = id != nullptr ? id->Text : std::string();
-      if (!ids.empty()) ids += ", ";
-      ids += text.empty() ? "(no id)" : text;
-      if (chosen == nullptr && text == source.ItemId()) chosen = cc;
-    }
-    if (chosen == nullptr) {
-      throw ELUTError("The collection holds no correction \"" + source.ItemId() + "\" (its ids: " + ids + ").");
-    }
+    const TXMLNode& chosen = ChosenCorrection(doc, source.ItemId(), ids);
     TCDLData cdl;
-    ReadCorrection(*chosen, cdl);
+    ReadCorrection(chosen, cdl);
     CorrectionToLUT(cdl, lut);
     lut.Comments.push_back("Corrections of the file (pick one by its id): " + ids);
     return {};

@@ -95,6 +95,35 @@ std::vector<const TXMLNode*> CollectionCorrections(const TXMLNode& doc) {
   return found;
 }
 
+const TXMLNode& ChosenCorrection(const TXMLNode& document, const std::string& item_id, std::string& ids) {
+  const std::vector<const TXMLNode*> corrections = CollectionCorrections(document);
+  if (corrections.empty()) throw ELUTError("The collection holds no ColorCorrection.");
+  ids.clear();
+  const TXMLNode* chosen = item_id.empty() ? corrections.front() : nullptr;
+  for (const TXMLNode* cc : corrections) {
+    const TXMLValue* id = cc->Attributes.Find("id");
+    const std::string text = id != nullptr ? id->Text : std::string();
+    if (!ids.empty()) ids += ", ";
+    ids += text.empty() ? "(no id)" : text;
+    if (chosen == nullptr && text == item_id) chosen = cc;
+  }
+  if (chosen == nullptr) {
+    throw ELUTError("The collection holds no correction \"" + item_id + "\" (its ids: " + ids + ").");
+  }
+  return *chosen;
+}
+
+void ReadCorrectionOf(std::string_view document, const std::string& item_id, TCDLData& cdl) {
+  TXMLNode doc;
+  doc.LoadFromString(document);
+  if (const TXMLNode* single = doc.FindChild("ColorCorrection")) {
+    ReadCorrection(*single, cdl);
+    return;
+  }
+  std::string ids;
+  ReadCorrection(ChosenCorrection(doc, item_id, ids), cdl);
+}
+
 void ApplyCDL(const TCDLData& cdl, float in_r, float in_g, float in_b, float& out_r, float& out_g, float& out_b) {
   const float in[3] = {in_r, in_g, in_b};
   float out[3];

@@ -43,6 +43,14 @@ void ReadCorrection(const TXMLNode& correction, TCDLData& cdl);
 // ColorDecisionList (one in each ColorDecision), in document order; raises
 // the not-found error when the document is neither.
 std::vector<const TXMLNode*> CollectionCorrections(const TXMLNode& document);
+// The correction of a collection (or decision list) whose id is `item_id`,
+// the first for an empty id; `ids` gets the ids of all its corrections
+// ("shot_010, (no id)"). Raises ELUTError for a collection of none and for
+// an id it does not hold.
+const TXMLNode& ChosenCorrection(const TXMLNode& document, const std::string& item_id, std::string& ids);
+// One correction of a .cc, .ccc or .cdl document: its top-level
+// ColorCorrection (whatever its id), else the chosen one of its collection.
+void ReadCorrectionOf(std::string_view document, const std::string& item_id, TCDLData& cdl);
 
 // Slope, offset and power per channel, then saturation around the plain mean of
 // the three channels, in single precision. Nothing is clamped.

@@ -14,26 +14,14 @@
 #include <string_view>
 #include <vector>
 
+#include "lut/GridSearch.h"
+#include "lut/Inverse.h"
 #include "lut/LUT.h"
 #include "lut/Resample.h"
 
 namespace zelvo {
 
 class TXMLNode;
-
-// The work one bake, or one evaluation call, may spend in the inverse 3D
-// search: on average so many cells per colour asked for, and a fixed amount
-// beyond that, so that a table that folds everywhere ends in an error rather
-// than hours of searching. It belongs to the caller, never to a node, so a
-// colour's result does not depend on what was evaluated before it.
-struct TSearchBudget {
-  static constexpr long long kCellsPerColour = 64;
-  static constexpr long long kCellsAnyway = 1LL << 20;
-  long long CellsLeft = kCellsAnyway;
-  static TSearchBudget ForColours(std::size_t count) {
-    return TSearchBudget{kCellsPerColour * static_cast<long long>(count) + kCellsAnyway};
-  }
-};
 
 class TCLFOp {
  public:
@@ -101,12 +89,8 @@ class TCLFLUT1D final : public TCLFOp {
   bool HueAdjust = false;
   bool HalfDomain = false;
   double HalfDomainValue(int channel, double x) const;
-  // Of the inverse: each channel's values made monotonic, and where the
-  // flat runs at both ends stop.
-  std::vector<double> Monotonic[3];
-  std::size_t First[3] = {}, Last[3] = {};
-  bool Rising[3] = {true, true, true};
-  double Invert(int channel, double y) const;
+  // Of the inverse: each channel's curve run backwards.
+  TInverseCurve Curves[3];
 };
 
 // A 3D table; Table is a TLUT of kind lk3D (red fastest in memory).
@@ -121,8 +105,8 @@ class TCLFLUT3D final : public TCLFOp {
 // The inverse of a 3D table (CTF): the grid position whose tetrahedral
 // interpolation gives the colour. The table is grown by one point on every
 // side, moved away from mid-grey, so that colours beyond its gamut find a
-// position at its edge. Where the table folds and several positions give the
-// colour, the cells are searched in a fixed order and the first one wins.
+// position at its edge. Where the table folds and several positions give the colour, the cells are
+// searched in a fixed order and the first one wins (TGridSearch).
 class TCLFInverseLUT3D final : public TCLFOp {
  public:
   TCLFInverseLUT3D(const TXMLNode& node, double in_scale);
@@ -130,26 +114,9 @@ class TCLFInverseLUT3D final : public TCLFOp {
   TLUT Table;  // the forward table as the file states it, kind lk3D
 
  private:
-  // The steps of reading the node: the table grown by a point on every side,
-  // the bounds of its cells, the cells of each bucket in search order.
+  TLUT Grown;  // Table's size + 2 points per axis, its values in single precision
+  std::unique_ptr<TGridSearch> Search;
   void GrowGrid();
-  void BoundCells();
-  void FillBuckets();
-  std::vector<std::uint32_t> SearchOrder() const;
-  // The buckets (of `buckets` per channel) a cell's bounds meet; false when
-  // they lie outside 0..1.
-  bool CellBuckets(std::uint32_t cell, int buckets, int lo[3], int hi[3]) const;
-
-  int Points = 0;             // per axis of the grown grid: Table's size + 2
-  std::vector<float> Grown;   // Points^3 colours, red fastest
-  const float* GrownAt(int r, int g, int b) const;
-  std::vector<float> Bounds;  // per cell: lowest and highest of its corners
-  // The cells whose bounds meet each bucket of 0..1 per channel, in search order.
-  int Buckets = 1;
-  std::vector<std::uint32_t> BucketStart, BucketCells;
-  // The grown-grid position of `p` (inside 0..1); false where no cell holds
-  // it. `budget` counts down the cells looked into.
-  bool Find(const double p[3], double position[3], long long& budget) const;
 };
 
 // The curve nodes (CLFCurveNodes.cpp): Log, Exponent and Gamma, ASC_CDL.

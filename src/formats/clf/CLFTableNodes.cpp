@@ -236,38 +236,9 @@ TCLFLUT1D::TCLFLUT1D(const TXMLNode& node, double out_scale, bool inverse) : TCL
     e.B = channels == 1 ? r : value(at + 2);
   }
   if (!Inverse) return;
-  // The inverse of a table that turns back on itself is taken over its
-  // monotonic hull: each value no lower (or higher) than those before.
-  for (int c = 0; c < 3; ++c) {
-    std::vector<double>& v = Monotonic[c];
-    v.resize(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i) v[static_cast<std::size_t>(i)] = ChannelOf(Table.Table1D(i), c);
-    Rising[c] = v.back() >= v.front();
-    if (!Rising[c]) {
-      for (double& x : v) x = -x;
-    }
-    for (std::size_t i = 1; i < v.size(); ++i) v[i] = std::max(v[i], v[i - 1]);
-    std::size_t first = 0, last = v.size() - 1;
-    while (first + 1 < v.size() && v[first + 1] == v[0]) ++first;
-    while (last > first && v[last - 1] == v.back()) --last;
-    First[c] = first;
-    Last[c] = last;
-  }
-}
-
-double TCLFLUT1D::Invert(int channel, double y) const {
-  const std::vector<double>& v = Monotonic[channel];
-  if (!Rising[channel]) y = -y;
-  const std::size_t first = First[channel], last = Last[channel];
-  const double scale = 1.0 / static_cast<double>(v.size() - 1);
-  if (!(y > v[first])) return static_cast<double>(first) * scale;
-  if (y >= v[last]) return static_cast<double>(last) * scale;
-  // The first value not below y; the one before it is below.
-  const auto it = std::lower_bound(v.begin() + static_cast<std::ptrdiff_t>(first),
-                                   v.begin() + static_cast<std::ptrdiff_t>(last) + 1, y);
-  const std::size_t k = static_cast<std::size_t>(it - v.begin());
-  const double f = (y - v[k - 1]) / (v[k] - v[k - 1]);
-  return (static_cast<double>(k - 1) + f) * scale;
+  // Each channel's curve run backwards, over its monotonic hull where it
+  // turns back on itself.
+  for (int c = 0; c < 3; ++c) Curves[c] = TInverseCurve(Table.Data1D(), static_cast<std::size_t>(n), c);
 }
 
 // As OpenColorIO reads such tables: the two codes of the half floats around
@@ -291,7 +262,7 @@ void TCLFLUT1D::Apply(TColor* colors, std::size_t count, TSearchBudget& /*budget
   for (std::size_t k = 0; k < count; ++k) {
     TColor& c = colors[k];
     if (Inverse) {
-      c = TColor{Invert(0, c.R), Invert(1, c.G), Invert(2, c.B)};
+      c = TColor{Curves[0].Position(c.R), Curves[1].Position(c.G), Curves[2].Position(c.B)};
       continue;
     }
     const TColor in = c;

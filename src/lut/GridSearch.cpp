@@ -1,0 +1,763 @@
+// The inverse 3D search: cells found through buckets, each solved for the
+// position that its interpolation maps onto the colour; and the nearest
+// colour on the surface a table reaches.
+#include "lut/GridSearch.h"
+
+#include <algorithm>
+#include <cmath>
+#include <initializer_list>
+#include <limits>
+
+namespace zelvo {
+
+namespace {
+
+// The six tetrahedra of a cell around its diagonal from corner 000 to 111,
+// in the order they are tried: the two corners between the ends of each, as
+// red, green and blue offsets.
+constexpr int kTetrahedra[6][2][3] = {{{1, 0, 0}, {1, 1, 0}}, {{1, 1, 0}, {0, 1, 0}}, {{0, 1, 0}, {0, 1, 1}},
+                                      {{0, 1, 1}, {0, 0, 1}}, {{0, 0, 1}, {1, 0, 1}}, {{1, 0, 1}, {1, 0, 0}}};
+
+// How far a weight (or a fraction of a cell) may stray outside its cell, and
+// the smallest pivot that still spans a direction.
+constexpr double kWeightSlack = 1e-9;
+constexpr double kTinyPivot = 1e-9;
+// How far a cell's bounds reach beyond its corners.
+constexpr float kBoundsSlack = 1e-6f;
+// The most cell entries the buckets may hold together, and the most buckets
+// per channel.
+constexpr std::size_t kMaxBucketEntries = std::size_t{1} << 22;
+constexpr int kMaxBuckets = 64;
+// Per cell of a grown table: the axis of its cone, the cosine of its
+// half-angle and its nearest point along the axis.
+constexpr std::size_t kConeFloats = 5;
+
+// A float not above (Below) or not below (Above) a value, so that bounds in
+// single precision still hold the double values they bound: the nearest
+// float moved by more than its rounding.
+float Below(double v) {
+  constexpr double kLargest = std::numeric_limits<float>::max();
+  const float f = static_cast<float>(std::clamp(v, -kLargest, kLargest));
+  return static_cast<double>(f) <= v ? f : f - (std::fabs(f) * 1.2e-7f + 1e-37f);
+}
+float Above(double v) {
+  constexpr double kLargest = std::numeric_limits<float>::max();
+  const float f = static_cast<float>(std::clamp(v, -kLargest, kLargest));
+  return static_cast<double>(f) >= v ? f : f + (std::fabs(f) * 1.2e-7f + 1e-37f);
+}
+
+double Dot(const double* x, const double* y) { return x[0] * y[0] + x[1] * y[1] + x[2] * y[2]; }
+
+// Solves the weights w[1..3] of the corners v[1..3] of a tetrahedron
+// (against v[0]) that give p, and w[0] = 1 - the others; false where they
+// do not exist.
+bool SolveTetrahedron(const double v[4][3], const double p[3], double w[4]) {
+  double a[3][4];
+  for (int c = 0; c < 3; ++c) {
+    for (int k = 0; k < 3; ++k) a[c][k] = v[k + 1][c] - v[0][c];
+    a[c][3] = p[c] - v[0][c];
+  }
+  for (int col = 0; col < 3; ++col) {
+    int best = col;
+    for (int r = col + 1; r < 3; ++r) {
+      if (std::fabs(a[r][col]) > std::fabs(a[best][col])) best = r;
+    }
+    if (!(std::fabs(a[best][col]) >= kTinyPivot)) return false;
+    std::swap(a[best], a[col]);
+    for (int r = col + 1; r < 3; ++r) {
+      const double f = a[r][col] / a[col][col];
+      for (int k = col; k < 4; ++k) a[r][k] -= f * a[col][k];
+    }
+  }
+  for (int col = 2; col >= 0; --col) {
+    double sum = a[col][3];
+    for (int k = col + 1; k < 3; ++k) sum -= a[col][k] * w[k + 1];
+    w[col + 1] = sum / a[col][col];
+  }
+  w[0] = 1.0 - w[1] - w[2] - w[3];
+  return true;
+}
+
+// The same for a flat tetrahedron, whose corners span less than a volume: p
+// must lie on one of its faces, edges or corners.
+bool SolveFlat(const double v[4][3], const double p[3], double w[4]) {
+  const auto holds = [&](std::initializer_list<int> corners) {
+    double q[3] = {0, 0, 0};
+    for (int i : corners) {
+      for (int c = 0; c < 3; ++c) q[c] += w[i] * v[i][c];
+    }
+    for (int c = 0; c < 3; ++c) {
+      if (!(std::fabs(q[c] - p[c]) <= kTinyPivot)) return false;
+    }
+    for (int i : corners) {
+      if (!(w[i] >= -kWeightSlack && w[i] <= 1.0 + kWeightSlack)) return false;
+    }
+    return true;
+  };
+  static constexpr int kFaces[4][3] = {{0, 1, 2}, {0, 1, 3}, {0, 2, 3}, {1, 2, 3}};
+  for (const auto& f : kFaces) {
+    double e1[3], e2[3], d[3];
+    for (int c = 0; c < 3; ++c) {
+      e1[c] = v[f[1]][c] - v[f[0]][c], e2[c] = v[f[2]][c] - v[f[0]][c], d[c] = p[c] - v[f[0]][c];
+    }
+    const double g11 = Dot(e1, e1), g12 = Dot(e1, e2), g22 = Dot(e2, e2);
+    const double det = g11 * g22 - g12 * g12;
+    if (!(det > 0.0)) continue;
+    std::fill(w, w + 4, 0.0);
+    w[f[1]] = (g22 * Dot(d, e1) - g12 * Dot(d, e2)) / det;
+    w[f[2]] = (g11 * Dot(d, e2) - g12 * Dot(d, e1)) / det;
+    w[f[0]] = 1.0 - w[f[1]] - w[f[2]];
+    if (holds({f[0], f[1], f[2]})) return true;
+  }
+  for (int i = 0; i < 4; ++i) {
+    for (int j = i + 1; j < 4; ++j) {
+      double e[3], d[3];
+      for (int c = 0; c < 3; ++c) e[c] = v[j][c] - v[i][c], d[c] = p[c] - v[i][c];
+      const double length = Dot(e, e);
+      if (!(length > 0.0)) continue;
+      std::fill(w, w + 4, 0.0);
+      w[j] = Dot(d, e) / length;
+      w[i] = 1.0 - w[j];
+      if (holds({i, j})) return true;
+    }
+  }
+  for (int i = 0; i < 4; ++i) {
+    std::fill(w, w + 4, 0.0);
+    w[i] = 1.0;
+    if (holds({i})) return true;
+  }
+  return false;
+}
+
+// The position inside a cell (fractions along red, green and blue) whose
+// tetrahedral interpolation gives p; corners by offset, red in bit 0.
+bool SolveTetrahedral(const double corner[8][3], const double p[3], double x[3]) {
+  const auto corner_of = [](const int offset[3]) { return offset[0] | offset[1] << 1 | offset[2] << 2; };
+  for (const auto& tetrahedron : kTetrahedra) {
+    const int* o1 = tetrahedron[0];
+    const int* o2 = tetrahedron[1];
+    double v[4][3], w[4];
+    std::copy_n(corner[0], 3, v[0]);
+    std::copy_n(corner[corner_of(o1)], 3, v[1]);
+    std::copy_n(corner[corner_of(o2)], 3, v[2]);
+    std::copy_n(corner[7], 3, v[3]);
+    if (SolveTetrahedron(v, p, w)) {
+      if (!(w[1] >= -kWeightSlack && w[2] >= -kWeightSlack && w[3] >= -kWeightSlack &&
+            w[1] + w[2] + w[3] <= 1.0 + kWeightSlack)) {
+        continue;
+      }
+    } else if (!SolveFlat(v, p, w)) {
+      continue;
+    }
+    for (int c = 0; c < 3; ++c) x[c] = w[1] * o1[c] + w[2] * o2[c] + w[3];
+    return true;
+  }
+  return false;
+}
+
+// The same for trilinear interpolation: Newton's method on the cell's
+// polynomial a + er u + eg v + eb w + erg uv + erb uw + egb vw + ergb uvw from
+// the middle of the cell, damped a little (Levenberg-Marquardt) so that a
+// cell flat in some direction still converges on the colours it holds.
+bool SolveTrilinear(const double c[8][3], const double p[3], double x[3]) {
+  double k[8][3];  // a, er, eg, eb, erg, erb, egb, ergb per channel
+  for (int ch = 0; ch < 3; ++ch) {
+    k[0][ch] = c[0][ch];
+    k[1][ch] = c[1][ch] - c[0][ch];
+    k[2][ch] = c[2][ch] - c[0][ch];
+    k[3][ch] = c[4][ch] - c[0][ch];
+    k[4][ch] = c[3][ch] - c[1][ch] - c[2][ch] + c[0][ch];
+    k[5][ch] = c[5][ch] - c[1][ch] - c[4][ch] + c[0][ch];
+    k[6][ch] = c[6][ch] - c[2][ch] - c[4][ch] + c[0][ch];
+    k[7][ch] = c[7][ch] - c[3][ch] - c[5][ch] - c[6][ch] + c[1][ch] + c[2][ch] + c[4][ch] - c[0][ch];
+  }
+  const double tolerance = 1e-12 * std::max({1.0, std::fabs(p[0]), std::fabs(p[1]), std::fabs(p[2])});
+  double u = 0.5, v = 0.5, w = 0.5;
+  for (int iteration = 0; iteration < 24; ++iteration) {
+    double r[3], j[3][3];
+    double largest = 0.0;
+    for (int ch = 0; ch < 3; ++ch) {
+      r[ch] = k[0][ch] + k[1][ch] * u + k[2][ch] * v + k[3][ch] * w + k[4][ch] * u * v + k[5][ch] * u * w +
+              k[6][ch] * v * w + k[7][ch] * u * v * w - p[ch];
+      j[ch][0] = k[1][ch] + k[4][ch] * v + k[5][ch] * w + k[7][ch] * v * w;
+      j[ch][1] = k[2][ch] + k[4][ch] * u + k[6][ch] * w + k[7][ch] * u * w;
+      j[ch][2] = k[3][ch] + k[5][ch] * u + k[6][ch] * v + k[7][ch] * u * v;
+      largest = std::max(largest, std::fabs(r[ch]));
+    }
+    if (!(largest == largest)) return false;  // NaN corners
+    if (largest <= tolerance) {
+      const double at[3] = {u, v, w};
+      for (int i = 0; i < 3; ++i) {
+        if (!(at[i] >= -kWeightSlack && at[i] <= 1.0 + kWeightSlack)) return false;
+        x[i] = std::clamp(at[i], 0.0, 1.0);
+      }
+      return true;
+    }
+    // (J^T J + mu I) d = -J^T r, solved by Cramer's rule.
+    double a[3][3], g[3];
+    for (int i = 0; i < 3; ++i) {
+      g[i] = -(j[0][i] * r[0] + j[1][i] * r[1] + j[2][i] * r[2]);
+      for (int m = 0; m < 3; ++m) a[i][m] = j[0][i] * j[0][m] + j[1][i] * j[1][m] + j[2][i] * j[2][m];
+    }
+    const double mu = 1e-13 * (a[0][0] + a[1][1] + a[2][2]) + 1e-300;
+    for (int i = 0; i < 3; ++i) a[i][i] += mu;
+    const auto det3 = [](const double m[3][3]) {
+      return m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) - m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+             m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
+    };
+    const double det = det3(a);
+    if (!(std::fabs(det) > 0.0)) return false;
+    double step[3];
+    for (int col = 0; col < 3; ++col) {
+      double m[3][3];
+      for (int i = 0; i < 3; ++i)
+        for (int n = 0; n < 3; ++n) m[i][n] = n == col ? g[i] : a[i][n];
+      step[col] = det3(m) / det;
+    }
+    u += step[0], v += step[1], w += step[2];
+    // A cell that does not hold the colour sends the position far outside.
+    if (iteration >= 2 && !(u > -1.0 && u < 2.0 && v > -1.0 && v < 2.0 && w > -1.0 && w < 2.0)) return false;
+  }
+  return false;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// TGridSearch
+
+TGridSearch::TGridSearch(const TLUT& table, TInterpolation interpolation, bool grown)
+    : table_(&table), interpolation_(interpolation), points_(table.Size3D()), grown_(grown) {
+  BoundCells();
+  FillBuckets();
+}
+
+const TLUTEntry& TGridSearch::Point(int r, int g, int b) const {
+  const auto n = static_cast<std::size_t>(points_);
+  return table_->Data3D()[(static_cast<std::size_t>(b) * n + static_cast<std::size_t>(g)) * n +
+                          static_cast<std::size_t>(r)];
+}
+
+void TGridSearch::BoundCells() {
+  const int cells = points_ - 1;
+  const std::size_t cell_count = static_cast<std::size_t>(cells) * cells * cells;
+  bounds_.resize(6 * cell_count);
+  if (grown_) cones_.resize(kConeFloats * cell_count);
+  for (int b = 0; b < cells; ++b)
+    for (int g = 0; g < cells; ++g)
+      for (int r = 0; r < cells; ++r) {
+        double lo[3], hi[3];
+        for (int c = 0; c < 3; ++c) lo[c] = std::numeric_limits<double>::max(), hi[c] = -lo[c];
+        for (int corner = 0; corner < 8; ++corner) {
+          const TLUTEntry& e = Point(r + (corner & 1), g + (corner >> 1 & 1), b + (corner >> 2));
+          const double v[3] = {e.R, e.G, e.B};
+          for (int c = 0; c < 3; ++c) lo[c] = std::min(lo[c], v[c]), hi[c] = std::max(hi[c], v[c]);
+        }
+        const std::size_t cell = (static_cast<std::size_t>(b) * cells + g) * cells + r;
+        float* box = bounds_.data() + 6 * cell;
+        for (int c = 0; c < 3; ++c) box[c] = Below(lo[c]) - kBoundsSlack, box[3 + c] = Above(hi[c]) + kBoundsSlack;
+        if (grown_) BoundCone(r, g, b, cones_.data() + kConeFloats * cell);
+      }
+}
+
+void TGridSearch::BoundCone(int r, int g, int b, float* cone) const {
+  // The corners seen from mid-grey: a cell lies in the cone they span, and
+  // along its axis no nearer than its nearest corner. A cell whose corners
+  // spread too wide (or reach mid-grey) gets no cone.
+  double toward[8][3], axis[3] = {0, 0, 0}, length[8];
+  for (int corner = 0; corner < 8; ++corner) {
+    const TLUTEntry& e = Point(r + (corner & 1), g + (corner >> 1 & 1), b + (corner >> 2));
+    toward[corner][0] = e.R - 0.5, toward[corner][1] = e.G - 0.5, toward[corner][2] = e.B - 0.5;
+    length[corner] = std::sqrt(Dot(toward[corner], toward[corner]));
+    if (!(length[corner] > 1e-9) || !std::isfinite(length[corner])) return void(cone[3] = -2.0f);
+    for (int c = 0; c < 3; ++c) axis[c] += toward[corner][c] / length[corner];
+  }
+  const double norm = std::sqrt(Dot(axis, axis));
+  if (!(norm > 1e-9)) return void(cone[3] = -2.0f);
+  for (double& a : axis) a /= norm;
+  double cosine = 1.0, nearest = std::numeric_limits<double>::max(), farthest = 0.0;
+  for (int corner = 0; corner < 8; ++corner) {
+    const double along = Dot(toward[corner], axis);
+    cosine = std::min(cosine, along / length[corner]);
+    nearest = std::min(nearest, along);
+    farthest = std::max(farthest, length[corner]);
+  }
+  if (!(cosine > 0.01)) return void(cone[3] = -2.0f);
+  for (int c = 0; c < 3; ++c) cone[c] = static_cast<float>(axis[c]);
+  // Widened for the axis held in single precision and the solve's slack.
+  cone[3] = static_cast<float>(cosine - 1e-6);
+  cone[4] = Below(nearest - 1e-6 * (1.0 + farthest));
+}
+
+bool TGridSearch::InCone(std::uint32_t cell, const double p[3]) const {
+  const float* cone = cones_.data() + kConeFloats * static_cast<std::size_t>(cell);
+  if (cone[3] < -1.0f) return true;
+  const double d[3] = {p[0] - 0.5, p[1] - 0.5, p[2] - 0.5};
+  const double along = d[0] * cone[0] + d[1] * cone[1] + d[2] * cone[2];
+  return along >= cone[4] && along >= cone[3] * std::sqrt(Dot(d, d)) - 1e-6;
+}
+
+std::vector<std::uint32_t> TGridSearch::SearchOrder() const {
+  // The bits of the cell indexes interleaved from the highest, red lowest.
+  const int cells = points_ - 1;
+  int bits = 0;
+  while ((1 << bits) < cells) ++bits;
+  std::vector<std::uint32_t> order;
+  order.reserve(static_cast<std::size_t>(cells) * cells * cells);
+  for (std::uint32_t key = 0; key < (std::uint32_t{1} << (3 * bits)); ++key) {
+    int idx[3] = {0, 0, 0};
+    for (int bit = 0; bit < bits; ++bit) {
+      for (int c = 0; c < 3; ++c) idx[c] |= static_cast<int>((key >> (3 * bit + c)) & 1) << bit;
+    }
+    if (idx[0] < cells && idx[1] < cells && idx[2] < cells) {
+      order.push_back(static_cast<std::uint32_t>((idx[2] * cells + idx[1]) * cells + idx[0]));
+    }
+  }
+  return order;
+}
+
+void TGridSearch::CellBuckets(std::uint32_t cell, int buckets, int lo[3], int hi[3]) const {
+  const float* box = bounds_.data() + 6 * static_cast<std::size_t>(cell);
+  const double last = buckets - 1;
+  for (int c = 0; c < 3; ++c) {
+    // (NaN bounds, of a cell of NaN corners, go to the first bucket.)
+    const double from = std::floor((box[c] - lo_[c]) * scale_[c]);
+    const double to = std::floor((box[3 + c] - lo_[c]) * scale_[c]);
+    lo[c] = static_cast<int>(from >= 0.0 ? std::min(from, last) : 0.0);
+    hi[c] = static_cast<int>(to >= 0.0 ? std::min(to, last) : 0.0);
+    if (hi[c] < lo[c]) hi[c] = lo[c];
+  }
+}
+
+void TGridSearch::FillBuckets() {
+  // The buckets span 0..1 and the values of the table's own points, whichever
+  // reaches further; cells beyond go to the buckets at the edge.
+  const int own = grown_ ? 1 : 0;
+  double lo[3] = {0.0, 0.0, 0.0}, hi[3] = {1.0, 1.0, 1.0};
+  for (int b = own; b < points_ - own; ++b)
+    for (int g = own; g < points_ - own; ++g)
+      for (int r = own; r < points_ - own; ++r) {
+        const TLUTEntry& e = Point(r, g, b);
+        const double v[3] = {e.R, e.G, e.B};
+        for (int c = 0; c < 3; ++c) {
+          if (!std::isfinite(v[c])) continue;
+          lo[c] = std::min(lo[c], v[c]);
+          hi[c] = std::max(hi[c], v[c]);
+        }
+      }
+  std::copy_n(lo, 3, lo_);
+  const std::vector<std::uint32_t> order = SearchOrder();
+  // Each cell's first and last bucket per channel, at the current count.
+  std::vector<std::uint8_t> spans(6 * order.size());
+  const auto each_bucket = [&](std::uint32_t cell, auto&& f) {
+    const std::uint8_t* span = spans.data() + 6 * static_cast<std::size_t>(cell);
+    for (int b = span[2]; b <= span[5]; ++b)
+      for (int g = span[1]; g <= span[4]; ++g)
+        for (int r = span[0]; r <= span[3]; ++r) f((static_cast<std::size_t>(b) * buckets_ + g) * buckets_ + r);
+  };
+  // As fine as the table's own cells, but holding no more entries than the
+  // limit (the cells of a table that folds span it all).
+  buckets_ = std::clamp(points_ - 1 - 2 * own, 1, kMaxBuckets);
+  for (;;) {
+    for (int c = 0; c < 3; ++c) scale_[c] = buckets_ / (hi[c] - lo[c]);
+    std::size_t entries = 0;
+    for (std::uint32_t cell = 0; cell < order.size(); ++cell) {
+      int from[3], to[3];
+      CellBuckets(cell, buckets_, from, to);
+      std::uint8_t* span = spans.data() + 6 * static_cast<std::size_t>(cell);
+      for (int c = 0; c < 3; ++c) span[c] = static_cast<std::uint8_t>(from[c]), span[3 + c] = static_cast<std::uint8_t>(to[c]);
+      entries += static_cast<std::size_t>(to[0] - from[0] + 1) * (to[1] - from[1] + 1) * (to[2] - from[2] + 1);
+    }
+    if (entries <= kMaxBucketEntries || buckets_ == 1) break;
+    buckets_ /= 2;
+  }
+  // Counted first, then filled in search order.
+  const std::size_t bucket_count = static_cast<std::size_t>(buckets_) * buckets_ * buckets_;
+  start_.assign(bucket_count + 1, 0);
+  for (const std::uint32_t cell : order) each_bucket(cell, [&](std::size_t k) { ++start_[k + 1]; });
+  for (std::size_t k = 0; k < bucket_count; ++k) start_[k + 1] += start_[k];
+  cells_.resize(start_[bucket_count]);
+  std::vector<std::uint32_t> fill(start_.begin(), start_.end() - 1);
+  for (const std::uint32_t cell : order) each_bucket(cell, [&](std::size_t k) { cells_[fill[k]++] = cell; });
+}
+
+bool TGridSearch::HoldsIn(std::uint32_t cell, const double p[3], double position[3]) const {
+  const int cells = points_ - 1;
+  const int base[3] = {static_cast<int>(cell % cells), static_cast<int>(cell / cells % cells),
+                       static_cast<int>(cell / cells / cells)};
+  // The cell's corners by their offsets, red in bit 0, green 1, blue 2.
+  double corner[8][3];
+  for (int i = 0; i < 8; ++i) {
+    const TLUTEntry& e = Point(base[0] + (i & 1), base[1] + (i >> 1 & 1), base[2] + (i >> 2));
+    corner[i][0] = e.R, corner[i][1] = e.G, corner[i][2] = e.B;
+  }
+  double x[3];
+  const bool held = interpolation_ == TInterpolation::Tetrahedral ? SolveTetrahedral(corner, p, x)
+                                                                  : SolveTrilinear(corner, p, x);
+  if (!held) return false;
+  for (int c = 0; c < 3; ++c) position[c] = base[c] + x[c];
+  return true;
+}
+
+TSearchResult TGridSearch::Find(const TColor& colour, TColor& position, long long& budget) const {
+  const double p[3] = {colour.R, colour.G, colour.B};
+  std::size_t bucket = 0;
+  for (int c = 2; c >= 0; --c) {
+    if (std::isnan(p[c])) return TSearchResult::Missed;
+    const double at = std::clamp(std::floor((p[c] - lo_[c]) * scale_[c]), 0.0, static_cast<double>(buckets_ - 1));
+    bucket = bucket * static_cast<std::size_t>(buckets_) + static_cast<std::size_t>(at);
+  }
+  for (std::size_t k = start_[bucket]; k < start_[bucket + 1]; ++k) {
+    const std::uint32_t cell = cells_[k];
+    const float* box = bounds_.data() + 6 * static_cast<std::size_t>(cell);
+    if (p[0] < box[0] || p[1] < box[1] || p[2] < box[2] || p[0] > box[3] || p[1] > box[4] || p[2] > box[5]) continue;
+    if (grown_ && !InCone(cell, p)) continue;
+    if (--budget < 0) return TSearchResult::Exhausted;
+    double at[3];
+    if (HoldsIn(cell, p, at)) {
+      position = TColor{at[0], at[1], at[2]};
+      return TSearchResult::Found;
+    }
+  }
+  return TSearchResult::Missed;
+}
+
+// ---------------------------------------------------------------------------
+// TGridSurface
+
+namespace {
+
+// The faces' cells held per leaf of the tree.
+constexpr std::uint32_t kLeafPatches = 4;
+
+// The point of segment a..b nearest to p, as the weight of b.
+double ClosestOnSegment(const double p[3], const double a[3], const double b[3]) {
+  double ab[3], ap[3];
+  for (int c = 0; c < 3; ++c) ab[c] = b[c] - a[c], ap[c] = p[c] - a[c];
+  const double length = Dot(ab, ab);
+  return length > 0.0 ? std::clamp(Dot(ap, ab) / length, 0.0, 1.0) : 0.0;
+}
+
+// The point of triangle a b c nearest to p, as the weights of b and c (a
+// gets the rest): by the region of the triangle's plane p projects into.
+void ClosestOnTriangle(const double p[3], const double a[3], const double b[3], const double c[3], double& wb,
+                       double& wc) {
+  double ab[3], ac[3], ap[3], bp[3], cp[3];
+  for (int i = 0; i < 3; ++i) {
+    ab[i] = b[i] - a[i], ac[i] = c[i] - a[i], ap[i] = p[i] - a[i], bp[i] = p[i] - b[i], cp[i] = p[i] - c[i];
+  }
+  const double d1 = Dot(ab, ap), d2 = Dot(ac, ap), d3 = Dot(ab, bp), d4 = Dot(ac, bp), d5 = Dot(ab, cp),
+               d6 = Dot(ac, cp);
+  const double va = d3 * d6 - d5 * d4, vb = d5 * d2 - d1 * d6, vc = d1 * d4 - d3 * d2;
+  wb = 0.0, wc = 0.0;
+  if (d1 <= 0.0 && d2 <= 0.0) return;                 // corner a
+  if (d3 >= 0.0 && d4 <= d3) return void(wb = 1.0);  // corner b
+  if (d6 >= 0.0 && d5 <= d6) return void(wc = 1.0);  // corner c
+  if (vc <= 0.0 && d1 >= 0.0 && d3 <= 0.0) return void(wb = ClosestOnSegment(p, a, b));
+  if (vb <= 0.0 && d2 >= 0.0 && d6 <= 0.0) return void(wc = ClosestOnSegment(p, a, c));
+  if (va <= 0.0 && d4 - d3 >= 0.0 && d5 - d6 >= 0.0) {
+    wc = ClosestOnSegment(p, b, c);
+    wb = 1.0 - wc;
+    return;
+  }
+  const double sum = va + vb + vc;
+  if (sum > 0.0) {
+    wb = vb / sum, wc = vc / sum;
+    return;
+  }
+  // A triangle without area: the nearest of its edges.
+  const auto distance2 = [&](double b_weight, double c_weight) {
+    double d = 0.0;
+    for (int i = 0; i < 3; ++i) {
+      const double q = a[i] + b_weight * ab[i] + c_weight * ac[i] - p[i];
+      d += q * q;
+    }
+    return d;
+  };
+  const double t_ab = ClosestOnSegment(p, a, b), t_ac = ClosestOnSegment(p, a, c), t_bc = ClosestOnSegment(p, b, c);
+  const double options[3][2] = {{t_ab, 0.0}, {0.0, t_ac}, {1.0 - t_bc, t_bc}};
+  double best = std::numeric_limits<double>::infinity();
+  for (const auto& o : options) {
+    if (const double d = distance2(o[0], o[1]); d < best) best = d, wb = o[0], wc = o[1];
+  }
+}
+
+// The colour of a bilinear patch c0 + u e1 + v e2 + u v d and its squared
+// distance from p.
+double PatchDistance2(const double c0[3], const double e1[3], const double e2[3], const double d[3], double u,
+                      double v, const double p[3], double at[3]) {
+  double sum = 0.0;
+  for (int i = 0; i < 3; ++i) {
+    at[i] = c0[i] + u * e1[i] + v * e2[i] + u * v * d[i];
+    sum += (at[i] - p[i]) * (at[i] - p[i]);
+  }
+  return sum;
+}
+
+}  // namespace
+
+TGridSurface::TGridSurface(const TLUT& table, TInterpolation interpolation)
+    : table_(&table), trilinear_(interpolation == TInterpolation::Trilinear) {
+  const int cells = table.Size3D() - 1;
+  std::vector<TBlock> faces;
+  for (std::uint8_t axis = 0; axis < 3; ++axis)
+    for (std::uint8_t high = 0; high < 2; ++high) faces.push_back(TBlock{axis, high, 0, cells, 0, cells});
+  const std::size_t count = 6 * static_cast<std::size_t>(cells) * static_cast<std::size_t>(cells);
+  patches_.reserve(count);
+  boxes_.reserve(6 * count);
+  nodes_.reserve(2 * count);
+  nodes_.push_back(TNode{});
+  Build(0, faces);
+}
+
+void TGridSurface::Build(std::uint32_t node, const std::vector<TBlock>& blocks) {
+  TNode made{};
+  std::vector<TBlock> halves[2];
+  if (blocks.size() > 1) {
+    halves[0].assign(blocks.begin(), blocks.begin() + static_cast<std::ptrdiff_t>(blocks.size() / 2));
+    halves[1].assign(blocks.begin() + static_cast<std::ptrdiff_t>(blocks.size() / 2), blocks.end());
+  } else {
+    const TBlock& b = blocks.front();
+    if ((b.I1 - b.I0) * (b.J1 - b.J0) <= static_cast<int>(kLeafPatches)) {
+      // A leaf: the block's face cells and their bounds (a bilinear patch
+      // lies within its corners' hull).
+      made.First = static_cast<std::uint32_t>(patches_.size());
+      for (int c = 0; c < 3; ++c) made.Min[c] = std::numeric_limits<float>::max(), made.Max[c] = -made.Min[c];
+      for (int j = b.J0; j < b.J1; ++j)
+        for (int i = b.I0; i < b.I1; ++i) {
+          const TPatch patch{b.Axis, b.High, static_cast<std::uint16_t>(i), static_cast<std::uint16_t>(j)};
+          double c[4][3];
+          Corners(patch, c);
+          patches_.push_back(patch);
+          for (const auto& corner : c) corners_.insert(corners_.end(), corner, corner + 3);
+          for (int ch = 0; ch < 3; ++ch) {
+            const float lo = Below(std::min({c[0][ch], c[1][ch], c[2][ch], c[3][ch]}));
+            const float hi = Above(std::max({c[0][ch], c[1][ch], c[2][ch], c[3][ch]}));
+            boxes_.push_back(lo);
+            made.Min[ch] = std::min(made.Min[ch], lo), made.Max[ch] = std::max(made.Max[ch], hi);
+          }
+          for (int ch = 0; ch < 3; ++ch) boxes_.push_back(Above(std::max({c[0][ch], c[1][ch], c[2][ch], c[3][ch]})));
+        }
+      made.Count = static_cast<std::uint32_t>(patches_.size()) - made.First;
+      BoundSlab(made, made.First, patches_.size());
+      nodes_[node] = made;
+      return;
+    }
+    // Halved across its longer side.
+    TBlock low = b, high = b;
+    if (b.I1 - b.I0 >= b.J1 - b.J0) low.I1 = high.I0 = (b.I0 + b.I1) / 2;
+    else low.J1 = high.J0 = (b.J0 + b.J1) / 2;
+    halves[0] = {low};
+    halves[1] = {high};
+  }
+  const auto first = static_cast<std::uint32_t>(nodes_.size());
+  const std::size_t first_patch = patches_.size();
+  nodes_.push_back(TNode{});
+  nodes_.push_back(TNode{});
+  Build(first, halves[0]);
+  Build(first + 1, halves[1]);
+  for (int c = 0; c < 3; ++c) {
+    made.Min[c] = std::min(nodes_[first].Min[c], nodes_[first + 1].Min[c]);
+    made.Max[c] = std::max(nodes_[first].Max[c], nodes_[first + 1].Max[c]);
+  }
+  made.First = first;
+  made.Count = 0;
+  BoundSlab(made, first_patch, patches_.size());
+  nodes_[node] = made;
+}
+
+void TGridSurface::BoundSlab(TNode& node, std::size_t first, std::size_t end) const {
+  // The mean normal: the cross products of each cell's diagonals.
+  double normal[3] = {0, 0, 0};
+  for (std::size_t k = first; k < end; ++k) {
+    const double* c = corners_.data() + 12 * k;
+    double d1[3], d2[3];
+    for (int i = 0; i < 3; ++i) d1[i] = c[9 + i] - c[i], d2[i] = c[6 + i] - c[3 + i];
+    normal[0] += d1[1] * d2[2] - d1[2] * d2[1];
+    normal[1] += d1[2] * d2[0] - d1[0] * d2[2];
+    normal[2] += d1[0] * d2[1] - d1[1] * d2[0];
+  }
+  const double length = std::sqrt(Dot(normal, normal));
+  node.Lo = -std::numeric_limits<float>::infinity();
+  node.Hi = std::numeric_limits<float>::infinity();
+  for (int i = 0; i < 3; ++i) node.N[i] = 0.0f;
+  if (!(length > 0.0) || !std::isfinite(length)) return;
+  for (int i = 0; i < 3; ++i) node.N[i] = static_cast<float>(normal[i] / length);
+  double lo = std::numeric_limits<double>::infinity(), hi = -lo;
+  for (std::size_t k = first; k < end; ++k) {
+    for (int corner = 0; corner < 4; ++corner) {
+      const double* c = corners_.data() + 12 * k + 3 * corner;
+      const double along = node.N[0] * c[0] + node.N[1] * c[1] + node.N[2] * c[2];
+      lo = std::min(lo, along), hi = std::max(hi, along);
+    }
+  }
+  if (lo <= hi) node.Lo = Below(lo), node.Hi = Above(hi);
+}
+
+double TGridSurface::LowerBound2(const TNode& node, const double p[3]) const {
+  double box = 0.0;
+  for (int c = 0; c < 3; ++c) {
+    const double below = node.Min[c] - p[c], above = p[c] - node.Max[c];
+    const double out = below > 0.0 ? below : above > 0.0 ? above : 0.0;
+    box += out * out;
+  }
+  const double along = node.N[0] * p[0] + node.N[1] * p[1] + node.N[2] * p[2];
+  const double off = along > node.Hi ? along - node.Hi : node.Lo > along ? node.Lo - along : 0.0;
+  // (The normal, held in single precision, may be a little longer than 1.)
+  const double slab = off * (1.0 - 1e-6);
+  return box > slab * slab ? box : slab * slab;
+}
+
+void TGridSurface::Corners(const TPatch& patch, double c[4][3]) const {
+  const int n = table_->Size3D();
+  const int a1 = patch.Axis == 0 ? 1 : 0;
+  const int a2 = patch.Axis == 2 ? 1 : 2;
+  for (int k = 0; k < 4; ++k) {
+    int idx[3];
+    idx[patch.Axis] = patch.High ? n - 1 : 0;
+    idx[a1] = patch.I + (k & 1);
+    idx[a2] = patch.J + (k >> 1);
+    const TLUTEntry& e = table_->Table3D(idx[0], idx[1], idx[2]);
+    c[k][0] = e.R, c[k][1] = e.G, c[k][2] = e.B;
+  }
+}
+
+double TGridSurface::Distance2(std::size_t patch, const double p[3], double limit, double uv[2],
+                                double at[3]) const {
+  const double* flat = corners_.data() + 12 * patch;
+  const double(*c)[3] = reinterpret_cast<const double(*)[3]>(flat);
+  double twist[3];
+  for (int i = 0; i < 3; ++i) twist[i] = c[3][i] - c[1][i] - c[2][i] + c[0][i];
+  // A triangle whose plane lies beyond the limit (widened by the patch's
+  // reach beyond its triangles, when it is bilinear) is passed over.
+  const double widen = trilinear_ ? 0.25 * std::sqrt(Dot(twist, twist)) : 0.0;
+  const double beyond = widen > 0.0 ? (std::sqrt(limit) + widen) * (std::sqrt(limit) + widen) : limit;
+  // The two triangles of the cell split along its diagonal from corner 0 to
+  // corner 3, as tetrahedral interpolation reads a face.
+  double best = std::numeric_limits<double>::infinity();
+  for (int t = 0; t < 2; ++t) {
+    const double* b = t == 0 ? c[1] : c[2];
+    double e1[3], e2[3], ap[3];
+    for (int i = 0; i < 3; ++i) e1[i] = b[i] - c[0][i], e2[i] = c[3][i] - c[0][i], ap[i] = p[i] - c[0][i];
+    const double n[3] = {e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2], e1[0] * e2[1] - e1[1] * e2[0]};
+    const double area2 = Dot(n, n), height = Dot(n, ap);
+    if (area2 > 0.0 && height * height >= beyond * area2) continue;
+    double wb, wc, q[3], d = 0.0;
+    ClosestOnTriangle(p, c[0], b, c[3], wb, wc);
+    for (int i = 0; i < 3; ++i) {
+      q[i] = c[0][i] + wb * (b[i] - c[0][i]) + wc * (c[3][i] - c[0][i]);
+      d += (q[i] - p[i]) * (q[i] - p[i]);
+    }
+    if (!(d < best)) continue;
+    best = d;
+    std::copy_n(q, 3, at);
+    uv[0] = t == 0 ? wb + wc : wc;
+    uv[1] = t == 0 ? wc : wb + wc;
+  }
+  if (!(best < std::numeric_limits<double>::infinity())) return std::max(best, limit);
+  if (!trilinear_) return best;
+  // A bilinear patch lies within a quarter of its twist d of the triangles:
+  // one that cannot come below the limit is not refined.
+  double e1[3], e2[3];
+  const double* d = twist;
+  for (int i = 0; i < 3; ++i) e1[i] = c[1][i] - c[0][i], e2[i] = c[2][i] - c[0][i];
+  const double reach = std::sqrt(best) - widen;
+  if (reach > 0.0 && reach * reach >= limit) return std::max(best, limit);
+  // Newton's method on the squared distance from the triangles' answer, kept
+  // inside the cell.
+  double u = uv[0], v = uv[1];
+  double f = PatchDistance2(c[0], e1, e2, d, u, v, p, at);
+  for (int iteration = 0; iteration < 8; ++iteration) {
+    double bu[3], bv[3], r[3];
+    for (int i = 0; i < 3; ++i) bu[i] = e1[i] + v * d[i], bv[i] = e2[i] + u * d[i], r[i] = at[i] - p[i];
+    const double gu = Dot(bu, r), gv = Dot(bv, r);
+    const double huu = Dot(bu, bu), hvv = Dot(bv, bv), huv = Dot(bu, bv) + Dot(r, d);
+    const double det = huu * hvv - huv * huv;
+    double su, sv;
+    if (det > 0.0 && huu > 0.0) {
+      su = -(hvv * gu - huv * gv) / det, sv = -(huu * gv - huv * gu) / det;
+    } else {
+      const double scale = huu + hvv;
+      if (!(scale > 0.0)) break;
+      su = -gu / scale, sv = -gv / scale;
+    }
+    bool better = false;
+    for (int halving = 0; halving < 6 && !better; ++halving, su *= 0.5, sv *= 0.5) {
+      const double nu = std::clamp(u + su, 0.0, 1.0), nv = std::clamp(v + sv, 0.0, 1.0);
+      double q[3];
+      const double nf = PatchDistance2(c[0], e1, e2, d, nu, nv, p, q);
+      if (nf < f) {
+        better = true;
+        const double moved = std::fabs(nu - u) + std::fabs(nv - v);
+        u = nu, v = nv, f = nf;
+        std::copy_n(q, 3, at);
+        if (moved < 1e-14) iteration = 8;
+      }
+    }
+    if (!better) break;
+  }
+  PatchDistance2(c[0], e1, e2, d, u, v, p, at);
+  uv[0] = u, uv[1] = v;
+  return f;
+}
+
+void TGridSurface::Nearest(const TColor& colour, TColor& position, TColor& nearest, std::uint32_t& hint) const {
+  // Far-off and undefined colours measured from a finite point.
+  const auto finite = [](double v) { return v == v ? std::clamp(v, -1e30, 1e30) : 0.0; };
+  const double p[3] = {finite(colour.R), finite(colour.G), finite(colour.B)};
+  double best = std::numeric_limits<double>::infinity();
+  std::uint32_t best_patch = hint < patches_.size() ? hint : 0;
+  double best_uv[2] = {0.0, 0.0}, best_at[3] = {0.0, 0.0, 0.0};
+  best = Distance2(best_patch, p, std::numeric_limits<double>::infinity(), best_uv, best_at);
+  const auto box_distance2 = [&](const TNode& node) { return LowerBound2(node, p); };
+  // Nodes still to look into, with their distance when they were put there.
+  struct TPending {
+    std::uint32_t Node;
+    double Distance2;
+  };
+  TPending stack[96];
+  int depth = 0;
+  stack[depth++] = TPending{0, box_distance2(nodes_[0])};
+  while (depth > 0) {
+    const TPending pending = stack[--depth];
+    if (!(pending.Distance2 < best)) continue;
+    const TNode& node = nodes_[pending.Node];
+    if (node.Count > 0) {
+      for (std::uint32_t k = node.First; k < node.First + node.Count; ++k) {
+        const float* box = boxes_.data() + 6 * static_cast<std::size_t>(k);
+        double outside = 0.0;
+        for (int c = 0; c < 3; ++c) {
+          const double out = std::max({box[c] - p[c], 0.0, p[c] - box[3 + c]});
+          outside += out * out;
+        }
+        if (!(outside < best)) continue;
+        double uv[2], at[3];
+        const double d = Distance2(k, p, best, uv, at);
+        if (d < best) {
+          best = d, best_patch = k;
+          std::copy_n(uv, 2, best_uv);
+          std::copy_n(at, 3, best_at);
+        }
+      }
+      continue;
+    }
+    // The nearer child is looked into first; a child beyond the best so far
+    // not at all.
+    const double near0 = box_distance2(nodes_[node.First]), near1 = box_distance2(nodes_[node.First + 1]);
+    const TPending first{near0 <= near1 ? node.First : node.First + 1, std::min(near0, near1)};
+    const TPending second{near0 <= near1 ? node.First + 1 : node.First, std::max(near0, near1)};
+    if (second.Distance2 < best && depth < 95) stack[depth++] = second;
+    if (first.Distance2 < best && depth < 96) stack[depth++] = first;
+  }
+  const TPatch& patch = patches_[best_patch];
+  const double last = table_->Size3D() - 1;
+  double at[3];
+  at[patch.Axis] = patch.High ? last : 0.0;
+  at[patch.Axis == 0 ? 1 : 0] = patch.I + best_uv[0];
+  at[patch.Axis == 2 ? 1 : 2] = patch.J + best_uv[1];
+  position = TColor{at[0], at[1], at[2]};
+  nearest = TColor{best_at[0], best_at[1], best_at[2]};
+  hint = best_patch;
+}
+
+}  // namespace zelvo
