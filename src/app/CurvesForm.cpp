@@ -19,6 +19,18 @@ const QColor kChannelColours[3] = {QColor(214, 39, 40), QColor(44, 160, 44), QCo
 constexpr double kChannelWidths[3] = {3.4, 2.2, 1.1};
 const char* const kChannelNames[3] = {"Red output", "Green output", "Blue output"};
 
+QPen ChannelPen(int channel) {
+  return QPen(kChannelColours[channel], kChannelWidths[channel], Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+}
+
+// A second LUT's curves: dashed and darker, so that they stay in sight over
+// the first's where the two LUTs agree.
+QPen SecondPen(const QColor& colour) {
+  QPen pen(colour.darker(160), 1.6, Qt::CustomDashLine, Qt::FlatCap, Qt::RoundJoin);
+  pen.setDashPattern({4.0, 3.0});
+  return pen;
+}
+
 // Where the ramps of a 3D LUT stand in TCurveSet::Curves.
 enum : std::size_t { kGrey, kRed, kGreen, kBlue, kCyan, kMagenta, kYellow };
 
@@ -64,6 +76,8 @@ struct TPanel {
   QColor RampEnd;
   std::vector<const TCurve*> Curves;
   bool AxisTitles = false;
+  // The same curves of a second LUT, drawn over them.
+  std::vector<const TCurve*> Second = {};
 };
 
 class TPanelPainter {
@@ -91,9 +105,11 @@ class TPanelPainter {
     p_.setPen(identity);
     const double low = std::max(x_.Low, y_.Low), high = std::min(x_.High, y_.High);
     if (high > low) p_.drawLine(At(plot, low, low), At(plot, high, high));
-    for (int c = 0; c < 3; ++c) {
-      for (const TCurve* curve : panel.Curves) {
-        if (curve->Shows[c]) DrawCurve(plot, *curve, c);
+    for (const auto& [curves, second] : {std::pair{&panel.Curves, false}, std::pair{&panel.Second, true}}) {
+      for (int c = 0; c < 3; ++c) {
+        for (const TCurve* curve : *curves) {
+          if (curve->Shows[c]) DrawCurve(plot, *curve, c, second ? SecondPen(kChannelColours[c]) : ChannelPen(c));
+        }
       }
     }
     p_.restore();
@@ -159,8 +175,8 @@ class TPanelPainter {
   }
 
   // A line through the finite points, broken where a value is not a number.
-  void DrawCurve(const QRectF& plot, const TCurve& curve, int channel) const {
-    p_.setPen(QPen(kChannelColours[channel], kChannelWidths[channel], Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  void DrawCurve(const QRectF& plot, const TCurve& curve, int channel, const QPen& pen) const {
+    p_.setPen(pen);
     QPolygonF run;
     const auto flush = [&] {
       if (run.size() > 1) p_.drawPolyline(run);
@@ -192,16 +208,22 @@ QColor RampColour(const TLUTEntry& end) {
 
 // The panels in an area: a 1D LUT's channels in one; a 3D LUT's grey axis
 // large, the six ramps in a grid beside it (or under it in a tall window),
-// complementary colours next to each other.
-std::vector<TPanel> LayOut(const TCurveSet& set, const QRectF& area) {
+// complementary colours next to each other. A second set's curve k goes
+// where the first's does.
+std::vector<TPanel> LayOut(const TCurveSet& set, const TCurveSet& second, const QRectF& area) {
   std::vector<TPanel> panels;
+  const bool paired = second.Curves.size() == set.Curves.size();
   const auto add = [&](const QRectF& rect, std::size_t index) {
     const TCurve& curve = set.Curves[index];
     panels.push_back(TPanel{rect, QString::fromStdString(curve.Name), RampColour(curve.Colour), {&curve}});
+    if (paired) panels.back().Second.push_back(&second.Curves[index]);
   };
   if (set.Curves.size() == 3) {
     TPanel channels{area, QStringLiteral("Channel curves"), Qt::white, {}, true};
     for (const TCurve& curve : set.Curves) channels.Curves.push_back(&curve);
+    if (paired) {
+      for (const TCurve& curve : second.Curves) channels.Second.push_back(&curve);
+    }
     panels.push_back(std::move(channels));
     return panels;
   }
@@ -225,6 +247,24 @@ std::vector<TPanel> LayOut(const TCurveSet& set, const QRectF& area) {
   return panels;
 }
 
+// The legend: the three channels, the identity line, and the LUTs named.
+struct TLegendEntry {
+  QPen Pen;
+  QString Text;
+  QPointF At = {};
+};
+
+std::vector<TLegendEntry> Legend(const QPalette& palette, const QString& name, const QString& second_name) {
+  std::vector<TLegendEntry> legend;
+  for (int c = 0; c < 3; ++c) {
+    legend.push_back({ChannelPen(c), QString::fromLatin1(kChannelNames[c])});
+  }
+  legend.push_back({QPen(palette.color(QPalette::Mid), 1.0, Qt::DashLine), QStringLiteral("Identity")});
+  if (!name.isEmpty()) legend.push_back({QPen(palette.color(QPalette::Text), 2.0), name});
+  if (!second_name.isEmpty()) legend.push_back({SecondPen(palette.color(QPalette::Text)), second_name});
+  return legend;
+}
+
 }  // namespace
 
 TCurvesView::TCurvesView(QWidget* parent) : QWidget(parent) {
@@ -233,9 +273,18 @@ TCurvesView::TCurvesView(QWidget* parent) : QWidget(parent) {
   setBackgroundRole(QPalette::Base);
 }
 
-void TCurvesView::SetCurves(TCurveSet curves) {
+void TCurvesView::SetCurves(TCurveSet curves, QString name, TCurveSet second, QString second_name) {
   curves_ = std::move(curves);
+  second_ = std::move(second);
+  name_ = std::move(name);
+  second_name_ = second_.Curves.empty() ? QString() : std::move(second_name);
   update();
+}
+
+QStringList TCurvesView::LegendTexts() const {
+  QStringList texts;
+  for (const TLegendEntry& entry : Legend(palette(), name_, second_name_)) texts << entry.Text;
+  return texts;
 }
 
 QSize TCurvesView::sizeHint() const { return {800, 500}; }
@@ -245,19 +294,8 @@ void TCurvesView::paintEvent(QPaintEvent*) {
   if (curves_.Curves.empty()) return;
   QPainter p(this);
   const QFontMetricsF fm(font());
-  // The legend: the three channels and the identity line, in as many rows
-  // as the width needs.
-  struct TLegendEntry {
-    QPen Pen;
-    QString Text;
-    QPointF At;
-  };
-  std::vector<TLegendEntry> legend;
-  for (int c = 0; c < 3; ++c) {
-    legend.push_back({QPen(kChannelColours[c], kChannelWidths[c], Qt::SolidLine, Qt::RoundCap),
-                      QString::fromLatin1(kChannelNames[c]), {}});
-  }
-  legend.push_back({QPen(palette().color(QPalette::Mid), 1.0, Qt::DashLine), QStringLiteral("Identity"), {}});
+  // The legend, in as many rows as the width needs.
+  std::vector<TLegendEntry> legend = Legend(palette(), name_, second_name_);
   const double row_height = fm.height() + 6;
   QPointF at(12, 0);
   for (TLegendEntry& entry : legend) {
@@ -270,7 +308,7 @@ void TCurvesView::paintEvent(QPaintEvent*) {
   const QRectF area(0, 0, width(), height() - legend_height);
 
   const TPanelPainter painter(p, palette(), curves_);
-  for (const TPanel& panel : LayOut(curves_, area)) painter.Draw(panel);
+  for (const TPanel& panel : LayOut(curves_, second_, area)) painter.Draw(panel);
 
   p.setRenderHint(QPainter::Antialiasing);
   for (const TLegendEntry& entry : legend) {
@@ -303,18 +341,49 @@ TfrmCurves::TfrmCurves(QWidget* owner) : QWidget(owner, Qt::Window) {
   ShowLUT(nullptr, QString());
 }
 
+namespace {
+
+// A title with the LUT's description after it ("Type: 3D, Dimension: 33").
+QString Described(const QString& title, const TLUT& lut) {
+  QStringList lines;
+  for (const std::string& line : DescribeLUT(lut)) lines << QString::fromStdString(line);
+  return title + (title.isEmpty() ? QString() : QStringLiteral(" \u2014 ")) + lines.join(QStringLiteral(", "));
+}
+
+}  // namespace
+
 void TfrmCurves::ShowLUT(const TLUT* lut, const QString& title) {
   TCurveSet curves = lut != nullptr ? SampleCurves(*lut, kCurvesWindowPoints) : TCurveSet{};
   const bool drawn = !curves.Curves.empty();
-  QString text = title;
-  if (drawn) {
-    QStringList lines;
-    for (const std::string& line : DescribeLUT(*lut)) lines << QString::fromStdString(line);
-    text += (text.isEmpty() ? QString() : QStringLiteral(" \u2014 ")) + lines.join(QStringLiteral(", "));
-  }
-  lblLUT->setText(text);
+  lblLUT->setText(drawn ? Described(title, *lut) : title);
   lblState->setText(lut == nullptr && !title.isEmpty() ? QStringLiteral("cannot be read") : QStringLiteral("No LUT data."));
   pbxCurves->SetCurves(std::move(curves));
+  pbxCurves->setVisible(drawn);
+  lblState->setVisible(!drawn);
+}
+
+void TfrmCurves::ShowLUTPair(const TLUT* first, const QString& first_title, const TLUT* second,
+                             const QString& second_title) {
+  TLUT none;
+  none.Kind = TLUTKind::lkNone;
+  TCurvePair pair = SampleCurvePair(first != nullptr ? *first : none, second != nullptr ? *second : none,
+                                    kCurvesWindowPoints);
+  const QString names[2] = {QStringLiteral("A: ") + first_title, QStringLiteral("B: ") + second_title};
+  QStringList lines;
+  const TLUT* luts[2] = {first, second};
+  for (int k = 0; k < 2; ++k) {
+    const bool drawn = !(k == 0 ? pair.First : pair.Second).Curves.empty();
+    lines << (drawn ? Described(names[k], *luts[k])
+                    : names[k] + (luts[k] == nullptr ? QStringLiteral(" (cannot be read)") : QStringLiteral(" (No LUT data.)")));
+  }
+  lblLUT->setText(lines.join(u'\n'));
+  const bool drawn = !pair.First.Curves.empty() || !pair.Second.Curves.empty();
+  lblState->setText(first == nullptr || second == nullptr ? QStringLiteral("cannot be read") : QStringLiteral("No LUT data."));
+  if (pair.First.Curves.empty()) {
+    pbxCurves->SetCurves(std::move(pair.Second), names[1]);
+  } else {
+    pbxCurves->SetCurves(std::move(pair.First), names[0], std::move(pair.Second), names[1]);
+  }
   pbxCurves->setVisible(drawn);
   lblState->setVisible(!drawn);
 }

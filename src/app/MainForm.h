@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/CompareForm.h"
 #include "app/CurvesForm.h"
 #include "app/FileList.h"
 #include "convert/ConvertJob.h"
@@ -37,6 +38,8 @@ class TImageBox;
 
 // The folder from which files were last added, while the program runs.
 QString& LastAddFolder();
+// The pickers' filter of LUT files, in TFileCommonDialog's form.
+extern const char kLUTFilter[];
 
 // The columns of lvwFiles.
 enum TFileColumn { colFileName = 0, colFormat = 1, colFolder = 2 };
@@ -82,6 +85,8 @@ class TfrmMain : public QMainWindow {
   // The curves window (View > Curves), made when first asked for.
   void ShowCurvesWindow();
   TfrmCurves* CurvesWindow() const { return frmCurves_; }
+  // The comparison window (Tools > Compare LUTs...), made when first asked for.
+  TfrmCompare* CompareWindow() const { return frmCompare_; }
   // The status bar's line after a batch: "Converted N files into FOLDER",
   // the folder a link that opens it in the desktop's file manager.
   void ShowBatchResult(int converted, const QString& folder);
@@ -117,6 +122,7 @@ class TfrmMain : public QMainWindow {
   QAction* miRememberSettings;
   QMenu* mnuTools;
   QAction* miICC2LUT;
+  QAction* miCompareLUTs;
   QMenu* mnuHelp;
   QAction* miContents;
   QAction* miAbout;
@@ -165,6 +171,8 @@ class TfrmMain : public QMainWindow {
   void miAddFolderClick();
   void btnConvertClick();
   void btnICC2LUTClick();
+  // Compares the two checked rows, or two files the person picks.
+  void miCompareLUTsClick();
   void btnAboutClick();
   void miContentsClick();
   void lvwFilesSelectItem(QTreeWidgetItem* item, bool selected);
@@ -197,6 +205,7 @@ class TfrmMain : public QMainWindow {
   void LoadPictureFile(const std::string& file_name);
 
   QPointer<TfrmCurves> frmCurves_;
+  QPointer<TfrmCompare> frmCompare_;
   TPaneState pane_state_ = TPaneState::Nothing;
   // The error of the selected row's LUT, and whether a box has said it.
   std::string preview_error_;

@@ -12,9 +12,11 @@
 #include <QMenuBar>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTreeWidget>
 #include <QUrl>
 
 #include "app/AppErrors.h"
+#include "app/CompareForm.h"
 #include "app/MainForm.h"
 #include "app/Paths.h"
 #include "app/Remembered.h"
@@ -106,6 +108,7 @@ void TfrmMain::CreateMenuBar() {
 
   mnuTools = bar->addMenu(QStringLiteral("&Tools"));
   miICC2LUT = MenuItem(mnuTools, "miICC2LUT", QStringLiteral("&ICC Profile to LUT..."));
+  miCompareLUTs = MenuItem(mnuTools, "miCompareLUTs", QStringLiteral("&Compare LUTs..."));
 
   mnuHelp = bar->addMenu(QStringLiteral("&Help"));
   miContents = MenuItem(mnuHelp, "miContents", QStringLiteral("&Contents"), QKeySequence(Qt::Key_F1));
@@ -122,6 +125,7 @@ void TfrmMain::CreateMenuBar() {
   connect(miTetrahedral, &QAction::triggered, this, [this] { SetPreviewInterpolation(TInterpolation::Tetrahedral); });
   connect(miRememberSettings, &QAction::triggered, this, &TfrmMain::miRememberSettingsClick);
   connect(miICC2LUT, &QAction::triggered, this, &TfrmMain::btnICC2LUTClick);
+  connect(miCompareLUTs, &QAction::triggered, this, &TfrmMain::miCompareLUTsClick);
   connect(miContents, &QAction::triggered, this, &TfrmMain::miContentsClick);
   connect(miAbout, &QAction::triggered, this, &TfrmMain::btnAboutClick);
 }
@@ -165,9 +169,27 @@ void TfrmMain::miContentsClick() {
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
   StoreSettings();
-  // The curves window goes with the main window: closing it ends the program.
+  // The curves and comparison windows go with the main window: closing it
+  // ends the program.
   if (frmCurves_ != nullptr) frmCurves_->close();
+  if (frmCompare_ != nullptr) frmCompare_->close();
   QMainWindow::closeEvent(event);
+}
+
+void TfrmMain::miCompareLUTsClick() {
+  RunUserAction(this, [this] {
+    std::vector<std::string> files;
+    for (int i = 0; i < lvwFiles->topLevelItemCount(); ++i) {
+      const QTreeWidgetItem* row = lvwFiles->topLevelItem(i);
+      if (row->checkState(colFileName) == Qt::Checked) files.push_back(PathOfRow(*row));
+    }
+    if (!PickLUTsToCompare(this, files)) return;
+    if (frmCompare_ == nullptr) frmCompare_ = new TfrmCompare(this);
+    frmCompare_->show();
+    frmCompare_->raise();
+    frmCompare_->activateWindow();
+    frmCompare_->CompareFiles(files[0], files[1]);
+  });
 }
 
 void TfrmMain::miRememberSettingsClick(bool on) {

@@ -54,12 +54,12 @@ void Widen(double value, double& low, double& high) {
 
 }  // namespace
 
-TCurveSet SampleCurves(const TLUT& lut, int points) {
+TCurveSet SampleCurves(const TLUT& lut, int points, TCurveForm form) {
   TCurveSet set;
   if (lut.Kind == TLUTKind::lkNone || !HasUsableTable(lut)) return set;
   const std::size_t n = static_cast<std::size_t>(std::clamp(points, 2, kMaxCurvePoints));
   const TLUTDomain& domain = lut.InputDomain();
-  const bool channels = lut.Kind == TLUTKind::lk1D;
+  const bool channels = form == TCurveForm::cfOwn && lut.Kind == TLUTKind::lk1D;
   const TRamp* first = channels ? std::begin(kChannels) : std::begin(kRamps);
   const TRamp* last = channels ? std::end(kChannels) : std::end(kRamps);
 
@@ -93,6 +93,24 @@ TCurveSet SampleCurves(const TLUT& lut, int points) {
                          outputs.begin() + static_cast<std::ptrdiff_t>(at));
   }
   return set;
+}
+
+TCurvePair SampleCurvePair(const TLUT& first, const TLUT& second, int points) {
+  TCurvePair pair{SampleCurves(first, points), SampleCurves(second, points)};
+  if (pair.First.Curves.empty() || pair.Second.Curves.empty()) return pair;
+  // A 1D LUT beside a 3D one is drawn along the 3D one's ramps.
+  if (pair.First.Curves.size() != pair.Second.Curves.size()) {
+    TCurveSet& channels = pair.First.Curves.size() < pair.Second.Curves.size() ? pair.First : pair.Second;
+    channels = SampleCurves(&channels == &pair.First ? first : second, points, TCurveForm::cfRamps);
+  }
+  for (TCurveSet* set : {&pair.First, &pair.Second}) {
+    TCurveSet& other = set == &pair.First ? pair.Second : pair.First;
+    set->InputMin = std::min(set->InputMin, other.InputMin);
+    set->InputMax = std::max(set->InputMax, other.InputMax);
+    set->OutputMin = std::min(set->OutputMin, other.OutputMin);
+    set->OutputMax = std::max(set->OutputMax, other.OutputMax);
+  }
+  return pair;
 }
 
 }  // namespace zelvo

@@ -3,6 +3,7 @@
 // axis and along the six ramps from black to the primaries and secondaries.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -44,9 +45,26 @@ struct TCurveSet {
   double OutputMax = 1.0;
 };
 
+// Which curves a LUT gives: those its kind suggests (a 1D LUT's channels,
+// the ramps of any other), or the ramps whatever its kind.
+enum class TCurveForm : std::uint8_t { cfOwn, cfRamps };
+
 // The curves of the LUT, each sampled at `points` evenly spaced positions
 // (clamped to 2..kMaxCurvePoints) over the LUT's input domain, from its
 // lowest to its highest value, and evaluated as a picture would be.
-TCurveSet SampleCurves(const TLUT& lut, int points);
+TCurveSet SampleCurves(const TLUT& lut, int points, TCurveForm form = TCurveForm::cfOwn);
+
+// Two LUTs' curves for one plot, the second drawn over the first.
+struct TCurvePair {
+  TCurveSet First;
+  TCurveSet Second;
+};
+
+// The same curves of both LUTs, each over its own input domain: the channels
+// when both are 1D LUTs, the ramps otherwise, so that curve k of one is
+// curve k of the other. When both have a table to draw, both sets get the
+// spans that cover the two; a LUT without one gives an empty set and leaves
+// the other as SampleCurves gives it.
+TCurvePair SampleCurvePair(const TLUT& first, const TLUT& second, int points);
 
 }  // namespace zelvo

@@ -64,6 +64,24 @@ class CurvesForm : public QObject {
         QVERIFY(!window.grab().isNull());
       }
     }
+    // Two LUTs: the second over the first, or whichever can be drawn alone.
+    window.ShowLUTPair(&identity, QStringLiteral("a.cube"), &gamma, QStringLiteral("b.cube"));
+    QCOMPARE(window.pbxCurves->SecondCurves().Curves.size(), std::size_t{7});
+    QCOMPARE(window.lblLUT->text(), QStringLiteral("A: a.cube \u2014 Type: 3D, Dimension: 2\n"
+                                                   "B: b.cube \u2014 Type: 1D, Dimension: 3"));
+    QVERIFY(!window.grab().isNull());
+    window.ShowLUTPair(nullptr, QStringLiteral("a.cube"), &gamma, QStringLiteral("b.cube"));
+    QCOMPARE(window.pbxCurves->Curves().Curves.size(), std::size_t{3});
+    QVERIFY(window.pbxCurves->SecondCurves().Curves.empty());
+    QCOMPARE(window.pbxCurves->LegendTexts().back(), QStringLiteral("B: b.cube"));
+    QVERIFY(window.lblLUT->text().startsWith(QStringLiteral("A: a.cube (cannot be read)\nB: b.cube \u2014 ")));
+    window.ShowLUTPair(&none, QStringLiteral("a.cdl"), nullptr, QStringLiteral("b.cube"));
+    QVERIFY(window.lblState->isVisible() && !window.pbxCurves->isVisible());
+    QCOMPARE(window.lblState->text(), QStringLiteral("cannot be read"));
+    window.ShowLUT(&gamma, QStringLiteral("gamma.cube"));
+    QVERIFY(window.pbxCurves->SecondCurves().Curves.empty());
+    QCOMPARE(window.pbxCurves->LegendTexts().size(), 4);
+
     // The window keeps what it drew after the LUT has gone.
     {
       TLUT passing;

@@ -110,5 +110,43 @@ TEST(Curves, NothingToDrawAndValuesBeyondNumbers) {
   EXPECT_EQ(set.OutputMax, 1.25);
 }
 
+TEST(Curves, APairGivesTheSameCurvesOverBothSpans) {
+  TLUT square;
+  square.Kind = TLUTKind::lk1D;
+  square.Domain1D = {{0, 0, 0}, {2, 2, 2}};
+  square.SetSize1D(3);
+  square.Table1D(0) = {-0.25, -0.25, -0.25};
+  square.Table1D(1) = {0.25, 0.25, 0.25};
+  square.Table1D(2) = {3, 3, 3};
+  TLUT cube;
+  test::FillIdentity3D(cube, 5);
+  cube.Domain3D = {{-0.5, -0.5, -0.5}, {1, 1, 1}};
+  TLUT none;
+  none.Kind = TLUTKind::lkNone;
+
+  // A 1D LUT beside a 3D one is sampled along the ramps, either way round.
+  for (const bool cube_first : {true, false}) {
+    const TCurvePair pair = cube_first ? SampleCurvePair(cube, square, 3) : SampleCurvePair(square, cube, 3);
+    const TCurveSet& ramps = cube_first ? pair.Second : pair.First;
+    ASSERT_EQ(pair.First.Curves.size(), 7u);
+    ASSERT_EQ(pair.Second.Curves.size(), 7u);
+    EXPECT_EQ(ramps.Curves[1].Name, "Black to red");
+    EXPECT_EQ(ramps.Curves[1].Outputs[2], (TLUTEntry{3, -0.25, -0.25}));  // red at 2, the others at black
+    for (const TCurveSet* set : {&pair.First, &pair.Second}) {
+      EXPECT_EQ(set->InputMin, -0.5);
+      EXPECT_EQ(set->InputMax, 2.0);
+      EXPECT_EQ(set->OutputMin, -0.25);
+      EXPECT_EQ(set->OutputMax, 3.0);
+    }
+  }
+  // Two 1D LUTs keep their channels; a LUT without a table leaves the other as it is.
+  EXPECT_EQ(SampleCurvePair(square, square, 3).Second.Curves.size(), 3u);
+  const TCurvePair alone = SampleCurvePair(none, cube, 3);
+  EXPECT_TRUE(alone.First.Curves.empty());
+  EXPECT_EQ(alone.Second.Curves.size(), 7u);
+  EXPECT_EQ(alone.Second.OutputMax, 1.0);
+  EXPECT_EQ(SampleCurvePair(square, none, 3).First.Curves.size(), 3u);
+}
+
 }  // namespace
 }  // namespace zelvo
