@@ -2,7 +2,8 @@
 // with a few LUT files and the preview pane showing one of them applied, its
 // File menu open, the pane after a LUT that cannot be read, the "Convertion
 // Settings" dialog, the summary of a batch in which a file failed, the
-// progress dialog, the About box, the curves window of a film look, the ICC
+// progress dialog, the About box, the curves window of a film look, two
+// versions of that look compared (Tools > Compare LUTs...), the ICC
 // dialog with a display profile chosen and with a CMYK printer profile (a soft
 // proof); with --screen, the whole screen with the main window as it first
 // opens. scripts/screenshot.sh runs it on a virtual X display.
@@ -26,6 +27,7 @@
 
 #include "app/AboutForm.h"
 #include "app/BatchSummary.h"
+#include "app/CompareForm.h"
 #include "app/Remembered.h"
 #include "app/ConvertForm.h"
 #include "app/CurvesForm.h"
@@ -65,6 +67,12 @@ TLUTEntry FilmLook(double r, double g, double b) {
     return std::clamp(lift + (0.55 * s + 0.45 * muted) * gain, 0.0, 1.0);
   };
   return TLUTEntry{tone(r, 0.0, 1.04), tone(g, 0.01, 0.98), tone(b, 0.04, 0.86)};
+}
+
+// The film look a version later: warmer highlights, cooler, deeper shadows.
+TLUTEntry FilmLookV2(double r, double g, double b) {
+  const TLUTEntry v1 = FilmLook(r, g, b);
+  return TLUTEntry{std::min(1.0, v1.R * 1.05), v1.G, std::max(0.0, v1.B * 0.94 - 0.01)};
 }
 
 TLUT Make3D(int n, TLUTEntry (*look)(double, double, double), std::vector<std::string> comments = {}) {
@@ -207,6 +215,24 @@ int main(int argc, char** argv) {
   if (TfrmCurves* curves = main_window.CurvesWindow()) {
     ok = Save(*curves, out.filePath(QStringLiteral("curves.png"))) && ok;
     curves->hide();
+  }
+
+  // The film look against its next version, the two files picked one after
+  // the other.
+  {
+    const QString versions = home.path() + QStringLiteral("/Versions");
+    QDir().mkpath(versions);
+    const QString v2 = versions + QStringLiteral("/Print film emulation v2.cube");
+    Write3D(v2.toStdString(), "Cube 3D Iridas, Nuke, AfterEffects", 33, {"Print film emulation, version 2"}, FilmLookV2);
+    picks->Files = QStringList{luts + QStringLiteral("/Print film emulation.3dl"), v2};
+    main_window.miCompareLUTs->trigger();
+    if (TfrmCompare* compare = main_window.CompareWindow()) {
+      ok = Save(*compare, out.filePath(QStringLiteral("compare-luts.png"))) && ok;
+      compare->hide();
+    } else {
+      std::fputs("the comparison window did not open\n", stderr);
+      ok = false;
+    }
   }
 
   // A LUT file cut short after it was added: the pane says it cannot be read.
