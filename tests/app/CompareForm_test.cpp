@@ -59,7 +59,6 @@ class CompareForm : public QObject {
     QCOMPARE(window->Report()->MaxDifference(), CompareLUTs(Loaded(a), Loaded(b)).MaxDifference());
     QCOMPARE(window->Report()->MaxDifference(), 0.25);
     QCOMPARE(window->mmReport->toPlainText(), CoreReport(a, b));
-    QVERIFY(window->mmReport->toPlainText().contains(QString::fromLatin1(CompareSpaceAssumption(TCompareSpace::csSRGB))));
 
     // Both LUTs drawn, B over A, and named.
     const TCurvesView& view = *window->frmCurves->pbxCurves;
@@ -69,7 +68,6 @@ class CompareForm : public QObject {
     QCOMPARE(view.SecondCurves().Curves[0].Outputs[0].R, 0.25);
     QVERIFY(view.LegendTexts().contains(QStringLiteral("A: a.cube")));
     QVERIFY(view.LegendTexts().contains(QStringLiteral("B: b.cube")));
-    QVERIFY(!window->grab().isNull());
   }
 
   void takesTheTwoCheckedRowsOrAsksForEach() {
@@ -139,10 +137,6 @@ class CompareForm : public QObject {
       QCOMPARE(window.frmCurves->pbxCurves->Curves().Curves.size(), std::size_t{7});
       QVERIFY(!window.grab().isNull());
     }
-    QVERIFY(window.frmCurves->lblLUT->text().contains(QStringLiteral("B: high.cube \u2014 ")));
-    window.CompareFiles(a.toStdString(), cut.toStdString());
-    QVERIFY(window.frmCurves->lblLUT->text().contains(QStringLiteral("B: cut.cube (cannot be read)")));
-    QVERIFY(window.frmCurves->pbxCurves->SecondCurves().Curves.empty());
     QVERIFY(prompts->messages.empty());
   }
 
