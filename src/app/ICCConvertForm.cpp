@@ -381,9 +381,9 @@ void TfrmICCConvert::btnSetLUTFileClick() {
 
 void TfrmICCConvert::Image1Click() {
   RunUserAction(this, [this] {
-    TBitmap24 picture;
+    TPanePicture picture;
     if (!LoadPreviewPicture(this, picture)) return;
-    Image1->SetPicture(std::move(picture));
+    Image1->SetPicture(std::move(picture.Shown));
     if (!edtSrcProfile->text().isEmpty()) RunICCTransform(true);
   });
 }

@@ -22,10 +22,20 @@ void SetUpSizeBox(QComboBox& box);
 // disabled field so that it does not look editable.
 void ShowAsReadOnly(QLineEdit& edit);
 
-// "Default", then the usual sizes of the profile's kind.
+// "Default", then the usual sizes of the profile's kind; for a profile that
+// lists its own sizes, those of the usual ones it takes where its sizes run
+// without a gap (2 to 64), else all of its own (a Hald CLUT's 4, 9, ... 256).
 std::vector<std::string> SizeItems(const TLutOutputProfile& profile);
 // "Default", "8 bit", "10 bit", "12 bit", "14 bit", "16 bit".
 std::vector<std::string> BitsItems();
+// The depth box of a profile: "Default" (-1), then each depth the job takes
+// for it (SelectableBits) as "8 bit", and a profile's float depths as
+// "16 bit (half float)" or "32 bit (float)", each with its bits.
+struct TBitsChoice {
+  std::string Caption;
+  int Bits = -1;
+};
+std::vector<TBitsChoice> BitsChoices(const TLutOutputProfile& profile);
 // The depth an item stands for: -1 for "Default" (the profile's own), 8 for
 // "8 bit" and so on.
 int BitsOfItem(const std::string& item);
