@@ -10,15 +10,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <filesystem>
 #include <memory>
 
 #include "app/AppErrors.h"
-#include "app/FileDlg.h"
 #include "app/Paths.h"
 #include "app/ProfileBoxes.h"
-#include "app/Remembered.h"
-#include "app/UserPrompts.h"
 #include "app/WaitCursor.h"
 #include "convert/IdentityLUT.h"
 
@@ -155,29 +151,15 @@ void TfrmIdentity::UpdateCreateButton() {
 void TfrmIdentity::btnSetLUTFileClick() {
   const TLutOutputProfile* profile = SelectedOutputProfile();
   if (profile == nullptr) return;
-  TFileSaveDialog svdSetLUTFile(this);
-  svdSetLUTFile.InitialDir = DisplayPath(LastOutputFolder());
-  svdSetLUTFile.DefaultExt = QString::fromStdString(profile->Extension);
-  svdSetLUTFile.Filter = QString::fromStdString(profile->Caption + "|*." + profile->Extension);
-  if (!svdSetLUTFile.Execute()) return;
-  edtLUTFile->setText(svdSetLUTFile.FileName);
-  LastOutputFolder() = LocalPath(QFileInfo(svdSetLUTFile.FileName).absolutePath());
+  const QString file = PickLUTFileToWrite(this, *profile);
+  if (!file.isEmpty()) edtLUTFile->setText(file);
 }
 
 void TfrmIdentity::btnCreateClick() {
   RunUserAction(this, [this] {
     const std::string file = LocalPath(edtLUTFile->text());
     TReplace replace = TReplace::KeepExisting;
-    std::error_code ec;
-    if (std::filesystem::exists(file, ec)) {
-      if (ShowMessage(this, QMessageBox::Question, QStringLiteral("Confirm"),
-                      QString::fromStdString(OverwriteQuestion(DisplayPath(file).toStdString())),
-                      QMessageBox::Yes | QMessageBox::Cancel, QMessageBox::Cancel,
-                      QMessageBox::Cancel) != QMessageBox::Yes) {
-        return;
-      }
-      replace = TReplace::Replace;
-    }
+    if (!MayWriteLUTFile(this, edtLUTFile->text(), replace)) return;
     try {
       const TWaitCursor hourglass;
       NamingFile(file, [&] { WriteIdentityLUT(Settings(), file, replace); });

@@ -1,11 +1,16 @@
 #include "app/ProfileBoxes.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
-
 #include <algorithm>
+#include <filesystem>
 
+#include "app/FileDlg.h"
+#include "app/Paths.h"
+#include "app/Remembered.h"
+#include "app/UserPrompts.h"
 #include "base/StringLib.h"
 #include "convert/ConvertJob.h"
 
@@ -23,6 +28,29 @@ void ShowAsReadOnly(QLineEdit& edit) {
   QPalette grey = edit.palette();
   grey.setColor(QPalette::Base, grey.color(QPalette::Window));
   edit.setPalette(grey);
+}
+
+QString PickLUTFileToWrite(QWidget* owner, const TLutOutputProfile& profile) {
+  TFileSaveDialog svdSetLUTFile(owner);
+  svdSetLUTFile.InitialDir = DisplayPath(LastOutputFolder());
+  svdSetLUTFile.DefaultExt = QString::fromStdString(profile.Extension);
+  svdSetLUTFile.Filter = QString::fromStdString(profile.Caption + "|*." + profile.Extension);
+  if (!svdSetLUTFile.Execute()) return QString();
+  LastOutputFolder() = LocalPath(QFileInfo(svdSetLUTFile.FileName).absolutePath());
+  return svdSetLUTFile.FileName;
+}
+
+bool MayWriteLUTFile(QWidget* owner, const QString& file, TReplace& replace) {
+  replace = TReplace::KeepExisting;
+  std::error_code ec;
+  if (!std::filesystem::exists(LocalPath(file), ec)) return true;
+  if (ShowMessage(owner, QMessageBox::Question, QStringLiteral("Confirm"),
+                  QString::fromStdString(OverwriteQuestion(file.toStdString())), QMessageBox::Yes | QMessageBox::Cancel,
+                  QMessageBox::Cancel, QMessageBox::Cancel) != QMessageBox::Yes) {
+    return false;
+  }
+  replace = TReplace::Replace;
+  return true;
 }
 
 std::vector<std::string> SizeItems(const TLutOutputProfile& profile) {

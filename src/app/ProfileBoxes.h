@@ -1,16 +1,20 @@
-// The boxes the conversion dialog and the ICC dialog share: the size and
-// depth boxes (their items for an output profile and the keys the size box
-// takes) and the path fields only a picker fills.
+// The boxes the conversion dialog, the ICC dialog and the identity dialog
+// share: the size and depth boxes (their items for an output profile and the
+// keys the size box takes), the path fields only a picker fills, and the LUT
+// file they write.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "base/TextFile.h"
 #include "registry/Registry.h"
 
 class QComboBox;
 class QKeyEvent;
 class QLineEdit;
+class QString;
+class QWidget;
 
 namespace zelvo {
 
@@ -21,6 +25,13 @@ void SetUpSizeBox(QComboBox& box);
 // A path field that only a picker fills: read-only, and grey like a
 // disabled field so that it does not look editable.
 void ShowAsReadOnly(QLineEdit& edit);
+// The save picker of a LUT file of the profile (its caption and extension),
+// starting in LastOutputFolder, which follows the pick; empty when cancelled.
+QString PickLUTFileToWrite(QWidget* owner, const TLutOutputProfile& profile);
+// Whether a LUT file may be written: where one is there already, the
+// overwrite question (Yes or Cancel, Cancel the default) decides, and
+// `replace` says so for the write.
+bool MayWriteLUTFile(QWidget* owner, const QString& file, TReplace& replace);
 
 // "Default", then the usual sizes of the profile's kind; for a profile that
 // lists its own sizes, those of the usual ones it takes where its sizes run
