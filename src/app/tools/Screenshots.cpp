@@ -2,17 +2,18 @@
 // with a few LUT files and the preview pane showing one of them applied, its
 // File menu open, the pane after a LUT that cannot be read, the "Convertion
 // Settings" dialog, the summary of a batch in which a file failed, the
-// progress dialog, the About box, the curves window of a film look, the ICC
-// dialog with a display profile chosen and with a CMYK printer profile (a soft
-// proof), the pane with a 16-bit TIFF and with an OpenEXR picture; with
-// --screen, the whole screen with the main window as it first opens.
-// scripts/screenshot.sh runs it on a virtual X display.
+// progress dialog, the identity dialog, the About box, the curves window of a
+// film look, the ICC dialog with a display profile chosen and with a CMYK
+// printer profile (a soft proof), the pane with a 16-bit TIFF and with an
+// OpenEXR picture; with --screen, the whole screen with the main window as it
+// first opens. scripts/screenshot.sh runs it on a virtual X display.
 //   zelvo-screenshots OUTPUT_FOLDER [DISPLAY_PROFILE [CMYK_PROFILE]]
 //   zelvo-screenshots --screen OUTPUT_FILE
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -33,6 +34,7 @@
 #include "app/ConvertForm.h"
 #include "app/CurvesForm.h"
 #include "app/ICCConvertForm.h"
+#include "app/IdentityForm.h"
 #include "app/Icons.h"
 #include "app/MainForm.h"
 #include "app/Paths.h"
@@ -271,6 +273,14 @@ int main(int argc, char** argv) {
   progress.ReportProgress(40);
   ok = Save(progress, out.filePath(QStringLiteral("progress.png"))) && ok;
   progress.hide();
+
+  // File > New Identity LUT, a Hald CLUT to grade in a photo editor.
+  {
+    TfrmIdentity identity(&main_window);
+    identity.edtLUTFile->setText(home.path() + QStringLiteral("/Neutral Hald CLUT.png"));
+    ok = Save(identity, out.filePath(QStringLiteral("identity-dialog.png"))) && ok;
+    identity.hide();
+  }
 
   TfrmAbout about(&main_window);
   ok = Save(about, out.filePath(QStringLiteral("about.png"))) && ok;
