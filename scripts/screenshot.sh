@@ -3,11 +3,13 @@
 # and writes them to docs/screenshots/ (or the folder given): the main window
 # with a few LUT files and the preview pane, its File menu open, the pane after
 # a LUT that cannot be read, the "Convertion Settings" dialog, the progress
-# dialog, the summary of a batch in which a file failed, the About box, the
-# curves window of a film look, two versions of it compared, the ICC dialog with a display profile (from
-# icc-profiles-free, which the bootstrap script installs) and with a CMYK
-# printer profile as a soft proof (ghostscript's, from libgs-common); then the
-# main window at scale factor 2 on a 1600 x 1000 screen.
+# dialog, the summary of a batch in which a file failed, the identity dialog,
+# the About box, the curves window of a film look, two versions of it
+# compared, the ICC dialog with a display profile (from icc-profiles-free,
+# which the bootstrap script installs) and with a CMYK printer profile as a
+# soft proof (ghostscript's, from libgs-common), the pane with a 16-bit TIFF
+# and with an OpenEXR picture; then the main window at scale factor 2 on a
+# 1600 x 1000 screen.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out="${1:-docs/screenshots}"

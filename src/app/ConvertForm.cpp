@@ -27,10 +27,9 @@ void FillSizes(QComboBox* box, const TLutOutputProfile& profile) {
   for (const std::string& item : SizeItems(profile)) box->addItem(QString::fromStdString(item));
 }
 
-void FillBits(QComboBox* box, const std::vector<int>& bits) {
+void FillBits(QComboBox* box, const std::vector<TBitsChoice>& choices) {
   box->clear();
-  box->addItem(QStringLiteral("Default"), -1);
-  for (const int b : bits) box->addItem(QString::number(b) + QStringLiteral(" bit"), b);
+  for (const TBitsChoice& c : choices) box->addItem(QString::fromStdString(c.Caption), c.Bits);
 }
 
 }  // namespace
@@ -117,7 +116,9 @@ void TfrmConvert::FormCreate() {
   FillSizes(cbxDimSize, OutputProfileOf(TOutputProfileId::Cube3DDavinci));  // the 3D sizes until a format is picked
   cbxDimSize->setEditText(QStringLiteral("Default"));
   cbxDimSize->setEnabled(false);
-  FillBits(cbxBits, {8, 10, 12, 14, 16});
+  std::vector<TBitsChoice> every;
+  for (const std::string& item : BitsItems()) every.push_back({item, BitsOfItem(item)});
+  FillBits(cbxBits, every);
   cbxBits->setCurrentIndex(0);
   cbxBits->setEnabled(false);
   btnConvert->setEnabled(false);
@@ -172,7 +173,7 @@ void TfrmConvert::cbxOutFormatChange() {
     cbxBits->setEnabled(profile->BitsSelectable);
     // Only the depths the job accepts for this profile (its reader reads
     // them back).
-    if (profile->BitsSelectable) FillBits(cbxBits, SelectableBits(*profile));
+    if (profile->BitsSelectable) FillBits(cbxBits, BitsChoices(*profile));
     cbxBits->setCurrentIndex(0);
   }
   edtOutFolderChange();

@@ -13,7 +13,6 @@
 #include <QSignalBlocker>
 #include <QStandardPaths>
 #include <QVBoxLayout>
-#include <filesystem>
 #include <memory>
 
 #include "app/AppErrors.h"
@@ -370,20 +369,15 @@ void TfrmICCConvert::UpdateConvertButton() {
 void TfrmICCConvert::btnSetLUTFileClick() {
   const TLutOutputProfile* profile = SelectedOutputProfile();
   if (profile == nullptr) return;
-  TFileSaveDialog svdSetLUTFile(this);
-  svdSetLUTFile.InitialDir = DisplayPath(LastOutputFolder());
-  svdSetLUTFile.DefaultExt = QString::fromStdString(profile->Extension);
-  svdSetLUTFile.Filter = QString::fromStdString(profile->Caption + "|*." + profile->Extension);
-  if (!svdSetLUTFile.Execute()) return;
-  edtLUTFile->setText(svdSetLUTFile.FileName);
-  LastOutputFolder() = LocalPath(QFileInfo(svdSetLUTFile.FileName).absolutePath());
+  const QString file = PickLUTFileToWrite(this, *profile);
+  if (!file.isEmpty()) edtLUTFile->setText(file);
 }
 
 void TfrmICCConvert::Image1Click() {
   RunUserAction(this, [this] {
-    TBitmap24 picture;
+    TPanePicture picture;
     if (!LoadPreviewPicture(this, picture)) return;
-    Image1->SetPicture(std::move(picture));
+    Image1->SetPicture(std::move(picture.Shown));
     if (!edtSrcProfile->text().isEmpty()) RunICCTransform(true);
   });
 }
@@ -406,17 +400,7 @@ void TfrmICCConvert::btnConvertClick() {
       }
     }
     TReplace replace = TReplace::KeepExisting;
-    std::error_code ec;
-    if (std::filesystem::exists(settings.LUTFile, ec)) {
-      const QString question = QStringLiteral("The ") + edtLUTFile->text() +
-                               QStringLiteral(" file is already exist. Are you sure want you to overwrite it?");
-      if (ShowMessage(this, QMessageBox::Question, QStringLiteral("Confirm"), question,
-                      QMessageBox::Yes | QMessageBox::Cancel, QMessageBox::Cancel,
-                      QMessageBox::Cancel) != QMessageBox::Yes) {
-        return;
-      }
-      replace = TReplace::Replace;
-    }
+    if (!MayWriteLUTFile(this, edtLUTFile->text(), replace)) return;
     RunICCTransform(false, replace);
     ShowMessage(this, QMessageBox::Information, QStringLiteral("Information"), QString::fromUtf8(kICCConversionDone));
   });

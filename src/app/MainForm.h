@@ -16,6 +16,7 @@
 #include "app/FileList.h"
 #include "convert/ConvertJob.h"
 #include "image/Bitmap24.h"
+#include "image/Preview.h"
 #include "lut/LUT.h"
 
 class QAction;
@@ -109,6 +110,7 @@ class TfrmMain : public QMainWindow {
   QMenu* mnuFile;
   QAction* miAddFiles;
   QAction* miAddFolder;
+  QAction* miNewIdentity;
   QAction* miConvert;
   QAction* miQuit;
   QMenu* mnuEdit;
@@ -135,6 +137,9 @@ class TfrmMain : public QMainWindow {
   QScrollArea* sbxPreview;
   QLabel* StaticText1;
   TImageBox* imgUngraded;
+  // How a picture beyond 8 bits is shown ("values beyond 0..1 are shown
+  // clipped"); hidden for the others.
+  QLabel* stxPictureNote;
   QLabel* stxLUTApplied;
   TImageBox* imgLUTApplied;
   // "cannot be read", over the reason in mmComments, for a LUT that failed.
@@ -169,6 +174,9 @@ class TfrmMain : public QMainWindow {
   void FitToScreen();
   void btnAddFilesClick();
   void miAddFolderClick();
+  // File > New Identity LUT: the dialog, and the written file added to the
+  // list when the person asked for it.
+  void miNewIdentityClick();
   void btnConvertClick();
   void btnICC2LUTClick();
   // Compares the two checked rows, or two files the person picks.
@@ -203,6 +211,8 @@ class TfrmMain : public QMainWindow {
   void RestoreSettings();
   void StoreSettings() const;
   void LoadPictureFile(const std::string& file_name);
+  // The ungraded picture, its values and its note.
+  void SetUngradedPicture(TPanePicture&& picture);
 
   QPointer<TfrmCurves> frmCurves_;
   QPointer<TfrmCompare> frmCompare_;
@@ -212,6 +222,9 @@ class TfrmMain : public QMainWindow {
   bool preview_error_shown_ = false;
   // The picture file the person loaded last (empty: the default picture).
   std::string picture_file_;
+  // The ungraded picture's values for a picture beyond 8 bits (else empty):
+  // what the pane grades in float.
+  TFloatPicture ungraded_values_;
 };
 
 // The full paths of the local files and folders a drag carries, as the file

@@ -17,6 +17,7 @@
 
 #include "app/AppErrors.h"
 #include "app/CompareForm.h"
+#include "app/IdentityForm.h"
 #include "app/MainForm.h"
 #include "app/Paths.h"
 #include "app/Remembered.h"
@@ -75,6 +76,8 @@ void TfrmMain::CreateMenuBar() {
   mnuFile = bar->addMenu(QStringLiteral("&File"));
   miAddFiles = MenuItem(mnuFile, "miAddFiles", QStringLiteral("&Add LUTs..."), QKeySequence(Qt::CTRL | Qt::Key_O));
   miAddFolder = MenuItem(mnuFile, "miAddFolder", QStringLiteral("Add &Folder..."));
+  miNewIdentity = MenuItem(mnuFile, "miNewIdentity", QStringLiteral("New &Identity LUT..."));
+  miNewIdentity->setToolTip(QStringLiteral("Write the identity LUT in an output format: a picture to grade in a photo editor"));
   mnuFile->addSeparator();
   miConvert = MenuItem(mnuFile, "miConvert", QStringLiteral("&Convert..."), QKeySequence(Qt::CTRL | Qt::Key_Return));
   miConvert->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
@@ -116,6 +119,7 @@ void TfrmMain::CreateMenuBar() {
 
   connect(miAddFiles, &QAction::triggered, this, &TfrmMain::btnAddFilesClick);
   connect(miAddFolder, &QAction::triggered, this, &TfrmMain::miAddFolderClick);
+  connect(miNewIdentity, &QAction::triggered, this, &TfrmMain::miNewIdentityClick);
   connect(miConvert, &QAction::triggered, this, &TfrmMain::btnConvertClick);
   connect(miQuit, &QAction::triggered, this, &QWidget::close);
   connect(mnuEdit, &QMenu::aboutToShow, this, &TfrmMain::pmnListPopup);
@@ -157,6 +161,16 @@ void TfrmMain::ShowBatchResult(int converted, const QString& folder) {
                           QUrl::fromLocalFile(folder).toString(QUrl::FullyEncoded).toHtmlEscaped() +
                           QStringLiteral("\">") + shown.toHtmlEscaped() + QStringLiteral("</a>"));
   lblBatchResult->setToolTip(QStringLiteral("Open ") + shown + QStringLiteral(" in the file manager"));
+}
+
+void TfrmMain::miNewIdentityClick() {
+  const std::optional<TIdentityWritten> written = ShowIdentityDialog(this);
+  if (!written || !written->AddToList) return;
+  // A file written over one of the list's is not listed twice.
+  for (int i = 0; i < lvwFiles->topLevelItemCount(); ++i) {
+    if (IsSameFile(PathOfRow(*lvwFiles->topLevelItem(i)), written->File)) return;
+  }
+  AddLocalFiles({TListedFile{written->File, {}, {}}});
 }
 
 void TfrmMain::miContentsClick() {

@@ -16,6 +16,7 @@
 #include "app/Paths.h"
 #include "app/PictureDlg.h"
 #include "app/UserPrompts.h"
+#include "app/WaitCursor.h"
 #include "convert/PreviewFile.h"
 #include "image/PictureFile.h"
 #include "image/Preview.h"
@@ -32,15 +33,6 @@ QLabel* PaneLabel(QWidget* parent, const char* name, const QString& text) {
   label->setFont(bold);
   return label;
 }
-
-// The hourglass while the pane reads and applies a LUT, also when it fails.
-class TWaitCursor {
- public:
-  TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-  TWaitCursor(const TWaitCursor&) = delete;
-  TWaitCursor& operator=(const TWaitCursor&) = delete;
-};
 
 // The picture the pane starts with, drawn at build time and stored with the
 // program; decoded and fitted once per run.
@@ -76,6 +68,12 @@ void TfrmMain::CreatePreviewPane() {
   StaticText1 = PaneLabel(parts, "StaticText1", QStringLiteral("Ungraded"));
   imgUngraded = new TImageBox(parts, kPreviewBoxWidth, kPreviewBoxHeight);
   imgUngraded->setObjectName(QStringLiteral("imgUngraded"));
+  stxPictureNote = new QLabel(parts);
+  stxPictureNote->setObjectName(QStringLiteral("stxPictureNote"));
+  stxPictureNote->setWordWrap(true);
+  stxPictureNote->setFixedWidth(kPreviewBoxWidth);
+  stxPictureNote->setStyleSheet(QStringLiteral("color: #555555;"));
+  stxPictureNote->hide();
   stxLUTApplied = PaneLabel(parts, "stxLUTApplied", QStringLiteral("LUT Applied"));
   imgLUTApplied = new TImageBox(parts, kPreviewBoxWidth, kPreviewBoxHeight);
   imgLUTApplied->setObjectName(QStringLiteral("imgLUTApplied"));
@@ -92,7 +90,7 @@ void TfrmMain::CreatePreviewPane() {
   // The right margin leaves room for the scroll bar when there is one.
   parts_layout->setContentsMargins(20, 8, 0, 8);
   parts_layout->setSpacing(4);
-  for (QWidget* w : std::initializer_list<QWidget*>{StaticText1, imgUngraded, stxLUTApplied, imgLUTApplied, stxLUTState,
+  for (QWidget* w : std::initializer_list<QWidget*>{StaticText1, imgUngraded, stxPictureNote, stxLUTApplied, imgLUTApplied, stxLUTState,
                                                     stxComments, mmComments}) {
     parts_layout->addWidget(w, 0, Qt::AlignLeft);
   }
@@ -136,7 +134,9 @@ void TfrmMain::ShowLUTPreview(const QString& lut_file) {
   const std::string file_name = LocalPath(lut_file);
   TLUTPreview preview;
   try {
-    preview = NamingFile(file_name, [&] { return PreviewLUTFile(file_name, UngradedPicture(), PreviewInterpolation()); });
+    preview = NamingFile(file_name, [&] {
+      return PreviewLUTFile(file_name, UngradedPicture(), PreviewInterpolation(), &ungraded_values_);
+    });
   } catch (const std::exception& e) {
     // Nothing of the LUT shown before stays beside this file's name.
     ShowCannotRead(QString::fromStdString(ErrorBoxText(e)));
@@ -240,10 +240,10 @@ void TfrmMain::btnShowHidePreviewClick() {
 
 void TfrmMain::btnLoadPreviewImageClick() {
   RunUserAction(this, [this] {
-    TBitmap24 picture;
+    TPanePicture picture;
     std::string file_name;
     if (!LoadPreviewPicture(this, picture, &file_name)) return;
-    imgUngraded->SetPicture(std::move(picture));
+    SetUngradedPicture(std::move(picture));
     picture_file_ = file_name;
     const QList<QTreeWidgetItem*> selected = lvwFiles->selectedItems();
     if (!selected.isEmpty()) lvwFilesSelectItem(selected.front(), true);
@@ -252,11 +252,18 @@ void TfrmMain::btnLoadPreviewImageClick() {
 
 void TfrmMain::LoadPictureFile(const std::string& file_name) {
   try {
-    imgUngraded->SetPicture(FitPreviewBitmap(ReadPictureFile(DisplayPath(file_name))));
+    SetUngradedPicture(ReadPanePicture(DisplayPath(file_name)));
     picture_file_ = file_name;
   } catch (const std::exception&) {
     // A picture that has gone leaves the default one.
   }
+}
+
+void TfrmMain::SetUngradedPicture(TPanePicture&& picture) {
+  imgUngraded->SetPicture(std::move(picture.Shown));
+  ungraded_values_ = std::move(picture.Values);
+  stxPictureNote->setText(QString::fromStdString(picture.Note));
+  stxPictureNote->setVisible(!picture.Note.empty());
 }
 
 }  // namespace zelvo

@@ -9,7 +9,7 @@
 #include "app/Paths.h"
 #include "app/Remembered.h"
 #include "image/PictureFile.h"
-#include "image/Preview.h"
+#include "image/PictureIO.h"
 #include "base/Errors.h"
 
 namespace zelvo {
@@ -19,15 +19,24 @@ namespace {
 struct TPictureKind {
   const char* Description;
   const char* Patterns;
-  const char* QtFormat;  // nullptr: the program's own decoder
+  const char* QtFormat;  // nullptr: the program's own decoders or the picture layer
 };
 
 constexpr TPictureKind kPictureKinds[] = {
     {"JPEG Image File", "*.jpg;*.jpeg", nullptr},
     {"Bitmaps", "*.bmp;*.dib", nullptr},
-    {"Portable Network Graphics", "*.png", "png"},
+    {"Portable Network Graphics", "*.png", nullptr},
     {"Icons", "*.ico", "ico"},
+    {"TIFF Images", "*.tif;*.tiff", nullptr},
+    {"OpenEXR Images", "*.exr", nullptr},
+    {"DPX Images", "*.dpx", nullptr},
 };
+
+// A pipe or device would hold a reader up.
+void RefuseNonFile(const std::string& name) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(name, ec)) throw EZelvoError("This is not a file.");
+}
 
 bool Readable(const TPictureKind& type) {
   return type.QtFormat == nullptr || QImageReader::supportedImageFormats().contains(type.QtFormat);
@@ -55,33 +64,47 @@ QString PictureFilter() {
   return QStringLiteral("All|") + all + each;
 }
 
-TBitmap24 ReadPictureFile(const QString& path) {
+TPanePicture ReadPanePicture(const QString& path) {
   const std::string name = LocalPath(path);
   return NamingFile(name, [&] {
-    if (PictureTypeForName(name) != TPictureType::Unknown) return LoadPicture(name);
-    // A pipe or device would hold the toolkit's reader up.
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(name, ec)) throw EZelvoError("This is not a file.");
-    return ReadWithToolkit(path);
+    TPanePicture pane;
+    switch (PictureFileTypeForName(name)) {
+      case TPictureFileType::Jpeg:
+      case TPictureFileType::Bmp:
+        pane.Shown = FitPreviewBitmap(LoadPicture(name));
+        return pane;
+      case TPictureFileType::Png:
+      case TPictureFileType::Tiff:
+      case TPictureFileType::Exr:
+      case TPictureFileType::Dpx: {
+        RefuseNonFile(name);
+        const TFloatPicture picture = LoadFloatPicture(name);
+        return PanePictureOf(picture, PictureFileTypeOfFile(name));
+      }
+      case TPictureFileType::Unknown: break;
+    }
+    RefuseNonFile(name);
+    pane.Shown = FitPreviewBitmap(ReadWithToolkit(path));
+    return pane;
   });
 }
 
 QImage PicturePreviewOf(const QString& path) {
   try {
-    return ToQImage(FitPreviewBitmap(ReadPictureFile(path)));
+    return ToQImage(ReadPanePicture(path).Shown);
   } catch (const std::exception&) {
     return QImage();  // a folder, a damaged file or another type: no preview
   }
 }
 
-bool LoadPreviewPicture(QWidget* owner, TBitmap24& target, std::string* file_name) {
+bool LoadPreviewPicture(QWidget* owner, TPanePicture& target, std::string* file_name) {
   TFileOpenDialog opdLoadPreveiwImage(owner);
   opdLoadPreveiwImage.InitialDir = DisplayPath(LastPictureFolder());
   opdLoadPreveiwImage.Filter = PictureFilter();
   opdLoadPreveiwImage.Preview = PicturePreviewOf;
   if (!opdLoadPreveiwImage.Execute()) return false;
   RememberPictureFolder(LocalPath(opdLoadPreveiwImage.FileName));
-  target = FitPreviewBitmap(ReadPictureFile(opdLoadPreveiwImage.FileName));
+  target = ReadPanePicture(opdLoadPreveiwImage.FileName);
   if (file_name != nullptr) *file_name = LocalPath(opdLoadPreveiwImage.FileName);
   return true;
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "image/Bitmap24.h"
+#include "image/Preview.h"
 
 class QWidget;
 
@@ -16,10 +17,12 @@ namespace zelvo {
 // each type on its own.
 QString PictureFilter();
 
-// A picture file: JPEG and Windows bitmaps (by their extensions) through the
-// program's own decoders, other types the toolkit reads (PNG, icons) through
-// the toolkit. Errors name the file.
-TBitmap24 ReadPictureFile(const QString& path);
+// A picture file fitted for the pane, by its extension: JPEG and Windows
+// bitmaps through the program's own decoders; PNG, TIFF, OpenEXR and DPX
+// through the picture layer, as `apply` reads them (beyond 8 bits with their
+// values and a note); other types the toolkit reads (icons) through the
+// toolkit. Errors name the file.
+TPanePicture ReadPanePicture(const QString& path);
 
 // What the dialog shows for the highlighted file: the picture fitted into a
 // preview box, or a null image for anything that is not a readable picture.
@@ -30,6 +33,6 @@ QImage PicturePreviewOf(const QString& path);
 // cannot be read raises, leaving `target` as it was; LastPictureFolder has
 // followed the pick by then. `file_name`, when given, receives the file's
 // full path as the file system names it.
-bool LoadPreviewPicture(QWidget* owner, TBitmap24& target, std::string* file_name = nullptr);
+bool LoadPreviewPicture(QWidget* owner, TPanePicture& target, std::string* file_name = nullptr);
 
 }  // namespace zelvo

@@ -1,10 +1,18 @@
 #include "app/ProfileBoxes.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <algorithm>
+#include <filesystem>
 
+#include "app/FileDlg.h"
+#include "app/Paths.h"
+#include "app/Remembered.h"
+#include "app/UserPrompts.h"
 #include "base/StringLib.h"
+#include "convert/ConvertJob.h"
 
 namespace zelvo {
 
@@ -22,9 +30,55 @@ void ShowAsReadOnly(QLineEdit& edit) {
   edit.setPalette(grey);
 }
 
+QString PickLUTFileToWrite(QWidget* owner, const TLutOutputProfile& profile) {
+  TFileSaveDialog svdSetLUTFile(owner);
+  svdSetLUTFile.InitialDir = DisplayPath(LastOutputFolder());
+  svdSetLUTFile.DefaultExt = QString::fromStdString(profile.Extension);
+  svdSetLUTFile.Filter = QString::fromStdString(profile.Caption + "|*." + profile.Extension);
+  if (!svdSetLUTFile.Execute()) return QString();
+  LastOutputFolder() = LocalPath(QFileInfo(svdSetLUTFile.FileName).absolutePath());
+  return svdSetLUTFile.FileName;
+}
+
+bool MayWriteLUTFile(QWidget* owner, const QString& file, TReplace& replace) {
+  replace = TReplace::KeepExisting;
+  std::error_code ec;
+  if (!std::filesystem::exists(LocalPath(file), ec)) return true;
+  if (ShowMessage(owner, QMessageBox::Question, QStringLiteral("Confirm"),
+                  QString::fromStdString(OverwriteQuestion(file.toStdString())), QMessageBox::Yes | QMessageBox::Cancel,
+                  QMessageBox::Cancel, QMessageBox::Cancel) != QMessageBox::Yes) {
+    return false;
+  }
+  replace = TReplace::Replace;
+  return true;
+}
+
 std::vector<std::string> SizeItems(const TLutOutputProfile& profile) {
-  if (profile.Is3D) return {"Default", "17", "32", "33", "64"};
-  return {"Default", "1024", "2048", "4096", "8192", "16384", "32768", "65536"};
+  std::vector<std::string> usual = profile.Is3D ? std::vector<std::string>{"Default", "17", "32", "33", "64"}
+                                                : std::vector<std::string>{"Default", "1024", "2048", "4096", "8192",
+                                                                           "16384", "32768", "65536"};
+  const std::vector<int>& own = profile.Sizes;
+  if (own.empty()) return usual;
+  std::vector<std::string> items{"Default"};
+  if (own.back() - own.front() + 1 == static_cast<int>(own.size())) {
+    for (std::size_t i = 1; i < usual.size(); ++i) {
+      int size = 0;
+      if (TryParseInt(usual[i], size) && std::ranges::find(own, size) != own.end()) items.push_back(usual[i]);
+    }
+    return items;
+  }
+  for (const int size : own) items.push_back(std::to_string(size));
+  return items;
+}
+
+std::vector<TBitsChoice> BitsChoices(const TLutOutputProfile& profile) {
+  std::vector<TBitsChoice> choices{{"Default", -1}};
+  for (const int bits : SelectableBits(profile)) {
+    const auto own = std::ranges::find(profile.Depths, bits, &TProfileDepth::Bits);
+    const bool is_float = own != profile.Depths.end() && own->Float;
+    choices.push_back({std::to_string(bits) + " bit" + (!is_float ? "" : bits == 16 ? " (half float)" : " (float)"), bits});
+  }
+  return choices;
 }
 
 std::vector<std::string> BitsItems() { return {"Default", "8 bit", "10 bit", "12 bit", "14 bit", "16 bit"}; }

@@ -1,16 +1,20 @@
-// The boxes the conversion dialog and the ICC dialog share: the size and
-// depth boxes (their items for an output profile and the keys the size box
-// takes) and the path fields only a picker fills.
+// The boxes the conversion dialog, the ICC dialog and the identity dialog
+// share: the size and depth boxes (their items for an output profile and the
+// keys the size box takes), the path fields only a picker fills, and the LUT
+// file they write.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "base/TextFile.h"
 #include "registry/Registry.h"
 
 class QComboBox;
 class QKeyEvent;
 class QLineEdit;
+class QString;
+class QWidget;
 
 namespace zelvo {
 
@@ -21,11 +25,28 @@ void SetUpSizeBox(QComboBox& box);
 // A path field that only a picker fills: read-only, and grey like a
 // disabled field so that it does not look editable.
 void ShowAsReadOnly(QLineEdit& edit);
+// The save picker of a LUT file of the profile (its caption and extension),
+// starting in LastOutputFolder, which follows the pick; empty when cancelled.
+QString PickLUTFileToWrite(QWidget* owner, const TLutOutputProfile& profile);
+// Whether a LUT file may be written: where one is there already, the
+// overwrite question (Yes or Cancel, Cancel the default) decides, and
+// `replace` says so for the write.
+bool MayWriteLUTFile(QWidget* owner, const QString& file, TReplace& replace);
 
-// "Default", then the usual sizes of the profile's kind.
+// "Default", then the usual sizes of the profile's kind; for a profile that
+// lists its own sizes, those of the usual ones it takes where its sizes run
+// without a gap (2 to 64), else all of its own (a Hald CLUT's 4, 9, ... 256).
 std::vector<std::string> SizeItems(const TLutOutputProfile& profile);
 // "Default", "8 bit", "10 bit", "12 bit", "14 bit", "16 bit".
 std::vector<std::string> BitsItems();
+// The depth box of a profile: "Default" (-1), then each depth the job takes
+// for it (SelectableBits) as "8 bit", and a profile's float depths as
+// "16 bit (half float)" or "32 bit (float)", each with its bits.
+struct TBitsChoice {
+  std::string Caption;
+  int Bits = -1;
+};
+std::vector<TBitsChoice> BitsChoices(const TLutOutputProfile& profile);
 // The depth an item stands for: -1 for "Default" (the profile's own), 8 for
 // "8 bit" and so on.
 int BitsOfItem(const std::string& item);

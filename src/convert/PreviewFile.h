@@ -10,8 +10,10 @@ namespace zelvo {
 
 // The file is read into a LUT of its own, so a load that fails (and raises)
 // leaves whatever the pane showed before. With `interpolation`, a 3D table is
-// applied with it instead of the one the file asks for.
+// applied with it instead of the one the file asks for. `values`: as for
+// PreviewLUT.
 TLUTPreview PreviewLUTFile(const std::string& lut_file, const TBitmap24& ungraded,
-                           std::optional<TInterpolation> interpolation = std::nullopt);
+                           std::optional<TInterpolation> interpolation = std::nullopt,
+                           const TFloatPicture* values = nullptr);
 
 }  // namespace zelvo

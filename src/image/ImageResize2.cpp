@@ -271,4 +271,46 @@ void ResizeImage(int new_width, int new_height, TResizeFilter filter, float radi
   ResampleImage(row.f, source, destination, radius == 0.0f ? row.radius : radius);
 }
 
+namespace {
+
+// One output value of `entry` from samples `stride` floats apart.
+inline void WeighFloats(const TContributorEntry& entry, const float* first, std::ptrdiff_t stride, float* out) {
+  float sr = 0, sg = 0, sb = 0;
+  std::int32_t total = 0;
+  for (const TSourceWeight& c : entry.Contributors) {
+    const float* p = first + c.Index * stride;
+    const auto w = static_cast<float>(c.Weight);
+    sr += w * p[0];
+    sg += w * p[1];
+    sb += w * p[2];
+    total += c.Weight;
+  }
+  const float d = static_cast<float>(total != 0 ? total : 256);
+  out[0] = sr / d;
+  out[1] = sg / d;
+  out[2] = sb / d;
+}
+
+}  // namespace
+
+TFloatPicture ResizeFloatPicture(int new_width, int new_height, TResizeFilter filter, const TFloatPicture& source) {
+  const TFilterRow& row = RowOf(filter);
+  TFloatPicture destination(new_width, new_height, source.Depth());
+  const int sw = source.Width(), sh = source.Height();
+  if (sw == 0 || sh == 0 || destination.Empty()) return destination;
+  TFloatPicture work = TFloatPicture::Uninitialised(new_width, sh, source.Depth());
+  const TContributorList across = BuildContributors(new_width, AxisScale(new_width, sw), sw, row.f, row.radius);
+  for (int y = 0; y < sh; ++y) {
+    for (int i = 0; i < new_width; ++i) WeighFloats(across[static_cast<std::size_t>(i)], source.Row(y), 3, work.At(i, y));
+  }
+  const TContributorList down = BuildContributors(new_height, AxisScale(new_height, sh), sh, row.f, row.radius);
+  const auto stride = static_cast<std::ptrdiff_t>(new_width) * 3;
+  for (int x = 0; x < new_width; ++x) {
+    for (int j = 0; j < new_height; ++j) {
+      WeighFloats(down[static_cast<std::size_t>(j)], work.At(x, 0), stride, destination.At(x, j));
+    }
+  }
+  return destination;
+}
+
 }  // namespace zelvo

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "image/Bitmap24.h"
+#include "image/FloatPicture.h"
 
 namespace zelvo {
 
@@ -79,5 +80,9 @@ void ResampleImage(TFilterFunction f, const TBitmap24& source, TBitmap24& destin
 // means the filter's default radius.
 void ResizeImage(int new_width, int new_height, TResizeFilter filter, float radius, const TBitmap24& source,
                  TBitmap24& destination);
+// The same for a float picture, with the same weights: values are not
+// clamped (a filter's ringing may leave them just beyond 0..1), and the
+// picture keeps the source's depth.
+TFloatPicture ResizeFloatPicture(int new_width, int new_height, TResizeFilter filter, const TFloatPicture& source);
 
 }  // namespace zelvo

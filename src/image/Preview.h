@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "image/Bitmap24.h"
+#include "image/FloatPicture.h"
+#include "image/PictureIO.h"
 #include "lut/LUT.h"
 
 namespace zelvo {
@@ -23,6 +25,24 @@ TBitmap24 FitPreviewBitmap(const TBitmap24& picture, int box_width = kPreviewBox
 // A picture file loaded for the pane and fitted into its box.
 TBitmap24 LoadPreviewPicture(const std::string& file_name);
 
+// A picture for the pane, fitted into its box: the 8-bit picture it shows
+// (values clipped to 0..1) and, for a picture beyond 8 bits, its fitted
+// values, which a LUT is applied to in float.
+struct TPanePicture {
+  TBitmap24 Shown;
+  TFloatPicture Values;  // empty for 8-bit pictures
+  // What the pane says under the picture about how it is shown; empty when
+  // there is nothing to say.
+  std::string Note;
+};
+// What the pane says under a picture shown as its values: a float picture
+// (half or float samples), whose values beyond 0..1 are clipped, and a DPX
+// picture, whose code values are often log; nothing for the others.
+std::string ShownValuesNote(const TFloatPicture& picture, TPictureFileType type);
+// The picture of a file of the type fitted for the pane (Lanczos3, never
+// enlarged), with its note.
+TPanePicture PanePictureOf(const TFloatPicture& picture, TPictureFileType type);
+
 // What the pane shows of a LUT that a load gave (its FormatIndex None when no
 // format recognised the file).
 struct TLUTPreview {
@@ -37,6 +57,9 @@ struct TLUTPreview {
   // The LUT read, for the pane to keep until the next selection.
   TLUT LUT;
 };
-TLUTPreview PreviewLUT(TLUT&& lut, const TBitmap24& ungraded);
+// `values`, when given and not empty, are the ungraded picture's own values
+// (TPanePicture::Values): the LUT is applied to them in float, as `apply`
+// grades such a picture, and the result shown clipped to 0..1.
+TLUTPreview PreviewLUT(TLUT&& lut, const TBitmap24& ungraded, const TFloatPicture* values = nullptr);
 
 }  // namespace zelvo

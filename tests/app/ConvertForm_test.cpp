@@ -110,6 +110,12 @@ class ConvertForm : public QObject {
         {"3DL Fusion", false, false, kSizes1D, {"Default", "12 bit", "16 bit"}},  // disabled lists keep their items
         {"Nucoda 3D", true, false, kSizes3D, {"Default", "12 bit", "16 bit"}},
         {"Shake 1D", false, false, kSizes3D, {"Default", "12 bit", "16 bit"}},
+        // Image profiles list their own sizes and depths.
+        {"Hald CLUT TIFF", true, true,
+         {"Default", "4", "9", "16", "25", "36", "49", "64", "81", "100", "121", "144", "169", "196", "225", "256"},
+         {"Default", "8 bit", "16 bit", "32 bit (float)"}},
+        {"Strip PNG", true, true, kSizes3D, {"Default", "8 bit", "16 bit"}},
+        {"OpenColorIO raster EXR", true, true, kSizes3D, {"Default", "16 bit (half float)", "32 bit (float)"}},
     };
     for (const Case& c : cases) {
       dialog.cbxDimSize->setEditText("17");

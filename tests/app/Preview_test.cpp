@@ -17,6 +17,7 @@
 #include "registry/Registry.h"
 #include "image/ApplyLUT.h"
 #include "image/PictureFile.h"
+#include "image/PictureIO.h"
 #include "image/Preview.h"
 
 namespace zelvo::test {
@@ -225,8 +226,8 @@ class Preview : public QObject {
     SavePicture(bmp.toStdString(), wide);
     QImage see_through(40, 20, QImage::Format_ARGB32);
     see_through.fill(Qt::transparent);
-    const QString png = d.filePath("clear.png");
-    QVERIFY(see_through.save(png));
+    const QString icon = d.filePath("clear.ico");
+    QVERIFY(see_through.save(icon));
     const QString damaged = WriteText(d, "damaged.jpg", QByteArray("\xFF\xD8\xFF\xE0") + QByteArray(40, 'x'));
     const QString huge = d.filePath("huge.png");
     QVERIFY(QImage(30001, 1, QImage::Format_RGB32).save(huge));
@@ -234,7 +235,7 @@ class Preview : public QObject {
     const QString thin_file = d.filePath("thin.bmp");
     SavePicture(thin_file.toStdString(), thin);
 
-    prompts->next_files = {QStringList{bmp}, QStringList{png}, QStringList{damaged}, QStringList{huge},
+    prompts->next_files = {QStringList{bmp}, QStringList{icon}, QStringList{damaged}, QStringList{huge},
                            QStringList{thin_file}};
     QTest::mouseClick(w.btnLoadPreviewImage, Qt::LeftButton);
     const TOpenFilesRequest& asked = prompts->file_requests.at(0);
@@ -270,6 +271,59 @@ class Preview : public QObject {
     QVERIFY(w.UngradedPicture().Empty() && w.imgUngraded->Image().isNull());
     QVERIFY(w.imgLUTApplied->Picture().Empty());
     QCOMPARE(prompts->messages.size(), 2u);
+  }
+
+  // PNG, TIFF, OpenEXR and DPX come through the picture layer; a picture
+  // beyond 8 bits is graded in float and shown clipped, and the pane says how
+  // it shows float and DPX values.
+  void picturesBeyondEightBits() {
+    QTemporaryDir dir;
+    const QDir d(dir.path());
+    PromptsScope prompts;
+    TfrmMain w;
+    // Halves its inputs over a domain of 0..4: a float 1.6 grades to 0.8,
+    // which the clipped 1.0 would not.
+    w.AddFiles({WriteText(d, "half.cube",
+                          "DOMAIN_MAX 4 4 4\nLUT_3D_SIZE 2\n0 0 0\n2 0 0\n0 2 0\n2 2 0\n0 0 2\n2 0 2\n0 2 2\n2 2 2\n")});
+    Select(w, 0);
+    struct Case {
+      const char* name;
+      TPictureDepth depth;
+      float red;
+      int shown_red, graded_red;
+      const char* note;  // a part of the note; nullptr: hidden
+    };
+    const Case cases[] = {
+        {"deep.tif", TPictureDepth::pd16, 0.5f, 128, 64, nullptr},
+        {"bright.exr", TPictureDepth::pdHalf, 1.6f, 255, 204, "values beyond 0..1 are shown clipped"},
+        {"scan.dpx", TPictureDepth::pd10, 0.2f, 51, 26, "DPX code values"},
+        {"deep.png", TPictureDepth::pd16, 1.0f, 255, 128, nullptr},
+        {"float.tif", TPictureDepth::pdFloat, 0.4f, 102, 51, "without a view transform"},
+    };
+    for (const Case& c : cases) {
+      TFloatPicture picture(420, 100, c.depth);
+      for (std::size_t i = 0; i < picture.SampleCount(); i += 3) picture.Samples()[i] = c.red;
+      const QString file = d.filePath(c.name);
+      SaveFloatPicture(file.toStdString(), picture, c.depth);
+      prompts->next_files = {QStringList{file}};
+      QTest::mouseClick(w.btnLoadPreviewImage, Qt::LeftButton);
+      QVERIFY2(prompts->messages.empty(), qPrintable(prompts->messages.empty() ? "" : prompts->messages[0].Text));
+      QCOMPARE(w.UngradedPicture().Width(), 210);
+      QCOMPARE(int(w.UngradedPicture().At(100, 25)[2]), c.shown_red);
+      QCOMPARE(int(w.imgLUTApplied->Picture().At(100, 25)[2]), c.graded_red);
+      QCOMPARE(w.stxPictureNote->isHidden(), c.note == nullptr);
+      if (c.note != nullptr) QVERIFY2(w.stxPictureNote->text().contains(c.note), c.name);
+    }
+    const QString all = prompts->file_requests.at(0).NameFilters.value(0);
+    for (const char* type : {"*.png", "*.tif", "*.tiff", "*.exr", "*.dpx"}) QVERIFY2(all.contains(type), type);
+
+    // An 8-bit picture afterwards says nothing under it.
+    const QString bmp = d.filePath("plain.bmp");
+    SavePicture(bmp.toStdString(), TBitmap24(40, 20));
+    prompts->next_files = {QStringList{bmp}};
+    QTest::mouseClick(w.btnLoadPreviewImage, Qt::LeftButton);
+    QVERIFY(w.stxPictureNote->isHidden());
+    QCOMPARE(int(w.imgLUTApplied->Picture().At(5, 5)[2]), 0);
   }
 };
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <vector>
@@ -182,6 +183,76 @@ TEST(ImageResize, ZeroSizedTargetsStayEmpty) {
   // A picture smaller than the box keeps its size and its pixels.
   const TBitmap24 small = Sample(30, 20);
   EXPECT_EQ(BytesOf(FitPreviewBitmap(small)), BytesOf(small));
+}
+
+// Float pictures fit with the weights of 8-bit ones, without clamping:
+// values beyond 0..1 keep their level, and a smooth picture's fit agrees with
+// its bitmap's within the two codes the 8-bit passes truncate.
+TEST(ImageResize, FloatPicturesFitWithTheSameWeightsUnclamped) {
+  TBitmap24 bitmap(420, 300);
+  for (int y = 0; y < 300; ++y)
+    for (int x = 0; x < 420; ++x) {
+      std::uint8_t* p = bitmap.At(x, y);
+      p[0] = static_cast<std::uint8_t>(128 + 100 * std::sin(x / 6.0) * std::cos(y / 7.0));
+      p[1] = static_cast<std::uint8_t>(128 + 100 * std::cos(x / 5.0 + y / 9.0));
+      p[2] = static_cast<std::uint8_t>(x * 255 / 419);
+    }
+  const TFloatPicture values = FloatPictureOf(bitmap);
+  const TFloatPicture fitted = ResizeFloatPicture(210, 150, TResizeFilter::rfLanczos3, values);
+  TBitmap24 expected;
+  ResizeImage(210, 150, TResizeFilter::rfLanczos3, 0, bitmap, expected);
+  const TBitmap24 shown = BitmapOf(fitted);
+  int worst = 0;
+  for (std::size_t i = 0; i < shown.ByteCount(); ++i) worst = std::max(worst, std::abs(shown.Pixels()[i] - expected.Pixels()[i]));
+  EXPECT_LE(worst, 2);
+  EXPECT_EQ(fitted.Depth(), TPictureDepth::pd8);
+
+  TFloatPicture bright(300, 40, TPictureDepth::pdHalf);
+  for (std::size_t i = 0; i < bright.SampleCount(); i += 3) {
+    bright.Samples()[i] = 2.5f;
+    bright.Samples()[i + 1] = -0.25f;
+  }
+  const TFloatPicture small = ResizeFloatPicture(30, 4, TResizeFilter::rfLanczos3, bright);
+  EXPECT_EQ(small.Depth(), TPictureDepth::pdHalf);
+  for (const auto& [x, y] : {std::pair{0, 0}, {29, 3}, {15, 2}}) {
+    EXPECT_NEAR(small.At(x, y)[0], 2.5f, 1e-5f);
+    EXPECT_NEAR(small.At(x, y)[1], -0.25f, 1e-5f);
+    EXPECT_EQ(small.At(x, y)[2], 0.0f);
+  }
+}
+
+// The pane fits pictures beyond 8 bits with their values and says how they
+// are shown; 8-bit ones keep the bitmap fit and say nothing.
+TEST(ImageResize, PanePicturesKeepValuesAndSayHowTheyAreShown) {
+  struct Case {
+    TPictureDepth depth;
+    TPictureFileType type;
+    float value;
+    const char* note;  // a part of the note; nullptr: none
+    bool values_kept;
+  };
+  const Case cases[] = {
+      {TPictureDepth::pd8, TPictureFileType::Png, 0.5f, nullptr, false},
+      {TPictureDepth::pd16, TPictureFileType::Tiff, 0.5f, nullptr, true},
+      {TPictureDepth::pd10, TPictureFileType::Dpx, 0.5f, "a log picture looks flat", true},
+      {TPictureDepth::pdFloat, TPictureFileType::Exr, 0.5f, "without a view transform", true},
+      {TPictureDepth::pdHalf, TPictureFileType::Exr, 1.5f, "values beyond 0..1 are shown clipped", true},
+      {TPictureDepth::pdFloat, TPictureFileType::Tiff, -0.01f, "values beyond 0..1 are shown clipped", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(DepthName(c.depth));
+    TFloatPicture picture(840, 400, c.depth);
+    picture.At(839, 399)[1] = c.value;
+    const TPanePicture pane = PanePictureOf(picture, c.type);
+    EXPECT_EQ(pane.Shown.Width(), 210);
+    EXPECT_EQ(pane.Shown.Height(), 100);
+    if (c.note == nullptr) {
+      EXPECT_EQ(pane.Note, "");
+    } else {
+      EXPECT_NE(pane.Note.find(c.note), std::string::npos) << pane.Note;
+    }
+    EXPECT_EQ(pane.Values.Width(), c.values_kept ? 210 : 0);
+  }
 }
 
 }  // namespace

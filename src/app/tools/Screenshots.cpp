@@ -2,10 +2,11 @@
 // with a few LUT files and the preview pane showing one of them applied, its
 // File menu open, the pane after a LUT that cannot be read, the "Convertion
 // Settings" dialog, the summary of a batch in which a file failed, the
-// progress dialog, the About box, the curves window of a film look, two
-// versions of that look compared (Tools > Compare LUTs...), the ICC
-// dialog with a display profile chosen and with a CMYK printer profile (a soft
-// proof); with --screen, the whole screen with the main window as it first
+// progress dialog, the identity dialog, the About box, the curves window of a
+// film look, two versions of that look compared (Tools > Compare LUTs...),
+// the ICC dialog with a display profile chosen and with a CMYK printer
+// profile (a soft proof), the pane with a 16-bit TIFF and with an OpenEXR
+// picture; with --screen, the whole screen with the main window as it first
 // opens. scripts/screenshot.sh runs it on a virtual X display.
 //   zelvo-screenshots OUTPUT_FOLDER [DISPLAY_PROFILE [CMYK_PROFILE]]
 //   zelvo-screenshots --screen OUTPUT_FILE
@@ -13,14 +14,17 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <string_view>
@@ -32,12 +36,15 @@
 #include "app/ConvertForm.h"
 #include "app/CurvesForm.h"
 #include "app/ICCConvertForm.h"
+#include "app/IdentityForm.h"
 #include "app/Icons.h"
 #include "app/MainForm.h"
 #include "app/Paths.h"
 #include "app/ProgressDlg.h"
 #include "app/Settings.h"
 #include "app/UserPrompts.h"
+#include "image/PictureIO.h"
+#include "image/TestScene.h"
 #include "registry/Registry.h"
 #include "lut/LUT.h"
 
@@ -293,6 +300,14 @@ int main(int argc, char** argv) {
   ok = Save(progress, out.filePath(QStringLiteral("progress.png"))) && ok;
   progress.hide();
 
+  // File > New Identity LUT, a Hald CLUT to grade in a photo editor.
+  {
+    TfrmIdentity identity(&main_window);
+    identity.edtLUTFile->setText(home.path() + QStringLiteral("/Neutral Hald CLUT.png"));
+    ok = Save(identity, out.filePath(QStringLiteral("identity-dialog.png"))) && ok;
+    identity.hide();
+  }
+
   TfrmAbout about(&main_window);
   ok = Save(about, out.filePath(QStringLiteral("about.png"))) && ok;
   about.hide();
@@ -318,6 +333,29 @@ int main(int argc, char** argv) {
     icc.btnOpenICCProfile->click();
     icc.cbxOutFormat->setCurrentIndex(icc.cbxOutFormat->findText(QStringLiteral("Cube 3D Davinci")));
     ok = Save(icc, out.filePath(QString::fromLatin1(d.shot))) && ok;
+  }
+  // Pictures beyond 8 bits in the pane: a 16-bit TIFF, and an OpenEXR of
+  // linear values up to 2, which the pane shows clipped and says so.
+  {
+    const TFloatPicture scene = FloatPictureOf(DrawTestScene());
+    TFloatPicture linear = scene.Copy();
+    for (std::size_t i = 0; i < linear.SampleCount(); ++i) {
+      linear.Samples()[i] = static_cast<float>(2.0 * std::pow(linear.Samples()[i], 2.2));
+    }
+    const struct {
+      const char* file;
+      const TFloatPicture* picture;
+      TPictureDepth depth;
+      const char* shot;
+    } pictures[] = {{"/Scan 16-bit.tif", &scene, TPictureDepth::pd16, "preview-tiff16.png"},
+                    {"/Linear render.exr", &linear, TPictureDepth::pdHalf, "preview-exr.png"}};
+    for (const auto& p : pictures) {
+      const QString file = home.path() + QString::fromLatin1(p.file);
+      SaveFloatPicture(file.toStdString(), *p.picture, p.depth);
+      picks->Files = QStringList{file};
+      main_window.btnLoadPreviewImage->click();
+      ok = Save(main_window, out.filePath(QString::fromLatin1(p.shot))) && ok;
+    }
   }
   return ok ? 0 : 1;
 }
