@@ -18,6 +18,7 @@
 
 #include "app/AppErrors.h"
 #include "app/FileDlg.h"
+#include "app/FormParts.h"
 #include "app/ImageBox.h"
 #include "app/Paths.h"
 #include "app/PictureDlg.h"
@@ -40,22 +41,6 @@ constexpr const char* kICCConversionDone = "The conversion was successfully comp
 const char kICCFilter[] = "ICC Profiles|*.icc;*icm|All Files|*.*";
 const char kImage2Hint[] = "The test image with ICC colors transformation";
 
-QPushButton* BrowseButton(QWidget* parent, const char* name, const QString& hint) {
-  auto* button = new QPushButton(QStringLiteral("..."), parent);
-  button->setObjectName(QString::fromLatin1(name));
-  button->setToolTip(hint);
-  button->setAutoDefault(false);
-  button->setFixedWidth(32);
-  return button;
-}
-
-QLineEdit* ReadOnlyEdit(QWidget* parent, const char* name) {
-  auto* edit = new QLineEdit(parent);
-  edit->setObjectName(QString::fromLatin1(name));
-  ShowAsReadOnly(*edit);  // only the pickers fill it
-  return edit;
-}
-
 // A folder a LUT may be written into: one the user can write, and not one of
 // the system's data folders (where packages keep their profiles), even for a
 // user who could write there.
@@ -72,23 +57,6 @@ bool MayWriteInto(const QString& folder) {
   return true;
 }
 
-QLabel* Label(QWidget* parent, const char* name, const QString& text) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(QString::fromLatin1(name));
-  return label;
-}
-
-QHBoxLayout* Row(std::initializer_list<QWidget*> widgets) {
-  auto* row = new QHBoxLayout;
-  for (QWidget* w : widgets) row->addWidget(w, w->inherits("QLineEdit") || w->inherits("QComboBox") ? 1 : 0);
-  return row;
-}
-
-void SetItems(QComboBox* box, const std::vector<std::string>& items) {
-  box->clear();
-  for (const std::string& item : items) box->addItem(QString::fromStdString(item));
-}
-
 }  // namespace
 
 TfrmICCConvert::TfrmICCConvert(QWidget* owner, const TBitmap24& test_picture) : QDialog(owner) {
@@ -102,28 +70,28 @@ TfrmICCConvert::TfrmICCConvert(QWidget* owner, const TBitmap24& test_picture) : 
   Image2 = new TImageBox(this, kPreviewBoxWidth, kPreviewBoxHeight);
   Image2->setObjectName(QStringLiteral("Image2"));
 
-  Label2 = Label(this, "Label2", QStringLiteral("ICC Profile File"));
-  edtSrcProfile = ReadOnlyEdit(this, "edtSrcProfile");
+  Label2 = NamedLabel(this, "Label2", QStringLiteral("ICC Profile File"));
+  edtSrcProfile = PickedPathEdit(this, "edtSrcProfile");
   btnOpenICCProfile = BrowseButton(this, "btnOpenICCProfile", QStringLiteral("Select the ICC profile to convert"));
-  lblICCType = Label(this, "lblICCType", QString());
-  lblSoftProof = Label(this, "lblSoftProof", QString());
-  lblSecondProfile = Label(this, "lblSecondProfile", QStringLiteral("Input Color Space"));
-  edtSecondProfile = ReadOnlyEdit(this, "edtSecondProfile");
+  lblICCType = NamedLabel(this, "lblICCType", QString());
+  lblSoftProof = NamedLabel(this, "lblSoftProof", QString());
+  lblSecondProfile = NamedLabel(this, "lblSecondProfile", QStringLiteral("Input Color Space"));
+  edtSecondProfile = PickedPathEdit(this, "edtSecondProfile");
   btnOpenSecondProfile = BrowseButton(this, "btnOpenSecondProfile", QString());
   cbxInvertTransform = new QCheckBox(QStringLiteral("Invert colors transformation"), this);
   cbxInvertTransform->setObjectName(QStringLiteral("cbxInvertTransform"));
-  Label4 = Label(this, "Label4", QStringLiteral("Output LUT Format"));
+  Label4 = NamedLabel(this, "Label4", QStringLiteral("Output LUT Format"));
   cbxOutFormat = new QComboBox(this);
   cbxOutFormat->setObjectName(QStringLiteral("cbxOutFormat"));
-  Label1 = Label(this, "Label1", QStringLiteral("Output LUT File"));
-  edtLUTFile = ReadOnlyEdit(this, "edtLUTFile");
+  Label1 = NamedLabel(this, "Label1", QStringLiteral("Output LUT File"));
+  edtLUTFile = PickedPathEdit(this, "edtLUTFile");
   edtLUTFile->setMinimumWidth(360);
   btnSetLUTFile = BrowseButton(this, "btnSetLUTFile", QStringLiteral("Select the destination LUT file name"));
-  Label5 = Label(this, "Label5", QStringLiteral("LUT dimension size"));
+  Label5 = NamedLabel(this, "Label5", QStringLiteral("LUT dimension size"));
   cbxDimSize = new QComboBox(this);
   cbxDimSize->setObjectName(QStringLiteral("cbxDimSize"));
   SetUpSizeBox(*cbxDimSize);
-  Label6 = Label(this, "Label6", QStringLiteral("Bits per color"));
+  Label6 = NamedLabel(this, "Label6", QStringLiteral("Bits per color"));
   cbxBits = new QComboBox(this);
   cbxBits->setObjectName(QStringLiteral("cbxBits"));
   btnConvert = new QPushButton(QStringLiteral("Convert"), this);
@@ -196,12 +164,7 @@ void TfrmICCConvert::FormCreate(const TBitmap24& test_picture) {
   cbxOutFormat->setCurrentIndex(-1);
   edtLUTFile->setEnabled(false);
   btnSetLUTFile->setEnabled(false);
-  SetItems(cbxDimSize, {"Default", "17", "32", "33", "64"});
-  cbxDimSize->setEditText(QStringLiteral("Default"));
-  cbxDimSize->setEnabled(false);
-  SetItems(cbxBits, BitsItems());
-  cbxBits->setCurrentIndex(0);
-  cbxBits->setEnabled(false);
+  ResetProfileBoxes(*cbxDimSize, *cbxBits);
   btnConvert->setEnabled(false);
   Image1->SetPicture(test_picture.Copy());
 }
@@ -321,21 +284,7 @@ void TfrmICCConvert::RunICCTransform(bool preview, TReplace replace) {
 
 void TfrmICCConvert::cbxOutFormatChange() {
   if (const TLutOutputProfile* profile = SelectedOutputProfile()) {
-    cbxDimSize->setEnabled(profile->SizeSelectable);
-    if (profile->SizeSelectable) SetItems(cbxDimSize, SizeItems(*profile));
-    cbxDimSize->setEditText(QStringLiteral("Default"));
-    // The depths the conversion job accepts for this profile (its reader
-    // reads them back).
-    const std::vector<int> selectable = SelectableBits(*profile);
-    cbxBits->clear();
-    for (const std::string& item : BitsItems()) {
-      const int bits = BitsOfItem(item);
-      if (bits == -1 || std::find(selectable.begin(), selectable.end(), bits) != selectable.end()) {
-        cbxBits->addItem(QString::fromStdString(item));
-      }
-    }
-    cbxBits->setEnabled(profile->BitsSelectable);
-    cbxBits->setCurrentIndex(0);
+    ShowProfileBoxes(*cbxDimSize, *cbxBits, *profile);
     edtLUTFile->setEnabled(true);
     btnSetLUTFile->setEnabled(true);
     if (!edtLUTFile->text().isEmpty()) {
@@ -370,13 +319,7 @@ void TfrmICCConvert::UpdateConvertButton() {
 void TfrmICCConvert::btnSetLUTFileClick() {
   const TLutOutputProfile* profile = SelectedOutputProfile();
   if (profile == nullptr) return;
-  TFileSaveDialog svdSetLUTFile(this);
-  svdSetLUTFile.InitialDir = DisplayPath(LastOutputFolder());
-  svdSetLUTFile.DefaultExt = QString::fromStdString(profile->Extension);
-  svdSetLUTFile.Filter = QString::fromStdString(profile->Caption + "|*." + profile->Extension);
-  if (!svdSetLUTFile.Execute()) return;
-  edtLUTFile->setText(svdSetLUTFile.FileName);
-  LastOutputFolder() = LocalPath(QFileInfo(svdSetLUTFile.FileName).absolutePath());
+  if (const QString picked = PickOutputLUTFile(this, *profile); !picked.isEmpty()) edtLUTFile->setText(picked);
 }
 
 void TfrmICCConvert::Image1Click() {
@@ -405,19 +348,9 @@ void TfrmICCConvert::btnConvertClick() {
         throw EZelvoError("The LUT file \"" + settings.LUTFile + "\" is an ICC profile of this conversion.");
       }
     }
-    TReplace replace = TReplace::KeepExisting;
-    std::error_code ec;
-    if (std::filesystem::exists(settings.LUTFile, ec)) {
-      const QString question = QStringLiteral("The ") + edtLUTFile->text() +
-                               QStringLiteral(" file is already exist. Are you sure want you to overwrite it?");
-      if (ShowMessage(this, QMessageBox::Question, QStringLiteral("Confirm"), question,
-                      QMessageBox::Yes | QMessageBox::Cancel, QMessageBox::Cancel,
-                      QMessageBox::Cancel) != QMessageBox::Yes) {
-        return;
-      }
-      replace = TReplace::Replace;
-    }
-    RunICCTransform(false, replace);
+    const std::optional<TReplace> replace = AskReplaceLUTFile(this, edtLUTFile->text());
+    if (!replace) return;
+    RunICCTransform(false, *replace);
     ShowMessage(this, QMessageBox::Information, QStringLiteral("Information"), QString::fromUtf8(kICCConversionDone));
   });
 }

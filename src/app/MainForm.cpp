@@ -48,10 +48,6 @@ constexpr int kProblemRole = Qt::UserRole + 2;
 // The error box after an adding names at most this many files.
 constexpr std::size_t kNamedInBox = 20;
 
-const char kLUTFilter[] =
-    "LUT Files|*.cube;*.lut;*.m3d;*.3dl;*.txt;*.cms;*.mga;*.xml;*.3dmesh;*.dat;*.alut;*.ilut;*.olut;*.1dlut;*.look;"
-    "*.cc;*.pfl;*.clf;*.ctf;*.csp;*.spi1d;*.spi3d;*.spimtx;*.vf;*.itx;*.ccc;*.cdl;*.icc;*.icm;*.pf|All Files|*.*";
-
 TLUTFormatId FormatOfRow(const QTreeWidgetItem* item) {
   const QVariant format = item->data(colFileName, kFormatRole);
   return format.isValid() ? static_cast<TLUTFormatId>(format.toInt()) : TLUTFormatId::None;

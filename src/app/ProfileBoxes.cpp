@@ -4,7 +4,10 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
+#include <algorithm>
+
 #include "base/StringLib.h"
+#include "convert/ConvertJob.h"
 
 namespace zelvo {
 
@@ -20,6 +23,40 @@ void ShowAsReadOnly(QLineEdit& edit) {
   QPalette grey = edit.palette();
   grey.setColor(QPalette::Base, grey.color(QPalette::Window));
   edit.setPalette(grey);
+}
+
+namespace {
+
+void SetItems(QComboBox& box, const std::vector<std::string>& items) {
+  box.clear();
+  for (const std::string& item : items) box.addItem(QString::fromStdString(item));
+}
+
+}  // namespace
+
+void ResetProfileBoxes(QComboBox& sizes, QComboBox& bits) {
+  SetItems(sizes, {"Default", "17", "32", "33", "64"});
+  sizes.setEditText(QStringLiteral("Default"));
+  sizes.setEnabled(false);
+  SetItems(bits, BitsItems());
+  bits.setCurrentIndex(0);
+  bits.setEnabled(false);
+}
+
+void ShowProfileBoxes(QComboBox& sizes, QComboBox& bits, const TLutOutputProfile& profile) {
+  sizes.setEnabled(profile.SizeSelectable);
+  if (profile.SizeSelectable) SetItems(sizes, SizeItems(profile));
+  sizes.setEditText(QStringLiteral("Default"));
+  const std::vector<int> selectable = SelectableBits(profile);
+  bits.clear();
+  for (const std::string& item : BitsItems()) {
+    const int depth = BitsOfItem(item);
+    if (depth == -1 || std::find(selectable.begin(), selectable.end(), depth) != selectable.end()) {
+      bits.addItem(QString::fromStdString(item));
+    }
+  }
+  bits.setEnabled(profile.BitsSelectable);
+  bits.setCurrentIndex(0);
 }
 
 std::vector<std::string> SizeItems(const TLutOutputProfile& profile) {

@@ -22,6 +22,14 @@ void SetUpSizeBox(QComboBox& box);
 // disabled field so that it does not look editable.
 void ShowAsReadOnly(QLineEdit& edit);
 
+// The size and depth boxes of a dialog before an output format is chosen:
+// the 3D sizes and every depth, both at "Default" and disabled.
+void ResetProfileBoxes(QComboBox& sizes, QComboBox& bits);
+// The same for a chosen profile: enabled as it allows, its usual sizes, the
+// depths the conversion job accepts for it (its reader reads them back),
+// both at "Default".
+void ShowProfileBoxes(QComboBox& sizes, QComboBox& bits, const TLutOutputProfile& profile);
+
 // "Default", then the usual sizes of the profile's kind.
 std::vector<std::string> SizeItems(const TLutOutputProfile& profile);
 // "Default", "8 bit", "10 bit", "12 bit", "14 bit", "16 bit".
