@@ -59,7 +59,7 @@ bool MayWriteInto(const QString& folder) {
 
 }  // namespace
 
-TfrmICCConvert::TfrmICCConvert(QWidget* owner, const TBitmap24& test_picture) : QDialog(owner) {
+TfrmICCConvert::TfrmICCConvert(QWidget* owner, const TBitmap24& test_picture) : TfrmOutputLUT(owner) {
   setObjectName(QStringLiteral("frmICCConvert"));
   setWindowTitle(QStringLiteral("ICC Profile to LUT Conversion"));
 
@@ -80,40 +80,12 @@ TfrmICCConvert::TfrmICCConvert(QWidget* owner, const TBitmap24& test_picture) : 
   btnOpenSecondProfile = BrowseButton(this, "btnOpenSecondProfile", QString());
   cbxInvertTransform = new QCheckBox(QStringLiteral("Invert colors transformation"), this);
   cbxInvertTransform->setObjectName(QStringLiteral("cbxInvertTransform"));
-  Label4 = NamedLabel(this, "Label4", QStringLiteral("Output LUT Format"));
-  cbxOutFormat = new QComboBox(this);
-  cbxOutFormat->setObjectName(QStringLiteral("cbxOutFormat"));
-  Label1 = NamedLabel(this, "Label1", QStringLiteral("Output LUT File"));
-  edtLUTFile = PickedPathEdit(this, "edtLUTFile");
-  edtLUTFile->setMinimumWidth(360);
-  btnSetLUTFile = BrowseButton(this, "btnSetLUTFile", QStringLiteral("Select the destination LUT file name"));
-  Label5 = NamedLabel(this, "Label5", QStringLiteral("LUT dimension size"));
-  cbxDimSize = new QComboBox(this);
-  cbxDimSize->setObjectName(QStringLiteral("cbxDimSize"));
-  SetUpSizeBox(*cbxDimSize);
-  Label6 = NamedLabel(this, "Label6", QStringLiteral("Bits per color"));
-  cbxBits = new QComboBox(this);
-  cbxBits->setObjectName(QStringLiteral("cbxBits"));
-  btnConvert = new QPushButton(QStringLiteral("Convert"), this);
-  btnConvert->setObjectName(QStringLiteral("btnConvert"));
-  btnConvert->setDefault(true);
-  btnCancel = new QPushButton(QStringLiteral("Close"), this);
-  btnCancel->setObjectName(QStringLiteral("btnCancel"));
-  btnCancel->setAutoDefault(false);
+  CreateOutputControls();
 
   auto* pictures = new QHBoxLayout;
   pictures->addWidget(Image1);
   pictures->addWidget(Image2);
   pictures->addStretch();
-  auto* sizes = new QGridLayout;
-  sizes->addWidget(Label5, 0, 0);
-  sizes->addWidget(Label6, 0, 1);
-  sizes->addWidget(cbxDimSize, 1, 0);
-  sizes->addWidget(cbxBits, 1, 1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(btnConvert);
-  buttons->addWidget(btnCancel);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(pictures);
   layout->addSpacing(6);
@@ -124,32 +96,16 @@ TfrmICCConvert::TfrmICCConvert(QWidget* owner, const TBitmap24& test_picture) : 
   layout->addWidget(lblSecondProfile);
   layout->addLayout(Row({edtSecondProfile, btnOpenSecondProfile}));
   layout->addWidget(cbxInvertTransform);
-  layout->addWidget(Label4);
-  layout->addWidget(cbxOutFormat);
-  layout->addWidget(Label1);
-  layout->addLayout(Row({edtLUTFile, btnSetLUTFile}));
-  layout->addLayout(sizes);
-  layout->addSpacing(6);
-  layout->addLayout(buttons);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
+  AddOutputControls(*layout);
 
   FormCreate(test_picture);
 
   connect(btnOpenICCProfile, &QPushButton::clicked, this, &TfrmICCConvert::btnOpenICCProfileClick);
   connect(btnOpenSecondProfile, &QPushButton::clicked, this, &TfrmICCConvert::btnOpenSecondProfileClick);
   connect(cbxInvertTransform, &QCheckBox::toggled, this, &TfrmICCConvert::cbxInvertTransformClick);
-  connect(cbxOutFormat, &QComboBox::currentIndexChanged, this, &TfrmICCConvert::cbxOutFormatChange);
   connect(edtSrcProfile, &QLineEdit::textChanged, this, &TfrmICCConvert::edtSrcProfileChange);
-  connect(edtLUTFile, &QLineEdit::textChanged, this, &TfrmICCConvert::edtSrcProfileChange);
-  connect(cbxDimSize, &QComboBox::currentTextChanged, this, &TfrmICCConvert::UpdateConvertButton);
-  connect(btnSetLUTFile, &QPushButton::clicked, this, &TfrmICCConvert::btnSetLUTFileClick);
   connect(Image1, &TImageBox::clicked, this, &TfrmICCConvert::Image1Click);
   connect(btnConvert, &QPushButton::clicked, this, &TfrmICCConvert::btnConvertClick);
-  connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-
-  // FormKeyDown: the dialog sees key presses before its controls do.
-  installEventFilter(this);
-  for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
 }
 
 void TfrmICCConvert::FormCreate(const TBitmap24& test_picture) {
@@ -158,23 +114,8 @@ void TfrmICCConvert::FormCreate(const TBitmap24& test_picture) {
   edtSrcProfile->clear();
   edtSecondProfile->setText(QString::fromUtf8(kSRGBDefaultText));
   ShowSecondProfile(false);
-  for (std::size_t i = 0; i < OutputProfiles().size(); ++i) {
-    cbxOutFormat->addItem(QString::fromStdString(OutputProfiles()[i]->Caption), static_cast<int>(i));
-  }
-  cbxOutFormat->setCurrentIndex(-1);
-  edtLUTFile->setEnabled(false);
-  btnSetLUTFile->setEnabled(false);
-  ResetProfileBoxes(*cbxDimSize, *cbxBits);
-  btnConvert->setEnabled(false);
   Image1->SetPicture(test_picture.Copy());
 }
-
-const TLutOutputProfile* TfrmICCConvert::SelectedOutputProfile() const {
-  const QVariant index = cbxOutFormat->currentData();
-  return index.isValid() ? &OutputProfileByIndex(index.toInt()) : nullptr;
-}
-
-int TfrmICCConvert::SelectedBits() const { return BitsOfItem(cbxBits->currentText().toStdString()); }
 
 bool TfrmICCConvert::SecondProfileShown() const { return !edtSecondProfile->isHidden(); }
 
@@ -282,18 +223,6 @@ void TfrmICCConvert::RunICCTransform(bool preview, TReplace replace) {
   UpdateConvertButton();
 }
 
-void TfrmICCConvert::cbxOutFormatChange() {
-  if (const TLutOutputProfile* profile = SelectedOutputProfile()) {
-    ShowProfileBoxes(*cbxDimSize, *cbxBits, *profile);
-    edtLUTFile->setEnabled(true);
-    btnSetLUTFile->setEnabled(true);
-    if (!edtLUTFile->text().isEmpty()) {
-      edtLUTFile->setText(DisplayPath(ICCOutputFileName(LocalPath(edtLUTFile->text()), *profile)));
-    }
-  }
-  edtSrcProfileChange();
-}
-
 void TfrmICCConvert::edtSrcProfileChange() {
   const TLutOutputProfile* profile = SelectedOutputProfile();
   if (edtLUTFile->text().isEmpty() && !edtSrcProfile->text().isEmpty() && profile != nullptr) {
@@ -314,12 +243,6 @@ QString TfrmICCConvert::OutputFolderFor(const QString& profile_path) const {
 
 void TfrmICCConvert::UpdateConvertButton() {
   btnConvert->setEnabled(transform_ready_ && CanConvertICC(Settings()));
-}
-
-void TfrmICCConvert::btnSetLUTFileClick() {
-  const TLutOutputProfile* profile = SelectedOutputProfile();
-  if (profile == nullptr) return;
-  if (const QString picked = PickOutputLUTFile(this, *profile); !picked.isEmpty()) edtLUTFile->setText(picked);
 }
 
 void TfrmICCConvert::Image1Click() {
@@ -353,25 +276,6 @@ void TfrmICCConvert::btnConvertClick() {
     RunICCTransform(false, *replace);
     ShowMessage(this, QMessageBox::Information, QStringLiteral("Information"), QString::fromUtf8(kICCConversionDone));
   });
-}
-
-bool TfrmICCConvert::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyPress) {
-    const auto& key = static_cast<const QKeyEvent&>(*event);
-    // FormKeyDown: the Alt key is discarded for the whole dialog.
-    if (key.key() == Qt::Key_Alt) return true;
-    if (watched == cbxDimSize->lineEdit()) {
-      if (key.key() == Qt::Key_Delete) cbxDimSizeKeyDown(key);
-      if (cbxDimSizeKeyPress(key)) return true;
-    }
-  }
-  return QDialog::eventFilter(watched, event);
-}
-
-bool TfrmICCConvert::cbxDimSizeKeyPress(const QKeyEvent& key) { return RefuseSizeKey(*cbxDimSize, key); }
-
-void TfrmICCConvert::cbxDimSizeKeyDown(const QKeyEvent&) {
-  if (cbxDimSize->currentText() == QLatin1String("Default")) cbxDimSize->setEditText(QString());
 }
 
 void ShowICCConvertDialog(QWidget* owner, const TBitmap24& test_picture) {

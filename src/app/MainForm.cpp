@@ -121,6 +121,16 @@ QString& LastAddFolder() {
   return folder;
 }
 
+QStringList PickLUTFiles(QWidget* owner) {
+  TFileOpenDialog picker(owner);
+  picker.MultiSelect = true;
+  picker.InitialDir = LastAddFolder();
+  picker.Filter = QString::fromLatin1(kLUTFilter);
+  if (!picker.Execute()) return {};
+  LastAddFolder() = QFileInfo(picker.Files.front()).absolutePath();
+  return picker.Files;
+}
+
 std::string PathOfRow(const QTreeWidgetItem& item) {
   return item.data(colFileName, kPathRole).toByteArray().toStdString();
 }
@@ -357,14 +367,10 @@ void TfrmMain::AddLocalPaths(const std::vector<std::string>& paths, bool subfold
 
 void TfrmMain::btnAddFilesClick() {
   RunUserAction(this, [this] {
-    TFileOpenDialog picker(this);
-    picker.MultiSelect = true;
-    picker.InitialDir = LastAddFolder();
-    picker.Filter = QString::fromLatin1(kLUTFilter);
-    if (!picker.Execute()) return;
-    LastAddFolder() = QFileInfo(picker.Files.front()).absolutePath();
+    const QStringList picked = PickLUTFiles(this);
+    if (picked.isEmpty()) return;
     std::vector<TListedFile> files;
-    for (const QString& path : picker.Files) files.push_back(TListedFile{AbsoluteLocalPath(LocalPath(path)), {}, {}});
+    for (const QString& path : picked) files.push_back(TListedFile{AbsoluteLocalPath(LocalPath(path)), {}, {}});
     SortByPathIgnoringCase(files);
     AddLocalFiles(std::move(files));
   });

@@ -37,6 +37,9 @@ class TImageBox;
 
 // The folder from which files were last added, while the program runs.
 QString& LastAddFolder();
+// The picker of LUT files to add, starting in LastAddFolder, which follows
+// the pick: their full paths, none when the person cancelled.
+QStringList PickLUTFiles(QWidget* owner);
 
 // The columns of lvwFiles.
 enum TFileColumn { colFileName = 0, colFormat = 1, colFolder = 2 };
@@ -117,6 +120,7 @@ class TfrmMain : public QMainWindow {
   QAction* miRememberSettings;
   QMenu* mnuTools;
   QAction* miICC2LUT;
+  QAction* miCombine;
   QMenu* mnuHelp;
   QAction* miContents;
   QAction* miAbout;
@@ -165,6 +169,8 @@ class TfrmMain : public QMainWindow {
   void miAddFolderClick();
   void btnConvertClick();
   void btnICC2LUTClick();
+  // The combine dialog, with the list's selected and checked files to add.
+  void miCombineClick();
   void btnAboutClick();
   void miContentsClick();
   void lvwFilesSelectItem(QTreeWidgetItem* item, bool selected);

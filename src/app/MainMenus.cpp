@@ -12,9 +12,11 @@
 #include <QMenuBar>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTreeWidget>
 #include <QUrl>
 
 #include "app/AppErrors.h"
+#include "app/CombineForm.h"
 #include "app/MainForm.h"
 #include "app/Paths.h"
 #include "app/Remembered.h"
@@ -106,6 +108,7 @@ void TfrmMain::CreateMenuBar() {
 
   mnuTools = bar->addMenu(QStringLiteral("&Tools"));
   miICC2LUT = MenuItem(mnuTools, "miICC2LUT", QStringLiteral("&ICC Profile to LUT..."));
+  miCombine = MenuItem(mnuTools, "miCombine", QStringLiteral("C&ombine and Invert..."));
 
   mnuHelp = bar->addMenu(QStringLiteral("&Help"));
   miContents = MenuItem(mnuHelp, "miContents", QStringLiteral("&Contents"), QKeySequence(Qt::Key_F1));
@@ -122,6 +125,7 @@ void TfrmMain::CreateMenuBar() {
   connect(miTetrahedral, &QAction::triggered, this, [this] { SetPreviewInterpolation(TInterpolation::Tetrahedral); });
   connect(miRememberSettings, &QAction::triggered, this, &TfrmMain::miRememberSettingsClick);
   connect(miICC2LUT, &QAction::triggered, this, &TfrmMain::btnICC2LUTClick);
+  connect(miCombine, &QAction::triggered, this, &TfrmMain::miCombineClick);
   connect(miContents, &QAction::triggered, this, &TfrmMain::miContentsClick);
   connect(miAbout, &QAction::triggered, this, &TfrmMain::btnAboutClick);
 }
@@ -153,6 +157,16 @@ void TfrmMain::ShowBatchResult(int converted, const QString& folder) {
                           QUrl::fromLocalFile(folder).toString(QUrl::FullyEncoded).toHtmlEscaped() +
                           QStringLiteral("\">") + shown.toHtmlEscaped() + QStringLiteral("</a>"));
   lblBatchResult->setToolTip(QStringLiteral("Open ") + shown + QStringLiteral(" in the file manager"));
+}
+
+void TfrmMain::miCombineClick() {
+  TListRows rows;
+  for (const QTreeWidgetItem* item : lvwFiles->selectedItems()) rows.Selected.push_back(PathOfRow(*item));
+  for (int i = 0; i < lvwFiles->topLevelItemCount(); ++i) {
+    const QTreeWidgetItem* item = lvwFiles->topLevelItem(i);
+    if (item->checkState(colFileName) == Qt::Checked) rows.Checked.push_back(PathOfRow(*item));
+  }
+  RunUserAction(this, [&] { ShowCombineDialog(this, UngradedPicture(), PreviewInterpolation(), std::move(rows)); });
 }
 
 void TfrmMain::miContentsClick() {

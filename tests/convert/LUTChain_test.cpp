@@ -29,6 +29,15 @@ TCDLData Grade(std::array<float, 3> slope, std::array<float, 3> offset, std::arr
   return cdl;
 }
 
+// A process list of one matrix, which cannot be inverted.
+std::string WriteMatrixList(TempDir& dir) {
+  return dir.Write("list.clf", R"(<?xml version="1.0" encoding="UTF-8"?>
+<ProcessList compCLFversion="3" id="x">
+  <Matrix inBitDepth="32f" outBitDepth="32f"><Array dim="3 3">1 0.1 0 0 1 0 0 0 1</Array></Matrix>
+</ProcessList>
+)");
+}
+
 // A then B is B applied to A's colours, not the other way round.
 TEST(LUTChain, StepsApplyInTheOrderGiven) {
   const std::array<double, 12> mix{0.6, 0.3, 0.1, 0.0, 0.2, 0.7, 0.1, 0.0, 0.1, 0.1, 0.8, 0.05};
@@ -119,11 +128,7 @@ TEST(LUTChain, RangesAndInputDomains) {
 // The refusals of a chain, before any file is written.
 TEST(LUTChain, Refusals) {
   TempDir dir;
-  const std::string clf = dir.Write("list.clf", R"(<?xml version="1.0" encoding="UTF-8"?>
-<ProcessList compCLFversion="3" id="x">
-  <Matrix inBitDepth="32f" outBitDepth="32f"><Array dim="3 3">1 0.1 0 0 1 0 0 0 1</Array></Matrix>
-</ProcessList>
-)");
+  const std::string clf = WriteMatrixList(dir);
   struct Case {
     std::vector<TChainStep> steps;
     std::string message;
@@ -145,11 +150,7 @@ TEST(LUTChain, Refusals) {
 // its step; the first step's error is the one raised.
 TEST(LUTChain, ErrorsOfEachStep) {
   TempDir dir;
-  const std::string clf = dir.Write("list.clf", R"(<?xml version="1.0" encoding="UTF-8"?>
-<ProcessList compCLFversion="3" id="x">
-  <Matrix inBitDepth="32f" outBitDepth="32f"><Array dim="3 3">1 0.1 0 0 1 0 0 0 1</Array></Matrix>
-</ProcessList>
-)");
+  const std::string clf = WriteMatrixList(dir);
   const std::string cube = dir.Write("two.cube", "LUT_3D_SIZE 2\n0 0 0\n1 0 0\n0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n1 1 1\n");
   const std::vector<TChainStep> steps = {LUTStep(cube, true), LUTStep(clf, true), MatrixStep({}),
                                          LUTStep(dir.File("none.cube")), LUTStep(clf)};
