@@ -1,5 +1,7 @@
 #include "app/CombineSteps.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <iterator>
 #include <utility>
 
@@ -43,6 +45,38 @@ std::string ReadNumbers(TCombineStep& step) {
     }
   }
   return {};
+}
+
+// The picture through the chain, each of its colours evaluated once: a
+// picture holds far fewer colours than pixels (a photograph in the pane
+// about 2 in 5), and an inverse's search for each colour is what makes a
+// change slow.
+TBitmap24 ThroughChain(const TLUT& chain, const TBitmap24& picture) {
+  const std::size_t pixels = picture.ByteCount() / 3;
+  const std::uint8_t* in = picture.Pixels();
+  const auto code = [in](std::size_t i) {
+    return static_cast<std::uint32_t>(in[3 * i]) | static_cast<std::uint32_t>(in[3 * i + 1]) << 8 |
+           static_cast<std::uint32_t>(in[3 * i + 2]) << 16;
+  };
+  std::vector<std::uint32_t> colours(pixels);
+  for (std::size_t i = 0; i < pixels; ++i) colours[i] = code(i);
+  std::sort(colours.begin(), colours.end());
+  colours.erase(std::unique(colours.begin(), colours.end()), colours.end());
+  TBitmap24 palette(static_cast<int>(colours.size()), 1);
+  std::uint8_t* p = palette.Pixels();
+  for (const std::uint32_t c : colours) {
+    *p++ = static_cast<std::uint8_t>(c);
+    *p++ = static_cast<std::uint8_t>(c >> 8);
+    *p++ = static_cast<std::uint8_t>(c >> 16);
+  }
+  ApplyLUTToBitmap(chain, palette);
+  TBitmap24 result = picture.Copy();
+  std::uint8_t* out = result.Pixels();
+  for (std::size_t i = 0; i < pixels; ++i) {
+    const auto k = static_cast<std::size_t>(std::lower_bound(colours.begin(), colours.end(), code(i)) - colours.begin());
+    std::copy_n(palette.Pixels() + 3 * k, 3, out + 3 * i);
+  }
+  return result;
 }
 
 }  // namespace
@@ -146,9 +180,7 @@ void TCombineSteps::Rebuild() {
   if (usable.size() != steps_.size()) return;
   // An inverse can still fail on the colours it is given.
   try {
-    TBitmap24 preview = picture_.Copy();
-    if (!preview.Empty()) ApplyLUTToBitmap(chain, preview);
-    preview_ = std::move(preview);
+    if (!picture_.Empty()) preview_ = ThroughChain(chain, picture_);
   } catch (const EZelvoError& e) {
     chain_error_ = e.Described();
     return;
