@@ -4,7 +4,8 @@
 # with a few LUT files and the preview pane, its File menu open, the pane after
 # a LUT that cannot be read, the "Convertion Settings" dialog, the progress
 # dialog, the summary of a batch in which a file failed, the About box, the
-# curves window of a film look, the ICC dialog with a display profile (from
+# curves window of a film look, the combine dialog with a three-step chain,
+# the ICC dialog with a display profile (from
 # icc-profiles-free, which the bootstrap script installs) and with a CMYK
 # printer profile as a soft proof (ghostscript's, from libgs-common); then the
 # main window at scale factor 2 on a 1600 x 1000 screen.

@@ -246,7 +246,7 @@ void TfrmCombine::ShowSteps(int selected) {
       // Only a LUT has a box to invert it.
       item->setData(colInvert, Qt::CheckStateRole,
                     lut ? QVariant(step.Step.Inverted ? Qt::Checked : Qt::Unchecked) : QVariant());
-      QString tip = lut ? DisplayPath(step.Step.FileName) : QString();
+      QString tip = lut ? DisplayPath(step.Step.FileName) : GradeText(step);
       if (!step.Error.empty()) tip += (tip.isEmpty() ? QString() : QStringLiteral("\n")) + QString::fromStdString(step.Error);
       item->setForeground(colStep, step.Error.empty() ? lvwSteps->palette().text() : QBrush(QColor(170, 0, 0)));
       item->setToolTip(colStep, tip);
