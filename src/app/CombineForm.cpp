@@ -60,13 +60,22 @@ QString GradeText(const TCombineStep& step) {
 // The conversion on a thread of its own; the progress dialog shows when it
 // takes a while, so that the windows are drawn and wait meanwhile.
 TConvertNotes ConvertWithProgress(QWidget* owner, std::function<TConvertNotes()> work) {
+  // Nothing of the dialog is pressed again meanwhile, also once the
+  // progress dialog is closed with Esc.
+  struct TDisabled {
+    QWidget* w;
+    ~TDisabled() { w->setEnabled(true); }
+  } const disabled{owner};
+  owner->setEnabled(false);
   std::future<TConvertNotes> task = std::async(std::launch::async, std::move(work));
   QElapsedTimer waited;
   waited.start();
   std::unique_ptr<TfrmProgress> progress;
   while (task.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) {
     if (progress == nullptr && waited.elapsed() >= kProgressAfterMs) {
-      progress = std::make_unique<TfrmProgress>(owner);
+      // (Owned by the main window: a child of the disabled dialog would be
+      // disabled too.)
+      progress = std::make_unique<TfrmProgress>(owner->parentWidget());
       progress->setWindowTitle(QStringLiteral("Convertion..."));
       progress->SetText(QStringLiteral("The chain is being made into one LUT. Please wait..."));
       progress->ProgressBar->setRange(0, 0);  // no share of the work to tell
