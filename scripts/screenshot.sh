@@ -5,11 +5,11 @@
 # a LUT that cannot be read, the "Convertion Settings" dialog, the progress
 # dialog, the summary of a batch in which a file failed, the identity dialog,
 # the About box, the curves window of a film look, two versions of it
-# compared, the ICC dialog with a display profile (from icc-profiles-free,
-# which the bootstrap script installs) and with a CMYK printer profile as a
-# soft proof (ghostscript's, from libgs-common), the pane with a 16-bit TIFF
-# and with an OpenEXR picture; then the main window at scale factor 2 on a
-# 1600 x 1000 screen.
+# compared, the combine dialog with a three-step chain, the ICC dialog with a
+# display profile (from icc-profiles-free, which the bootstrap script
+# installs) and with a CMYK printer profile as a soft proof (ghostscript's,
+# from libgs-common), the pane with a 16-bit TIFF and with an OpenEXR
+# picture; then the main window at scale factor 2 on a 1600 x 1000 screen.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out="${1:-docs/screenshots}"

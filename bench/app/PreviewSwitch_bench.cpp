@@ -88,5 +88,6 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   for (const std::string& file : zelvo::bench::Cubes()) std::filesystem::remove(file);
+  for (const char* name : {"combine-a.cube", "combine-b.cube"}) std::filesystem::remove(zelvo::bench::BenchFile(name));
   return 0;
 }

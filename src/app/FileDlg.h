@@ -11,6 +11,11 @@ class QWidget;
 
 namespace zelvo {
 
+// The filter of the pickers that add LUT files.
+inline constexpr char kLUTFilter[] =
+    "LUT Files|*.cube;*.lut;*.m3d;*.3dl;*.txt;*.cms;*.mga;*.xml;*.3dmesh;*.dat;*.alut;*.ilut;*.olut;*.1dlut;*.look;"
+    "*.cc;*.pfl;*.clf;*.ctf;*.csp;*.spi1d;*.spi3d;*.spimtx;*.vf;*.itx;*.ccc;*.cdl;*.icc;*.icm;*.pf|All Files|*.*";
+
 class TFileCommonDialog {
  public:
   explicit TFileCommonDialog(QWidget* owner) : Owner(owner) {}

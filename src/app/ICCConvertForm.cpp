@@ -17,6 +17,7 @@
 
 #include "app/AppErrors.h"
 #include "app/FileDlg.h"
+#include "app/FormParts.h"
 #include "app/ImageBox.h"
 #include "app/Paths.h"
 #include "app/PictureDlg.h"
@@ -39,22 +40,6 @@ constexpr const char* kICCConversionDone = "The conversion was successfully comp
 const char kICCFilter[] = "ICC Profiles|*.icc;*icm|All Files|*.*";
 const char kImage2Hint[] = "The test image with ICC colors transformation";
 
-QPushButton* BrowseButton(QWidget* parent, const char* name, const QString& hint) {
-  auto* button = new QPushButton(QStringLiteral("..."), parent);
-  button->setObjectName(QString::fromLatin1(name));
-  button->setToolTip(hint);
-  button->setAutoDefault(false);
-  button->setFixedWidth(32);
-  return button;
-}
-
-QLineEdit* ReadOnlyEdit(QWidget* parent, const char* name) {
-  auto* edit = new QLineEdit(parent);
-  edit->setObjectName(QString::fromLatin1(name));
-  ShowAsReadOnly(*edit);  // only the pickers fill it
-  return edit;
-}
-
 // A folder a LUT may be written into: one the user can write, and not one of
 // the system's data folders (where packages keep their profiles), even for a
 // user who could write there.
@@ -71,26 +56,9 @@ bool MayWriteInto(const QString& folder) {
   return true;
 }
 
-QLabel* Label(QWidget* parent, const char* name, const QString& text) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(QString::fromLatin1(name));
-  return label;
-}
-
-QHBoxLayout* Row(std::initializer_list<QWidget*> widgets) {
-  auto* row = new QHBoxLayout;
-  for (QWidget* w : widgets) row->addWidget(w, w->inherits("QLineEdit") || w->inherits("QComboBox") ? 1 : 0);
-  return row;
-}
-
-void SetItems(QComboBox* box, const std::vector<std::string>& items) {
-  box->clear();
-  for (const std::string& item : items) box->addItem(QString::fromStdString(item));
-}
-
 }  // namespace
 
-TfrmICCConvert::TfrmICCConvert(QWidget* owner, const TBitmap24& test_picture) : QDialog(owner) {
+TfrmICCConvert::TfrmICCConvert(QWidget* owner, const TBitmap24& test_picture) : TfrmOutputLUT(owner) {
   setObjectName(QStringLiteral("frmICCConvert"));
   setWindowTitle(QStringLiteral("ICC Profile to LUT Conversion"));
 
@@ -101,50 +69,22 @@ TfrmICCConvert::TfrmICCConvert(QWidget* owner, const TBitmap24& test_picture) : 
   Image2 = new TImageBox(this, kPreviewBoxWidth, kPreviewBoxHeight);
   Image2->setObjectName(QStringLiteral("Image2"));
 
-  Label2 = Label(this, "Label2", QStringLiteral("ICC Profile File"));
-  edtSrcProfile = ReadOnlyEdit(this, "edtSrcProfile");
+  Label2 = NamedLabel(this, "Label2", QStringLiteral("ICC Profile File"));
+  edtSrcProfile = PickedPathEdit(this, "edtSrcProfile");
   btnOpenICCProfile = BrowseButton(this, "btnOpenICCProfile", QStringLiteral("Select the ICC profile to convert"));
-  lblICCType = Label(this, "lblICCType", QString());
-  lblSoftProof = Label(this, "lblSoftProof", QString());
-  lblSecondProfile = Label(this, "lblSecondProfile", QStringLiteral("Input Color Space"));
-  edtSecondProfile = ReadOnlyEdit(this, "edtSecondProfile");
+  lblICCType = NamedLabel(this, "lblICCType", QString());
+  lblSoftProof = NamedLabel(this, "lblSoftProof", QString());
+  lblSecondProfile = NamedLabel(this, "lblSecondProfile", QStringLiteral("Input Color Space"));
+  edtSecondProfile = PickedPathEdit(this, "edtSecondProfile");
   btnOpenSecondProfile = BrowseButton(this, "btnOpenSecondProfile", QString());
   cbxInvertTransform = new QCheckBox(QStringLiteral("Invert colors transformation"), this);
   cbxInvertTransform->setObjectName(QStringLiteral("cbxInvertTransform"));
-  Label4 = Label(this, "Label4", QStringLiteral("Output LUT Format"));
-  cbxOutFormat = new QComboBox(this);
-  cbxOutFormat->setObjectName(QStringLiteral("cbxOutFormat"));
-  Label1 = Label(this, "Label1", QStringLiteral("Output LUT File"));
-  edtLUTFile = ReadOnlyEdit(this, "edtLUTFile");
-  edtLUTFile->setMinimumWidth(360);
-  btnSetLUTFile = BrowseButton(this, "btnSetLUTFile", QStringLiteral("Select the destination LUT file name"));
-  Label5 = Label(this, "Label5", QStringLiteral("LUT dimension size"));
-  cbxDimSize = new QComboBox(this);
-  cbxDimSize->setObjectName(QStringLiteral("cbxDimSize"));
-  SetUpSizeBox(*cbxDimSize);
-  Label6 = Label(this, "Label6", QStringLiteral("Bits per color"));
-  cbxBits = new QComboBox(this);
-  cbxBits->setObjectName(QStringLiteral("cbxBits"));
-  btnConvert = new QPushButton(QStringLiteral("Convert"), this);
-  btnConvert->setObjectName(QStringLiteral("btnConvert"));
-  btnConvert->setDefault(true);
-  btnCancel = new QPushButton(QStringLiteral("Close"), this);
-  btnCancel->setObjectName(QStringLiteral("btnCancel"));
-  btnCancel->setAutoDefault(false);
+  CreateOutputControls();
 
   auto* pictures = new QHBoxLayout;
   pictures->addWidget(Image1);
   pictures->addWidget(Image2);
   pictures->addStretch();
-  auto* sizes = new QGridLayout;
-  sizes->addWidget(Label5, 0, 0);
-  sizes->addWidget(Label6, 0, 1);
-  sizes->addWidget(cbxDimSize, 1, 0);
-  sizes->addWidget(cbxBits, 1, 1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(btnConvert);
-  buttons->addWidget(btnCancel);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(pictures);
   layout->addSpacing(6);
@@ -155,32 +95,16 @@ TfrmICCConvert::TfrmICCConvert(QWidget* owner, const TBitmap24& test_picture) : 
   layout->addWidget(lblSecondProfile);
   layout->addLayout(Row({edtSecondProfile, btnOpenSecondProfile}));
   layout->addWidget(cbxInvertTransform);
-  layout->addWidget(Label4);
-  layout->addWidget(cbxOutFormat);
-  layout->addWidget(Label1);
-  layout->addLayout(Row({edtLUTFile, btnSetLUTFile}));
-  layout->addLayout(sizes);
-  layout->addSpacing(6);
-  layout->addLayout(buttons);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
+  AddOutputControls(*layout);
 
   FormCreate(test_picture);
 
   connect(btnOpenICCProfile, &QPushButton::clicked, this, &TfrmICCConvert::btnOpenICCProfileClick);
   connect(btnOpenSecondProfile, &QPushButton::clicked, this, &TfrmICCConvert::btnOpenSecondProfileClick);
   connect(cbxInvertTransform, &QCheckBox::toggled, this, &TfrmICCConvert::cbxInvertTransformClick);
-  connect(cbxOutFormat, &QComboBox::currentIndexChanged, this, &TfrmICCConvert::cbxOutFormatChange);
   connect(edtSrcProfile, &QLineEdit::textChanged, this, &TfrmICCConvert::edtSrcProfileChange);
-  connect(edtLUTFile, &QLineEdit::textChanged, this, &TfrmICCConvert::edtSrcProfileChange);
-  connect(cbxDimSize, &QComboBox::currentTextChanged, this, &TfrmICCConvert::UpdateConvertButton);
-  connect(btnSetLUTFile, &QPushButton::clicked, this, &TfrmICCConvert::btnSetLUTFileClick);
   connect(Image1, &TImageBox::clicked, this, &TfrmICCConvert::Image1Click);
   connect(btnConvert, &QPushButton::clicked, this, &TfrmICCConvert::btnConvertClick);
-  connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-
-  // FormKeyDown: the dialog sees key presses before its controls do.
-  installEventFilter(this);
-  for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
 }
 
 void TfrmICCConvert::FormCreate(const TBitmap24& test_picture) {
@@ -189,28 +113,8 @@ void TfrmICCConvert::FormCreate(const TBitmap24& test_picture) {
   edtSrcProfile->clear();
   edtSecondProfile->setText(QString::fromUtf8(kSRGBDefaultText));
   ShowSecondProfile(false);
-  for (std::size_t i = 0; i < OutputProfiles().size(); ++i) {
-    cbxOutFormat->addItem(QString::fromStdString(OutputProfiles()[i]->Caption), static_cast<int>(i));
-  }
-  cbxOutFormat->setCurrentIndex(-1);
-  edtLUTFile->setEnabled(false);
-  btnSetLUTFile->setEnabled(false);
-  SetItems(cbxDimSize, {"Default", "17", "32", "33", "64"});
-  cbxDimSize->setEditText(QStringLiteral("Default"));
-  cbxDimSize->setEnabled(false);
-  SetItems(cbxBits, BitsItems());
-  cbxBits->setCurrentIndex(0);
-  cbxBits->setEnabled(false);
-  btnConvert->setEnabled(false);
   Image1->SetPicture(test_picture.Copy());
 }
-
-const TLutOutputProfile* TfrmICCConvert::SelectedOutputProfile() const {
-  const QVariant index = cbxOutFormat->currentData();
-  return index.isValid() ? &OutputProfileByIndex(index.toInt()) : nullptr;
-}
-
-int TfrmICCConvert::SelectedBits() const { return BitsOfItem(cbxBits->currentText().toStdString()); }
 
 bool TfrmICCConvert::SecondProfileShown() const { return !edtSecondProfile->isHidden(); }
 
@@ -318,32 +222,6 @@ void TfrmICCConvert::RunICCTransform(bool preview, TReplace replace) {
   UpdateConvertButton();
 }
 
-void TfrmICCConvert::cbxOutFormatChange() {
-  if (const TLutOutputProfile* profile = SelectedOutputProfile()) {
-    cbxDimSize->setEnabled(profile->SizeSelectable);
-    if (profile->SizeSelectable) SetItems(cbxDimSize, SizeItems(*profile));
-    cbxDimSize->setEditText(QStringLiteral("Default"));
-    // The depths the conversion job accepts for this profile (its reader
-    // reads them back).
-    const std::vector<int> selectable = SelectableBits(*profile);
-    cbxBits->clear();
-    for (const std::string& item : BitsItems()) {
-      const int bits = BitsOfItem(item);
-      if (bits == -1 || std::find(selectable.begin(), selectable.end(), bits) != selectable.end()) {
-        cbxBits->addItem(QString::fromStdString(item));
-      }
-    }
-    cbxBits->setEnabled(profile->BitsSelectable);
-    cbxBits->setCurrentIndex(0);
-    edtLUTFile->setEnabled(true);
-    btnSetLUTFile->setEnabled(true);
-    if (!edtLUTFile->text().isEmpty()) {
-      edtLUTFile->setText(DisplayPath(ICCOutputFileName(LocalPath(edtLUTFile->text()), *profile)));
-    }
-  }
-  edtSrcProfileChange();
-}
-
 void TfrmICCConvert::edtSrcProfileChange() {
   const TLutOutputProfile* profile = SelectedOutputProfile();
   if (edtLUTFile->text().isEmpty() && !edtSrcProfile->text().isEmpty() && profile != nullptr) {
@@ -364,13 +242,6 @@ QString TfrmICCConvert::OutputFolderFor(const QString& profile_path) const {
 
 void TfrmICCConvert::UpdateConvertButton() {
   btnConvert->setEnabled(transform_ready_ && CanConvertICC(Settings()));
-}
-
-void TfrmICCConvert::btnSetLUTFileClick() {
-  const TLutOutputProfile* profile = SelectedOutputProfile();
-  if (profile == nullptr) return;
-  const QString file = PickLUTFileToWrite(this, *profile);
-  if (!file.isEmpty()) edtLUTFile->setText(file);
 }
 
 void TfrmICCConvert::Image1Click() {
@@ -399,30 +270,11 @@ void TfrmICCConvert::btnConvertClick() {
         throw EZelvoError("The LUT file \"" + settings.LUTFile + "\" is an ICC profile of this conversion.");
       }
     }
-    TReplace replace = TReplace::KeepExisting;
-    if (!MayWriteLUTFile(this, edtLUTFile->text(), replace)) return;
-    RunICCTransform(false, replace);
+    const std::optional<TReplace> replace = AskReplaceLUTFile(this, edtLUTFile->text());
+    if (!replace) return;
+    RunICCTransform(false, *replace);
     ShowMessage(this, QMessageBox::Information, QStringLiteral("Information"), QString::fromUtf8(kICCConversionDone));
   });
-}
-
-bool TfrmICCConvert::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyPress) {
-    const auto& key = static_cast<const QKeyEvent&>(*event);
-    // FormKeyDown: the Alt key is discarded for the whole dialog.
-    if (key.key() == Qt::Key_Alt) return true;
-    if (watched == cbxDimSize->lineEdit()) {
-      if (key.key() == Qt::Key_Delete) cbxDimSizeKeyDown(key);
-      if (cbxDimSizeKeyPress(key)) return true;
-    }
-  }
-  return QDialog::eventFilter(watched, event);
-}
-
-bool TfrmICCConvert::cbxDimSizeKeyPress(const QKeyEvent& key) { return RefuseSizeKey(*cbxDimSize, key); }
-
-void TfrmICCConvert::cbxDimSizeKeyDown(const QKeyEvent&) {
-  if (cbxDimSize->currentText() == QLatin1String("Default")) cbxDimSize->setEditText(QString());
 }
 
 void ShowICCConvertDialog(QWidget* owner, const TBitmap24& test_picture) {

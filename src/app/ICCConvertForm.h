@@ -3,15 +3,12 @@
 // output profile. Every rule it follows is the core's (icc/ICCConvert.h).
 #pragma once
 
-#include <QDialog>
-
+#include "app/OutputLUTForm.h"
 #include "base/TextFile.h"
 #include "convert/ICCConversion.h"
 #include "image/Bitmap24.h"
 
 class QCheckBox;
-class QComboBox;
-class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -20,17 +17,13 @@ namespace zelvo {
 
 class TImageBox;
 
-class TfrmICCConvert : public QDialog {
+class TfrmICCConvert : public TfrmOutputLUT {
   Q_OBJECT
 
  public:
   // The test picture is the main window's ungraded picture, copied.
   TfrmICCConvert(QWidget* owner, const TBitmap24& test_picture);
 
-  // The profile of the selected cbxOutFormat item, or nullptr.
-  const TLutOutputProfile* SelectedOutputProfile() const;
-  // The depth of the selected cbxBits item; -1 for "Default".
-  int SelectedBits() const;
   // What the controls say: the hidden second-profile controls and a second
   // profile of "sRGB (Default)" both mean sRGB.
   TICCConvertSettings Settings() const;
@@ -46,32 +39,16 @@ class TfrmICCConvert : public QDialog {
   QLineEdit* edtSecondProfile;
   QPushButton* btnOpenSecondProfile;
   QCheckBox* cbxInvertTransform;
-  QLabel* Label4;
-  QComboBox* cbxOutFormat;
-  QLabel* Label1;
-  QLineEdit* edtLUTFile;
-  QPushButton* btnSetLUTFile;
-  QLabel* Label5;
-  QComboBox* cbxDimSize;
-  QLabel* Label6;
-  QComboBox* cbxBits;
-  QPushButton* btnConvert;
-  QPushButton* btnCancel;
 
  protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
+  void OutputChanged() override { edtSrcProfileChange(); }
 
  private:
   void FormCreate(const TBitmap24& test_picture);
   void btnOpenICCProfileClick();
   void btnOpenSecondProfileClick();
   void cbxInvertTransformClick(bool checked);
-  void cbxOutFormatChange();
   void edtSrcProfileChange();
-  void btnSetLUTFileClick();
-  // True when the key press is used up here.
-  bool cbxDimSizeKeyPress(const QKeyEvent& key);
-  void cbxDimSizeKeyDown(const QKeyEvent& key);
   void Image1Click();
   void btnConvertClick();
   // The transform of the settings shown on the test picture, or written as

@@ -11,8 +11,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <memory>
+#include <optional>
 
 #include "app/AppErrors.h"
+#include "app/FormParts.h"
 #include "app/Paths.h"
 #include "app/ProfileBoxes.h"
 #include "app/WaitCursor.h"
@@ -151,18 +153,18 @@ void TfrmIdentity::UpdateCreateButton() {
 void TfrmIdentity::btnSetLUTFileClick() {
   const TLutOutputProfile* profile = SelectedOutputProfile();
   if (profile == nullptr) return;
-  const QString file = PickLUTFileToWrite(this, *profile);
+  const QString file = PickOutputLUTFile(this, *profile);
   if (!file.isEmpty()) edtLUTFile->setText(file);
 }
 
 void TfrmIdentity::btnCreateClick() {
   RunUserAction(this, [this] {
     const std::string file = LocalPath(edtLUTFile->text());
-    TReplace replace = TReplace::KeepExisting;
-    if (!MayWriteLUTFile(this, edtLUTFile->text(), replace)) return;
+    const std::optional<TReplace> replace = AskReplaceLUTFile(this, edtLUTFile->text());
+    if (!replace) return;
     try {
       const TWaitCursor hourglass;
-      NamingFile(file, [&] { WriteIdentityLUT(Settings(), file, replace); });
+      NamingFile(file, [&] { WriteIdentityLUT(Settings(), file, *replace); });
     } catch (...) {
       // The dialog stays open for another size, depth or file.
       if (cbxDimSize->isEnabled()) cbxDimSize->setFocus();

@@ -36,10 +36,6 @@
 
 namespace zelvo {
 
-const char kLUTFilter[] =
-    "LUT Files|*.cube;*.lut;*.m3d;*.3dl;*.txt;*.cms;*.mga;*.xml;*.3dmesh;*.dat;*.alut;*.ilut;*.olut;*.1dlut;*.look;"
-    "*.cc;*.pfl;*.clf;*.ctf;*.csp;*.spi1d;*.spi3d;*.spimtx;*.vf;*.itx;*.ccc;*.cdl;*.icc;*.icm;*.pf|All Files|*.*";
-
 namespace {
 
 // The row's detected format (an identity), or None for an unknown file.
@@ -123,6 +119,16 @@ QString CannotReadText(const std::vector<const TListedFile*>& bad) {
 QString& LastAddFolder() {
   static QString folder;
   return folder;
+}
+
+QStringList PickLUTFiles(QWidget* owner) {
+  TFileOpenDialog picker(owner);
+  picker.MultiSelect = true;
+  picker.InitialDir = LastAddFolder();
+  picker.Filter = QString::fromLatin1(kLUTFilter);
+  if (!picker.Execute()) return {};
+  LastAddFolder() = QFileInfo(picker.Files.front()).absolutePath();
+  return picker.Files;
 }
 
 std::string PathOfRow(const QTreeWidgetItem& item) {
@@ -361,14 +367,10 @@ void TfrmMain::AddLocalPaths(const std::vector<std::string>& paths, bool subfold
 
 void TfrmMain::btnAddFilesClick() {
   RunUserAction(this, [this] {
-    TFileOpenDialog picker(this);
-    picker.MultiSelect = true;
-    picker.InitialDir = LastAddFolder();
-    picker.Filter = QString::fromLatin1(kLUTFilter);
-    if (!picker.Execute()) return;
-    LastAddFolder() = QFileInfo(picker.Files.front()).absolutePath();
+    const QStringList picked = PickLUTFiles(this);
+    if (picked.isEmpty()) return;
     std::vector<TListedFile> files;
-    for (const QString& path : picker.Files) files.push_back(TListedFile{AbsoluteLocalPath(LocalPath(path)), {}, {}});
+    for (const QString& path : picked) files.push_back(TListedFile{AbsoluteLocalPath(LocalPath(path)), {}, {}});
     SortByPathIgnoringCase(files);
     AddLocalFiles(std::move(files));
   });

@@ -39,8 +39,9 @@ class TImageBox;
 
 // The folder from which files were last added, while the program runs.
 QString& LastAddFolder();
-// The pickers' filter of LUT files, in TFileCommonDialog's form.
-extern const char kLUTFilter[];
+// The picker of LUT files to add, starting in LastAddFolder, which follows
+// the pick: their full paths, none when the person cancelled.
+QStringList PickLUTFiles(QWidget* owner);
 
 // The columns of lvwFiles.
 enum TFileColumn { colFileName = 0, colFormat = 1, colFolder = 2 };
@@ -125,6 +126,7 @@ class TfrmMain : public QMainWindow {
   QMenu* mnuTools;
   QAction* miICC2LUT;
   QAction* miCompareLUTs;
+  QAction* miCombine;
   QMenu* mnuHelp;
   QAction* miContents;
   QAction* miAbout;
@@ -181,6 +183,8 @@ class TfrmMain : public QMainWindow {
   void btnICC2LUTClick();
   // Compares the two checked rows, or two files the person picks.
   void miCompareLUTsClick();
+  // The combine dialog, with the list's selected and checked files to add.
+  void miCombineClick();
   void btnAboutClick();
   void miContentsClick();
   void lvwFilesSelectItem(QTreeWidgetItem* item, bool selected);

@@ -18,6 +18,7 @@
 #include "app/AppErrors.h"
 #include "app/CompareForm.h"
 #include "app/IdentityForm.h"
+#include "app/CombineForm.h"
 #include "app/MainForm.h"
 #include "app/Paths.h"
 #include "app/Remembered.h"
@@ -112,6 +113,7 @@ void TfrmMain::CreateMenuBar() {
   mnuTools = bar->addMenu(QStringLiteral("&Tools"));
   miICC2LUT = MenuItem(mnuTools, "miICC2LUT", QStringLiteral("&ICC Profile to LUT..."));
   miCompareLUTs = MenuItem(mnuTools, "miCompareLUTs", QStringLiteral("&Compare LUTs..."));
+  miCombine = MenuItem(mnuTools, "miCombine", QStringLiteral("C&ombine and Invert..."));
 
   mnuHelp = bar->addMenu(QStringLiteral("&Help"));
   miContents = MenuItem(mnuHelp, "miContents", QStringLiteral("&Contents"), QKeySequence(Qt::Key_F1));
@@ -130,6 +132,7 @@ void TfrmMain::CreateMenuBar() {
   connect(miRememberSettings, &QAction::triggered, this, &TfrmMain::miRememberSettingsClick);
   connect(miICC2LUT, &QAction::triggered, this, &TfrmMain::btnICC2LUTClick);
   connect(miCompareLUTs, &QAction::triggered, this, &TfrmMain::miCompareLUTsClick);
+  connect(miCombine, &QAction::triggered, this, &TfrmMain::miCombineClick);
   connect(miContents, &QAction::triggered, this, &TfrmMain::miContentsClick);
   connect(miAbout, &QAction::triggered, this, &TfrmMain::btnAboutClick);
 }
@@ -171,6 +174,16 @@ void TfrmMain::miNewIdentityClick() {
     if (IsSameFile(PathOfRow(*lvwFiles->topLevelItem(i)), written->File)) return;
   }
   AddLocalFiles({TListedFile{written->File, {}, {}}});
+}
+
+void TfrmMain::miCombineClick() {
+  TListRows rows;
+  for (const QTreeWidgetItem* item : lvwFiles->selectedItems()) rows.Selected.push_back(PathOfRow(*item));
+  for (int i = 0; i < lvwFiles->topLevelItemCount(); ++i) {
+    const QTreeWidgetItem* item = lvwFiles->topLevelItem(i);
+    if (item->checkState(colFileName) == Qt::Checked) rows.Checked.push_back(PathOfRow(*item));
+  }
+  RunUserAction(this, [&] { ShowCombineDialog(this, UngradedPicture(), PreviewInterpolation(), std::move(rows)); });
 }
 
 void TfrmMain::miContentsClick() {

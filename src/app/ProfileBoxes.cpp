@@ -7,10 +7,6 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/FileDlg.h"
-#include "app/Paths.h"
-#include "app/Remembered.h"
-#include "app/UserPrompts.h"
 #include "base/StringLib.h"
 #include "convert/ConvertJob.h"
 
@@ -30,27 +26,33 @@ void ShowAsReadOnly(QLineEdit& edit) {
   edit.setPalette(grey);
 }
 
-QString PickLUTFileToWrite(QWidget* owner, const TLutOutputProfile& profile) {
-  TFileSaveDialog svdSetLUTFile(owner);
-  svdSetLUTFile.InitialDir = DisplayPath(LastOutputFolder());
-  svdSetLUTFile.DefaultExt = QString::fromStdString(profile.Extension);
-  svdSetLUTFile.Filter = QString::fromStdString(profile.Caption + "|*." + profile.Extension);
-  if (!svdSetLUTFile.Execute()) return QString();
-  LastOutputFolder() = LocalPath(QFileInfo(svdSetLUTFile.FileName).absolutePath());
-  return svdSetLUTFile.FileName;
+namespace {
+
+void SetItems(QComboBox& box, const std::vector<std::string>& items) {
+  box.clear();
+  for (const std::string& item : items) box.addItem(QString::fromStdString(item));
 }
 
-bool MayWriteLUTFile(QWidget* owner, const QString& file, TReplace& replace) {
-  replace = TReplace::KeepExisting;
-  std::error_code ec;
-  if (!std::filesystem::exists(LocalPath(file), ec)) return true;
-  if (ShowMessage(owner, QMessageBox::Question, QStringLiteral("Confirm"),
-                  QString::fromStdString(OverwriteQuestion(file.toStdString())), QMessageBox::Yes | QMessageBox::Cancel,
-                  QMessageBox::Cancel, QMessageBox::Cancel) != QMessageBox::Yes) {
-    return false;
-  }
-  replace = TReplace::Replace;
-  return true;
+}  // namespace
+
+void ResetProfileBoxes(QComboBox& sizes, QComboBox& bits) {
+  SetItems(sizes, {"Default", "17", "32", "33", "64"});
+  sizes.setEditText(QStringLiteral("Default"));
+  sizes.setEnabled(false);
+  bits.clear();
+  for (const std::string& item : BitsItems()) bits.addItem(QString::fromStdString(item), BitsOfItem(item));
+  bits.setCurrentIndex(0);
+  bits.setEnabled(false);
+}
+
+void ShowProfileBoxes(QComboBox& sizes, QComboBox& bits, const TLutOutputProfile& profile) {
+  sizes.setEnabled(profile.SizeSelectable);
+  if (profile.SizeSelectable) SetItems(sizes, SizeItems(profile));
+  sizes.setEditText(QStringLiteral("Default"));
+  bits.clear();
+  for (const TBitsChoice& choice : BitsChoices(profile)) bits.addItem(QString::fromStdString(choice.Caption), choice.Bits);
+  bits.setEnabled(profile.BitsSelectable);
+  bits.setCurrentIndex(0);
 }
 
 std::vector<std::string> SizeItems(const TLutOutputProfile& profile) {

@@ -25,13 +25,14 @@ void SetUpSizeBox(QComboBox& box);
 // A path field that only a picker fills: read-only, and grey like a
 // disabled field so that it does not look editable.
 void ShowAsReadOnly(QLineEdit& edit);
-// The save picker of a LUT file of the profile (its caption and extension),
-// starting in LastOutputFolder, which follows the pick; empty when cancelled.
-QString PickLUTFileToWrite(QWidget* owner, const TLutOutputProfile& profile);
-// Whether a LUT file may be written: where one is there already, the
-// overwrite question (Yes or Cancel, Cancel the default) decides, and
-// `replace` says so for the write.
-bool MayWriteLUTFile(QWidget* owner, const QString& file, TReplace& replace);
+
+// The size and depth boxes of a dialog before an output format is chosen:
+// the 3D sizes and every depth, both at "Default" and disabled.
+void ResetProfileBoxes(QComboBox& sizes, QComboBox& bits);
+// The same for a chosen profile: enabled as it allows, its usual sizes, the
+// depths the conversion job accepts for it (its reader reads them back),
+// both at "Default".
+void ShowProfileBoxes(QComboBox& sizes, QComboBox& bits, const TLutOutputProfile& profile);
 
 // "Default", then the usual sizes of the profile's kind; for a profile that
 // lists its own sizes, those of the usual ones it takes where its sizes run

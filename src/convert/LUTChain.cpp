@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <exception>
 #include <filesystem>
 #include <limits>
 
@@ -74,15 +75,7 @@ TChainEvaluator::TStage MakeStage(const TChainStep& step, std::optional<TInterpo
   switch (step.Kind) {
     case TChainStepKind::LUT: {
       std::shared_ptr<const TLUT> table = step.Loaded;
-      if (table == nullptr) {
-        auto loaded = std::make_shared<TLUT>();
-        ForFile(step.FileName, [&] {
-          LoadLUTFile(step.FileName, *loaded, TLUTFormatId::None, step.ItemId);
-          if (loaded->FormatIndex == TLUTFormatId::None) throw ELUTError("The file is not a LUT file of a known format.");
-          if (!HasUsableTable(*loaded)) throw ELUTError("The LUT has fewer than 2 points.");
-        });
-        table = std::move(loaded);
-      }
+      if (table == nullptr) table = LoadChainLUT(step.FileName, step.ItemId);
       if (interpolation && table->Interpolation3D != *interpolation) {
         auto read = std::make_shared<TLUT>(table->Copy());
         read->Interpolation3D = *interpolation;
@@ -105,6 +98,14 @@ TChainEvaluator::TStage MakeStage(const TChainStep& step, std::optional<TInterpo
           ReadCorrectionOf(source.Bytes(), step.ItemId, stage.CDL);
         });
         stage.Name = step.Description() + ": " + CDLNumbers(stage.CDL);
+      }
+      {
+        // Beyond single precision a number reads as infinite, which would
+        // fill the table with colours that are no colours.
+        const TCDLData& c = stage.CDL;
+        const double numbers[] = {c.SOP[0].Slope, c.SOP[1].Slope, c.SOP[2].Slope, c.SOP[0].Offset, c.SOP[1].Offset,
+                                  c.SOP[2].Offset, c.SOP[0].Power, c.SOP[1].Power, c.SOP[2].Power, c.Saturation};
+        RequireFinite(numbers, 10, "ASC CDL");
       }
       break;
     case TChainStepKind::Matrix:
@@ -315,11 +316,36 @@ std::vector<std::string> TChainEvaluator::InverseNotes(const std::vector<TInvers
 // ---------------------------------------------------------------------------
 // Building and converting
 
-TLUT BuildChainLUT(const std::vector<TChainStep>& steps, std::optional<TInterpolation> interpolation) {
+std::shared_ptr<const TLUT> LoadChainLUT(const std::string& file, const std::string& item_id) {
+  auto loaded = std::make_shared<TLUT>();
+  ForFile(file, [&] {
+    LoadLUTFile(file, *loaded, TLUTFormatId::None, item_id);
+    if (loaded->FormatIndex == TLUTFormatId::None) throw ELUTError("The file is not a LUT file of a known format.");
+    if (!HasUsableTable(*loaded)) throw ELUTError("The LUT has fewer than 2 points.");
+  });
+  return loaded;
+}
+
+float ParseCDLNumber(std::string_view text) {
+  // (Blanks around the number are how it was typed, not part of it.)
+  text = Trim(text);
+  const double value = StrToFloat(text);
+  if (!(std::fabs(value) <= std::numeric_limits<float>::max())) {
+    std::string message = "'";
+    message += text;
+    message += "' is too large a number for an ASC CDL grade.";
+    throw EZelvoError(message);
+  }
+  return static_cast<float>(value);
+}
+
+namespace {
+
+void RequireSteps(const std::vector<TChainStep>& steps) {
   if (steps.empty()) throw EZelvoError("The chain has no steps: it needs a LUT, a grade, a matrix or a range.");
-  std::vector<TChainEvaluator::TStage> stages;
-  stages.reserve(steps.size());
-  for (const TChainStep& step : steps) stages.push_back(MakeStage(step, interpolation));
+}
+
+TLUT ChainOf(std::vector<TChainEvaluator::TStage> stages) {
   TLUT lut;
   for (std::size_t i = 0; i < stages.size(); ++i) {
     lut.Comments.push_back("Step " + std::to_string(i + 1) + ": " + stages[i].Name);
@@ -329,6 +355,35 @@ TLUT BuildChainLUT(const std::vector<TChainStep>& steps, std::optional<TInterpol
   lut.Domain3D = evaluator->InputDomain();
   lut.Evaluator = std::move(evaluator);
   return lut;
+}
+
+}  // namespace
+
+TLUT BuildChainLUT(const std::vector<TChainStep>& steps, std::optional<TInterpolation> interpolation) {
+  RequireSteps(steps);
+  std::vector<TChainEvaluator::TStage> stages;
+  stages.reserve(steps.size());
+  for (const TChainStep& step : steps) stages.push_back(MakeStage(step, interpolation));
+  return ChainOf(std::move(stages));
+}
+
+TLUT BuildChainLUT(const std::vector<TChainStep>& steps, std::optional<TInterpolation> interpolation,
+                   std::vector<std::string>& step_errors) {
+  step_errors.assign(steps.size(), std::string());
+  RequireSteps(steps);
+  std::vector<TChainEvaluator::TStage> stages;
+  stages.reserve(steps.size());
+  std::exception_ptr first;
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    try {
+      stages.push_back(MakeStage(steps[i], interpolation));
+    } catch (const EZelvoError& e) {
+      step_errors[i] = e.Described();
+      if (!first) first = std::current_exception();
+    }
+  }
+  if (first) std::rethrow_exception(first);
+  return ChainOf(std::move(stages));
 }
 
 TLUT InvertedLUT(TLUT&& lut, const std::string& file_name) {

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "convert/ConvertJob.h"
@@ -77,12 +78,29 @@ class TChainEvaluator final : public TColorEvaluator {
   std::vector<TStage> stages_;
 };
 
+// A LUT file read as a chain step reads it: the item of a file that holds
+// several, refused (ELUTError naming the file) when no format knows it or
+// its table has fewer than 2 points. For callers that keep their files
+// loaded (TChainStep::Loaded).
+std::shared_ptr<const TLUT> LoadChainLUT(const std::string& file, const std::string& item_id = {});
+
+// A number of an ASC CDL grade as a person types it: a decimal number that
+// single precision holds, blanks around it ignored. Raises EConvertError for text that is no number,
+// EZelvoError for a number beyond single precision.
+float ParseCDLNumber(std::string_view text);
+
 // The chain as a LUT of kind lkChain: its files read (a LUT's 3D table read
 // as `interpolation` says, else as its file asks), its inverses prepared,
 // its input domain that of its first step, a comment per step. Raises
-// EZelvoError for a chain of no steps, a range of no inputs, and the errors
-// of a file that does not load or of a LUT that cannot be inverted.
+// EZelvoError for a chain of no steps, a range of no inputs, a grade or
+// matrix with a number that is not finite, and the errors of a file that
+// does not load or of a LUT that cannot be inverted.
 TLUT BuildChainLUT(const std::vector<TChainStep>& steps, std::optional<TInterpolation> interpolation = {});
+// The same, trying every step: `step_errors` gets one message per step
+// ("" for a step that can be made), and the first step's error is raised
+// once all were tried.
+TLUT BuildChainLUT(const std::vector<TChainStep>& steps, std::optional<TInterpolation> interpolation,
+                   std::vector<std::string>& step_errors);
 
 // The inverse of a loaded LUT as a one-step chain (convert --invert).
 TLUT InvertedLUT(TLUT&& lut, const std::string& file_name);

@@ -29,6 +29,15 @@ TCDLData Grade(std::array<float, 3> slope, std::array<float, 3> offset, std::arr
   return cdl;
 }
 
+// A process list of one matrix, which cannot be inverted.
+std::string WriteMatrixList(TempDir& dir) {
+  return dir.Write("list.clf", R"(<?xml version="1.0" encoding="UTF-8"?>
+<ProcessList compCLFversion="3" id="x">
+  <Matrix inBitDepth="32f" outBitDepth="32f"><Array dim="3 3">1 0.1 0 0 1 0 0 0 1</Array></Matrix>
+</ProcessList>
+)");
+}
+
 // A then B is B applied to A's colours, not the other way round.
 TEST(LUTChain, StepsApplyInTheOrderGiven) {
   const std::array<double, 12> mix{0.6, 0.3, 0.1, 0.0, 0.2, 0.7, 0.1, 0.0, 0.1, 0.1, 0.8, 0.05};
@@ -119,11 +128,7 @@ TEST(LUTChain, RangesAndInputDomains) {
 // The refusals of a chain, before any file is written.
 TEST(LUTChain, Refusals) {
   TempDir dir;
-  const std::string clf = dir.Write("list.clf", R"(<?xml version="1.0" encoding="UTF-8"?>
-<ProcessList compCLFversion="3" id="x">
-  <Matrix inBitDepth="32f" outBitDepth="32f"><Array dim="3 3">1 0.1 0 0 1 0 0 0 1</Array></Matrix>
-</ProcessList>
-)");
+  const std::string clf = WriteMatrixList(dir);
   struct Case {
     std::vector<TChainStep> steps;
     std::string message;
@@ -132,12 +137,55 @@ TEST(LUTChain, Refusals) {
       {{}, "The chain has no steps: it needs a LUT, a grade, a matrix or a range."},
       {{RangeStep(0.5, 0.5, 0, 1, false)}, "A range maps no inputs: its two input ends are the same."},
       {{MatrixStep({1, 0, 0, 0, 0, 1, 0, 0, 0, 0, NAN, 0})}, "The matrix holds a number that is not finite."},
+      {{CDLStep(Grade({1, 1, 1}, {0, 0, 0}, {1, 1, 1}, INFINITY))}, "The ASC CDL holds a number that is not finite."},
       {{LUTStep(clf, true)},
        clf + ": A process list of nodes (Matrix) cannot be inverted; only tables (1D, 3D or both) can."},
   };
   for (const Case& c : cases) EXPECT_EQ(test::ErrorOf([&] { BuildChainLUT(c.steps); }), c.message);
   const std::string missing = test::ErrorOf([&] { BuildChainLUT({LUTStep(dir.File("none.cube"))}); });
   EXPECT_EQ(missing.rfind(dir.File("none.cube") + ": ", 0), 0u) << missing;
+}
+
+// Every step tried, each with its own error, for a dialog to show beside
+// its step; the first step's error is the one raised.
+TEST(LUTChain, ErrorsOfEachStep) {
+  TempDir dir;
+  const std::string clf = WriteMatrixList(dir);
+  const std::string cube = dir.Write("two.cube", "LUT_3D_SIZE 2\n0 0 0\n1 0 0\n0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n1 1 1\n");
+  const std::vector<TChainStep> steps = {LUTStep(cube, true), LUTStep(clf, true), MatrixStep({}),
+                                         LUTStep(dir.File("none.cube")), LUTStep(clf)};
+  std::vector<std::string> errors{"stale"};
+  const std::string raised = test::ErrorOf([&] { BuildChainLUT(steps, {}, errors); });
+  ASSERT_EQ(errors.size(), steps.size());
+  EXPECT_EQ(errors[0], "");
+  EXPECT_EQ(errors[1], clf + ": A process list of nodes (Matrix) cannot be inverted; only tables (1D, 3D or both) can.");
+  EXPECT_EQ(errors[2], "");
+  EXPECT_EQ(errors[3].rfind(dir.File("none.cube") + ": ", 0), 0u) << errors[3];
+  EXPECT_EQ(errors[4], "");
+  EXPECT_EQ(raised, errors[1]);
+  // A chain that can be made raises nothing and leaves no error.
+  const TLUT chain = BuildChainLUT({steps[0], steps[4]}, {}, errors);
+  EXPECT_EQ(errors, (std::vector<std::string>{"", ""}));
+  EXPECT_EQ(chain.Comments.size(), 2u);
+  // The files a dialog keeps loaded are read as the chain reads them.
+  EXPECT_EQ(LoadChainLUT(cube)->Size3D(), 2);
+  EXPECT_EQ(test::ErrorOf([&] { LoadChainLUT(dir.Write("notes.txt", "hello\n")); }),
+            dir.File("notes.txt") + ": The file is not a LUT file of a known format.");
+}
+
+// A grade's numbers as typed: decimal numbers that single precision holds.
+TEST(LUTChain, CDLNumbersAsTyped) {
+  EXPECT_EQ(ParseCDLNumber("1.25"), 1.25f);
+  EXPECT_EQ(ParseCDLNumber(" -0.5 "), -0.5f);
+  EXPECT_EQ(ParseCDLNumber("3e38"), 3e38f);
+  const std::pair<const char*, const char*> refused[] = {
+      {"abc", "'abc' is not a valid floating point value"},
+      {"1,5", "'1,5' is not a valid floating point value"},
+      {"", "'' is not a valid floating point value"},
+      {"4e38", "'4e38' is too large a number for an ASC CDL grade."},
+      {"-1e39", "'-1e39' is too large a number for an ASC CDL grade."},
+  };
+  for (const auto& [text, message] : refused) EXPECT_EQ(test::ErrorOf([&] { ParseCDLNumber(text); }), message) << text;
 }
 
 // A cube whose red reaches 1.5, inverted: the inverse covers inputs up to

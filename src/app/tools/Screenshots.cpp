@@ -4,14 +4,16 @@
 // Settings" dialog, the summary of a batch in which a file failed, the
 // progress dialog, the identity dialog, the About box, the curves window of a
 // film look, two versions of that look compared (Tools > Compare LUTs...),
-// the ICC dialog with a display profile chosen and with a CMYK printer
-// profile (a soft proof), the pane with a 16-bit TIFF and with an OpenEXR
-// picture; with --screen, the whole screen with the main window as it first
+// the combine dialog with a chain of three steps, the ICC dialog with a
+// display profile chosen and with a CMYK printer profile (a soft proof), the
+// pane with a 16-bit TIFF and with an OpenEXR picture; with --screen, the
+// whole screen with the main window as it first
 // opens. scripts/screenshot.sh runs it on a virtual X display.
 //   zelvo-screenshots OUTPUT_FOLDER [DISPLAY_PROFILE [CMYK_PROFILE]]
 //   zelvo-screenshots --screen OUTPUT_FILE
 #include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -32,6 +34,7 @@
 #include "app/AboutForm.h"
 #include "app/BatchSummary.h"
 #include "app/CompareForm.h"
+#include "app/CombineForm.h"
 #include "app/Remembered.h"
 #include "app/ConvertForm.h"
 #include "app/CurvesForm.h"
@@ -311,6 +314,30 @@ int main(int argc, char** argv) {
   TfrmAbout about(&main_window);
   ok = Save(about, out.filePath(QStringLiteral("about.png"))) && ok;
   about.hide();
+
+  // The combine dialog with a three-step chain, built as the person would:
+  // a 1D curve from the list inverted, a grade, then a 3D look from the
+  // picker; the grade selected, so that its numbers show.
+  {
+    TfrmCombine combine(&main_window, main_window.UngradedPicture(), main_window.PreviewInterpolation(),
+                        TListRows{{folder + "/Log to video.cube"}, {}});
+    combine.btnAddSelected->click();
+    combine.lvwSteps->topLevelItem(0)->setCheckState(colInvert, Qt::Checked);
+    combine.btnAddCDL->click();
+    const char* grade[kCDLNumbers] = {"1.08", "1", "0.92", "0.02", "0", "-0.01", "1", "1", "1.1", "0.85"};
+    for (std::size_t i = 0; i < kCDLNumbers; ++i) {
+      combine.edtCDL[i]->setText(QString::fromLatin1(grade[i]));
+      emit combine.edtCDL[i]->textEdited(combine.edtCDL[i]->text());
+    }
+    picks->Files = QStringList{luts + QStringLiteral("/Print film emulation.3dl")};
+    combine.btnAddFiles->click();
+    combine.lvwSteps->setCurrentItem(combine.lvwSteps->topLevelItem(1));
+    combine.cbxOutFormat->setCurrentIndex(combine.cbxOutFormat->findText(QStringLiteral("Cube 3D Davinci")));
+    combine.edtLUTFile->setText(DisplayPath(LastOutputFolder()) + QStringLiteral("/Film look.cube"));
+    combine.cbxDimSize->setEditText(QStringLiteral("33"));
+    ok = Save(combine, out.filePath(QStringLiteral("combine-invert.png"))) && ok;
+    combine.hide();
+  }
 
   // Profiles beside the LUTs, chosen as the person would: a display, then a
   // CMYK printer.
