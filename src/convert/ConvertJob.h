@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "base/Errors.h"
 #include "base/TextFile.h"
+#include "convert/Verify.h"
 #include "registry/Registry.h"
 
 namespace zelvo {
@@ -21,6 +23,9 @@ struct ConversionSettings {
   // file asks (trilinear unless it says otherwise).
   std::optional<TInterpolation> Interpolation{};
   std::string ItemId = {};           // the correction of an ASC CDL collection (--cccid); "": the first
+  // Read each written file back and compare it with its source: a file that
+  // differs by more than expected fails (and stays written).
+  bool Verify = false;
 };
 
 struct ConversionEntry {
@@ -52,6 +57,12 @@ struct ConversionFeedback {
   // and loss (the colour mixing of a 3D LUT written as 1D, the colours of a
   // process list between the points of a table).
   std::function<void(const std::string& source_path, const std::string& warning)> Warning;
+  // Optional: told what reading a written file back found (settings.Verify),
+  // before the file counts as converted or, when the verification failed,
+  // as failed.
+  std::function<void(const std::string& source_path, const std::string& target_path,
+                     const TVerification& verification)>
+      Verified;
   // Optional: told what became of each checked entry the batch reached.
   std::function<void(const std::string& source_path, TFileOutcome outcome)> FileDone;
   // Optional: told of a file that failed, with its error. Returning true goes
@@ -105,6 +116,18 @@ struct TConvertNotes {
   bool InputsClipped = false;
   // What the table loses of its source, one sentence each (see LossOf).
   std::vector<std::string> Warnings;
+  // What reading the written file back found, with settings.Verify.
+  std::optional<TVerification> Verification;
+};
+
+// A file written whole whose read-back differs from its source by more than
+// expected, or cannot be read back: the conversion failed, the file stays.
+// It carries the conversion's notes, which hold the verification.
+class EVerificationFailed : public EZelvoError {
+ public:
+  EVerificationFailed(const std::string& message, TConvertNotes notes)
+      : EZelvoError(message), Notes(std::move(notes)) {}
+  TConvertNotes Notes;
 };
 // Reads one file, resamples it to the profile's kind and size, writes it.
 // The target covers the source's input domain when its format can state one,
@@ -112,7 +135,9 @@ struct TConvertNotes {
 // list is sampled once at the target's grid. `replace` says whether an
 // existing target may be replaced; a file that is there with KeepExisting is
 // refused, even one that appeared a moment ago.
-// `source_read` is called once the source is read.
+// `source_read` is called once the source is read. With settings.Verify the
+// file is read back once written and compared with the source: a failed
+// verification raises EVerificationFailed.
 TConvertNotes ConvertFile(const ConversionSettings& settings, const std::string& source_path,
                           const std::string& target_path, TReplace replace = TReplace::Replace,
                           const std::function<void()>& source_read = {});
@@ -121,7 +146,8 @@ TConvertNotes ConvertFile(const ConversionSettings& settings, const std::string&
 // the batch, or that an earlier entry of it wrote, is refused before the
 // overwrite question: nothing is written for that entry. Errors end the batch
 // and pass to the caller (unless FileFailed says to go on); files written
-// before stay.
+// before stay. A failed verification is the file's error, told after its
+// notes and its Verified.
 BatchResult ConvertFiles(const ConversionSettings& settings, const std::vector<ConversionEntry>& entries,
                          const ConversionFeedback& feedback);
 
