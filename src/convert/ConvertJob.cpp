@@ -144,7 +144,8 @@ TConvertNotes ConvertFile(const ConversionSettings& settings, const std::string&
     const int bits = settings.Bits == -1 ? profile.DefaultBits : settings.Bits;
     notes.Verification = VerifyWrittenFile(*verify_against, target, profile, bits, target_path);
     if (notes.Verification->Failed()) {
-      throw EVerificationFailed(VerificationFailure(*notes.Verification, target_path), std::move(notes));
+      std::string message = VerificationFailure(*notes.Verification, target_path);
+      throw EVerificationFailed(message, std::move(notes));
     }
   };
   if (may_lose) {

@@ -193,9 +193,50 @@ double LargestValue(const TLUT& table) {
   return largest;
 }
 
+// How much an output can change when its input moves by the whole input
+// range: the largest step between neighbouring points times the steps across,
+// on each of the axes a 3D input moves along at once.
+double LargestSlope(const TLUT& table) {
+  const bool is_3d = table.Kind == TLUTKind::lk3D;
+  const int n = is_3d ? table.Size3D() : table.Size1D();
+  const auto step = [](const TLUTEntry& a, const TLUTEntry& b) {
+    return std::max({std::fabs(a.R - b.R), std::fabs(a.G - b.G), std::fabs(a.B - b.B)});
+  };
+  double largest = 0.0;
+  if (!is_3d) {
+    for (int i = 0; i + 1 < n; ++i) largest = std::max(largest, step(table.Table1D(i), table.Table1D(i + 1)));
+    return largest * (n - 1);
+  }
+  for (int b = 0; b < n; ++b)
+    for (int g = 0; g < n; ++g)
+      for (int r = 0; r < n; ++r) {
+        const TLUTEntry& e = table.Table3D(r, g, b);
+        if (r + 1 < n) largest = std::max(largest, step(e, table.Table3D(r + 1, g, b)));
+        if (g + 1 < n) largest = std::max(largest, step(e, table.Table3D(r, g + 1, b)));
+        if (b + 1 < n) largest = std::max(largest, step(e, table.Table3D(r, g, b + 1)));
+      }
+  return 3.0 * largest * (n - 1);
+}
+
 // The rounding of doubles in the interpolations compared: far below any step
 // a file writes, far above the last places of the values.
 constexpr double kArithmetic = 1e-9;
+
+// A file whose reader gives it points of its own (a curve ahead of its
+// table) is compared with the source at inputs that the source and the
+// table written were not compared at. At the input where it differs most
+// from the source, the expected difference and the file's difference from
+// the table are measured too, so that the largest difference from the
+// source stays within Expected + Rounding for a file that passes.
+void AddWorstInput(const TLUT& source, const TLUT& held, const TLUT& back, TVerification& v) {
+  const TColor in = v.FromSource.At.Input;
+  const TColor s = EvaluateLUT(source, in), t = EvaluateLUT(held, in), b = EvaluateLUT(back, in);
+  for (int k = 0; k < 3; ++k) {
+    v.Expected = std::max(v.Expected, Difference(Channel(s, k), Channel(t, k)));
+    const double d = Difference(Channel(t, k), Channel(b, k));
+    if (d > v.FromWritten.Value) v.FromWritten = TLargestDifference{d, k, TCompareSpot{in, t, b}};
+  }
+}
 
 }  // namespace
 
@@ -218,6 +259,7 @@ TVerification VerifyWrittenFile(const TLUT& source, const TLUT& table, const TLu
   const double size = LargestValue(held);
   v.Expected = Compare(source, held, v.Bits).Value;
   v.Rounding = written.HalfStepAt(size) + kArithmetic * std::max(1.0, size);
+  if (written.InputShift > 0.0) v.Rounding += written.InputShift * LargestSlope(held);
   v.Bound = v.Expected + v.Rounding;
 
   // Then the file on the disk, as any reader of it would find it.
@@ -235,6 +277,8 @@ TVerification VerifyWrittenFile(const TLUT& source, const TLUT& table, const TLu
     if (const auto& hook = ReadBackHook()) hook(back);
     v.FromWritten = Compare(held, back, v.Bits);
     v.FromSource = Compare(source, back, v.Bits);
+    AddWorstInput(source, held, back, v);
+    v.Bound = v.Expected + v.Rounding;
   } catch (const EZelvoError& e) {
     v.Outcome = TVerifyOutcome::Unreadable;
     v.Problem = e.Described();

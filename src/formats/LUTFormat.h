@@ -26,15 +26,18 @@ struct TLoadInfo {
   int Version = 0;  // a version the file states (the Nucoda cube's), else 0
 };
 
-// What the files of a writer hold of an output value: values below Low or
+// What the files of a writer hold of a table: output values below Low or
 // above High are written as those ends, and a value is written to within half
 // of Step plus RelativeStep times its size (a code step, the last decimal
-// written, the precision of single floats).
+// written, the precision of single floats). A format that takes inputs
+// through a curve it writes moves them by up to InputShift, as a share of
+// the table's input range.
 struct TWrittenValues {
   double Low = -std::numeric_limits<double>::infinity();
   double High = std::numeric_limits<double>::infinity();
   double Step = 0.0;
   double RelativeStep = 0.0;
+  double InputShift = 0.0;
   // The largest rounding of a written value whose size is at most `largest`.
   double HalfStepAt(double largest) const { return 0.5 * (Step + RelativeStep * largest); }
 };
