@@ -160,11 +160,20 @@ TConvertNotes ConvertFile(const ConversionSettings& settings, const std::string&
     save(target, settings.Verify ? &source : nullptr);
     return notes;
   }
-  // A table of the target's kind, size and domain passes over as it is; to
-  // verify the file, a copy of the source stays.
-  std::optional<TLUT> kept;
-  if (settings.Verify) kept.emplace(source.Copy());
-  save(ResampledLUT(std::move(source), kind, built, domain), kept ? &*kept : nullptr);
+  // A table of the target's kind, size and domain passes over as it is,
+  // leaving the source without one: the file is then verified against that
+  // table, read as the source reads it.
+  const TInterpolation interpolation = source.Interpolation3D;
+  const TLUT target = ResampledLUT(std::move(source), kind, built, domain);
+  if (!settings.Verify || HasUsableTable(source)) {
+    save(target, settings.Verify ? &source : nullptr);
+  } else if (interpolation == target.Interpolation3D) {
+    save(target, &target);
+  } else {
+    TLUT as_source = target.Copy();
+    as_source.Interpolation3D = interpolation;
+    save(target, &as_source);
+  }
   return notes;
 }
 

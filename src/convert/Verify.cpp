@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "base/Errors.h"
@@ -123,13 +124,23 @@ double Difference(double x, double y) {
   return std::isnan(d) ? kInfinity : d;
 }
 
+// The entries of a table's stage: the 3D grid or the 1D curves.
+struct TEntries {
+  const TLUTEntry* Data;
+  std::size_t Count;
+};
+TEntries EntriesOf(const TLUT& table) {
+  const bool is_3d = table.Kind == TLUTKind::lk3D;
+  const auto n = static_cast<std::size_t>(is_3d ? table.Size3D() : table.Size1D());
+  return TEntries{is_3d ? table.Data3D() : table.Data1D(), is_3d ? n * n * n : n};
+}
+
 // Every point of two tables on the same grid.
 TLargestDifference CompareGridPoints(const TLUT& a, const TLUT& b) {
   const bool is_3d = a.Kind == TLUTKind::lk3D;
   const auto n = static_cast<std::size_t>(is_3d ? a.Size3D() : a.Size1D());
-  const std::size_t count = is_3d ? n * n * n : n;
-  const TLUTEntry* pa = is_3d ? a.Data3D() : a.Data1D();
-  const TLUTEntry* pb = is_3d ? b.Data3D() : b.Data1D();
+  const auto [pa, count] = EntriesOf(a);
+  const TLUTEntry* pb = EntriesOf(b).Data;
   double largest = -1.0;
   std::size_t at = 0;
   int channel = 0;
@@ -162,35 +173,28 @@ TLargestDifference Compare(const TLUT& a, const TLUT& b, int bits) {
 }
 
 // The table as the format holds it: values beyond what its files hold
-// brought to the ends they are written as. Null when it holds every value.
-std::unique_ptr<TLUT> HeldTable(const TLUT& table, const TWrittenValues& written) {
-  const TLUTEntry* data = table.Kind == TLUTKind::lk3D ? table.Data3D() : table.Data1D();
-  const auto n = static_cast<std::size_t>(table.Kind == TLUTKind::lk3D ? table.Size3D() : table.Size1D());
-  const std::size_t count = table.Kind == TLUTKind::lk3D ? n * n * n : n;
-  const auto outside = [&](double v) { return v < written.Low || v > written.High; };
-  const bool clips = std::any_of(data, data + count, [&](const TLUTEntry& e) {
-    return outside(e.R) || outside(e.G) || outside(e.B);
-  });
-  if (!clips) return nullptr;
-  auto held = std::make_unique<TLUT>(table.Copy());
-  TLUTEntry* out = held->Kind == TLUTKind::lk3D ? held->Data3D() : held->Data1D();
-  for (std::size_t i = 0; i < count; ++i) {
-    out[i] = TLUTEntry{std::clamp(out[i].R, written.Low, written.High), std::clamp(out[i].G, written.Low, written.High),
-                       std::clamp(out[i].B, written.Low, written.High)};
+// brought to the ends they are written as (null when it holds every value),
+// and the largest size of a value held, for the rounding of floats.
+struct THeld {
+  std::unique_ptr<TLUT> Clipped;
+  double Largest = 0.0;
+};
+THeld HeldTable(const TLUT& table, const TWrittenValues& written) {
+  const TEntries entries = EntriesOf(table);
+  const auto held = [&](double v) { return std::clamp(v, written.Low, written.High); };
+  THeld result;
+  bool clips = false;
+  for (const TLUTEntry& e : std::span(entries.Data, entries.Count)) {
+    const TLUTEntry h{held(e.R), held(e.G), held(e.B)};
+    clips = clips || !(h == e);
+    result.Largest = std::max({result.Largest, std::fabs(h.R), std::fabs(h.G), std::fabs(h.B)});
   }
-  return held;
-}
-
-// The largest size of a value of a table, for the rounding of floats.
-double LargestValue(const TLUT& table) {
-  const TLUTEntry* data = table.Kind == TLUTKind::lk3D ? table.Data3D() : table.Data1D();
-  const auto n = static_cast<std::size_t>(table.Kind == TLUTKind::lk3D ? table.Size3D() : table.Size1D());
-  const std::size_t count = table.Kind == TLUTKind::lk3D ? n * n * n : n;
-  double largest = 0.0;
-  for (std::size_t i = 0; i < count; ++i) {
-    largest = std::max({largest, std::fabs(data[i].R), std::fabs(data[i].G), std::fabs(data[i].B)});
-  }
-  return largest;
+  if (!clips) return result;
+  result.Clipped = std::make_unique<TLUT>(table.Copy());
+  TLUT& copy = *result.Clipped;
+  TLUTEntry* data = copy.Kind == TLUTKind::lk3D ? copy.Data3D() : copy.Data1D();
+  for (std::size_t i = 0; i < entries.Count; ++i) data[i] = TLUTEntry{held(data[i].R), held(data[i].G), held(data[i].B)};
+  return result;
 }
 
 // How much an output can change when its input moves by the whole input
@@ -254,10 +258,12 @@ TVerification VerifyWrittenFile(const TLUT& source, const TLUT& table, const TLu
   // In memory first: how far the table given to the writer, as its format
   // holds it, is from the source.
   const TWrittenValues written = format.WrittenValues(bits);
-  const std::unique_ptr<TLUT> clipped = HeldTable(table, written);
-  const TLUT& held = clipped ? *clipped : table;
-  const double size = LargestValue(held);
-  v.Expected = Compare(source, held, v.Bits).Value;
+  const THeld clipped = HeldTable(table, written);
+  const TLUT& held = clipped.Clipped ? *clipped.Clipped : table;
+  const double size = clipped.Largest;
+  // The source's own table, passed over: nothing to compare.
+  const bool is_source = &held == &source;
+  v.Expected = is_source ? 0.0 : Compare(source, held, v.Bits).Value;
   v.Rounding = written.HalfStepAt(size) + kArithmetic * std::max(1.0, size);
   if (written.InputShift > 0.0) v.Rounding += written.InputShift * LargestSlope(held);
   v.Bound = v.Expected + v.Rounding;
@@ -276,7 +282,7 @@ TVerification VerifyWrittenFile(const TLUT& source, const TLUT& table, const TLu
     LoadLUTFile(target_path, back, reader);
     if (const auto& hook = ReadBackHook()) hook(back);
     v.FromWritten = Compare(held, back, v.Bits);
-    v.FromSource = Compare(source, back, v.Bits);
+    v.FromSource = is_source ? v.FromWritten : Compare(source, back, v.Bits);
     AddWorstInput(source, held, back, v);
     v.Bound = v.Expected + v.Rounding;
   } catch (const EZelvoError& e) {
