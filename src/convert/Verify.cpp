@@ -263,7 +263,13 @@ TVerification VerifyWrittenFile(const TLUT& source, const TLUT& table, const TLu
   const double size = clipped.Largest;
   // The source's own table, passed over: nothing to compare.
   const bool is_source = &held == &source;
-  v.Expected = is_source ? 0.0 : Compare(source, held, v.Bits).Value;
+  try {
+    v.Expected = is_source ? 0.0 : Compare(source, held, v.Bits).Value;
+  } catch (const EZelvoError&) {
+    v.Outcome = TVerifyOutcome::Unverifiable;
+    v.Problem = "the file covers none of the inputs its source covers";
+    return v;
+  }
   v.Rounding = written.HalfStepAt(size) + kArithmetic * std::max(1.0, size);
   if (written.InputShift > 0.0) v.Rounding += written.InputShift * LargestSlope(held);
   v.Bound = v.Expected + v.Rounding;

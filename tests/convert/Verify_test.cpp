@@ -102,6 +102,21 @@ TEST(Verify, EveryProfileReadsBackWithinItsBound) {
       std::filesystem::remove(target);
     }
   }
+  // A table that passes over as it is, read by the source tetrahedrally and
+  // written for readers that interpolate trilinearly.
+  ConversionSettings tetrahedral = Verifying(out, *OutputProfileByCaption("Cube 3D Davinci"));
+  tetrahedral.Interpolation = TInterpolation::Tetrahedral;
+  const TConvertNotes notes = ConvertFile(tetrahedral, cube, out.File("t.cube"));
+  ASSERT_TRUE(notes.Verification.has_value());
+  EXPECT_EQ(notes.Verification->Outcome, TVerifyOutcome::Within) << VerificationText(*notes.Verification);
+  // A source all beyond 0..1, written for a format without domains: nothing
+  // in common to compare.
+  const std::string far = in.Write("far.cube", "DOMAIN_MIN 2 2 2\nDOMAIN_MAX 4 4 4\nLUT_3D_SIZE 2\n" + Row(0, 0, 0) +
+                                                   Row(1, 0, 0) + Row(0, 1, 0) + Row(1, 1, 0) + Row(0, 0, 1) +
+                                                   Row(1, 0, 1) + Row(0, 1, 1) + Row(1, 1, 1));
+  const TConvertNotes beyond = ConvertFile(Verifying(out, *OutputProfileByCaption("3DL Fusion")), far, out.File("f.3dl"));
+  ASSERT_TRUE(beyond.Verification.has_value());
+  EXPECT_EQ(VerificationText(*beyond.Verification), "not verified: the file covers none of the inputs its source covers");
 }
 
 // One value of the file read back, spoiled by two steps of what its format
