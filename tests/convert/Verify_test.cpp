@@ -6,162 +6,120 @@
 #include <cmath>
 #include <filesystem>
 
-#include "TestSupport.h"
-#include "base/StringLib.h"
+#include "TestFormats.h"
+#include "TestLUTs.h"
 #include "convert/ConvertJob.h"
-#include "registry/Registry.h"
 
 namespace zelvo {
 namespace {
 
 using test::TempDir;
 
-std::string Row(double r, double g, double b) {
-  return FormatFloatValue(6, r) + " " + FormatFloatValue(6, g) + " " + FormatFloatValue(6, b) + "\n";
+struct ReadBackHook {
+  explicit ReadBackHook(std::function<void(TLUT&)> hook) { SetReadBackHook(std::move(hook)); }
+  ~ReadBackHook() { SetReadBackHook({}); }
+};
+
+// A smooth 33-point grade with outputs below 0 and above 1, which integer
+// formats clip; over `domain`.
+std::string GradedCube(const TempDir& dir, const char* name, const TLUTDomain& domain = {}) {
+  TLUT lut;
+  test::FillSample3D(lut, 33);
+  lut.Table3D(0, 32, 32).R = -0.2;
+  lut.Table3D(32, 32, 0).B = 1.1;
+  lut.Domain3D = domain;
+  SaveLUTFile(dir.File(name), lut, test::Profile("Cube 3D Davinci"));
+  return dir.File(name);
 }
 
-// A graded cube of 33 points: the channels mixed, a gamma, and outputs a
-// little below 0 and above 1, which integer formats clip.
-std::string GradedCube() {
-  std::string text = "LUT_3D_SIZE 33\n";
-  const auto gamma = [](double v) { return std::copysign(std::pow(std::fabs(v), 1 / 2.2), v); };
-  for (int b = 0; b < 33; ++b)
-    for (int g = 0; g < 33; ++g)
-      for (int r = 0; r < 33; ++r) {
-        const double x = r / 32.0, y = g / 32.0, z = b / 32.0;
-        text += Row(gamma(1.12 * x - 0.08 * y - 0.04 * z), gamma(-0.05 * x + 1.09 * y - 0.04 * z),
-                    gamma(-0.02 * x - 0.1 * y + 1.12 * z));
-      }
-  return text;
-}
-
-// Three curves of 1000 entries (every 1D profile resamples them), the red
-// one above 1 at the top.
-std::string GradedCurves() {
-  std::string text = "LUT_1D_SIZE 1000\n";
-  for (int i = 0; i < 1000; ++i) {
-    const double x = i / 999.0;
-    text += Row(1.04 * std::pow(x, 1 / 2.4), x * x, 0.5 * x + 0.5 * x * x * x);
-  }
-  return text;
-}
-
-// A process list that no table follows exactly.
+// A process list that no table follows exactly, with outputs down to -3.
 const char* kLogChain =
     "<?xml version=\"1.0\"?>\n<ProcessList compCLFversion=\"3\" id=\"p\">\n"
     "<Range inBitDepth=\"32f\" outBitDepth=\"32f\"><minInValue>0.001</minInValue><maxInValue>1</maxInValue>"
     "<minOutValue>0.001</minOutValue><maxOutValue>1</maxOutValue></Range>\n"
     "<Log inBitDepth=\"32f\" outBitDepth=\"32f\" style=\"log10\"/>\n</ProcessList>\n";
 
-// Takes the read-back hook away when a test ends, however it ends.
-struct ReadBackHook {
-  explicit ReadBackHook(std::function<void(TLUT&)> hook) { SetReadBackHook(std::move(hook)); }
-  ~ReadBackHook() { SetReadBackHook({}); }
-};
-
-ConversionSettings Verifying(const TempDir& out, const TLutOutputProfile& profile) {
-  ConversionSettings s{out.path().string(), &profile, "Default", -1};
+ConversionSettings Verifying(const TempDir& out, const char* profile) {
+  ConversionSettings s{out.path().string(), &test::Profile(profile), "Default", -1};
   s.Verify = true;
   return s;
 }
 
-bool Verifiable(const TLutOutputProfile& profile) {
-  return FormatOfProfile(profile).ReadBackAs() != TLUTFormatId::None;
+TVerification VerifiedConversion(const ConversionSettings& settings, const std::string& source, const std::string& target) {
+  try {
+    const TConvertNotes notes = ConvertFile(settings, source, target);
+    EXPECT_TRUE(notes.Verification.has_value());
+    return notes.Verification.value_or(TVerification{});
+  } catch (const EVerificationFailed& e) {
+    ADD_FAILURE() << e.what();
+    return e.Notes.Verification.value_or(TVerification{});
+  }
 }
 
-// Every profile reads back within its bound, from a graded cube, from curves
-// (1D profiles) and from a process list; only the formats that no reader of
-// ours reads are not verified.
+// Every profile reads back within its bound from a graded cube and from a
+// process list; only the formats that no reader of ours reads are not
+// verified, and a target that covers none of the source's inputs.
 TEST(Verify, EveryProfileReadsBackWithinItsBound) {
   TempDir in, out;
-  const std::string cube = in.Write("graded.cube", GradedCube());
-  const std::string curves = in.Write("curves.cube", GradedCurves());
-  const std::string chain = in.Write("log.clf", kLogChain);
+  const std::string sources[] = {GradedCube(in, "graded.cube"), in.Write("log.clf", kLogChain)};
   for (const auto& profile : OutputProfiles()) {
-    std::vector<std::string> sources = {cube, chain};
-    if (!profile->Is3D) sources.push_back(curves);
     for (const std::string& source : sources) {
       SCOPED_TRACE(profile->Caption + " from " + source);
-      const std::string target = out.File("t." + profile->Extension);
-      TConvertNotes notes;
-      try {
-        notes = ConvertFile(Verifying(out, *profile), source, target);
-      } catch (const EVerificationFailed& e) {
-        ADD_FAILURE() << e.what();
-        continue;
-      }
-      ASSERT_TRUE(notes.Verification.has_value());
-      const TVerification& v = *notes.Verification;
-      if (!Verifiable(*profile)) {
-        EXPECT_EQ(v.Outcome, TVerifyOutcome::Unverifiable);
+      const TVerification v = VerifiedConversion(Verifying(out, profile->Caption.c_str()), source,
+                                                 out.File("t." + profile->Extension));
+      if (FormatOfProfile(*profile).ReadBackAs() == TLUTFormatId::None) {
         EXPECT_EQ(VerificationText(v), "not verified: no reader of this program reads \"" + profile->Caption + "\" files");
         continue;
       }
       EXPECT_EQ(v.Outcome, TVerifyOutcome::Within) << VerificationText(v);
       EXPECT_LE(v.FromSource.Value, v.Bound);
-      std::filesystem::remove(target);
     }
   }
-  // A table that passes over as it is, read by the source tetrahedrally and
-  // written for readers that interpolate trilinearly.
-  ConversionSettings tetrahedral = Verifying(out, *OutputProfileByCaption("Cube 3D Davinci"));
+  // A table passed over as it is, read tetrahedrally by the source.
+  ConversionSettings tetrahedral = Verifying(out, "Cube 3D Davinci");
   tetrahedral.Interpolation = TInterpolation::Tetrahedral;
-  const TConvertNotes notes = ConvertFile(tetrahedral, cube, out.File("t.cube"));
-  ASSERT_TRUE(notes.Verification.has_value());
-  EXPECT_EQ(notes.Verification->Outcome, TVerifyOutcome::Within) << VerificationText(*notes.Verification);
-  // A source all beyond 0..1, written for a format without domains: nothing
-  // in common to compare.
-  const std::string far = in.Write("far.cube", "DOMAIN_MIN 2 2 2\nDOMAIN_MAX 4 4 4\nLUT_3D_SIZE 2\n" + Row(0, 0, 0) +
-                                                   Row(1, 0, 0) + Row(0, 1, 0) + Row(1, 1, 0) + Row(0, 0, 1) +
-                                                   Row(1, 0, 1) + Row(0, 1, 1) + Row(1, 1, 1));
-  const TConvertNotes beyond = ConvertFile(Verifying(out, *OutputProfileByCaption("3DL Fusion")), far, out.File("f.3dl"));
-  ASSERT_TRUE(beyond.Verification.has_value());
-  EXPECT_EQ(VerificationText(*beyond.Verification), "not verified: the file covers none of the inputs its source covers");
+  EXPECT_EQ(VerifiedConversion(tetrahedral, sources[0], out.File("t.cube")).Outcome, TVerifyOutcome::Within);
+  const std::string far = GradedCube(in, "far.cube", TLUTDomain{{2, 2, 2}, {4, 4, 4}});
+  EXPECT_EQ(VerificationText(VerifiedConversion(Verifying(out, "3DL Fusion"), far, out.File("f.3dl"))),
+            "not verified: the file covers none of the inputs its source covers");
 }
 
-// One value of the file read back, spoiled by two steps of what its format
-// writes, fails the conversion for every profile: also where the table is far
+// One value of the file read back, spoiled by a little more than its format
+// rounds, fails the conversion for every profile: also where the table is far
 // from its source (clipped values, a 3D LUT written as 1D), as the file is
-// checked against what was written. The failure says where, and the file stays.
+// checked against what was written. The failure says where; the file stays.
 TEST(Verify, ASpoiledReadBackFailsEveryProfile) {
   TempDir in, out;
-  const std::string cube = in.Write("graded.cube", GradedCube());
+  const std::string cube = GradedCube(in, "graded.cube");
   for (const auto& profile : OutputProfiles()) {
-    if (!Verifiable(*profile)) continue;
+    if (FormatOfProfile(*profile).ReadBackAs() == TLUTFormatId::None) continue;
     SCOPED_TRACE(profile->Caption);
     const TWrittenValues written = FormatOfProfile(*profile).WrittenValues(profile->DefaultBits);
-    const double spoil = 2 * (written.Step + written.RelativeStep);
+    // Two steps, and what a shift of the inputs does at slopes up to 50.
+    const double spoil = 2 * (written.Step + written.RelativeStep + 50 * written.InputShift);
     TColor spoiled_at;
     const ReadBackHook hook([&](TLUT& back) {
-      // A 3D table behind a curve (the Nucoda shaper) counts as 3D: its
-      // points stand within a trace of the grid's positions.
+      // A 3D table behind a curve (the Nucoda shaper) stands within a trace
+      // of the grid's positions.
       const bool is_3d = back.Kind == TLUTKind::lk3D || back.Kind == TLUTKind::lk1DAnd3D;
       const int n = is_3d ? back.Size3D() : back.Size1D();
-      const int i = n / 2, j = n / 3, k = n / 4;
-      (is_3d ? back.Table3D(i, j, k) : back.Table1D(j)).G += spoil;
-      const double s = n - 1;
+      const double s = n - 1, i = n / 2, j = n / 3, k = n / 4;
+      (is_3d ? back.Table3D(n / 2, n / 3, n / 4) : back.Table1D(n / 3)).G += spoil;
       spoiled_at = is_3d ? TColor{i / s, j / s, k / s} : TColor{j / s, j / s, j / s};
     });
     const std::string target = out.File("t." + profile->Extension);
     try {
-      ConvertFile(Verifying(out, *profile), cube, target);
+      ConvertFile(Verifying(out, profile->Caption.c_str()), cube, target);
       ADD_FAILURE() << "not reported";
     } catch (const EVerificationFailed& e) {
-      ASSERT_TRUE(e.Notes.Verification.has_value());
-      const TVerification& v = *e.Notes.Verification;
-      EXPECT_EQ(v.Outcome, TVerifyOutcome::Beyond);
-      EXPECT_NEAR(v.FromWritten.Value, spoil, v.Rounding);
-      EXPECT_EQ(v.FromWritten.Channel, 1);
-      EXPECT_NEAR(v.FromWritten.At.Input.R, spoiled_at.R, 1e-6);
-      EXPECT_NEAR(v.FromWritten.At.Input.G, spoiled_at.G, 1e-6);
-      EXPECT_NEAR(v.FromWritten.At.Input.B, spoiled_at.B, 1e-6);
-      EXPECT_EQ(std::string(e.what()).rfind("The file \"" + target + "\" read back differs from what was written by ", 0),
-                0u)
-          << e.what();
-      EXPECT_NE(std::string(e.what()).find("; it stays written."), std::string::npos) << e.what();
+      const TLargestDifference& w = e.Notes.Verification.value().FromWritten;
+      EXPECT_NEAR(w.Value, spoil, e.Notes.Verification->Rounding);
+      EXPECT_EQ(w.Channel, 1);
+      const TColor& at = w.At.Input;
+      EXPECT_LT(std::fabs(at.R - spoiled_at.R) + std::fabs(at.G - spoiled_at.G) + std::fabs(at.B - spoiled_at.B), 1e-6);
+      EXPECT_EQ(std::string(e.what()).rfind("The file \"" + target + "\" read back differs from what was written", 0), 0u);
     }
     EXPECT_TRUE(std::filesystem::exists(target));
-    std::filesystem::remove(target);
   }
 }
 
@@ -170,14 +128,10 @@ TEST(Verify, ASpoiledReadBackFailsEveryProfile) {
 // when asked to. A file that cannot be read back fails the same way.
 TEST(Verify, ABatchCountsAFailedVerificationAsAFailedFile) {
   TempDir in, out;
-  const std::string cube = GradedCube();
-  in.Write("a.cube", cube);
-  in.Write("b.cube", cube);
-  in.Write("c.cube", cube);
+  for (const char* name : {"a.cube", "b.cube", "c.cube"}) GradedCube(in, name);
   int reads = 0;
   const ReadBackHook hook([&](TLUT& back) {
-    ++reads;
-    if (reads == 1) back.Table1D(7).B += 0.01;
+    if (++reads == 1) back.Table1D(7).B += 0.01;
     if (reads == 2) throw ELUTError("Spoiled.");
   });
   std::vector<std::string> told;
@@ -187,31 +141,26 @@ TEST(Verify, ABatchCountsAFailedVerificationAsAFailedFile) {
     told.push_back("verified " + BaseNameOf(source) + (v.Failed() ? " failed" : " within"));
   };
   f.FileFailed = [&](const std::string& source, const std::exception& e) {
-    told.push_back("failed " + BaseNameOf(source) + ": " + e.what());
+    told.push_back(BaseNameOf(source) + ": " + e.what());
     return true;
   };
   f.FileDone = [&](const std::string& source, TFileOutcome outcome) {
-    told.push_back("done " + BaseNameOf(source) + (outcome == TFileOutcome::Converted ? " converted" : " other"));
+    told.push_back("done " + BaseNameOf(source) + (outcome == TFileOutcome::Converted ? " converted" : " failed"));
   };
-  const std::vector<ConversionEntry> entries = {{"a.cube", in.path().string(), true},
-                                                {"b.cube", in.path().string(), true},
-                                                {"c.cube", in.path().string(), true}};
-  EXPECT_EQ(ConvertFiles(Verifying(out, *OutputProfileByCaption("Cube 1D")), entries, f), BatchResult::Completed);
-  const std::string a = out.File("a.cube"), b = out.File("b.cube");
+  const std::string folder = in.path().string();
+  const std::vector<ConversionEntry> entries = {{"a.cube", folder}, {"b.cube", folder}, {"c.cube", folder}};
+  EXPECT_EQ(ConvertFiles(Verifying(out, "Cube 1D"), entries, f), BatchResult::Completed);
   const std::vector<std::string> expected = {
       "warning a", "verified a failed",
-      "failed a: The file \"" + a + "\" read back differs from what was written by 0.01 (10.23 code steps of 10 bits) "
-      "at input 0.001709 0.001709 0.001709 (blue 0.0164 read, 0.006402 written), more than the rounding of its values "
-      "(5.01e-07); from its source by 0.5398 (552.2 code steps of 10 bits) at input 0.0625 1 1, 0.5398 expected; "
-      "it stays written.",
-      "done a other",
-      "warning b", "verified b failed",
-      "failed b: The file \"" + b + "\" cannot be read back (Spoiled.); it stays written.",
-      "done b other",
-      "warning c", "verified c within", "done c converted"};
+      "a: The file \"" + out.File("a.cube") + "\" read back differs from what was written by 0.01 (10.23 code steps "
+      "of 10 bits) at input 0.001709 0.001709 0.001709 (blue 0.01022 read, 0.000219 written), more than the "
+      "rounding of its values (5.01e-07); from its source by 1.1 (1125 code steps of 10 bits) at input 1 1 0, 1.1 "
+      "expected; it stays written.",
+      "done a failed", "warning b", "verified b failed",
+      "b: The file \"" + out.File("b.cube") + "\" cannot be read back (Spoiled.); it stays written.",
+      "done b failed", "warning c", "verified c within", "done c converted"};
   EXPECT_EQ(told, expected);
-  EXPECT_TRUE(std::filesystem::exists(a));
-  EXPECT_TRUE(std::filesystem::exists(b));
+  EXPECT_TRUE(std::filesystem::exists(out.File("a.cube")) && std::filesystem::exists(out.File("b.cube")));
 }
 
 }  // namespace
