@@ -319,7 +319,8 @@ std::string VerificationText(const TVerification& v) {
   switch (v.Outcome) {
     case TVerifyOutcome::Within:
       return "largest difference " + DifferenceText(v.FromSource, v.Bits) + ", within the " + Short(v.Bound) +
-             " expected";
+             " expected; the table written held to " + Short(v.FromWritten.Value) + " (rounding " +
+             Short(v.Rounding) + ")";
     case TVerifyOutcome::Beyond:
       return "failed: differs from what was written by " + DifferenceText(v.FromWritten, v.Bits) +
              "; largest difference " + DifferenceText(v.FromSource, v.Bits) + ", " + Short(v.Bound) + " expected";

@@ -74,8 +74,9 @@ TVerification VerifyWrittenFile(const TLUT& source, const TLUT& table, const TLu
                                 const std::string& target_path);
 
 // For a summary line: "largest difference 0.0001221 (0.5 code steps of 12
-// bits) at input 0.5 0.25 1, within the 0.0001221 expected" (from the
-// source), or what kept the file from being verified.
+// bits) at input 0.5 0.25 1, within the 0.0001221 expected; the table written
+// held to 0.0001221 (rounding 0.0001221)", or what kept the file from being
+// verified.
 std::string VerificationText(const TVerification& verification);
 // The error of a file whose verification failed.
 std::string VerificationFailure(const TVerification& verification, const std::string& target_path);
