@@ -187,6 +187,14 @@ void SampleInto(TLUT& target, const TLUT& source, TConvertNotes& notes) {
   for (std::string& note : chain->InverseNotes(stats)) notes.Warnings.push_back(std::move(note));
 }
 
+// What the format's readers make of a file written from `lut`: `lut` itself,
+// or `read`, made from it.
+const TLUT& AsRead(const TLUTFormat& format, const TLUT& lut, TLUT& read) {
+  if (lut.Kind != TLUTKind::lk1DAnd3D) return lut;
+  read = lut.Copy();
+  return format.AsReadBack(read) ? read : lut;
+}
+
 }  // namespace
 
 TConvertNotes ConvertLUT(const ConversionSettings& settings, TLUT&& source, const std::string& target_path,
@@ -212,43 +220,53 @@ TConvertNotes ConvertLUT(const ConversionSettings& settings, TLUT&& source, cons
       throw EVerificationFailed(message, std::move(notes));
     }
   };
-  if (may_lose) {
-    // Sampled from the source, which stays for the comparison.
+  // A new table of the target's kind, size and domain.
+  const auto new_target = [&] {
     TLUT target;
     target.Kind = kind;
     (profile.Is3D ? target.Domain3D : target.Domain1D) = domain;
     if (profile.Is3D) target.SetSize3D(built);
     else target.SetSize1D(built);
+    return target;
+  };
+  if (may_lose) {
+    // Sampled from the source, which stays for the comparison.
+    TLUT target = new_target();
     SampleInto(target, source, notes);
     // A process list into a format that holds a shaper ahead of its table:
-    // the shaped table where it follows the list more closely.
+    // the shaped table where its file follows the list more closely.
     if (source.Kind == TLUTKind::lkChain && profile.Is3D && format.ShaperKind() != TLUTFormat::TShaper::None) {
-      TLUT shaped;
+      TLUT shaped, read;
       const bool one_curve = format.ShaperKind() == TLUTFormat::TShaper::OneCurve;
-      if (BakeShaped(source, domain, built, kShaperSize, one_curve, shaped) && FollowsCloser(source, shaped, target)) {
+      const auto as_read = [&format](TLUT& lut) { return format.AsReadBack(lut); };
+      if (BakeShaped(source, domain, built, kShaperSize, one_curve, shaped, as_read) &&
+          FollowsCloser(source, AsRead(format, shaped, read), target)) {
         target = std::move(shaped);
       }
     }
-    if (std::string loss = LossOf(source, target); !loss.empty()) notes.Warnings.push_back(std::move(loss));
+    TLUT read;
+    if (std::string loss = LossOf(source, AsRead(format, target, read)); !loss.empty()) {
+      notes.Warnings.push_back(std::move(loss));
+    }
     notes.OutputsClipped = format.ClipsOutputs() && ValuesBeyondUnit(target);
     save(target, settings.Verify ? &source : nullptr);
     return notes;
   }
-  // A table of the target's kind, size and domain passes over as it is,
-  // leaving the source without one: the file is then verified against that
-  // table, read as the source reads it.
-  const TInterpolation interpolation = source.Interpolation3D;
+  // A table resampled for a verified file leaves the source whole, for the
+  // comparison.
+  if (settings.Verify && !PassesOver(source, kind, built, domain)) {
+    TLUT target = new_target();
+    ResampleLUT(target, source);
+    notes.OutputsClipped = format.ClipsOutputs() && ValuesBeyondUnit(target);
+    save(target, &source);
+    return notes;
+  }
+  // Otherwise the source's table is resampled, or passes over as it is
+  // (leaving the source without one): a verified file is then compared with
+  // that table, which keeps the source's interpolation.
   const TLUT target = ResampledLUT(std::move(source), kind, built, domain);
   notes.OutputsClipped = format.ClipsOutputs() && ValuesBeyondUnit(target);
-  if (!settings.Verify || HasUsableTable(source)) {
-    save(target, settings.Verify ? &source : nullptr);
-  } else if (interpolation == target.Interpolation3D) {
-    save(target, &target);
-  } else {
-    TLUT as_source = target.Copy();
-    as_source.Interpolation3D = interpolation;
-    save(target, &as_source);
-  }
+  save(target, settings.Verify ? &target : nullptr);
   return notes;
 }
 

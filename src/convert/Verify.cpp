@@ -139,15 +139,26 @@ double Difference(double x, double y) {
   return std::isnan(d) ? kInfinity : d;
 }
 
-// The entries of a table's stage: the 3D grid or the 1D curves.
+// Whether the stage that gives a table's outputs is its 3D grid (also
+// behind a 1D stage) rather than its 1D curves.
+bool OutputsFrom3D(const TLUT& table) { return table.Kind == TLUTKind::lk3D || table.Kind == TLUTKind::lk1DAnd3D; }
+
+// The entries of the stage that gives a table's outputs.
 struct TEntries {
   const TLUTEntry* Data;
   std::size_t Count;
 };
 TEntries EntriesOf(const TLUT& table) {
-  const bool is_3d = table.Kind == TLUTKind::lk3D;
+  const bool is_3d = OutputsFrom3D(table);
   const auto n = static_cast<std::size_t>(is_3d ? table.Size3D() : table.Size1D());
   return TEntries{is_3d ? table.Data3D() : table.Data1D(), is_3d ? n * n * n : n};
+}
+
+// The largest size of a value of the stage.
+double LargestValue(const TLUTEntry* data, std::size_t count) {
+  double largest = 0.0;
+  for (const TLUTEntry& e : std::span(data, count)) largest = std::max({largest, std::fabs(e.R), std::fabs(e.G), std::fabs(e.B)});
+  return largest;
 }
 
 // Every point of two tables on the same grid.
@@ -187,17 +198,27 @@ TLargestDifference Compare(const TLUT& a, const TLUT& b, int bits) {
   return TLargestDifference{report.MaxDifference(), report.WorstChannel, report.MaxDifferenceAt()};
 }
 
-// The table as the format holds it: values beyond what its files hold
-// brought to the ends they are written as (null when it holds every value),
-// and the largest size of a value held, for the rounding of floats.
+// The table as the format holds it: a shaper as the format's readers take
+// it, output values beyond what its files hold brought to the ends they are
+// written as (null when it holds the table as it is); the largest size of
+// an output held and of a shaper's value, for the rounding of floats.
 struct THeld {
-  std::unique_ptr<TLUT> Clipped;
+  std::unique_ptr<TLUT> Table;
   double Largest = 0.0;
+  double ShaperLargest = 0.0;
 };
-THeld HeldTable(const TLUT& table, const TWrittenValues& written) {
-  const TEntries entries = EntriesOf(table);
-  const auto held = [&](double v) { return std::clamp(v, written.Low, written.High); };
+THeld HeldTable(const TLUT& table, const TLUTFormat& format, const TWrittenValues& written) {
   THeld result;
+  if (table.Kind == TLUTKind::lk1DAnd3D) {
+    TLUT read = table.Copy();
+    if (format.AsReadBack(read)) result.Table = std::make_unique<TLUT>(std::move(read));
+  }
+  const TLUT& given = result.Table ? *result.Table : table;
+  if (given.Kind == TLUTKind::lk1DAnd3D) {
+    result.ShaperLargest = LargestValue(given.Data1D(), static_cast<std::size_t>(given.Size1D()));
+  }
+  const TEntries entries = EntriesOf(given);
+  const auto held = [&](double v) { return std::clamp(v, written.Low, written.High); };
   bool clips = false;
   for (const TLUTEntry& e : std::span(entries.Data, entries.Count)) {
     const TLUTEntry h{held(e.R), held(e.G), held(e.B)};
@@ -205,18 +226,19 @@ THeld HeldTable(const TLUT& table, const TWrittenValues& written) {
     result.Largest = std::max({result.Largest, std::fabs(h.R), std::fabs(h.G), std::fabs(h.B)});
   }
   if (!clips) return result;
-  result.Clipped = std::make_unique<TLUT>(table.Copy());
-  TLUT& copy = *result.Clipped;
-  TLUTEntry* data = copy.Kind == TLUTKind::lk3D ? copy.Data3D() : copy.Data1D();
+  if (!result.Table) result.Table = std::make_unique<TLUT>(table.Copy());
+  TLUT& copy = *result.Table;
+  TLUTEntry* data = OutputsFrom3D(copy) ? copy.Data3D() : copy.Data1D();
   for (std::size_t i = 0; i < entries.Count; ++i) data[i] = TLUTEntry{held(data[i].R), held(data[i].G), held(data[i].B)};
   return result;
 }
 
-// How much an output can change when its input moves by the whole input
-// range: the largest step between neighbouring points times the steps across,
-// on each of the axes a 3D input moves along at once.
+// How much an output can change when the input of the stage that gives it
+// moves by that stage's whole input range: the largest step between
+// neighbouring points times the steps across, on each of the axes a 3D input
+// moves along at once.
 double LargestSlope(const TLUT& table) {
-  const bool is_3d = table.Kind == TLUTKind::lk3D;
+  const bool is_3d = OutputsFrom3D(table);
   const int n = is_3d ? table.Size3D() : table.Size1D();
   const auto step = [](const TLUTEntry& a, const TLUTEntry& b) {
     return std::max({std::fabs(a.R - b.R), std::fabs(a.G - b.G), std::fabs(a.B - b.B)});
@@ -262,8 +284,9 @@ void AddWorstInput(const TLUT& source, const TLUT& held, const TLUT& back, TVeri
 TVerification VerifyWrittenFile(const TLUT& source, const TLUT& table, const TLutOutputProfile& profile, int bits,
                                 const std::string& target_path) {
   TVerification v;
-  v.Bits = bits > 0 ? bits : 10;
   const TLUTFormat& format = FormatOfProfile(profile);
+  const TWrittenValues written = format.WrittenValues(bits);
+  v.Bits = written.CodeBits > 0 ? written.CodeBits : 10;
   const TLUTFormatId reader = format.ReadBackAs();
   if (reader == TLUTFormatId::None) {
     v.Outcome = TVerifyOutcome::Unverifiable;
@@ -272,10 +295,9 @@ TVerification VerifyWrittenFile(const TLUT& source, const TLUT& table, const TLu
   }
   // In memory first: how far the table given to the writer, as its format
   // holds it, is from the source.
-  const TWrittenValues written = format.WrittenValues(bits);
-  const THeld clipped = HeldTable(table, written);
-  const TLUT& held = clipped.Clipped ? *clipped.Clipped : table;
-  const double size = clipped.Largest;
+  const THeld held_table = HeldTable(table, format, written);
+  const TLUT& held = held_table.Table ? *held_table.Table : table;
+  const double size = held_table.Largest;
   // The source's own table, passed over: nothing to compare.
   const bool is_source = &held == &source;
   try {
@@ -286,7 +308,17 @@ TVerification VerifyWrittenFile(const TLUT& source, const TLUT& table, const TLu
     return v;
   }
   v.Rounding = written.HalfStepAt(size) + kArithmetic * std::max(1.0, size);
-  if (written.InputShift > 0.0) v.Rounding += written.InputShift * LargestSlope(held);
+  // The table's inputs as a share of its range, moved by the format's own
+  // curve ahead of it or by the rounding of a shaper's values, move its
+  // outputs by up to that share of its steepest change.
+  double shift = written.InputShift;
+  if (held.Kind == TLUTKind::lk1DAnd3D) {
+    const TLUTDomain& d = held.Domain3D;
+    const double width = std::min({d.Max.R - d.Min.R, d.Max.G - d.Min.G, d.Max.B - d.Min.B});
+    const double shaper = held_table.ShaperLargest;
+    shift += (written.HalfStepAt(shaper) + kArithmetic * std::max(1.0, shaper)) / width;
+  }
+  if (shift > 0.0) v.Rounding += shift * LargestSlope(held);
   v.Bound = v.Expected + v.Rounding;
 
   // Then the file on the disk, as any reader of it would find it.

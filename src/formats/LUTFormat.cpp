@@ -236,6 +236,7 @@ TWrittenValues TLUTFormat::WrittenValues(int bits) const {
     held.Low = 0.0;
     held.High = 1.0;
     held.Step = 1.0 / (std::ldexp(1.0, bits) - 1.0);
+    held.CodeBits = bits;
   } else {
     held.Step = std::pow(10.0, -kFloatDigits);
   }

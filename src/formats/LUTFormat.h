@@ -31,13 +31,15 @@ struct TLoadInfo {
 // of Step plus RelativeStep times its size (a code step, the last decimal
 // written, the precision of single floats). A format that takes inputs
 // through a curve it writes moves them by up to InputShift, as a share of
-// the table's input range.
+// the table's input range. CodeBits is the depth of the integer codes
+// written, 0 where values are written as decimals or floats.
 struct TWrittenValues {
   double Low = -std::numeric_limits<double>::infinity();
   double High = std::numeric_limits<double>::infinity();
   double Step = 0.0;
   double RelativeStep = 0.0;
   double InputShift = 0.0;
+  int CodeBits = 0;
   // The largest rounding of a written value whose size is at most `largest`.
   double HalfStepAt(double largest) const { return 0.5 * (Step + RelativeStep * largest); }
 };
@@ -96,6 +98,13 @@ class TLUTFormat {
   // its values; verifying a written file allows for it. By default integer
   // codes over 0..1 at `bits`, or six decimals.
   virtual TWrittenValues WrittenValues(int bits) const;
+  // A table of kind lk1DAnd3D brought to what a file written from it means
+  // to this format's readers, where they join the points of its 1D stage
+  // otherwise than by straight lines (a curve through them): the 1D stage
+  // is replaced by that curve as the reader samples it. Only the 1D stage
+  // and the domains change, so a LUT without a 3D table may be given. False,
+  // and `lut` untouched, where the file means the table as it is.
+  virtual bool AsReadBack(TLUT&) const { return false; }
 };
 
 // The reading state of one load by the generic line reader: where the next

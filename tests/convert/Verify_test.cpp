@@ -3,8 +3,11 @@
 // reported as a failure, whatever the profile.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <memory>
+#include <vector>
 
 #include "TestFormats.h"
 #include "TestLUTs.h"
@@ -84,10 +87,35 @@ TEST(Verify, EveryProfileReadsBackWithinItsBound) {
             "not verified: the file covers none of the inputs its source covers");
 }
 
+// A LUT the colour engine evaluates (a device link read back), spoiled in
+// green near one input: by `by` there, by nothing half a cell of an n-point
+// grid away.
+class TSpoiledEvaluator final : public TColorEvaluator {
+ public:
+  TSpoiledEvaluator(std::shared_ptr<const TColorEvaluator> inner, TColor at, double by, int n)
+      : inner_(std::move(inner)), at_(at), by_(by), reach_(0.5 / (n - 1)) {}
+  void Evaluate(const TLUTEntry* in, TLUTEntry* out, std::size_t count) const override {
+    const std::vector<TLUTEntry> inputs(in, in + count);  // `out` may be `in`
+    inner_->Evaluate(in, out, count);
+    for (std::size_t i = 0; i < count; ++i) {
+      const TLUTEntry& x = inputs[i];
+      const double d = std::max({std::fabs(x.R - at_.R), std::fabs(x.G - at_.G), std::fabs(x.B - at_.B)});
+      if (d < reach_) out[i].G += by_ * (1 - d / reach_);
+    }
+  }
+  std::string Description() const override { return "spoiled " + inner_->Description(); }
+
+ private:
+  std::shared_ptr<const TColorEvaluator> inner_;
+  TColor at_;
+  double by_, reach_;
+};
+
 // One value of the file read back, spoiled by a little more than its format
 // rounds, fails the conversion for every profile: also where the table is far
 // from its source (clipped values, a 3D LUT written as 1D), as the file is
-// checked against what was written. The failure says where; the file stays.
+// checked against what was written, and where the file reads back as the
+// colour engine's transform. The failure says where; the file stays.
 TEST(Verify, ASpoiledReadBackFailsEveryProfile) {
   TempDir in, out;
   const std::string cube = GradedCube(in, "graded.cube");
@@ -100,12 +128,15 @@ TEST(Verify, ASpoiledReadBackFailsEveryProfile) {
     TColor spoiled_at;
     const ReadBackHook hook([&](TLUT& back) {
       // A 3D table behind a curve (the Nucoda shaper) stands within a trace
-      // of the grid's positions.
-      const bool is_3d = back.Kind == TLUTKind::lk3D || back.Kind == TLUTKind::lk1DAnd3D;
-      const int n = is_3d ? back.Size3D() : back.Size1D();
+      // of the grid's positions; a transform is spoiled at a point of the
+      // grid it was written from.
+      const bool chain = back.Kind == TLUTKind::lkChain;
+      const bool is_3d = chain || back.Kind == TLUTKind::lk3D || back.Kind == TLUTKind::lk1DAnd3D;
+      const int n = chain ? profile->DefaultSize : is_3d ? back.Size3D() : back.Size1D();
       const double s = n - 1, i = n / 2, j = n / 3, k = n / 4;
-      (is_3d ? back.Table3D(n / 2, n / 3, n / 4) : back.Table1D(n / 3)).G += spoil;
       spoiled_at = is_3d ? TColor{i / s, j / s, k / s} : TColor{j / s, j / s, j / s};
+      if (chain) back.Evaluator = std::make_shared<TSpoiledEvaluator>(back.Evaluator, spoiled_at, spoil, n);
+      else (is_3d ? back.Table3D(n / 2, n / 3, n / 4) : back.Table1D(n / 3)).G += spoil;
     });
     const std::string target = out.File("t." + profile->Extension);
     try {
