@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -110,6 +111,30 @@ class TSpoiledEvaluator final : public TColorEvaluator {
   TColor at_;
   double by_, reach_;
 };
+
+// A depth of a picture marked as floats holds every value, below 0 and
+// above 1, to the precision of its floats, and its differences are told in
+// code steps of 10 bits, as for decimals; an integer depth holds codes over
+// 0..1.
+TEST(Verify, FloatPicturesHoldEveryValue) {
+  TempDir in, out;
+  const std::string cube = GradedCube(in, "graded.cube");
+  for (const auto& profile : OutputProfiles()) {
+    for (const TProfileDepth& depth : profile->Depths) {
+      SCOPED_TRACE(profile->Caption + " at " + DepthCaption(depth));
+      const TWrittenValues written = FormatOfProfile(*profile).WrittenValues(depth.Bits);
+      EXPECT_EQ(written.CodeBits, depth.Float ? 0 : depth.Bits);
+      EXPECT_EQ(written.High, depth.Float ? std::numeric_limits<double>::infinity() : 1.0);
+      if (!depth.Float) continue;
+      ConversionSettings settings = Verifying(out, profile->Caption.c_str());
+      settings.Bits = depth.Bits;
+      const TVerification v = VerifiedConversion(settings, cube, out.File("f." + profile->Extension));
+      EXPECT_EQ(v.Outcome, TVerifyOutcome::Within) << VerificationText(v);
+      EXPECT_LT(v.Expected, 0.1);  // -0.2 at a corner kept, not written as 0
+      EXPECT_NE(VerificationText(v).find(" code steps of 10 bits) at input"), std::string::npos) << VerificationText(v);
+    }
+  }
+}
 
 // One value of the file read back, spoiled by a little more than its format
 // rounds, fails the conversion for every profile: also where the table is far
