@@ -187,14 +187,6 @@ void SampleInto(TLUT& target, const TLUT& source, TConvertNotes& notes) {
   for (std::string& note : chain->InverseNotes(stats)) notes.Warnings.push_back(std::move(note));
 }
 
-// What the format's readers make of a file written from `lut`: `lut` itself,
-// or `read`, made from it.
-const TLUT& AsRead(const TLUTFormat& format, const TLUT& lut, TLUT& read) {
-  if (lut.Kind != TLUTKind::lk1DAnd3D) return lut;
-  read = lut.Copy();
-  return format.AsReadBack(read) ? read : lut;
-}
-
 }  // namespace
 
 TConvertNotes ConvertLUT(const ConversionSettings& settings, TLUT&& source, const std::string& target_path,
@@ -240,12 +232,12 @@ TConvertNotes ConvertLUT(const ConversionSettings& settings, TLUT&& source, cons
       const bool one_curve = format.ShaperKind() == TLUTFormat::TShaper::OneCurve;
       const auto as_read = [&format](TLUT& lut) { return format.AsReadBack(lut); };
       if (BakeShaped(source, domain, built, kShaperSize, one_curve, shaped, as_read) &&
-          FollowsCloser(source, AsRead(format, shaped, read), target)) {
+          FollowsCloser(source, AsReadBy(format, shaped, read), target)) {
         target = std::move(shaped);
       }
     }
     TLUT read;
-    if (std::string loss = LossOf(source, AsRead(format, target, read)); !loss.empty()) {
+    if (std::string loss = LossOf(source, AsReadBy(format, target, read)); !loss.empty()) {
       notes.Warnings.push_back(std::move(loss));
     }
     notes.OutputsClipped = format.ClipsOutputs() && ValuesBeyondUnit(target);

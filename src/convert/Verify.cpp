@@ -88,6 +88,26 @@ TLargest ChainLoss(const TLUT& source, const TLUT& target, const TLUTDomain& com
 
 }  // namespace
 
+const TLUT& AsReadBy(const TLUTFormat& format, const TLUT& table, TLUT& read) {
+  // The format is asked with all but the 3D grid, which it does not change.
+  TLUT probe;
+  probe.Kind = table.Kind;
+  probe.Domain1D = table.Domain1D;
+  probe.Domain3D = table.Domain3D;
+  probe.Interpolation3D = table.Interpolation3D;
+  if (table.Kind == TLUTKind::lk1D || table.Kind == TLUTKind::lk1DAnd3D) {
+    probe.SetSize1D(table.Size1D());
+    std::copy_n(table.Data1D(), table.Size1D(), probe.Data1D());
+  }
+  if (!format.AsReadBack(probe)) return table;
+  read = table.Copy();
+  read.Domain1D = probe.Domain1D;
+  read.Domain3D = probe.Domain3D;
+  read.Interpolation3D = probe.Interpolation3D;
+  if (probe.Size1D() > 0) read.TakeTable1D(probe);
+  return read;
+}
+
 bool FollowsCloser(const TLUT& source, const TLUT& a, const TLUT& b) {
   TLUTDomain common;
   if (!Intersect(source.InputDomain(), a.InputDomain(), common)) return false;
@@ -209,10 +229,7 @@ struct THeld {
 };
 THeld HeldTable(const TLUT& table, const TLUTFormat& format, const TWrittenValues& written) {
   THeld result;
-  if (table.Kind == TLUTKind::lk1DAnd3D) {
-    TLUT read = table.Copy();
-    if (format.AsReadBack(read)) result.Table = std::make_unique<TLUT>(std::move(read));
-  }
+  if (TLUT read; &AsReadBy(format, table, read) == &read) result.Table = std::make_unique<TLUT>(std::move(read));
   const TLUT& given = result.Table ? *result.Table : table;
   if (given.Kind == TLUTKind::lk1DAnd3D) {
     result.ShaperLargest = LargestValue(given.Data1D(), static_cast<std::size_t>(given.Size1D()));

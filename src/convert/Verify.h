@@ -24,6 +24,12 @@ std::string LossOf(const TLUT& source, const TLUT& target);
 // second, at the middles of their cells.
 bool FollowsCloser(const TLUT& source, const TLUT& a, const TLUT& b);
 
+// What the format's readers make of a file written from `table` (how they
+// read between its points, a shaper they join by a curve; see
+// TLUTFormat::AsReadBack): `table` itself, or `read`, made from it. The 3D
+// grid is copied only where the file means another table.
+const TLUT& AsReadBy(const TLUTFormat& format, const TLUT& table, TLUT& read);
+
 enum class TVerifyOutcome {
   Within,        // the file read back differs from its source by no more than expected
   Beyond,        // it differs by more

@@ -424,9 +424,10 @@ std::array<TPreCurve, 3> PreCurvesOf(const TLUT& lut, int size) {
 }
 
 bool TCinespaceLutFormat::AsReadBack(TLUT& lut) const {
-  if (lut.Kind != TLUTKind::lk1DAnd3D || lut.Size1D() < kMinUsableSize) return false;
+  const bool trilinear = TLUTFormat::AsReadBack(lut);
+  if (lut.Kind != TLUTKind::lk1DAnd3D || lut.Size1D() < kMinUsableSize) return trilinear;
   const std::array<TPreCurve, 3> pre = PreCurvesOf(lut, lut.Size1D());
-  if (std::all_of(pre.begin(), pre.end(), [](const TPreCurve& p) { return p.IsStraight(); })) return false;
+  if (std::all_of(pre.begin(), pre.end(), [](const TPreCurve& p) { return p.IsStraight(); })) return trilinear;
   SamplePreCurves(lut, pre);
   lut.Domain3D = TLUTDomain{};
   return true;

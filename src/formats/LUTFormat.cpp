@@ -243,6 +243,12 @@ TWrittenValues TLUTFormat::WrittenValues(int bits) const {
   return held;
 }
 
+bool TLUTFormat::AsReadBack(TLUT& lut) const {
+  if (lut.Kind == TLUTKind::lk1D || lut.Interpolation3D == TInterpolation::Trilinear) return false;
+  lut.Interpolation3D = TInterpolation::Trilinear;
+  return true;
+}
+
 void RaiseReadOnly(const TLUTFormat& format) {
   throw ELUTError("The format \"" + format.Name + "\" is read only; it cannot be written.");
 }

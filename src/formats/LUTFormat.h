@@ -98,13 +98,14 @@ class TLUTFormat {
   // its values; verifying a written file allows for it. By default integer
   // codes over 0..1 at `bits`, or six decimals.
   virtual TWrittenValues WrittenValues(int bits) const;
-  // A table of kind lk1DAnd3D brought to what a file written from it means
-  // to this format's readers, where they join the points of its 1D stage
-  // otherwise than by straight lines (a curve through them): the 1D stage
-  // is replaced by that curve as the reader samples it. Only the 1D stage
-  // and the domains change, so a LUT without a 3D table may be given. False,
-  // and `lut` untouched, where the file means the table as it is.
-  virtual bool AsReadBack(TLUT&) const { return false; }
+  // A table brought to what a file written from it means to this format's
+  // readers, where they read it otherwise than the table says: between the
+  // points of its 3D table (trilinearly, unless the format states how), or
+  // between those of the 1D stage ahead of it (a curve through them, which
+  // replaces the stage as the reader samples it). Only the interpolation,
+  // the 1D stage and the domains change, so a LUT without a 3D table may be
+  // given. False, and `lut` untouched, where the file means the table as it is.
+  virtual bool AsReadBack(TLUT& lut) const;
 };
 
 // The reading state of one load by the generic line reader: where the next

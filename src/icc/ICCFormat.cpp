@@ -110,6 +110,12 @@ class TICCProfileFormat final : public TLUTFormat {
   bool HoldsBits(int bits) const override { return bits == 16; }
   // Read back as the engine's transform, which takes its inputs as 16-bit
   // codes and interpolates in fixed point: within 1.5 code steps.
+  // The engine reads the link's grid tetrahedrally.
+  bool AsReadBack(TLUT& lut) const override {
+    if (lut.Kind != TLUTKind::lk3D || lut.Interpolation3D == TInterpolation::Tetrahedral) return false;
+    lut.Interpolation3D = TInterpolation::Tetrahedral;
+    return true;
+  }
   TWrittenValues WrittenValues(int) const override {
     TWrittenValues held;
     held.Low = 0.0;

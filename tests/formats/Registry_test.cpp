@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "TestFormats.h"
 #include "registry/Registry.h"
 #include "base/TextFile.h"
+#include "lut/Resample.h"
 
 namespace zelvo {
 namespace {
@@ -330,6 +332,49 @@ TEST(Registry, LoadWithAnExplicitFormatFromMemory) {
   EXPECT_EQ(lut.Size1D(), 2);
   EXPECT_EQ(lut.Table1D(1), (TLUTEntry{1, 1, 1}));
   EXPECT_THROW(LoadLUTFromMemory("x.txt", text, lut, static_cast<TLUTFormatId>(99)), ELUTError);
+}
+
+// A file means its table read between points as its readers read it:
+// trilinearly, unless the format states how (CLF) or its reader is the
+// colour engine, which reads a device link's grid tetrahedrally.
+TEST(Registry, TablesAreReadBetweenPointsAsTheirReadersDo) {
+  struct Case {
+    const char* profile;
+    const char* extension;
+    TInterpolation given, read;
+  };
+  constexpr auto kTri = TInterpolation::Trilinear, kTet = TInterpolation::Tetrahedral;
+  const Case cases[] = {
+      {"Cube 3D Davinci", "cube", kTet, kTri}, {"Cube 3D Davinci", "cube", kTri, kTri},
+      {"3DL Fusion", "3dl", kTet, kTri},       {"Academy/ASC CLF 3D", "clf", kTet, kTet},
+      {"Academy/ASC CLF 3D", "clf", kTri, kTri}, {"ICC Device Link 3D", "icc", kTri, kTet},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.profile) + " from " + InterpolationName(c.given));
+    const TLutOutputProfile& profile = test::Profile(c.profile);
+    TLUT lut;
+    test::FillSample3D(lut, 5);
+    lut.Table3D(2, 2, 3) = TLUTEntry{1, 1, 0};  // where the two interpolations part
+    lut.Interpolation3D = c.given;
+    TLUT read = lut.Copy();
+    EXPECT_EQ(FormatOfProfile(profile).AsReadBack(read), c.given != c.read);
+    EXPECT_EQ(read.Interpolation3D, c.read);
+    const TFileText text = SaveLUTText(lut, profile, -1, "t");
+    TLUT back;
+    LoadLUTFromMemory(std::string("t.") + c.extension, std::string_view(text.data(), text.size()), back);
+    if (back.Kind == TLUTKind::lk3D) {
+      EXPECT_EQ(back.Interpolation3D, c.read);
+      continue;
+    }
+    // The engine's transform, between the points, within its 16-bit codes.
+    ASSERT_EQ(back.Kind, TLUTKind::lkChain);
+    const TColor x{0.3, 0.55, 0.8};
+    const TColor got = EvaluateLUT(back, x), tet = Interpolate3DTetrahedral(lut, x), tri = Interpolate3D(lut, x);
+    ASSERT_GT(std::max({std::fabs(tet.R - tri.R), std::fabs(tet.G - tri.G), std::fabs(tet.B - tri.B)}), 1e-3);
+    EXPECT_NEAR(got.R, tet.R, 3.0 / 65535);
+    EXPECT_NEAR(got.G, tet.G, 3.0 / 65535);
+    EXPECT_NEAR(got.B, tet.B, 3.0 / 65535);
+  }
 }
 
 }  // namespace
