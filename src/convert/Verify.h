@@ -93,7 +93,8 @@ std::string VerificationText(const TVerification& verification);
 std::string VerificationFailure(const TVerification& verification, const std::string& target_path);
 
 // For tests: called with each file read back, before it is compared, so that
-// a test can spoil it; an empty function takes the hook away.
+// a test can spoil it (a table, or a transform of kind lkChain with no table,
+// whose Evaluator it may wrap); an empty function takes the hook away.
 void SetReadBackHook(std::function<void(TLUT& read_back)> hook);
 
 }  // namespace zelvo

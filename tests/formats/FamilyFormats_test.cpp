@@ -194,49 +194,5 @@ TEST(FamilyWriters, RoundTrips) {
   }
 }
 
-// A table behind a shaper means, in a file of each format, what the
-// format's readers make of the shaper: Cinespace readers join its points by
-// a curve, which AsReadBack gives; the others by straight lines, as the
-// table does. A straight shaper, or none, means the table itself.
-TEST(FamilyWriters, AShaperMeansWhatItsReadersMakeOfIt) {
-  TLUT shaped;
-  test::FillSample3D(shaped, 9);
-  test::AddSquareRootShaper(shaped);
-  struct Case {
-    const char* profile;
-    bool curve;
-  };
-  for (const Case c : {Case{"Cinespace 3D", true}, Case{"Academy/ASC CLF 3D", false}, Case{"Houdini 3D", false}}) {
-    SCOPED_TRACE(c.profile);
-    const TLutOutputProfile& profile = test::Profile(c.profile);
-    TLUT read = shaped.Copy();
-    EXPECT_EQ(FormatOfProfile(profile).AsReadBack(read), c.curve);
-    const TFileText text = SaveLUTText(shaped, profile, -1, "t");
-    const TLUT back = Loaded(std::string(text.data(), text.size()), profile.FormatIndex,
-                             std::string("t.") + profile.Extension);
-    const TLUT& meant = c.curve ? read : shaped;
-    double from_meant = 0, from_table = 0;
-    for (int i = 0; i <= 200; ++i) {
-      const TColor x{4.0 * i / 200, 4.0 * ((i * 7) % 201) / 200, 4.0 * ((i * 13) % 201) / 200};
-      const TColor b = EvaluateLUT(back, x), m = EvaluateLUT(meant, x), t = EvaluateLUT(shaped, x);
-      from_meant = std::max({from_meant, std::fabs(b.R - m.R), std::fabs(b.G - m.G), std::fabs(b.B - m.B)});
-      from_table = std::max({from_table, std::fabs(b.R - t.R), std::fabs(b.G - t.G), std::fabs(b.B - t.B)});
-    }
-    EXPECT_LE(from_meant, 5e-7);
-    if (c.curve) {
-      EXPECT_GT(from_table, 1e-3);
-    }
-  }
-  const auto held_as_is = [](const TLUT& lut) {
-    TLUT read = lut.Copy();
-    return !FormatOfProfile(test::Profile("Cinespace 3D")).AsReadBack(read);
-  };
-  for (int i = 0; i < 64; ++i) shaped.Table1D(i) = TLUTEntry{i / 63.0, i / 63.0, i / 63.0};
-  EXPECT_TRUE(held_as_is(shaped));
-  TLUT plain;
-  test::FillSample3D(plain, 9);
-  EXPECT_TRUE(held_as_is(plain));
-}
-
 }  // namespace
 }  // namespace zelvo
