@@ -5,6 +5,9 @@
 # Then applies a 33-point LUT to a 3840 x 2160 picture: JPEG to JPEG beside
 # ffmpeg's lut3d filter, float OpenEXR to OpenEXR beside OpenColorIO's
 # ocioconvert --lut (the peer column: ffmpeg, then ocioconvert).
+# Last, our own costs side by side: convert --verify beside convert at 65
+# points (target: at most 1.5x), and diff of two 65-point cubes (target:
+# under 50 ms).
 #
 #   bench/compare-peer.sh            # 65 to 65, 65 to 33 and 33 to 33 points,
 #                                    # and a camera CLF chain to 33 points;
@@ -40,13 +43,14 @@ runs=${RUNS:-30}
 
 # A graded cube as a tool would bake it: a colour matrix and a display gamma,
 # six decimals per value, red fastest.
+# make_cube N FILE [GAMMA]
 make_cube() {
-  awk -v n="$1" 'BEGIN {
+  awk -v n="$1" -v gamma="${3:-2.4}" 'BEGIN {
     s = n - 1; print "LUT_3D_SIZE " n
     for (b = 0; b < n; b++) for (g = 0; g < n; g++) for (r = 0; r < n; r++) {
       x = r / s; y = g / s; z = b / s
-      printf "%.6f %.6f %.6f\n", (0.8123*x + 0.1377*y + 0.05*z)^(1/2.4), (0.0731*x + 0.8892*y + 0.0377*z)^(1/2.4),
-                                 (0.0213*x + 0.1044*y + 0.8743*z)^(1/2.4)
+      printf "%.6f %.6f %.6f\n", (0.8123*x + 0.1377*y + 0.05*z)^(1/gamma), (0.0731*x + 0.8892*y + 0.0377*z)^(1/gamma),
+                                 (0.0213*x + 0.1044*y + 0.8743*z)^(1/gamma)
     }
   }' > "$2"
 }
@@ -124,3 +128,21 @@ compare "apply JPEG" 2 "$runs"
 ours=("$zelvo" apply "$work/in33.cube" "$work/picture.exr" -o "$work/zelvo/out.exr" --overwrite)
 peer=(ocioconvert --lut "$work/in33.cube" "$work/picture.exr" "$work/peer/out.exr")
 compare "apply EXR" 1 "$(( runs < 10 ? runs : 10 ))"
+
+# Our own costs, in one hyperfine run each: convert --verify beside convert
+# (the ratio of the medians, verify over convert), and diff of two 65-point
+# cubes a little apart.
+make_cube 65 "$work/other65.cube" 2.45
+printf '\n%-14s %12s %12s %8s\n' case "ms" "beside ms" ratio
+verify=("$zelvo" convert -p "Cube 3D Davinci" --size 65 --overwrite --verify -o "$work/zelvo" "$work/in65.cube")
+plain=("$zelvo" convert -p "Cube 3D Davinci" --size 65 --overwrite -o "$work/zelvo" "$work/in65.cube")
+"${verify[@]}" 2>/dev/null
+hyperfine -N -w 3 -r "$runs" --export-json "$work/run.json" \
+  "$(printf '%q ' "${verify[@]}")" "$(printf '%q ' "${plain[@]}")" >/dev/null
+medians=($(grep -o '"median": *[0-9.e+-]*' "$work/run.json" | awk '{print $2 * 1000}'))
+awk -v a="${medians[0]}" -v b="${medians[1]}" 'BEGIN { printf "%-14s %12.1f %12.1f %7.2fx\n", "65 verify", a, b, a / b }'
+# diff exits 1 for cubes that differ: hyperfine is told to accept it.
+hyperfine -N -i -w 3 -r "$runs" --export-json "$work/run.json" \
+  "$(printf '%q ' "$zelvo" diff "$work/in65.cube" "$work/other65.cube")" >/dev/null
+median=$(grep -o '"median": *[0-9.e+-]*' "$work/run.json" | awk '{print $2 * 1000}')
+awk -v a="$median" 'BEGIN { printf "%-14s %12.1f\n", "diff 65", a }'

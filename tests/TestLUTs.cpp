@@ -91,4 +91,14 @@ void FillThree1D(TLUT& lut) {
   lut.Table1D(2) = {1.0, 0.001, 0.999};
 }
 
+void AddSquareRootShaper(TLUT& lut) {
+  lut.Kind = TLUTKind::lk1DAnd3D;
+  lut.SetSize1D(64);
+  lut.Domain1D = TLUTDomain{{0, 0, 0}, {4, 4, 4}};
+  for (int i = 0; i < 64; ++i) {
+    const double v = std::sqrt(i / 63.0);
+    lut.Table1D(i) = TLUTEntry{v, v, v};
+  }
+}
+
 }  // namespace zelvo::test

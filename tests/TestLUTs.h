@@ -27,5 +27,8 @@ void FillIdentity3D(TLUT& lut, int n);
 // Three 1D entries that show rounding (0.5 at odd code counts), clamping below
 // 0 and above 1.
 void FillThree1D(TLUT& lut);
+// Puts a square-root shaper of 64 entries over inputs 0..4 ahead of the
+// LUT's 3D table (kind lk1DAnd3D).
+void AddSquareRootShaper(TLUT& lut);
 
 }  // namespace zelvo::test

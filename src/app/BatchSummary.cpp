@@ -22,6 +22,18 @@ int TBatchSummary::Count(TFileOutcome outcome) const {
       std::count_if(Files.begin(), Files.end(), [outcome](const TBatchFile& f) { return f.Outcome == outcome; }));
 }
 
+int TBatchSummary::Verified() const {
+  return static_cast<int>(std::count_if(Files.begin(), Files.end(), [](const TBatchFile& f) {
+    return f.Verification && f.Verification->Outcome != TVerifyOutcome::Unverifiable;
+  }));
+}
+
+int TBatchSummary::VerificationsFailed() const {
+  return static_cast<int>(std::count_if(Files.begin(), Files.end(), [](const TBatchFile& f) {
+    return f.Verification && f.Verification->Failed();
+  }));
+}
+
 namespace {
 
 QString NameOf(const std::string& path) { return QFileInfo(DisplayPath(path)).fileName(); }
@@ -37,10 +49,12 @@ QString OutcomeText(TFileOutcome outcome) {
   return {};
 }
 
-void AddRow(QTreeWidget* list, const std::string& source, const QString& result, const QString& details) {
-  auto* row = new QTreeWidgetItem(list, {NameOf(source), result, details});
+void AddRow(QTreeWidget* list, const std::string& source, const QString& result, const QString& details,
+            const QString& verification = {}) {
+  auto* row = new QTreeWidgetItem(list, {NameOf(source), result, details, verification});
   row->setToolTip(0, DisplayPath(source));
   row->setToolTip(2, details);
+  row->setToolTip(3, verification);
 }
 
 }  // namespace
@@ -71,10 +85,21 @@ TfrmBatchSummary::TfrmBatchSummary(QWidget* owner, TBatchSummary summary)
     lblEnd->setText(how + QStringLiteral("; %1 not converted.").arg(Files(static_cast<int>(s.NotConverted.size()))));
   }
   lblEnd->setVisible(!s.NotConverted.empty());
+  lblVerified = new QLabel(this);
+  lblVerified->setObjectName(QStringLiteral("lblVerified"));
+  lblVerified->setWordWrap(true);
+  const bool verified = std::any_of(s.Files.begin(), s.Files.end(), [](const TBatchFile& f) { return f.Verification.has_value(); });
+  if (verified) {
+    lblVerified->setText(QStringLiteral("%1 read back and compared with their sources, %2 failed.")
+                             .arg(Files(s.Verified()))
+                             .arg(s.VerificationsFailed()));
+  }
+  lblVerified->setVisible(verified);
 
   lvwFiles = new QTreeWidget(this);
   lvwFiles->setObjectName(QStringLiteral("lvwFiles"));
-  lvwFiles->setHeaderLabels({QStringLiteral("File Name"), QStringLiteral("Result"), QStringLiteral("Details")});
+  lvwFiles->setHeaderLabels({QStringLiteral("File Name"), QStringLiteral("Result"), QStringLiteral("Details"),
+                             QStringLiteral("Verification")});
   lvwFiles->setRootIsDecorated(false);
   lvwFiles->setUniformRowHeights(true);
   lvwFiles->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -82,13 +107,17 @@ TfrmBatchSummary::TfrmBatchSummary(QWidget* owner, TBatchSummary summary)
     const QString details = f.Outcome == TFileOutcome::Converted
                                 ? QStringLiteral("Written as ") + NameOf(f.Target)
                                 : QString::fromStdString(f.Reason);
-    AddRow(lvwFiles, f.Source, OutcomeText(f.Outcome), details);
+    AddRow(lvwFiles, f.Source, OutcomeText(f.Outcome), details,
+           f.Verification ? QString::fromStdString(VerificationText(*f.Verification)) : QString());
   }
   for (const std::string& source : s.NotConverted) {
     AddRow(lvwFiles, source, QStringLiteral("Not converted"), QStringLiteral("The batch ended before this file."));
   }
   lvwFiles->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
   lvwFiles->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+  lvwFiles->setColumnHidden(3, !verified);
+  // The written file's name stays readable beside what its verification found.
+  if (verified) lvwFiles->setColumnWidth(2, 220);
 
   lblWarnings = new QLabel(QStringLiteral("Warnings"), this);
   lblWarnings->setObjectName(QStringLiteral("lblWarnings"));
@@ -119,11 +148,12 @@ TfrmBatchSummary::TfrmBatchSummary(QWidget* owner, TBatchSummary summary)
   layout->addWidget(lblCounts);
   layout->addWidget(lblFolder);
   layout->addWidget(lblEnd);
+  layout->addWidget(lblVerified);
   layout->addWidget(lvwFiles, 3);
   layout->addWidget(lblWarnings);
   layout->addWidget(memWarnings, 1);
   layout->addLayout(buttons);
-  resize(680, s.Warnings.empty() ? 360 : 460);
+  resize(verified ? 900 : 680, s.Warnings.empty() ? 360 : 460);
 
   connect(btnOpenFolder, &QPushButton::clicked, this, &TfrmBatchSummary::btnOpenFolderClick);
   connect(btnClose, &QPushButton::clicked, this, &QDialog::close);

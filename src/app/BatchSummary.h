@@ -1,6 +1,8 @@
 // What a batch did: the record the conversion dialog keeps while it runs,
 // and the window that shows it when there is something to say (a failure,
-// a file passed over after an error, a warning).
+// a file passed over after an error, a warning, the files verified).
+#include <optional>
+
 #pragma once
 
 #include <QDialog>
@@ -21,6 +23,8 @@ struct TBatchFile {
   std::string Target;
   TFileOutcome Outcome = TFileOutcome::Converted;
   std::string Reason;  // a skipped file: why; a failed one: its error
+  // What reading the written file back found, where it was verified.
+  std::optional<TVerification> Verification;
 };
 
 struct TBatchWarning {
@@ -42,13 +46,18 @@ struct TBatchSummary {
   int Converted() const { return Count(TFileOutcome::Converted); }
   int Skipped() const { return Count(TFileOutcome::Skipped); }
   int Failed() const { return Count(TFileOutcome::Failed); }
-  // A failure (also one passed over) or a warning: worth the window. A batch
-  // that simply succeeds, or ends by Cancel or No answers, stays quiet.
-  bool HasSomethingToSay() const { return Failed() > 0 || !Warnings.empty(); }
+  // The files read back and compared with their sources, and those of them
+  // whose verification failed.
+  int Verified() const;
+  int VerificationsFailed() const;
+  // A failure (also one passed over), a warning or a file verified: worth
+  // the window. A batch that simply succeeds, or ends by Cancel or No
+  // answers, stays quiet.
+  bool HasSomethingToSay() const { return Failed() > 0 || !Warnings.empty() || Verified() > 0; }
 };
 
-// The summary window: counts, every file with what became of it, the
-// warnings, and a button that opens the output folder in the desktop's file
+// The summary window: counts, every file with what became of it (and what
+// its verification found), the warnings, and a button that opens the output folder in the desktop's file
 // manager. Not modal: it stays beside the main window until closed.
 class TfrmBatchSummary : public QDialog {
   Q_OBJECT
@@ -61,6 +70,7 @@ class TfrmBatchSummary : public QDialog {
   QLabel* lblCounts;
   QLabel* lblFolder;
   QLabel* lblEnd;
+  QLabel* lblVerified;
   QTreeWidget* lvwFiles;
   QLabel* lblWarnings;
   QPlainTextEdit* memWarnings;

@@ -1,5 +1,6 @@
 #include "app/ConvertForm.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -59,6 +60,11 @@ TfrmConvert::TfrmConvert(QWidget* owner) : QDialog(owner) {
   cbxBits = new QComboBox(this);
   cbxBits->setObjectName(QStringLiteral("cbxBits"));
 
+  chkVerify = new QCheckBox(QStringLiteral("Verify written files"), this);
+  chkVerify->setObjectName(QStringLiteral("chkVerify"));
+  chkVerify->setToolTip(QStringLiteral("Read each written file back with its format's reader and compare it with its "
+                                       "source: a file that differs by more than expected counts as failed"));
+
   btnConvert = new QPushButton(QStringLiteral("Convert"), this);
   btnConvert->setObjectName(QStringLiteral("btnConvert"));
   btnConvert->setDefault(true);
@@ -79,6 +85,7 @@ TfrmConvert::TfrmConvert(QWidget* owner) : QDialog(owner) {
   form->addRow(lblOutFormat, cbxOutFormat);
   form->addRow(lblDimSize, cbxDimSize);
   form->addRow(lblBits, cbxBits);
+  form->addRow(QString(), chkVerify);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(btnConvert);
@@ -92,7 +99,8 @@ TfrmConvert::TfrmConvert(QWidget* owner) : QDialog(owner) {
   setTabOrder(btnSelectFolder, cbxOutFormat);
   setTabOrder(cbxOutFormat, cbxDimSize);
   setTabOrder(cbxDimSize, cbxBits);
-  setTabOrder(cbxBits, btnConvert);
+  setTabOrder(cbxBits, chkVerify);
+  setTabOrder(chkVerify, btnConvert);
   setTabOrder(btnConvert, btnCancel);
 
   FormCreate();
@@ -126,6 +134,7 @@ void TfrmConvert::FormCreate() {
   // The last choice, kept between runs on request; what no longer applies
   // (a caption, size or depth this version does not offer) stays at its default.
   if (const std::optional<TOutputChoice>& choice = RememberedOutputChoice()) {
+    chkVerify->setChecked(choice->Verify);
     const int format = cbxOutFormat->findText(QString::fromStdString(choice->Caption));
     if (format < 0) return;
     cbxOutFormat->setCurrentIndex(format);
@@ -157,6 +166,7 @@ ConversionSettings TfrmConvert::Settings() const {
   settings.OutputProfile = SelectedOutputProfile();
   settings.SizeText = cbxDimSize->currentText().toStdString();
   settings.Bits = SelectedBits();
+  settings.Verify = chkVerify->isChecked();
   return settings;
 }
 
@@ -202,7 +212,8 @@ void TfrmConvert::btnConvertClick() {
     return;
   }
   if (std::optional<TOutputChoice>& choice = RememberedOutputChoice()) {
-    *choice = TOutputChoice{SelectedOutputProfile()->Caption, cbxDimSize->currentText().toStdString(), SelectedBits()};
+    *choice = TOutputChoice{SelectedOutputProfile()->Caption, cbxDimSize->currentText().toStdString(), SelectedBits(),
+                            chkVerify->isChecked()};
   }
   accept();
 }
@@ -273,11 +284,13 @@ TBatchSummary TfrmConvert::ConvertFiles(const std::vector<ConversionEntry>& entr
   progress.show();
 
   std::string target;  // of the file the batch has reached
+  std::optional<TVerification> verification;  // of its written file, read back
   bool skip_all = false;
   bool stopped = false;
   ConversionFeedback feedback;
   feedback.FileReached = [&](const std::string& source, const std::string& to, std::size_t k, std::size_t count) {
     target = to;
+    verification.reset();
     progress.SetFile(DisplayPath(source), static_cast<int>(k), static_cast<int>(count));
   };
   feedback.ConfirmOverwrite = [&](const std::string& to) { return AskOverwrite(&progress, to); };
@@ -295,14 +308,16 @@ TBatchSummary TfrmConvert::ConvertFiles(const std::vector<ConversionEntry>& entr
   feedback.Warning = [&](const std::string& source, const std::string& warning) {
     summary.Warnings.push_back({source, warning});
   };
+  feedback.Verified = [&](const std::string&, const std::string&, const TVerification& v) { verification = v; };
   feedback.FileDone = [&](const std::string& source, TFileOutcome outcome) {
     if (outcome == TFileOutcome::Failed) return;  // recorded with its error below
     summary.Files.push_back({source, target, outcome,
-                             outcome == TFileOutcome::Skipped ? "The existing file was kept." : std::string()});
+                             outcome == TFileOutcome::Skipped ? "The existing file was kept." : std::string(),
+                             verification});
   };
   feedback.FileFailed = [&](const std::string& source, const std::exception& e) {
     const std::string message = ErrorBoxText(e);
-    summary.Files.push_back({source, target, TFileOutcome::Failed, message});
+    summary.Files.push_back({source, target, TFileOutcome::Failed, message, verification});
     if (skip_all) return true;
     const QMessageBox::StandardButton answer = AskAfterFailure(&progress, source, message);
     skip_all = answer == kSkipAllButton;

@@ -1,6 +1,7 @@
 // The "Convertion Settings" dialog: output folder, output profile, size and
-// bit depth of a batch; on Convert it runs the batch job with the progress
-// dialog and the overwrite question.
+// bit depth of a batch, and whether its written files are verified; on
+// Convert it runs the batch job with the progress dialog and the overwrite
+// question.
 #pragma once
 
 #include <QDialog>
@@ -12,6 +13,7 @@
 #include "app/ProgressDlg.h"
 #include "convert/ConvertJob.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -56,6 +58,7 @@ class TfrmConvert : public QDialog {
   QComboBox* cbxDimSize;
   QLabel* lblBits;
   QComboBox* cbxBits;
+  QCheckBox* chkVerify;
   QPushButton* btnConvert;
   QPushButton* btnCancel;
 

@@ -60,6 +60,7 @@ const QString kICCFolder = QStringLiteral("Folders/ICC");
 const QString kOutputFormat = QStringLiteral("Conversion/OutputFormat");
 const QString kSize = QStringLiteral("Conversion/Size");
 const QString kBits = QStringLiteral("Conversion/Bits");
+const QString kVerify = QStringLiteral("Conversion/Verify");
 const QString kPicture = QStringLiteral("Preview/Picture");
 const QString kInterpolation = QStringLiteral("Preview/Interpolation");
 
@@ -253,6 +254,7 @@ void TfrmMain::RestoreSettings() {
     const int bits = settings->value(kBits).toInt(&number);
     if (number) choice.Bits = bits;
   }
+  choice.Verify = settings->value(kVerify, false).toBool();
   RememberedOutputChoice() = choice;
 
   if (const QString picture = settings->value(kPicture).toString(); !picture.isEmpty()) {
@@ -279,6 +281,7 @@ void TfrmMain::StoreSettings() const {
   settings->setValue(kOutputFormat, QString::fromStdString(choice.Caption));
   settings->setValue(kSize, QString::fromStdString(choice.SizeText));
   settings->setValue(kBits, choice.Bits);
+  settings->setValue(kVerify, choice.Verify);
   settings->setValue(kPicture, DisplayPath(picture_file_));
   settings->setValue(kInterpolation, QString::fromLatin1(InterpolationName(PreviewInterpolation())));
   settings->sync();

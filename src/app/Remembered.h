@@ -19,11 +19,13 @@ std::string& LastICCFolder();
 void RememberPictureFolder(const std::string& file_name);
 
 // The conversion dialog's choices: its output format (the profile's
-// caption), size text and depth (-1: "Default").
+// caption), size text, depth (-1: "Default") and whether written files are
+// verified.
 struct TOutputChoice {
   std::string Caption;
   std::string SizeText = "Default";
   int Bits = -1;
+  bool Verify = false;
 };
 // Kept only while the settings are remembered between runs: then the dialog
 // starts with the last choice (where it still applies) and records the one

@@ -22,6 +22,7 @@ struct TConvertOptions {
   bool skip_existing = false;
   bool keep_going = false;
   bool invert = false;
+  bool verify = false;
   std::string cccid;
   TImageLUTReadOptions image;
   std::optional<TInterpolation> interpolation;
@@ -47,6 +48,7 @@ std::string CheckConvertOptions(const TConvertOptions& o, ConversionSettings& se
   settings.ImageLayout = o.image;
   settings.Interpolation = o.interpolation;
   settings.Invert = o.invert;
+  settings.Verify = o.verify;
   return CheckOutputOptions(o.profile, o.size, o.bits, settings);
 }
 
@@ -91,6 +93,9 @@ class TConvertRun {
     f.OutputsClipped = [this](const std::string& source) { OutputsClipped(source); };
     f.Warning = [this](const std::string& source, const std::string& warning) {
       *env_.err << Printable(source) << ": " << Printable(warning) << ".\n";
+    };
+    f.Verified = [this](const std::string& source, const std::string& target, const TVerification& v) {
+      verified_.push_back(TVerified{source, target, v});
     };
     f.FileDone = [this](const std::string&, TFileOutcome outcome) { FileDone(outcome); };
     f.FileFailed = [this](const std::string& source, const std::exception& e) { return FileFailed(source, e); };
@@ -150,17 +155,31 @@ class TConvertRun {
   // The counts add up to the files given: those a failure kept the batch
   // from are named as not converted.
   void Summary() const {
-    if (total_ <= 1) return;
-    *env_.err << "Converted " << converted_ << ", skipped " << skipped_ << ", failed " << failed_;
-    if (reached_ < total_) *env_.err << ", not converted " << total_ - reached_;
-    *env_.err << ".\n";
+    if (total_ > 1) {
+      *env_.err << "Converted " << converted_ << ", skipped " << skipped_ << ", failed " << failed_;
+      if (reached_ < total_) *env_.err << ", not converted " << total_ - reached_;
+      *env_.err << ".\n";
+    }
+    if (verified_.empty()) return;
+    // Every file read back, with its largest difference from its source.
+    *env_.err << "Read back and compared with the sources:\n";
+    for (const TVerified& v : verified_) {
+      *env_.err << "  " << Printable(v.source) << " -> " << Printable(v.target) << ": "
+                << Printable(VerificationText(v.verification)) << "\n";
+    }
   }
+
+  struct TVerified {
+    std::string source, target;
+    TVerification verification;
+  };
 
   const TConvertOptions& o_;
   const ConversionSettings& settings_;
   const CliEnvironment& env_;
   const std::size_t total_;
   std::size_t reached_ = 0, converted_ = 0, skipped_ = 0, failed_ = 0;
+  std::vector<TVerified> verified_;
   bool clip_noted_ = false;
   bool outputs_clip_noted_ = false;
   bool stopped_ = false;
@@ -190,6 +209,9 @@ TCliCommand AddConvertCommand(CLI::App& app) {
   overwrite->excludes(skip);
   convert->add_flag("--keep-going", o->keep_going,
                     "After a file fails, convert the rest (the exit status still says that one failed)");
+  convert->add_flag("--verify", o->verify,
+                    "Read each written file back with its format's reader and compare it with its source: a file "
+                    "that differs by more than the resampling and its format's rounding fails (and stays written)");
   AddCorrectionIdOption(*convert, o->cccid);
   AddImageLayoutOptions(*convert, o->image);
   convert->add_flag("--invert", o->invert,

@@ -1,16 +1,16 @@
 #include "convert/ConvertJob.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <exception>
 #include <filesystem>
 #include <optional>
 
 #include "base/Errors.h"
 #include "base/StringLib.h"
 #include "convert/LUTChain.h"
-#include "lut/Compare.h"
+#include "convert/Verify.h"
 #include "lut/Resample.h"
 #include "lut/Shaper.h"
 
@@ -146,102 +146,9 @@ void CheckConversionSettings(const ConversionSettings& settings) {
 
 namespace {
 
-// A number as a person reads it: four significant digits, locale-free.
-std::string Short(double v) {
-  char buf[32];
-  const auto end = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 4).ptr;
-  return std::string(buf, end);
-}
-
-std::string ColorText(const TColor& c) { return Short(c.R) + " " + Short(c.G) + " " + Short(c.B); }
-
-// The largest difference of any channel between two LUTs over a lattice of
-// m positions per axis spread over `domain`: the grid i / (m - 1), or with
-// `centres` the middles of m equal cells, (i + 0.5) / m, which fall between
-// the points of a table of m + 1 (of every `step`th cell per axis).
-struct TLargest {
-  double Difference = 0.0;
-  TColor At;
-};
-TLargest LargestDifference(const TLUT& a, const TLUT& b, const TLUTDomain& domain, int m, bool centres, int step = 1) {
-  std::vector<double> x;
-  for (int i = 0; i < m; i += step) x.push_back(centres ? (i + 0.5) / m : static_cast<double>(i) / (m - 1));
-  const auto at = [&](double t, double lo, double hi) { return lo + t * (hi - lo); };
-  TLargest largest;
-  constexpr std::size_t kSpan = 1 << 15;
-  std::vector<TColor> in, out_a(kSpan), out_b(kSpan);
-  in.reserve(kSpan);
-  const auto flush = [&] {
-    EvaluateLUTSpan(a, in.data(), out_a.data(), in.size());
-    EvaluateLUTSpan(b, in.data(), out_b.data(), in.size());
-    for (std::size_t k = 0; k < in.size(); ++k) {
-      const double d = std::max({std::fabs(out_a[k].R - out_b[k].R), std::fabs(out_a[k].G - out_b[k].G),
-                                 std::fabs(out_a[k].B - out_b[k].B)});
-      if (d > largest.Difference || std::isnan(d)) largest = TLargest{std::isnan(d) ? INFINITY : d, in[k]};
-    }
-    in.clear();
-  };
-  for (const double bl : x)
-    for (const double g : x)
-      for (const double r : x) {
-        in.push_back(TColor{at(r, domain.Min.R, domain.Max.R), at(g, domain.Min.G, domain.Max.G),
-                            at(bl, domain.Min.B, domain.Max.B)});
-        if (in.size() == kSpan) flush();
-      }
-  if (!in.empty()) flush();
-  return largest;
-}
-
-// The part of the first domain that the second covers too.
-bool Intersect(const TLUTDomain& a, const TLUTDomain& b, TLUTDomain& common) {
-  common.Min = TLUTEntry{std::max(a.Min.R, b.Min.R), std::max(a.Min.G, b.Min.G), std::max(a.Min.B, b.Min.B)};
-  common.Max = TLUTEntry{std::min(a.Max.R, b.Max.R), std::min(a.Max.G, b.Max.G), std::min(a.Max.B, b.Max.B)};
-  return common.IsValid();
-}
-
 // The points of the shaper a process list gets ahead of its table, where the
 // target format holds one.
 constexpr int kShaperSize = 4096;
-
-// The largest difference between a process list and a table of it of `n`
-// points per axis, at the middle of each of its cells (of a chain that
-// inverts a LUT, whose every colour is a search, of every other cell along
-// each axis).
-TLargest ChainLoss(const TLUT& source, const TLUT& target, const TLUTDomain& common) {
-  const auto* chain = dynamic_cast<const TChainEvaluator*>(source.Evaluator.get());
-  const int step = chain != nullptr && chain->Inverts() ? 2 : 1;
-  return LargestDifference(source, target, common, std::max(target.Size3D() - 1, 1), true, step);
-}
-
-// What a written table loses of its source, where it loses more than half a
-// code step of 10 bits: the colour mixing of a 3D source written as 1D (over
-// a 17-point grid), or the colours of a process list between the points of
-// a table (at the middle of each of its cells; of a chain that inverts a
-// LUT, whose every colour is a search, of every other cell along each axis).
-// Empty when the table holds
-// the source. Over the inputs both cover: a target of a format without
-// domains holds what the source does to 0..1, and clipping is said apart.
-std::string LossOf(const TLUT& source, const TLUT& target) {
-  const bool to_1d = target.Kind == TLUTKind::lk1D && source.Kind != TLUTKind::lk1D && source.Kind != TLUTKind::lkNone;
-  if (!to_1d && source.Kind != TLUTKind::lkChain) return {};
-  TLUTDomain common;
-  if (!Intersect(source.InputDomain(), target.InputDomain(), common)) return {};
-  const TLargest largest = to_1d ? LargestDifference(source, target, common, 17, false) : ChainLoss(source, target, common);
-  constexpr int kBits = 10;
-  if (!(largest.Difference > HalfCodeStep(kBits))) return {};
-  const std::string where = "largest difference " + Short(largest.Difference) + ", " +
-                            Short(largest.Difference * (std::ldexp(1.0, kBits) - 1)) +
-                            " code steps of 10 bits, at input " + ColorText(largest.At);
-  if (to_1d) return "a 1D table keeps only the response to greys: the colour mixing of the 3D LUT is lost (" + where + ")";
-  return "the table cannot follow the process list between its points (" + where + ")";
-}
-
-// Whether the first table follows a process list more closely than the second.
-bool FollowsCloser(const TLUT& source, const TLUT& a, const TLUT& b) {
-  TLUTDomain common;
-  if (!Intersect(source.InputDomain(), a.InputDomain(), common)) return false;
-  return ChainLoss(source, a, common).Difference < ChainLoss(source, b, common).Difference;
-}
 
 // A value of the table in force outside 0..1 (or not a number).
 bool ValuesBeyondUnit(const TLUT& lut) {
@@ -252,10 +159,6 @@ bool ValuesBeyondUnit(const TLUT& lut) {
   const auto outside = [](double v) { return !(v >= 0.0 && v <= 1.0); };
   return std::any_of(e, e + count, [&](const TLUTEntry& x) { return outside(x.R) || outside(x.G) || outside(x.B); });
 }
-
-}  // namespace
-
-namespace {
 
 // The size the profile's files are built at; refuses settings no writer can
 // honour before any work.
@@ -298,32 +201,64 @@ TConvertNotes ConvertLUT(const ConversionSettings& settings, TLUT&& source, cons
   notes.InputsClipped = !format.StatesDomain() && source.InputDomain().ReachesBeyondUnit();
   const TLUTKind kind = profile.Is3D ? TLUTKind::lk3D : TLUTKind::lk1D;
   const bool may_lose = source.Kind == TLUTKind::lkChain || (!profile.Is3D && source.Kind != TLUTKind::lk1D);
-  if (may_lose) {
-    // Sampled from the source, which stays for the comparison.
+  // Writes the target and, given the source to verify it against, reads it back.
+  const auto save = [&](const TLUT& target, const TLUT* verify_against) {
+    SaveLUTFile(target_path, target, profile, settings.Bits, replace);
+    if (verify_against == nullptr) return;
+    const int bits = settings.Bits == -1 ? profile.DefaultBits : settings.Bits;
+    notes.Verification = VerifyWrittenFile(*verify_against, target, profile, bits, target_path);
+    if (notes.Verification->Failed()) {
+      std::string message = VerificationFailure(*notes.Verification, target_path);
+      throw EVerificationFailed(message, std::move(notes));
+    }
+  };
+  // A new table of the target's kind, size and domain.
+  const auto new_target = [&] {
     TLUT target;
     target.Kind = kind;
     (profile.Is3D ? target.Domain3D : target.Domain1D) = domain;
     if (profile.Is3D) target.SetSize3D(built);
     else target.SetSize1D(built);
+    return target;
+  };
+  if (may_lose) {
+    // Sampled from the source, which stays for the comparison.
+    TLUT target = new_target();
     SampleInto(target, source, notes);
     // A process list into a format that holds a shaper ahead of its table:
-    // the shaped table where it follows the list more closely.
+    // the shaped table where its file follows the list more closely.
     if (source.Kind == TLUTKind::lkChain && profile.Is3D && format.ShaperKind() != TLUTFormat::TShaper::None) {
-      TLUT shaped;
+      TLUT shaped, read;
       const bool one_curve = format.ShaperKind() == TLUTFormat::TShaper::OneCurve;
-      if (BakeShaped(source, domain, built, kShaperSize, one_curve, shaped) && FollowsCloser(source, shaped, target)) {
+      const auto as_read = [&format](TLUT& lut) { return format.AsReadBack(lut); };
+      if (BakeShaped(source, domain, built, kShaperSize, one_curve, shaped, as_read) &&
+          FollowsCloser(source, AsReadBy(format, shaped, read), target)) {
         target = std::move(shaped);
       }
     }
-    if (std::string loss = LossOf(source, target); !loss.empty()) notes.Warnings.push_back(std::move(loss));
+    TLUT read;
+    if (std::string loss = LossOf(source, AsReadBy(format, target, read)); !loss.empty()) {
+      notes.Warnings.push_back(std::move(loss));
+    }
     notes.OutputsClipped = format.ClipsOutputs() && ValuesBeyondUnit(target);
-    SaveLUTFile(target_path, target, profile, settings.Bits, replace);
+    save(target, settings.Verify ? &source : nullptr);
     return notes;
   }
-  // A table of the target's kind, size and domain passes over as it is.
+  // A table resampled for a verified file leaves the source whole, for the
+  // comparison.
+  if (settings.Verify && !PassesOver(source, kind, built, domain)) {
+    TLUT target = new_target();
+    ResampleLUT(target, source);
+    notes.OutputsClipped = format.ClipsOutputs() && ValuesBeyondUnit(target);
+    save(target, &source);
+    return notes;
+  }
+  // Otherwise the source's table is resampled, or passes over as it is
+  // (leaving the source without one): a verified file is then compared with
+  // that table, which keeps the source's interpolation.
   const TLUT target = ResampledLUT(std::move(source), kind, built, domain);
   notes.OutputsClipped = format.ClipsOutputs() && ValuesBeyondUnit(target);
-  SaveLUTFile(target_path, target, profile, settings.Bits, replace);
+  save(target, settings.Verify ? &target : nullptr);
   return notes;
 }
 
@@ -472,15 +407,26 @@ BatchResult ConvertFiles(const ConversionSettings& settings, const std::vector<C
       // Only a file the user agreed to replace is replaced: one that appears
       // after the question is reported instead.
       const TReplace replace = exists ? TReplace::Replace : TReplace::KeepExisting;
-      const TConvertNotes notes = ConvertFile(settings, source_path, target_path, replace, [&] {
-        if (feedback.SourceRead) feedback.SourceRead(source_path, target_path);
-      });
+      // A file that fails its verification is written: its notes are told
+      // and it counts as written before its failure is.
+      TConvertNotes notes;
+      std::exception_ptr verification_failed;
+      try {
+        notes = ConvertFile(settings, source_path, target_path, replace, [&] {
+          if (feedback.SourceRead) feedback.SourceRead(source_path, target_path);
+        });
+      } catch (const EVerificationFailed& e) {
+        notes = e.Notes;
+        verification_failed = std::current_exception();
+      }
       if (notes.InputsClipped && feedback.InputsClipped) feedback.InputsClipped(source_path);
       if (notes.OutputsClipped && feedback.OutputsClipped) feedback.OutputsClipped(source_path);
       for (const std::string& warning : notes.Warnings) {
         if (feedback.Warning) feedback.Warning(source_path, warning);
       }
+      if (notes.Verification && feedback.Verified) feedback.Verified(source_path, target_path, *notes.Verification);
       written.push_back({IdentityOf(target_path), source_path});
+      if (verification_failed) std::rethrow_exception(verification_failed);
       done(source_path, TFileOutcome::Converted);
     } catch (const std::exception& e) {
       if (!feedback.FileFailed || !feedback.FileFailed(source_path, e)) throw;

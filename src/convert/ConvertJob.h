@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "base/Errors.h"
 #include "base/TextFile.h"
+#include "convert/Verify.h"
 #include "registry/Registry.h"
 
 namespace zelvo {
@@ -23,6 +25,9 @@ struct ConversionSettings {
   std::string ItemId = {};           // the correction of an ASC CDL collection (--cccid); "": the first
   TImageLUTReadOptions ImageLayout = {};  // how a picture is read as an image LUT (--layout, --raster-width)
   bool Invert = false;               // each file's inverse is written (convert --invert)
+  // Read each written file back and compare it with its source: a file that
+  // differs by more than expected fails (and stays written).
+  bool Verify = false;
 };
 
 struct ConversionEntry {
@@ -64,6 +69,12 @@ struct ConversionFeedback {
   // and loss (the colour mixing of a 3D LUT written as 1D, the colours of a
   // process list between the points of a table).
   std::function<void(const std::string& source_path, const std::string& warning)> Warning;
+  // Optional: told what reading a written file back found (settings.Verify),
+  // before the file counts as converted or, when the verification failed,
+  // as failed.
+  std::function<void(const std::string& source_path, const std::string& target_path,
+                     const TVerification& verification)>
+      Verified;
   // Optional: told what became of each checked entry the batch reached.
   std::function<void(const std::string& source_path, TFileOutcome outcome)> FileDone;
   // Optional: told of a file that failed, with its error. Returning true goes
@@ -125,6 +136,18 @@ struct TConvertNotes {
   bool OutputsClipped = false;
   // What the table loses of its source, one sentence each (see LossOf).
   std::vector<std::string> Warnings;
+  // What reading the written file back found, with settings.Verify.
+  std::optional<TVerification> Verification;
+};
+
+// A file written whole whose read-back differs from its source by more than
+// expected, or cannot be read back: the conversion failed, the file stays.
+// It carries the conversion's notes, which hold the verification.
+class EVerificationFailed : public EZelvoError {
+ public:
+  EVerificationFailed(const std::string& message, TConvertNotes notes)
+      : EZelvoError(message), Notes(std::move(notes)) {}
+  TConvertNotes Notes;
 };
 // Reads one file, resamples it to the profile's kind and size, writes it.
 // The target covers the source's input domain when its format can state one,
@@ -133,7 +156,9 @@ struct TConvertNotes {
 // file's inverse is. `replace` says whether an
 // existing target may be replaced; a file that is there with KeepExisting is
 // refused, even one that appeared a moment ago.
-// `source_read` is called once the source is read.
+// `source_read` is called once the source is read. With settings.Verify the
+// file is read back once written and compared with the source: a failed
+// verification raises EVerificationFailed.
 TConvertNotes ConvertFile(const ConversionSettings& settings, const std::string& source_path,
                           const std::string& target_path, TReplace replace = TReplace::Replace,
                           const std::function<void()>& source_read = {});
@@ -148,7 +173,8 @@ TConvertNotes ConvertLUT(const ConversionSettings& settings, TLUT&& source, cons
 // the batch, or that an earlier entry of it wrote, is refused before the
 // overwrite question: nothing is written for that entry. Errors end the batch
 // and pass to the caller (unless FileFailed says to go on); files written
-// before stay.
+// before stay. A failed verification is the file's error, told after its
+// notes and its Verified.
 BatchResult ConvertFiles(const ConversionSettings& settings, const std::vector<ConversionEntry>& entries,
                          const ConversionFeedback& feedback);
 

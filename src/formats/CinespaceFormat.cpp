@@ -108,6 +108,28 @@ bool TPreCurve::IsStraight() const {
   return true;
 }
 
+// The 1D stage of `lut`: `samples` samples of curve_of(channel) over each
+// channel's pre-LUT range.
+template <typename Curves>
+void FillCurves(TLUT& lut, const std::array<TPreCurve, 3>& pre, int samples, Curves&& curve_of) {
+  lut.SetSize1D(samples);
+  for (int c = 0; c < 3; ++c) {
+    const TPreCurve& range = pre[static_cast<std::size_t>(c)];
+    Channel(lut.Domain1D.Min, c) = range.From();
+    Channel(lut.Domain1D.Max, c) = range.To();
+    const auto f = curve_of(c);
+    const double step = (range.To() - range.From()) / (samples - 1);
+    for (int i = 0; i < samples; ++i) {
+      Channel(lut.Table1D(i), c) = f(i == samples - 1 ? range.To() : range.From() + step * i);
+    }
+  }
+}
+
+// A curved pre-LUT as the 1D stage: its curve sampled as OpenColorIO samples it.
+void SamplePreCurves(TLUT& lut, const std::array<TPreCurve, 3>& pre) {
+  FillCurves(lut, pre, kCurveSamples, [&pre](int c) { return std::cref(pre[static_cast<std::size_t>(c)]); });
+}
+
 // The reading state of one file.
 class TCspReader {
  public:
@@ -125,10 +147,6 @@ class TCspReader {
   template <typename Store>
   void ReadRows(std::size_t expected, Store&& store);
   void ApplyPreCurves();
-  // The 1D stage: `samples` samples of curve_of(channel) over each
-  // channel's pre-LUT range.
-  template <typename Curves>
-  void FillCurves(int samples, Curves&& curve_of);
   void KeepTable1DAsCube();
   void CombineWithTable1D();
 
@@ -291,21 +309,6 @@ std::string Scientific(double value) {
   return std::string(buf, end);
 }
 
-template <typename Curves>
-void TCspReader::FillCurves(int samples, Curves&& curve_of) {
-  lut_.SetSize1D(samples);
-  for (int c = 0; c < 3; ++c) {
-    const TPreCurve& range = pre_[static_cast<std::size_t>(c)];
-    Channel(lut_.Domain1D.Min, c) = range.From();
-    Channel(lut_.Domain1D.Max, c) = range.To();
-    const auto f = curve_of(c);
-    const double step = (range.To() - range.From()) / (samples - 1);
-    for (int i = 0; i < samples; ++i) {
-      Channel(lut_.Table1D(i), c) = f(i == samples - 1 ? range.To() : range.From() + step * i);
-    }
-  }
-}
-
 void TCspReader::ApplyPreCurves() {
   const bool identity = std::all_of(pre_.begin(), pre_.end(), [](const TPreCurve& p) { return p.IsIdentity(); });
   if (identity) return;  // the table takes the inputs as they are
@@ -325,11 +328,10 @@ void TCspReader::ApplyPreCurves() {
     return;
   }
   if (!is_3d_) KeepTable1DAsCube();
-  const auto pre_curve = [this](int c) { return std::cref(pre_[static_cast<std::size_t>(c)]); };
   if (straight) {
-    FillCurves(2, pre_curve);
+    FillCurves(lut_, pre_, 2, [this](int c) { return std::cref(pre_[static_cast<std::size_t>(c)]); });
   } else {
-    FillCurves(kCurveSamples, pre_curve);
+    SamplePreCurves(lut_, pre_);
     double worst = 0.0;
     for (const TPreCurve& p : pre_) worst = std::max(worst, SamplingError(p, p.From(), p.To(), kCurveSamples));
     lut_.Comments.push_back("The pre-LUT curves are held as " + std::to_string(kCurveSamples) +
@@ -362,7 +364,7 @@ void TCspReader::CombineWithTable1D() {
       return Channel(Interpolate1D(table, TColor{p, p, p}), c);
     };
   };
-  FillCurves(kCurveSamples, combined);
+  FillCurves(lut_, pre_, kCurveSamples, combined);
   double worst = 0.0;
   for (int c = 0; c < 3; ++c) {
     const TPreCurve& p = pre_[static_cast<std::size_t>(c)];
@@ -392,8 +394,44 @@ class TCinespaceLutFormat : public TLUTFormat {
 
   bool StatesDomain() const override { return true; }
   TShaper ShaperKind() const override { return TShaper::PerChannel; }
+  // Readers join the points of a pre-LUT by a curve, not by the straight
+  // lines of a 1D stage: a shaper's file means that curve.
+  bool AsReadBack(TLUT& lut) const override;
   TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
 };
+
+// The pre-LUT of a table: the 1D stage's samples, or the table's domain onto
+// 0..1. The table itself takes the pre-LUT's outputs over 0..1, so a 1D
+// stage's outputs are brought from the table's domain onto it.
+std::array<TPreCurve, 3> PreCurvesOf(const TLUT& lut, int size) {
+  const bool shaper = lut.Kind == TLUTKind::lk1DAnd3D;
+  const TLUTDomain& first = shaper ? lut.Domain1D : lut.Domain3D;
+  const auto m = static_cast<std::size_t>(size);
+  std::array<TPreCurve, 3> pre;
+  for (int c = 0; c < 3; ++c) {
+    TPreCurve& curve = pre[static_cast<std::size_t>(c)];
+    curve.In.resize(m);
+    curve.Out.resize(m);
+    const double from = Channel(first.Min, c), to = Channel(first.Max, c);
+    const double lo = Channel(lut.Domain3D.Min, c), hi = Channel(lut.Domain3D.Max, c);
+    for (std::size_t i = 0; i < m; ++i) {
+      curve.In[i] = i == m - 1 ? to : from + (to - from) * static_cast<double>(i) / static_cast<double>(m - 1);
+      curve.Out[i] = shaper ? (Channel(lut.Table1D(static_cast<int>(i)), c) - lo) / (hi - lo)
+                            : static_cast<double>(i) / static_cast<double>(m - 1);
+    }
+  }
+  return pre;
+}
+
+bool TCinespaceLutFormat::AsReadBack(TLUT& lut) const {
+  const bool trilinear = TLUTFormat::AsReadBack(lut);
+  if (lut.Kind != TLUTKind::lk1DAnd3D || lut.Size1D() < kMinUsableSize) return trilinear;
+  const std::array<TPreCurve, 3> pre = PreCurvesOf(lut, lut.Size1D());
+  if (std::all_of(pre.begin(), pre.end(), [](const TPreCurve& p) { return p.IsStraight(); })) return trilinear;
+  SamplePreCurves(lut, pre);
+  lut.Domain3D = TLUTDomain{};
+  return true;
+}
 
 // One channel's pre-LUT: the count, the inputs, the outputs, each exact (the
 // outputs index the table, where six decimals would move a lookup).
@@ -429,21 +467,7 @@ TFileText TCinespaceLutFormat::Save(const TLUT& lut, int, std::string_view) cons
   AddLine(text, kConvertedByLine.substr(2));
   AddLine(text, "END METADATA");
   AddLine(text, "");
-  // The pre-LUT: the 1D stage's samples, or the table's domain onto 0..1.
-  // The table itself takes the pre-LUT's outputs over 0..1, so a 1D stage's
-  // outputs are brought from the table's domain onto it.
-  const TLUTDomain& first = shaper ? lut.Domain1D : lut.Domain3D;
-  for (int c = 0; c < 3; ++c) {
-    std::vector<double> in(static_cast<std::size_t>(m)), out(static_cast<std::size_t>(m));
-    const double from = Channel(first.Min, c), to = Channel(first.Max, c);
-    for (int i = 0; i < m; ++i) {
-      in[static_cast<std::size_t>(i)] = i == m - 1 ? to : from + (to - from) * i / (m - 1);
-      const double lo = Channel(lut.Domain3D.Min, c), hi = Channel(lut.Domain3D.Max, c);
-      out[static_cast<std::size_t>(i)] =
-          shaper ? (Channel(lut.Table1D(i), c) - lo) / (hi - lo) : static_cast<double>(i) / (m - 1);
-    }
-    AddPreLines(text, in, out);
-  }
+  for (const TPreCurve& curve : PreCurvesOf(lut, m)) AddPreLines(text, curve.In, curve.Out);
   AddLine(text, "");
   const std::string ns = std::to_string(n);
   AddLine(text, ns + " " + ns + " " + ns);

@@ -73,6 +73,12 @@ class TNucoda3DLutFormat : public TGenericLutFormat {
   static constexpr int ShaperOutLength = 4096;
 
   TNucoda3DLutFormat() : TGenericLutFormat(TLUTFormatId::Nucoda3D, "Nucoda 3D", true) {}
+  // The shaper goes to 32.999999 of 33, in six decimals.
+  TWrittenValues WrittenValues(int bits) const override {
+    TWrittenValues held = TLUTFormat::WrittenValues(bits);
+    held.InputShift = (1e-6 + 0.5e-6) / 33.0;
+    return held;
+  }
   bool CanRead(const TLUTSource& source) const override;
   // The load's Info.Version is the number on the file's NUCODA_3D_CUBE line.
   TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override;

@@ -52,6 +52,13 @@ class TCodex1DLutFormat : public TGenericLutFormat {
  public:
   TCodex1DLutFormat() : TGenericLutFormat(TLUTFormatId::Codex1D, "Codex 1D, Scratch 1D", false) {}
   bool CanRead(const TLUTSource& source) const override;
+  // Its codes are written unclamped.
+  TWrittenValues WrittenValues(int bits) const override {
+    TWrittenValues held = TLUTFormat::WrittenValues(bits);
+    held.Low = -std::numeric_limits<double>::infinity();
+    held.High = std::numeric_limits<double>::infinity();
+    return held;
+  }
   TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override;
   void ParseLine(std::string_view line, TLineCursor& cursor) const override;
   TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;

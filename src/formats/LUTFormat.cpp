@@ -1,10 +1,12 @@
 #include "formats/LUTFormat.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "base/DecimalRows.h"
 #include "base/StringLib.h"
 #include "base/TextFile.h"
+#include "formats/LUTFormatImps.h"
 #include "formats/ReadErrors.h"
 
 namespace zelvo {
@@ -226,6 +228,25 @@ TLoadInfo TGenericLutFormat::LoadRows(const TLUTSource& source, TLUT& lut, int b
   cursor.MoveRowsToTable();
   FinishLoad(cursor);
   return cursor.Info;
+}
+
+TWrittenValues TLUTFormat::WrittenValues(int bits) const {
+  TWrittenValues held;
+  if (bits > 0) {
+    held.Low = 0.0;
+    held.High = 1.0;
+    held.Step = 1.0 / (std::ldexp(1.0, bits) - 1.0);
+    held.CodeBits = bits;
+  } else {
+    held.Step = std::pow(10.0, -kFloatDigits);
+  }
+  return held;
+}
+
+bool TLUTFormat::AsReadBack(TLUT& lut) const {
+  if (lut.Kind == TLUTKind::lk1D || lut.Interpolation3D == TInterpolation::Trilinear) return false;
+  lut.Interpolation3D = TInterpolation::Trilinear;
+  return true;
 }
 
 void RaiseReadOnly(const TLUTFormat& format) {

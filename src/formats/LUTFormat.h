@@ -7,6 +7,7 @@
 // creates. Any number of loads may run at once, on any threads.
 #pragma once
 
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -23,6 +24,24 @@ namespace zelvo {
 struct TLoadInfo {
   int Bits = 0;     // depth of the integer codes read; 0 for decimal values
   int Version = 0;  // a version the file states (the Nucoda cube's), else 0
+};
+
+// What the files of a writer hold of a table: output values below Low or
+// above High are written as those ends, and a value is written to within half
+// of Step plus RelativeStep times its size (a code step, the last decimal
+// written, the precision of single floats). A format that takes inputs
+// through a curve it writes moves them by up to InputShift, as a share of
+// the table's input range. CodeBits is the depth of the integer codes
+// written, 0 where values are written as decimals or floats.
+struct TWrittenValues {
+  double Low = -std::numeric_limits<double>::infinity();
+  double High = std::numeric_limits<double>::infinity();
+  double Step = 0.0;
+  double RelativeStep = 0.0;
+  double InputShift = 0.0;
+  int CodeBits = 0;
+  // The largest rounding of a written value whose size is at most `largest`.
+  double HalfStepAt(double largest) const { return 0.5 * (Step + RelativeStep * largest); }
 };
 
 class TLUTFormat {
@@ -75,6 +94,18 @@ class TLUTFormat {
   // The format that detection finds in a file this format wrote: itself, but
   // for write-only formats (None when no reader knows their files).
   virtual TLUTFormatId ReadBackAs() const { return CanLoad() ? Id : TLUTFormatId::None; }
+  // What a file written at `bits` bits (0 for a format of decimals) holds of
+  // its values; verifying a written file allows for it. By default integer
+  // codes over 0..1 at `bits`, or six decimals.
+  virtual TWrittenValues WrittenValues(int bits) const;
+  // A table brought to what a file written from it means to this format's
+  // readers, where they read it otherwise than the table says: between the
+  // points of its 3D table (trilinearly, unless the format states how), or
+  // between those of the 1D stage ahead of it (a curve through them, which
+  // replaces the stage as the reader samples it). Only the interpolation,
+  // the 1D stage and the domains change, so a LUT without a 3D table may be
+  // given. False, and `lut` untouched, where the file means the table as it is.
+  virtual bool AsReadBack(TLUT& lut) const;
 };
 
 // The reading state of one load by the generic line reader: where the next

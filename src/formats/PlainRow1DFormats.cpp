@@ -37,6 +37,13 @@ class TBlackmagic1DLutFormat : public TGenericLutFormat {
  public:
   TBlackmagic1DLutFormat() : TGenericLutFormat(TLUTFormatId::Blackmagic1D, "Blackmagic HDLink 1D", false) {}
   bool CanRead(const TLUTSource& source) const override;
+  // Thousandths with two decimals, nothing below 0.
+  TWrittenValues WrittenValues(int) const override {
+    TWrittenValues held;
+    held.Low = 0.0;
+    held.Step = 1e-5;
+    return held;
+  }
   TLoadInfo Load(const TLUTSource& source, TLUT& lut) const override;
   void ParseLine(std::string_view line, TLineCursor& cursor) const override;
   TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;

@@ -108,6 +108,23 @@ class TICCProfileFormat final : public TLUTFormat {
   bool ClipsOutputs() const override { return true; }
   // Written at 16 bits whatever is asked: the grid of the link is 16-bit.
   bool HoldsBits(int bits) const override { return bits == 16; }
+  // Read back as the engine's transform, which takes its inputs as 16-bit
+  // codes and interpolates in fixed point: within 1.5 code steps.
+  // The engine reads the link's grid tetrahedrally.
+  bool AsReadBack(TLUT& lut) const override {
+    if (lut.Kind != TLUTKind::lk3D || lut.Interpolation3D == TInterpolation::Tetrahedral) return false;
+    lut.Interpolation3D = TInterpolation::Tetrahedral;
+    return true;
+  }
+  TWrittenValues WrittenValues(int) const override {
+    TWrittenValues held;
+    held.Low = 0.0;
+    held.High = 1.0;
+    held.Step = 3.0 / 65535.0;
+    held.InputShift = 0.5 / 65535.0;
+    held.CodeBits = 16;
+    return held;
+  }
 };
 
 }  // namespace

@@ -111,6 +111,17 @@ class TImageLUTWriter : public TLUTFormat {
     TPictureDepth depth;
     return PictureDepthForBits(spec_.Type, bits, depth);
   }
+  // Integer pictures hold codes over 0..1; float ones hold any value to the
+  // precision of their half floats or floats.
+  TWrittenValues WrittenValues(int bits) const override {
+    TPictureDepth depth;
+    if (!PictureDepthForBits(spec_.Type, bits, depth) || IsIntegerDepth(depth)) return TLUTFormat::WrittenValues(bits);
+    const bool half = depth == TPictureDepth::pdHalf;
+    TWrittenValues held;
+    held.Step = std::ldexp(1.0, half ? -24 : -149);
+    held.RelativeStep = std::ldexp(1.0, half ? -10 : -23);
+    return held;
+  }
 
   // The picture file of the table, of the layout its size makes. Pictures
   // hold no comments.

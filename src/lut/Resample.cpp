@@ -301,6 +301,10 @@ void ResampleLUT(TLUT& target, const TLUT& source) {
   EvaluateInto(target, source);  // lk1DAnd3D and lkNone targets get the comments only
 }
 
+bool PassesOver(const TLUT& source, TLUTKind kind, int size, const TLUTDomain& domain) {
+  return SameTable(kind, size, domain, source);
+}
+
 TLUT ResampledLUT(TLUT&& source, TLUTKind kind, int size, const TLUTDomain& domain) {
   const bool same = SameTable(kind, size, domain, source);
   TLUT target;

@@ -68,6 +68,8 @@ void ResampleLUT(TLUT& target, const TLUT& source);
 // which Source is emptied (its tables freed). Either way the result has
 // Source's comments and no FormatIndex.
 TLUT ResampledLUT(TLUT&& source, TLUTKind kind, int size, const TLUTDomain& domain = {});
+// Whether ResampledLUT passes Source's table over as it is.
+bool PassesOver(const TLUT& source, TLUTKind kind, int size, const TLUTDomain& domain = {});
 
 // Points (3D) or entries (1D) that the final stage of the LUT interpolates in:
 // Size3D for lk3D and lk1DAnd3D, Size1D for lk1D; lkNone needs no table.

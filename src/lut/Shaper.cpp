@@ -24,10 +24,34 @@ double PositionOf(const std::vector<double>& s, double u) {
   return static_cast<double>(hi - 1) + (b > a ? (u - a) / (b - a) : 0.0);
 }
 
+// A shaper as rising samples 0..1 of each channel, evenly over a domain.
+struct TShaperStage {
+  std::array<std::vector<double>, 3> Samples;
+  TLUTDomain Domain;
+};
+
+// The 1D stage of `read` in place of `stage`, where each channel still rises
+// strictly over 0..1 (a curve through a shaper's points may overshoot them).
+void UseIfRising(const TLUT& read, TShaperStage& stage) {
+  const auto n = static_cast<std::size_t>(read.Size1D());
+  if (n < 2) return;
+  std::array<std::vector<double>, 3> samples;
+  for (int c = 0; c < 3; ++c) {
+    std::vector<double>& sc = samples[static_cast<std::size_t>(c)];
+    sc.resize(n);
+    for (std::size_t i = 0; i < n; ++i) {
+      const double v = ChannelOf(read.Table1D(static_cast<int>(i)), c);
+      if (!(v >= 0.0 && v <= 1.0) || (i > 0 && !(v > sc[i - 1]))) return;
+      sc[i] = v;
+    }
+  }
+  stage = TShaperStage{std::move(samples), read.Domain1D};
+}
+
 }  // namespace
 
 bool BakeShaped(const TLUT& source, const TLUTDomain& domain, int grid, int shaper_size, bool one_curve,
-                TLUT& target) {
+                TLUT& target, const std::function<bool(TLUT&)>& as_read) {
   const auto m = static_cast<std::size_t>(shaper_size);
   // The inputs of the shaper's entries, and the source's greys there.
   std::vector<TColor> in(m), grey(m);
@@ -68,18 +92,26 @@ bool BakeShaped(const TLUT& source, const TLUTDomain& domain, int grid, int shap
   for (std::size_t i = 0; i < m; ++i) {
     shaped.Table1D(static_cast<int>(i)) = TLUTEntry{s[0][i], s[1][i], s[2][i]};
   }
-  // The table's points at the inputs the shaper takes onto them.
+  // The table's points at the inputs the shaper takes onto them: the
+  // shaper as the target's readers take it, where they take it otherwise
+  // and it still rises.
+  TShaperStage stage{s, domain};
+  if (as_read) {
+    TLUT read = shaped.Copy();
+    if (as_read(read)) UseIfRising(read, stage);
+  }
   shaped.SetSize3D(grid);
   shaped.Kind = TLUTKind::lk3D;  // the bake fills the 3D stage alone
   std::array<std::vector<double>, 3> x;
   for (int c = 0; c < 3; ++c) {
+    const std::vector<double>& sc = stage.Samples[static_cast<std::size_t>(c)];
+    const double from = ChannelOf(stage.Domain.Min, c), to = ChannelOf(stage.Domain.Max, c);
+    const double last = static_cast<double>(sc.size() - 1);
     auto& xc = x[static_cast<std::size_t>(c)];
     xc.resize(static_cast<std::size_t>(grid));
     for (int k = 0; k < grid; ++k) {
-      const double p = PositionOf(s[static_cast<std::size_t>(c)], static_cast<double>(k) / (grid - 1));
-      const auto i = std::min(static_cast<std::size_t>(p), m - 2);
-      const double lo = ChannelOf(in[i], c), hi = ChannelOf(in[i + 1], c);
-      xc[static_cast<std::size_t>(k)] = lo + (p - static_cast<double>(i)) * (hi - lo);
+      const double p = PositionOf(sc, static_cast<double>(k) / (grid - 1));
+      xc[static_cast<std::size_t>(k)] = p >= last ? to : from + (p / last) * (to - from);
     }
   }
   BakeLUT(shaped, [&](const TColor* positions, TColor* out, std::size_t count) {

@@ -4,6 +4,8 @@
 // to greys, so that the 3D table behind it sees a nearly straight function.
 #pragma once
 
+#include <functional>
+
 #include "lut/LUT.h"
 
 namespace zelvo {
@@ -16,7 +18,11 @@ namespace zelvo {
 // takes there. False, with `target` untouched, when a response is not
 // strictly monotonic over the domain (no shaper can be inverted then), or,
 // with `one_curve`, the channels do not rise or fall together.
+// `as_read`, where given, brings a LUT's 1D stage to what the target
+// format's readers make of it (a curve through its points; false when they
+// take it as it is): the table's points are then placed on that curve, so
+// that the file means the source at them.
 bool BakeShaped(const TLUT& source, const TLUTDomain& domain, int grid, int shaper_size, bool one_curve,
-                TLUT& target);
+                TLUT& target, const std::function<bool(TLUT&)>& as_read = {});
 
 }  // namespace zelvo

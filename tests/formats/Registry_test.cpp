@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "TestFormats.h"
 #include "registry/Registry.h"
 #include "base/TextFile.h"
+#include "lut/Resample.h"
 
 namespace zelvo {
 namespace {
@@ -330,6 +332,52 @@ TEST(Registry, LoadWithAnExplicitFormatFromMemory) {
   EXPECT_EQ(lut.Size1D(), 2);
   EXPECT_EQ(lut.Table1D(1), (TLUTEntry{1, 1, 1}));
   EXPECT_THROW(LoadLUTFromMemory("x.txt", text, lut, static_cast<TLUTFormatId>(99)), ELUTError);
+}
+
+// A file means its table as the format's readers take it (AsReadBack):
+// between the points of its grid trilinearly, unless the format states how
+// (CLF) or the reader is the colour engine (tetrahedrally, at 16-bit codes);
+// a Cinespace pre-LUT on the curve its readers draw through its points.
+// Where that is not the table, the file differs from the table itself.
+TEST(Registry, AFileMeansItsTableAsItsReadersTakeIt) {
+  struct Case {
+    const char* profile;
+    bool tetrahedral, shaper;
+    bool other;  // the file means another table
+    double rounding;
+  };
+  const Case cases[] = {
+      {"Cube 3D Davinci", true, false, true, 5e-7},     {"Cube 3D Davinci", false, false, false, 5e-7},
+      {"Academy/ASC CLF 3D", true, false, false, 1e-7}, {"Academy/ASC CLF 3D", false, true, false, 1e-7},
+      {"Houdini 3D", false, true, false, 5e-7},         {"Cinespace 3D", false, true, true, 5e-7},
+      {"ICC Device Link 3D", false, false, true, 3.0 / 65535},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.profile) + (c.tetrahedral ? ", tetrahedral" : "") + (c.shaper ? ", shaper" : ""));
+    const TLutOutputProfile& profile = test::Profile(c.profile);
+    TLUT lut;
+    test::FillSample3D(lut, 5);
+    lut.Table3D(2, 2, 3) = TLUTEntry{1, 1, 0};  // where the two interpolations part
+    if (c.tetrahedral) lut.Interpolation3D = TInterpolation::Tetrahedral;
+    if (c.shaper) test::AddSquareRootShaper(lut);
+    TLUT meant = lut.Copy();
+    EXPECT_EQ(FormatOfProfile(profile).AsReadBack(meant), c.other);
+    const TFileText text = SaveLUTText(lut, profile, -1, "t");
+    TLUT back;
+    LoadLUTFromMemory("t." + profile.Extension, std::string_view(text.data(), text.size()), back);
+    const TLUTDomain& d = lut.InputDomain();
+    double from_meant = 0, from_table = 0;
+    for (int i = 0; i <= 200; ++i) {
+      const double t[3] = {i / 200.0, (i * 7 % 201) / 200.0, (i * 13 % 201) / 200.0};
+      const TColor x{d.Min.R + t[0] * (d.Max.R - d.Min.R), d.Min.G + t[1] * (d.Max.G - d.Min.G),
+                     d.Min.B + t[2] * (d.Max.B - d.Min.B)};
+      const TColor b = EvaluateLUT(back, x), m = EvaluateLUT(meant, x), l = EvaluateLUT(lut, x);
+      from_meant = std::max({from_meant, std::fabs(b.R - m.R), std::fabs(b.G - m.G), std::fabs(b.B - m.B)});
+      from_table = std::max({from_table, std::fabs(b.R - l.R), std::fabs(b.G - l.G), std::fabs(b.B - l.B)});
+    }
+    EXPECT_LE(from_meant, c.rounding);
+    EXPECT_EQ(from_table > 1e-3, c.other) << from_table;
+  }
 }
 
 }  // namespace

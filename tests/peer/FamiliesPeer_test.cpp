@@ -151,16 +151,7 @@ TEST(FamiliesPeer, OpenColorIOReadsWhatWeWrite) {
     }
     const TLUTDomain domain{{-0.125, -0.125, -0.125}, {1.5, 1.5, 1.5}};
     if (c.domain) (profile.Is3D ? lut.Domain3D : lut.Domain1D) = domain;
-    if (c.shaper) {
-      // A square-root shaper over 0..4 into the cube.
-      lut.Kind = TLUTKind::lk1DAnd3D;
-      lut.SetSize1D(64);
-      lut.Domain1D = TLUTDomain{{0, 0, 0}, {4, 4, 4}};
-      for (int i = 0; i < 64; ++i) {
-        const double v = std::sqrt(i / 63.0);
-        lut.Table1D(i) = TLUTEntry{v, v, v};
-      }
-    }
+    if (c.shaper) test::AddSquareRootShaper(lut);
     const TFileText text = SaveLUTText(lut, profile, -1, "written");
     // A name of its own for each file: OpenColorIO keeps what it read by name.
     const std::string file = dir.Write("written" + std::to_string(index++) + "." + c.extension,

@@ -1,19 +1,19 @@
 // Takes screenshots of the real windows for docs/screenshots: the main window
 // with a few LUT files and the preview pane showing one of them applied, its
 // File menu open, the pane after a LUT that cannot be read, the "Convertion
-// Settings" dialog, the summary of a batch in which a file failed, the
-// progress dialog, the identity dialog, the About box, the curves window of a
-// film look, two versions of that look compared (Tools > Compare LUTs...),
-// the combine dialog with a chain of three steps, the ICC dialog with a
-// display profile chosen and with a CMYK printer profile (a soft proof), the
-// pane with a 16-bit TIFF and with an OpenEXR picture; with --screen, the
-// whole screen with the main window as it first
-// opens. scripts/screenshot.sh runs it on a virtual X display.
+// Settings" dialog, the summary of a verified batch in which a file failed,
+// the progress dialog, the identity dialog, the About box, the curves window
+// of a film look, two versions of that look compared (Tools > Compare
+// LUTs...), the combine dialog with a chain of three steps, the ICC dialog
+// with a display profile chosen and with a CMYK printer profile (a soft
+// proof), the pane with a 16-bit TIFF and with an OpenEXR picture; with
+// --screen, the whole screen with the main window as it first opens.
+// scripts/screenshot.sh runs it on a virtual X display.
 //   zelvo-screenshots OUTPUT_FOLDER [DISPLAY_PROFILE [CMYK_PROFILE]]
 //   zelvo-screenshots --screen OUTPUT_FILE
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -262,9 +262,10 @@ int main(int argc, char** argv) {
   ok = Save(settings, out.filePath(QStringLiteral("convert-settings.png"))) && ok;
   settings.hide();
 
-  // A batch into a format that states no domain: a file that stopped being a
-  // LUT after it was added fails and is passed over, and a look made for
-  // inputs up to 2 is clipped; the summary says both.
+  // A batch into a format that states no domain, its files verified: a file
+  // that stopped being a LUT after it was added fails and is passed over, a
+  // look made for inputs up to 2 is clipped; the summary says both, and how
+  // closely each written file holds its source.
   {
     QDir().mkpath(DisplayPath(LastOutputFolder()));
     Write3D(folder + "/Night exterior.cube", "Cube 3D Davinci", 17);
@@ -280,6 +281,7 @@ int main(int argc, char** argv) {
       entries.push_back(ConversionEntry{name, folder, true});
     }
     settings.cbxOutFormat->setCurrentIndex(settings.cbxOutFormat->findText(QStringLiteral("Nucoda 3D")));
+    settings.chkVerify->setChecked(true);
     settings.ConvertFiles(entries);
     if (auto* summary = main_window.findChild<TfrmBatchSummary*>()) {
       ok = Save(*summary, out.filePath(QStringLiteral("batch-summary.png"))) && ok;

@@ -47,6 +47,15 @@ class TCLFLutFormat : public TGenericLutFormat {
   TFileText Save(const TLUT& lut, int bits, std::string_view title) const override;
   bool StatesDomain() const override { return true; }
   TShaper ShaperKind() const override { return TShaper::PerChannel; }
+  // Its files state how their tables are read.
+  bool AsReadBack(TLUT&) const override { return false; }
+  // Single floats: within half a unit in their last place.
+  TWrittenValues WrittenValues(int) const override {
+    TWrittenValues held;
+    held.Step = std::ldexp(1.0, -149);
+    held.RelativeStep = std::ldexp(1.0, -23);
+    return held;
+  }
 };
 
 namespace {
