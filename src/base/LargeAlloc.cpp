@@ -115,4 +115,12 @@ void FreeLarge(void* p, std::size_t bytes) noexcept {
   std::free(p);
 }
 
+void GiveBackKeptBlock() noexcept {
+#if defined(__linux__) && !defined(ZELVO_HEAP_ONLY)
+  if (kept_block.p != nullptr) munmap(kept_block.p, kept_block.size);
+  kept_block.p = nullptr;
+  kept_block.size = 0;
+#endif
+}
+
 }  // namespace zelvo

@@ -16,6 +16,10 @@ namespace zelvo {
 void* AllocateLarge(std::size_t bytes, bool zeroed = true);
 // Frees what AllocateLarge returned, given the same size.
 void FreeLarge(void* p, std::size_t bytes) noexcept;
+// Gives back the block this thread keeps for its next large allocation: for
+// work that holds much memory of the ordinary heap for a long while before
+// any such allocation comes.
+void GiveBackKeptBlock() noexcept;
 
 // For containers whose elements are always written before they are read.
 template <typename T>

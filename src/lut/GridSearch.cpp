@@ -2,6 +2,7 @@
 // position that its interpolation maps onto the colour. The nearest colour
 // on the surface a table reaches is in GridSurface.cpp.
 #include "lut/GridSearch.h"
+#include "lut/Alongside.h"
 #include "lut/GridMath.h"
 
 #include <algorithm>
@@ -30,12 +31,16 @@ constexpr double kTinyPivot = 1e-9;
 // How far a cell's bounds reach beyond its corners.
 constexpr float kBoundsSlack = 1e-6f;
 // The most cell entries the buckets may hold together, and the most buckets
-// per channel.
+// per channel (finer buckets list a cell in more of them, as it straddles
+// their edges, for little gain: the cells a colour is tried in are those
+// whose bounds hold it, whatever bucket lists them).
 constexpr std::size_t kMaxBucketEntries = std::size_t{1} << 22;
-constexpr int kMaxBuckets = 64;
+constexpr int kMaxBuckets = 48;
 // Per cell of a grown table: the axis of its cone, the cosine of its
 // half-angle and its nearest point along the axis.
 constexpr std::size_t kConeFloats = 5;
+// Cells enough to share their bounds between two threads.
+constexpr std::size_t kSharedCells = std::size_t{1} << 15;
 
 
 // Solves the weights w[1..3] of the corners v[1..3] of a tetrahedron
@@ -233,7 +238,14 @@ void TGridSearch::BoundCells() {
   const std::size_t cell_count = static_cast<std::size_t>(cells) * cells * cells;
   bounds_.resize(6 * cell_count);
   if (grown_) cones_.resize(kConeFloats * cell_count);
-  for (int b = 0; b < cells; ++b)
+  // Each cell's bounds are its own: the lower and upper layers side by side.
+  if (cell_count < kSharedCells) return BoundLayers(0, cells);
+  RunAlongside([&] { BoundLayers(0, cells / 2); }, [&] { BoundLayers(cells / 2, cells); });
+}
+
+void TGridSearch::BoundLayers(int first, int end) {
+  const int cells = points_ - 1;
+  for (int b = first; b < end; ++b)
     for (int g = 0; g < cells; ++g)
       for (int r = 0; r < cells; ++r) {
         double lo[3], hi[3];
@@ -287,23 +299,21 @@ bool TGridSearch::InCone(std::uint32_t cell, const double p[3]) const {
   return along >= cone[4] && along >= cone[3] * std::sqrt(Dot(d, d)) - 1e-6;
 }
 
-std::vector<std::uint32_t> TGridSearch::SearchOrder() const {
+template <typename F>
+void TGridSearch::InSearchOrder(F&& f) const {
   // The bits of the cell indexes interleaved from the highest, red lowest.
   const int cells = points_ - 1;
   int bits = 0;
   while ((1 << bits) < cells) ++bits;
-  std::vector<std::uint32_t> order;
-  order.reserve(static_cast<std::size_t>(cells) * cells * cells);
   for (std::uint32_t key = 0; key < (std::uint32_t{1} << (3 * bits)); ++key) {
     int idx[3] = {0, 0, 0};
     for (int bit = 0; bit < bits; ++bit) {
       for (int c = 0; c < 3; ++c) idx[c] |= static_cast<int>((key >> (3 * bit + c)) & 1) << bit;
     }
     if (idx[0] < cells && idx[1] < cells && idx[2] < cells) {
-      order.push_back(static_cast<std::uint32_t>((idx[2] * cells + idx[1]) * cells + idx[0]));
+      f(static_cast<std::uint32_t>((idx[2] * cells + idx[1]) * cells + idx[0]));
     }
   }
-  return order;
 }
 
 void TGridSearch::CellBuckets(std::uint32_t cell, int buckets, int lo[3], int hi[3]) const {
@@ -336,9 +346,9 @@ void TGridSearch::FillBuckets() {
         }
       }
   std::copy_n(lo, 3, lo_);
-  const std::vector<std::uint32_t> order = SearchOrder();
+  const std::size_t cell_count = bounds_.size() / 6;
   // Each cell's first and last bucket per channel, at the current count.
-  std::vector<std::uint8_t> spans(6 * order.size());
+  std::vector<std::uint8_t> spans(6 * cell_count);
   const auto each_bucket = [&](std::uint32_t cell, auto&& f) {
     const std::uint8_t* span = spans.data() + 6 * static_cast<std::size_t>(cell);
     for (int b = span[2]; b <= span[5]; ++b)
@@ -351,7 +361,7 @@ void TGridSearch::FillBuckets() {
   for (;;) {
     for (int c = 0; c < 3; ++c) scale_[c] = buckets_ / (hi[c] - lo[c]);
     std::size_t entries = 0;
-    for (std::uint32_t cell = 0; cell < order.size(); ++cell) {
+    for (std::uint32_t cell = 0; cell < cell_count; ++cell) {
       int from[3], to[3];
       CellBuckets(cell, buckets_, from, to);
       std::uint8_t* span = spans.data() + 6 * static_cast<std::size_t>(cell);
@@ -361,14 +371,17 @@ void TGridSearch::FillBuckets() {
     if (entries <= kMaxBucketEntries || buckets_ == 1) break;
     buckets_ /= 2;
   }
-  // Counted first, then filled in search order.
+  // Counted first, then filled in search order (generated as it goes).
   const std::size_t bucket_count = static_cast<std::size_t>(buckets_) * buckets_ * buckets_;
   start_.assign(bucket_count + 1, 0);
-  for (const std::uint32_t cell : order) each_bucket(cell, [&](std::size_t k) { ++start_[k + 1]; });
+  for (std::uint32_t cell = 0; cell < cell_count; ++cell) each_bucket(cell, [&](std::size_t k) { ++start_[k + 1]; });
   for (std::size_t k = 0; k < bucket_count; ++k) start_[k + 1] += start_[k];
   cells_.resize(start_[bucket_count]);
-  std::vector<std::uint32_t> fill(start_.begin(), start_.end() - 1);
-  for (const std::uint32_t cell : order) each_bucket(cell, [&](std::size_t k) { cells_[fill[k]++] = cell; });
+  // Filled from each bucket's start, which moves up to the next one's; then
+  // put back.
+  InSearchOrder([&](std::uint32_t cell) { each_bucket(cell, [&](std::size_t k) { cells_[start_[k]++] = cell; }); });
+  std::copy_backward(start_.begin(), start_.end() - 2, start_.end() - 1);
+  start_[0] = 0;
 }
 
 bool TGridSearch::HoldsIn(std::uint32_t cell, const double p[3], double position[3]) const {

@@ -72,8 +72,11 @@ class TGridSearch {
   std::vector<std::uint32_t> start_, cells_;
 
   void BoundCells();
+  void BoundLayers(int first, int end);  // the cells of blue layers [first, end)
   void FillBuckets();
-  std::vector<std::uint32_t> SearchOrder() const;
+  // f(cell) for every cell, in search order.
+  template <typename F>
+  void InSearchOrder(F&& f) const;
   void CellBuckets(std::uint32_t cell, int buckets, int lo[3], int hi[3]) const;
   const TLUTEntry& Point(int r, int g, int b) const;
   void BoundCone(int r, int g, int b, float* cone) const;

@@ -97,6 +97,7 @@ TGridSurface::TGridSurface(const TLUT& table, TInterpolation interpolation)
   const std::size_t count = 6 * static_cast<std::size_t>(cells) * static_cast<std::size_t>(cells);
   patches_.reserve(count);
   boxes_.reserve(6 * count);
+  corners_.reserve(12 * count);
   nodes_.reserve(2 * count);
   nodes_.push_back(TNode{});
   Build(0, faces);

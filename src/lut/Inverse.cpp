@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <exception>
 #include <limits>
 #include <thread>
 
 #include "base/Errors.h"
+#include "base/LargeAlloc.h"
+#include "lut/Alongside.h"
 
 namespace zelvo {
 
@@ -116,8 +117,15 @@ TLUTInverse::TLUTInverse(std::shared_ptr<const TLUT> forward) : forward_(std::mo
     for (int c = 0; c < 3; ++c) curves_[c] = TInverseCurve(lut.Data1D(), static_cast<std::size_t>(lut.Size1D()), c);
   }
   if (lut.Kind == TLUTKind::lk3D || lut.Kind == TLUTKind::lk1DAnd3D) {
-    search_ = std::make_unique<TGridSearch>(lut, lut.Interpolation3D);
-    surface_ = std::make_unique<TGridSurface>(lut, lut.Interpolation3D);
+    // The search holds much memory for as long as it lives (a file's text
+    // block, kept for reuse, is not wanted beside it).
+    GiveBackKeptBlock();
+    const auto make_search = [&] { search_ = std::make_unique<TGridSearch>(lut, lut.Interpolation3D); };
+    const auto make_surface = [&] { surface_ = std::make_unique<TGridSurface>(lut, lut.Interpolation3D); };
+    // Independent, and each takes a while on a big table.
+    const auto points = static_cast<std::size_t>(lut.Size3D());
+    if (points * points * points < kThreadedRun) make_search(), make_surface();
+    else RunAlongside(make_search, make_surface);
   }
   // 0..1, and as far beyond as the outputs reach.
   const TLUTDomain range = OutputRange(lut);
@@ -203,22 +211,8 @@ void TLUTInverse::Evaluate(const TColor* in, TColor* out, std::size_t count, TIn
   // The search is per colour: the second half of the run on a thread of its own.
   const std::size_t half = count / 2;
   TInverseStats second;
-  std::exception_ptr failure;
-  std::thread worker([&] {
-    try {
-      EvaluateRun(in + half, out + half, count - half, stats != nullptr ? &second : nullptr);
-    } catch (...) {
-      failure = std::current_exception();
-    }
-  });
-  try {
-    EvaluateRun(in, out, half, stats);
-  } catch (...) {
-    worker.join();
-    throw;
-  }
-  worker.join();
-  if (failure) std::rethrow_exception(failure);
+  RunAlongside([&] { EvaluateRun(in, out, half, stats); },
+               [&] { EvaluateRun(in + half, out + half, count - half, stats != nullptr ? &second : nullptr); });
   if (stats != nullptr) stats->Add(second);
 }
 

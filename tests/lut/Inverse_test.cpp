@@ -56,6 +56,7 @@ TEST(Inverse, ClosedFormInversesOfTables) {
     const char* name;
     TFunction forward, inverse;
     TInterpolation interpolation;
+    int points = 9;
   };
   const auto matrix = [](const TColor& c) {
     return TColor{0.7 * c.R + 0.2 * c.G + 0.1 * c.B + 0.05, 0.1 * c.R + 0.8 * c.G + 0.1 * c.B,
@@ -84,10 +85,13 @@ TEST(Inverse, ClosedFormInversesOfTables) {
   };
   const Case cases[] = {{"matrix, trilinear", matrix, unmatrix, TInterpolation::Trilinear},
                         {"matrix, tetrahedral", matrix, unmatrix, TInterpolation::Tetrahedral},
-                        {"grade, trilinear", grade, ungrade, TInterpolation::Trilinear}};
+                        {"grade, trilinear", grade, ungrade, TInterpolation::Trilinear},
+                        // Enough cells to share their bounds between threads
+                        // and more per axis than there are buckets.
+                        {"matrix, tetrahedral, fine grid", matrix, unmatrix, TInterpolation::Tetrahedral, 57}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const TLUTInverse inverse(Grid(9, c.forward, c.interpolation));
+    const TLUTInverse inverse(Grid(c.points, c.forward, c.interpolation));
     std::vector<TColor> colours;
     for (const TColor& x : RandomColours(2000, 3)) colours.push_back(c.forward(x));
     std::vector<TColor> found(colours.size());
