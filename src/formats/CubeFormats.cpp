@@ -338,17 +338,7 @@ void TCube3DLutFormat::RowsRead(TLineCursor& cursor, std::size_t count) const {
   else c.StepRedFastest(count);
 }
 
-TFileText TCube3DLutFormat::Save(const TLUT& lut, int, std::string_view) const {
-  const int n = WritableGridSize(lut);
-  TFileText text;
-  AddCommentLines(text, lut);
-  AddLine(text, kConvertedByLine);
-  AddLine(text, "");
-  AddLine(text, "LUT_3D_SIZE " + std::to_string(n));
-  AddDomainLines(text, lut.Domain3D);
-  AddFloatRowsRedFastest(text, lut, n);
-  return text;
-}
+TFileText TCube3DLutFormat::Save(const TLUT& lut, int, std::string_view) const { return Cube3DText(lut); }
 
 // ---------------------------------------------------------------------------
 // Cube 3D Truelight
@@ -592,6 +582,18 @@ void AddCubeFormats(TFormatList& formats) {
   formats.push_back(std::make_unique<TNucoda3DLutFormat>());
   formats.push_back(std::make_unique<TCube1DLutFormat>());
   formats.push_back(std::make_unique<TNucoda1DLutWriterFormat>());
+}
+
+TFileText Cube3DText(const TLUT& lut) {
+  const int n = WritableGridSize(lut);
+  TFileText text;
+  AddCommentLines(text, lut);
+  AddLine(text, kConvertedByLine);
+  AddLine(text, "");
+  AddLine(text, "LUT_3D_SIZE " + std::to_string(n));
+  AddDomainLines(text, lut.Domain3D);
+  AddFloatRowsRedFastest(text, lut, n);
+  return text;
 }
 
 }  // namespace zelvo

@@ -26,17 +26,10 @@ class TIridasItxLutFormat : public TLUTFormat {
     throw ELUTError("The format \"" + Name + "\" is write only; its files are read as Cube 3D.");
   }
 
-  // The cube text of a table over 0..1: comments, the size, the rows.
+  // The cube text of a table over 0..1.
   TFileText Save(const TLUT& lut, int, std::string_view) const override {
     if (!lut.Domain3D.IsUnit()) throw ELUTError("An .itx file cannot state an input domain other than 0..1.");
-    const int n = WritableGridSize(lut);
-    TFileText text;
-    AddCommentLines(text, lut);
-    AddLine(text, kConvertedByLine);
-    AddLine(text, "");
-    AddLine(text, "LUT_3D_SIZE " + std::to_string(n));
-    AddFloatRowsRedFastest(text, lut, n);
-    return text;
+    return Cube3DText(lut);
   }
 };
 

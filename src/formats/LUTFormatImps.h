@@ -61,6 +61,9 @@ void ForEachBlueFastest(int n, F&& f) {
 void AddFloatRowsRedFastest(TFileText& text, const TLUT& lut, int n);
 void AddFloatRowsBGRRedFastest(TFileText& text, const TLUT& lut, int n);
 void AddIntRowsBlueFastest(TFileText& text, const TLUT& lut, int n, int bits);
+// The text of a Cube 3D file: the comments, the size, the domain where it is
+// not 0..1, the rows (also what the Iridas ITX writer writes).
+TFileText Cube3DText(const TLUT& lut);
 // The same with fields joined by `sep`, and with the row number (from 0) as a
 // first field when `index` is set.
 void AddIndexedIntRowsBlueFastest(TFileText& text, const TLUT& lut, int n, int bits, char sep, bool index);

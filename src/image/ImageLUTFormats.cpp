@@ -60,7 +60,7 @@ class TImageLUTReader : public TLUTFormat {
 
 enum class TLayoutKind : std::uint8_t { Hald, Strip, Square, OCIORaster };
 
-struct TWriterSpec {
+struct TWriterRow {
   TLUTFormatId Id;
   const char* Name;
   TLayoutKind Kind;
@@ -68,7 +68,7 @@ struct TWriterSpec {
   bool GreenBottomUp = false;
 };
 
-constexpr TWriterSpec kWriters[] = {
+constexpr TWriterRow kWriters[] = {
     {TLUTFormatId::HaldPng, "Hald CLUT PNG", TLayoutKind::Hald, TPictureFileType::Png},
     {TLUTFormatId::HaldTiff, "Hald CLUT TIFF", TLayoutKind::Hald, TPictureFileType::Tiff},
     {TLUTFormatId::StripPng, "Strip PNG", TLayoutKind::Strip, TPictureFileType::Png},
@@ -79,8 +79,8 @@ constexpr TWriterSpec kWriters[] = {
     {TLUTFormatId::OCIORasterPng, "OpenColorIO raster PNG", TLayoutKind::OCIORaster, TPictureFileType::Png},
 };
 
-TImageLUTLayout LayoutOf(const TWriterSpec& spec, int size) {
-  switch (spec.Kind) {
+TImageLUTLayout LayoutOf(const TWriterRow& row, int size) {
+  switch (row.Kind) {
     case TLayoutKind::Hald: {
       const int level = static_cast<int>(std::lround(std::sqrt(static_cast<double>(size))));
       if (level * level != size) {
@@ -89,8 +89,8 @@ TImageLUTLayout LayoutOf(const TWriterSpec& spec, int size) {
       }
       return HaldLayout(level);
     }
-    case TLayoutKind::Strip: return StripLayout(size, spec.GreenBottomUp);
-    case TLayoutKind::Square: return SquareLayout(size, spec.GreenBottomUp);
+    case TLayoutKind::Strip: return StripLayout(size, row.GreenBottomUp);
+    case TLayoutKind::Square: return SquareLayout(size, row.GreenBottomUp);
     case TLayoutKind::OCIORaster: break;
   }
   return OCIORasterLayout(size);
@@ -98,7 +98,7 @@ TImageLUTLayout LayoutOf(const TWriterSpec& spec, int size) {
 
 class TImageLUTWriter : public TLUTFormat {
  public:
-  explicit TImageLUTWriter(const TWriterSpec& spec) : TLUTFormat(spec.Id, spec.Name, true), spec_(spec) {}
+  explicit TImageLUTWriter(const TWriterRow& row) : TLUTFormat(row.Id, row.Name, true), row_(row) {}
 
   // Its pictures are read by the image LUT reader.
   bool CanRead(const TLUTSource&) const override { return false; }
@@ -109,13 +109,13 @@ class TImageLUTWriter : public TLUTFormat {
   }
   bool HoldsBits(int bits) const override {
     TPictureDepth depth;
-    return PictureDepthForBits(spec_.Type, bits, depth);
+    return PictureDepthForBits(row_.Type, bits, depth);
   }
   // Integer pictures hold codes over 0..1; float ones hold any value to the
   // precision of their half floats or floats.
   TWrittenValues WrittenValues(int bits) const override {
     TPictureDepth depth;
-    if (!PictureDepthForBits(spec_.Type, bits, depth) || IsIntegerDepth(depth)) return TLUTFormat::WrittenValues(bits);
+    if (!PictureDepthForBits(row_.Type, bits, depth) || IsIntegerDepth(depth)) return TLUTFormat::WrittenValues(bits);
     const bool half = depth == TPictureDepth::pdHalf;
     TWrittenValues held;
     held.Step = std::ldexp(1.0, half ? -24 : -149);
@@ -127,11 +127,11 @@ class TImageLUTWriter : public TLUTFormat {
   // hold no comments.
   TFileText Save(const TLUT& lut, int bits, std::string_view) const override {
     TPictureDepth depth;
-    if (!PictureDepthForBits(spec_.Type, bits, depth)) {
+    if (!PictureDepthForBits(row_.Type, bits, depth)) {
       throw ELUTError("A " + Name + " file cannot be written at " + std::to_string(bits) + " bits (" + HeldBits() +
                       ").");
     }
-    const std::string bytes = EncodeImageLUT(lut, LayoutOf(spec_, WritableGridSize(lut)), spec_.Type, depth);
+    const std::string bytes = EncodeImageLUT(lut, LayoutOf(row_, WritableGridSize(lut)), row_.Type, depth);
     return TFileText(bytes.data(), bytes.size());
   }
 
@@ -141,7 +141,7 @@ class TImageLUTWriter : public TLUTFormat {
     std::string text;
     for (const int bits : {8, 16, 32}) {
       TPictureDepth depth;
-      if (!PictureDepthForBits(spec_.Type, bits, depth)) continue;
+      if (!PictureDepthForBits(row_.Type, bits, depth)) continue;
       if (!text.empty()) text += " or ";
       text += std::to_string(bits) + " bits";
       if (!IsIntegerDepth(depth)) text += std::string(" (") + DepthName(depth) + ")";
@@ -149,15 +149,15 @@ class TImageLUTWriter : public TLUTFormat {
     return text;
   }
 
-  const TWriterSpec spec_;
+  const TWriterRow row_;
 };
 
 }  // namespace
 
 bool ImageLUTLayoutOf(TLUTFormatId format, int size, TImageLUTLayout& layout) {
-  for (const TWriterSpec& spec : kWriters) {
-    if (spec.Id != format) continue;
-    layout = LayoutOf(spec, size);
+  for (const TWriterRow& row : kWriters) {
+    if (row.Id != format) continue;
+    layout = LayoutOf(row, size);
     return true;
   }
   return false;
@@ -165,7 +165,7 @@ bool ImageLUTLayoutOf(TLUTFormatId format, int size, TImageLUTLayout& layout) {
 
 void AddImageLUTFormats(TFormatList& formats) {
   formats.push_back(std::make_unique<TImageLUTReader>());
-  for (const TWriterSpec& spec : kWriters) formats.push_back(std::make_unique<TImageLUTWriter>(spec));
+  for (const TWriterRow& row : kWriters) formats.push_back(std::make_unique<TImageLUTWriter>(row));
 }
 
 }  // namespace zelvo

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "CliRun.h"
 #include "TestFormats.h"
 #include "cli/CliMain.h"
 #include "formats/CDLLib.h"
@@ -15,19 +16,7 @@ namespace {
 
 using test::TempDir;
 
-struct TRun {
-  int status = -1;
-  std::string err;
-};
-
-TRun Zelvo(const std::vector<std::string>& args) {
-  std::istringstream no_input;
-  std::ostringstream out, err;
-  TRun run;
-  run.status = RunCli(args, CliEnvironment{&no_input, &out, &err, false});
-  run.err = err.str();
-  return run;
-}
+using test::Zelvo;
 
 // A 5-point cube of a gentle mix whose red reaches 0.9.
 std::string MixCube() {
@@ -68,12 +57,12 @@ TEST(BakeCli, RefusesBeforeAnyWork) {
     std::vector<std::string> args = {"bake"};
     args.insert(args.end(), c.steps.begin(), c.steps.end());
     args.insert(args.end(), {"-p", "Cube 3D Davinci", "-o", out});
-    const TRun run = Zelvo(args);
+    const test::CliRun run = Zelvo(args);
     EXPECT_EQ(run.status, c.status) << c.message;
     EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
     EXPECT_FALSE(std::filesystem::exists(out)) << c.message;
   }
-  const TRun profile = Zelvo({"bake", "--lut", cube, "-p", "No such profile", "-o", out});
+  const test::CliRun profile = Zelvo({"bake", "--lut", cube, "-p", "No such profile", "-o", out});
   EXPECT_EQ(profile.status, 2);
   EXPECT_NE(profile.err.find("Unknown output profile"), std::string::npos);
 }
@@ -124,7 +113,7 @@ TEST(BakeCli, InverseThenForwardAndConvertInvert) {
   TempDir dir;
   const std::string cube = dir.Write("mix.cube", MixCube());
   const std::string round = dir.File("round.cube");
-  const TRun run = Zelvo({"bake", "--invlut", cube, "--lut", cube, "-p", "7", "--size", "17", "-o", round});
+  const test::CliRun run = Zelvo({"bake", "--invlut", cube, "--lut", cube, "-p", "7", "--size", "17", "-o", round});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.err.find("round.cube: the inverse of mix.cube has no exact input for "), std::string::npos) << run.err;
   TLUT lut;

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "CliRun.h"
 #include "TestSupport.h"
 #include "cli/CliMain.h"
 #include "registry/Registry.h"
@@ -12,19 +13,8 @@ namespace {
 
 using test::TempDir;
 
-struct CliRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-CliRun Zelvo(std::vector<std::string> args, const std::string& input = "", bool interactive = false) {
-  std::istringstream in(input);
-  std::ostringstream out, err;
-  CliEnvironment env{&in, &out, &err, interactive};
-  const int status = RunCli(args, env);
-  return CliRun{status, out.str(), err.str()};
-}
+using test::CliRun;
+using test::Zelvo;
 
 const char* kCube2 =
     "# hello\nLUT_3D_SIZE 2\n0 0 0\n1 0 0\n0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n0.5 0.5 0.5\n";

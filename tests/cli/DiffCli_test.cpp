@@ -4,6 +4,7 @@
 #include <cmath>
 #include <sstream>
 
+#include "CliRun.h"
 #include "TestSupport.h"
 #include "cli/CliMain.h"
 
@@ -12,20 +13,9 @@ namespace {
 
 using test::TempDir;
 
-struct TDiffRun {
-  int status = -1;
-  std::string out, err;
-};
-
-TDiffRun Diff(std::vector<std::string> args) {
+test::CliRun Diff(std::vector<std::string> args) {
   args.insert(args.begin(), "diff");
-  std::istringstream no_input;
-  std::ostringstream out, err;
-  TDiffRun run;
-  run.status = RunCli(args, CliEnvironment{&no_input, &out, &err, false});
-  run.out = out.str();
-  run.err = err.str();
-  return run;
+  return test::Zelvo(args);
 }
 
 // A 3-point cube of a gentle grade, its green at one point raised by `raise`.
@@ -83,7 +73,7 @@ TEST(DiffCli, ExitSaysWhetherTheLUTsAgree) {
       {{a}, 2},
   };
   for (const Case& c : cases) {
-    const TDiffRun run = Diff(c.args);
+    const test::CliRun run = Diff(c.args);
     std::string line;
     for (const std::string& arg : c.args) line += arg + " ";
     EXPECT_EQ(run.status, c.status) << line << "\n" << run.out << run.err;
@@ -97,12 +87,12 @@ TEST(DiffCli, ReportsAndFailures) {
   TempDir dir;
   const std::string a = dir.Write("a.cube", Cube3());
   const std::string step = dir.Write("step.cube", Cube3(1.0 / 1023));
-  const TDiffRun text = Diff({a, step, "--space", "linear"});
+  const test::CliRun text = Diff({a, step, "--space", "linear"});
   EXPECT_NE(text.out.find("A: " + a + "\nB: " + step + "\n"), std::string::npos) << text.out;
   EXPECT_NE(text.out.find("dE2000 taking values as linear light"), std::string::npos) << text.out;
   EXPECT_NE(text.out.find("in green (1.00"), std::string::npos) << text.out;
 
-  const TDiffRun json = Diff({a, step, "--json", "--depth", "12", "--grid", "5"});
+  const test::CliRun json = Diff({a, step, "--json", "--depth", "12", "--grid", "5"});
   ASSERT_EQ(json.status, 1);
   EXPECT_NEAR(JsonValue(json.out, "code_steps"), 4095.0 / 1023, 4e-3);  // six decimals in the file
   EXPECT_EQ(JsonValue(json.out, "inputs"), 125.0);  // the 3-point grid lies on the 5-point one
@@ -110,19 +100,19 @@ TEST(DiffCli, ReportsAndFailures) {
   EXPECT_NE(json.out.find("\"channel\": \"green\", \"input\": [0.5, 1, 0]"), std::string::npos) << json.out;
   EXPECT_NE(json.out.find("\"a\": \"" + a + "\""), std::string::npos);
 
-  const TDiffRun missing = Diff({a, dir.File("missing.cube")});
+  const test::CliRun missing = Diff({a, dir.File("missing.cube")});
   EXPECT_EQ(missing.err.rfind(dir.File("missing.cube") + ": ", 0), 0u) << missing.err;
   EXPECT_TRUE(missing.out.empty());
   // Loaded together, told in order: the first file's failure alone.
-  const TDiffRun both = Diff({dir.File("gone.cube"), dir.File("missing.cube")});
+  const test::CliRun both = Diff({dir.File("gone.cube"), dir.File("missing.cube")});
   EXPECT_EQ(both.err.rfind(dir.File("gone.cube") + ": ", 0), 0u) << both.err;
   EXPECT_EQ(both.err.find("missing.cube"), std::string::npos) << both.err;
-  const TDiffRun usage = Diff({a, step, "--grid", "1"});
+  const test::CliRun usage = Diff({a, step, "--grid", "1"});
   EXPECT_EQ(usage.err, "--grid takes 2 to 129 points per axis, not \"1\".\n");
 
   // Domains that do not meet.
   const std::string far = dir.Write("far.cube", "DOMAIN_MIN 2 2 2\nDOMAIN_MAX 3 3 3\n" + Cube3());
-  const TDiffRun apart = Diff({a, far});
+  const test::CliRun apart = Diff({a, far});
   EXPECT_EQ(apart.status, 1);
   EXPECT_NE(apart.err.find(": The two LUTs have no inputs in common: the first covers R 0..1"), std::string::npos)
       << apart.err;

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "CliRun.h"
 #include "TestFormats.h"
 #include "cli/CliMain.h"
 #include "image/ApplyLUT.h"
@@ -14,12 +15,9 @@ namespace zelvo {
 namespace {
 
 int Zelvo(const std::vector<std::string>& args, std::string* err = nullptr) {
-  std::istringstream in;
-  std::ostringstream out, errors;
-  CliEnvironment env{&in, &out, &errors, false};
-  const int status = RunCli(args, env);
-  if (err != nullptr) *err = errors.str();
-  return status;
+  const test::CliRun run = test::Zelvo(args);
+  if (err != nullptr) *err = run.err;
+  return run.status;
 }
 
 // An identity over 0..2 (values beyond 1 pass), and one over 0..1 (they clip).

@@ -3,6 +3,7 @@
 
 #include <sstream>
 
+#include "CliRun.h"
 #include "TestFormats.h"
 #include "cli/CliMain.h"
 #include "image/ImageLUT.h"
@@ -10,27 +11,16 @@
 namespace zelvo {
 namespace {
 
-struct TCliRun {
-  int status;
-  std::string out, err;
-};
-
-TCliRun Zelvo(const std::vector<std::string>& args) {
-  std::istringstream in;
-  std::ostringstream out, err;
-  CliEnvironment env{&in, &out, &err, false};
-  const int status = RunCli(args, env);
-  return {status, out.str(), err.str()};
-}
+using test::Zelvo;
 
 TEST(ImageLUTCli, IdentityWritesAnyProfile) {
   test::TempDir dir;
   const std::string hald = dir.File("neutral.png");
   ASSERT_EQ(Zelvo({"identity", "-p", "Hald CLUT PNG", "--size", "16", "--bits", "8", "-o", hald}).status, 0);
-  const TCliRun info = Zelvo({"info", hald});
+  const test::CliRun info = Zelvo({"info", hald});
   EXPECT_NE(info.out.find("Image LUT read as a Hald CLUT of level 4 (64 x 64, 8 bits)"), std::string::npos) << info.out;
   EXPECT_EQ(Zelvo({"identity", "-p", "6", "-o", hald}).status, 1);  // there, and no --overwrite
-  const TCliRun size = Zelvo({"identity", "-p", "Hald CLUT PNG", "--size", "20", "-o", hald});
+  const test::CliRun size = Zelvo({"identity", "-p", "Hald CLUT PNG", "--size", "20", "-o", hald});
   EXPECT_EQ(size.status, 2);
   EXPECT_NE(size.err.find("A size of 20 is not supported for \"Hald CLUT PNG\""), std::string::npos) << size.err;
 }
@@ -55,7 +45,7 @@ TEST(ImageLUTCli, LayoutOptionsReachTheCommandsThatReadLUTs) {
   TLUT converted;
   LoadLUTFile(dir.File("rows.cube"), converted);
   EXPECT_LE(test::MaxDifference3D(converted, lut, 4), 0.5 / 65535 + 1e-6);
-  const TCliRun both = Zelvo({"apply", "--layout", "tiles", "--raster-width", "8", hald, hald, "-o", dir.File("o.png")});
+  const test::CliRun both = Zelvo({"apply", "--layout", "tiles", "--raster-width", "8", hald, hald, "-o", dir.File("o.png")});
   EXPECT_NE(both.err.find("A raster width asks for a raster; tiles have none."), std::string::npos) << both.err;
   for (const char* bad : {"--layout=hald", "--raster-width=0", "--raster-width=0x10"}) {
     EXPECT_EQ(Zelvo({"info", bad, hald}).status, 2) << bad;

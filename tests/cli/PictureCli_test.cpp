@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "CliRun.h"
 #include "TestFormats.h"
 #include "cli/CliMain.h"
 #include "convert/ICCConversion.h"
@@ -16,18 +17,7 @@ namespace {
 
 using test::TempDir;
 
-struct CliResult {
-  int status;
-  std::string err;
-};
-
-CliResult Zelvo(const std::vector<std::string>& args) {
-  std::istringstream in;
-  std::ostringstream out, err;
-  CliEnvironment env{&in, &out, &err, false};
-  const int status = RunCli(args, env);
-  return CliResult{status, err.str()};
-}
+using test::Zelvo;
 
 TBitmap24 Colours() {
   TBitmap24 b(37, 23);
@@ -100,7 +90,7 @@ TEST(PictureCli, ApplyRefusals) {
       {{"apply", lut, picture, "-o", dir.File("no/such/folder/x.bmp")}, 1, "Cannot create file"},
   };
   for (const Case& c : cases) {
-    const CliResult run = Zelvo(c.args);
+    const test::CliRun run = Zelvo(c.args);
     EXPECT_EQ(run.status, c.status) << run.err;
     EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
   }
@@ -116,7 +106,7 @@ const char* const kRealProfile = "/usr/share/color/icc/compatibleWithAdobeRGB199
 TEST(PictureCli, IccWritesTheDialogsLUT) {
   ASSERT_TRUE(std::filesystem::exists(kRealProfile)) << "scripts/bootstrap.sh installs icc-profiles-free";
   TempDir dir;
-  const CliResult run = Zelvo({"icc", kRealProfile, "-p", "Cube 3D Davinci", "--size", "17", "-o", dir.File("a.cube")});
+  const test::CliRun run = Zelvo({"icc", kRealProfile, "-p", "Cube 3D Davinci", "--size", "17", "-o", dir.File("a.cube")});
   ASSERT_EQ(run.status, 0) << run.err;
   TLUT written;
   LoadLUTFile(dir.File("a.cube"), written);
@@ -142,7 +132,7 @@ TEST(PictureCli, IccWritesTheDialogsLUT) {
        "its LUT is a soft proof, RGB to GRAY and back"},
   };
   for (const Case& c : cases) {
-    const CliResult r = Zelvo(c.args);
+    const test::CliRun r = Zelvo(c.args);
     EXPECT_EQ(r.status, c.status) << r.err;
     EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
   }
@@ -159,7 +149,7 @@ TEST(PictureCli, IccWritesTheDialogsLUT) {
   // gets a 1D table of its own sizes, never a 3D grid.
   for (const auto& [size, expected] : {std::pair<const char*, int>{"Default", 4096}, {"1024", 1024}}) {
     const std::string clf = dir.File(std::string("d") + size + ".clf");
-    const CliResult r = Zelvo({"icc", kRealProfile, "-p", "Academy/ASC CLF 1D", "--size", size, "-o", clf});
+    const test::CliRun r = Zelvo({"icc", kRealProfile, "-p", "Academy/ASC CLF 1D", "--size", size, "-o", clf});
     ASSERT_EQ(r.status, 0) << r.err;
     TLUT one;
     LoadLUTFile(clf, one);

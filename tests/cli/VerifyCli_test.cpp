@@ -5,6 +5,7 @@
 
 #include <sstream>
 
+#include "CliRun.h"
 #include "TestSupport.h"
 #include "cli/CliMain.h"
 #include "convert/Verify.h"
@@ -14,19 +15,10 @@ namespace {
 
 using test::TempDir;
 
-struct TRun {
-  int status = -1;
-  std::string err;
-};
-
-TRun Convert(std::vector<std::string> args) {
+test::CliRun Convert(std::vector<std::string> args) {
   args.insert(args.begin(), "convert");
-  std::istringstream no_input;
-  std::ostringstream out, err;
-  TRun run;
-  run.status = RunCli(args, CliEnvironment{&no_input, &out, &err, false});
-  EXPECT_EQ(out.str(), "");
-  run.err = err.str();
+  const test::CliRun run = test::Zelvo(args);
+  EXPECT_EQ(run.out, "");
   return run;
 }
 
@@ -45,7 +37,7 @@ TEST(VerifyCli, SummaryAndExitStatus) {
   TempDir dir, out;
   const std::string a = dir.Write("a.cube", kCube2), b = dir.Write("b.cube", kCube2);
   const std::string folder = out.path().string();
-  const TRun run = Convert({"-p", "3DL Fusion", "--verify", "-o", folder, a, b});
+  const test::CliRun run = Convert({"-p", "3DL Fusion", "--verify", "-o", folder, a, b});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.err.find("Converted 2, skipped 0, failed 0.\nRead back and compared with the sources:\n  " + a + " -> " +
                          out.File("a.3dl") + ": largest difference "),
@@ -59,7 +51,7 @@ TEST(VerifyCli, SummaryAndExitStatus) {
   const ReadBackHook hook([&](TLUT& back) {
     if (reads++ == 0) back.Table3D(1, 2, 3).R -= 0.25;
   });
-  const TRun failed = Convert({"-p", "Cube 3D Davinci", "--verify", "--keep-going", "-o", folder, a, b});
+  const test::CliRun failed = Convert({"-p", "Cube 3D Davinci", "--verify", "--keep-going", "-o", folder, a, b});
   EXPECT_EQ(failed.status, 1);
   EXPECT_NE(failed.err.find(a + ": The file \"" + out.File("a.cube") + "\" read back differs from what was written by 0.25"),
             std::string::npos)

@@ -120,21 +120,21 @@ void* Open(const char* format, const void* bytes, std::size_t size, ZelvoPicture
     // otherwise come premultiplied, and a LUT image's values with it.
     config.attribute("oiio:UnassociatedAlpha", 1);
     reader->input->set_ioproxy(reader->proxy.get());
-    ImageSpec spec;
+    ImageSpec header;
     const std::string name = std::string("picture.") + format;
-    if (!reader->input->open(name, spec, config) || reader->input->has_error()) {
+    if (!reader->input->open(name, header, config) || reader->input->has_error()) {
       SetError(error, error_size, ErrorOf(*reader->input));
       return nullptr;
     }
-    if (spec.deep || spec.depth > 1) {
+    if (header.deep || header.depth > 1) {
       SetError(error, error_size, "deep and volume pictures are not supported");
       return nullptr;
     }
-    info->width = spec.width;
-    info->height = spec.height;
-    info->channels = spec.nchannels;
-    info->sample_type = SampleTypeOf(spec.format);
-    info->bits_per_sample = spec.get_int_attribute("oiio:BitsPerSample", static_cast<int>(spec.format.size() * 8));
+    info->width = header.width;
+    info->height = header.height;
+    info->channels = header.nchannels;
+    info->sample_type = SampleTypeOf(header.format);
+    info->bits_per_sample = header.get_int_attribute("oiio:BitsPerSample", static_cast<int>(header.format.size() * 8));
     return reader.release();
   });
 }
@@ -142,24 +142,24 @@ void* Open(const char* format, const void* bytes, std::size_t size, ZelvoPicture
 int ReadRGB(void* handle, float* rgb, char* error, std::size_t error_size) {
   return Guarded(error, error_size, 0, [&] {
     auto& reader = *static_cast<TReader*>(handle);
-    const ImageSpec& spec = reader.input->spec();
-    if (spec.nchannels < 1) {
+    const ImageSpec& header = reader.input->spec();
+    if (header.nchannels < 1) {
       SetError(error, error_size, "the picture has no channels");
       return 0;
     }
     // A grey picture (with or without alpha) gives its first channel to all three.
-    const int channels = spec.nchannels >= 3 ? 3 : 1;
+    const int channels = header.nchannels >= 3 ? 3 : 1;
     const OIIO::stride_t pixel = 3 * sizeof(float);
     // Read in bands of rows, stopping at the first that fails: a small file
     // whose header states a large picture then fills only what it holds,
     // instead of having the library fill the whole picture and more.
     const int band = 256;
-    for (int y = 0; y < spec.height; y += band) {
-      const int end = std::min(spec.height, y + band);
-      float* rows = rgb + static_cast<std::size_t>(y) * static_cast<std::size_t>(spec.width) * 3;
+    for (int y = 0; y < header.height; y += band) {
+      const int end = std::min(header.height, y + band);
+      float* rows = rgb + static_cast<std::size_t>(y) * static_cast<std::size_t>(header.width) * 3;
       // A strip cut short can leave a read that reports success with an
       // error on the side, and zeros in the picture.
-      const bool read = reader.input->read_scanlines(0, 0, spec.y + y, spec.y + end, spec.z, 0, channels,
+      const bool read = reader.input->read_scanlines(0, 0, header.y + y, header.y + end, header.z, 0, channels,
                                                      TypeDesc::FLOAT, rows, pixel);
       if (!read || reader.input->has_error()) {
         SetError(error, error_size, ErrorOf(*reader.input));
@@ -167,7 +167,7 @@ int ReadRGB(void* handle, float* rgb, char* error, std::size_t error_size) {
       }
     }
     if (channels == 1) {
-      const std::size_t count = static_cast<std::size_t>(spec.width) * static_cast<std::size_t>(spec.height);
+      const std::size_t count = static_cast<std::size_t>(header.width) * static_cast<std::size_t>(header.height);
       for (std::size_t i = 0; i < count; ++i) rgb[3 * i + 1] = rgb[3 * i + 2] = rgb[3 * i];
     }
     return 1;
@@ -199,16 +199,16 @@ int Write(const char* format, int width, int height, int data_type, const void* 
       SetError(error, error_size, OIIO::geterror());
       return 0;
     }
-    ImageSpec spec(width, height, 3, TypeOf(file_type));
-    if (bits > 0) spec.attribute("oiio:BitsPerSample", bits);
+    ImageSpec header(width, height, 3, TypeOf(file_type));
+    if (bits > 0) header.attribute("oiio:BitsPerSample", bits);
     // Lossless, and for float frames twice as quick to write as the library's
     // default (zip) for a tenth more bytes.
-    if (std::strcmp(format, "openexr") == 0) spec.attribute("compression", "piz");
+    if (std::strcmp(format, "openexr") == 0) header.attribute("compression", "piz");
     output->set_ioproxy(&proxy);
     const std::string name = std::string("picture.") + format;
     // (The TIFF writer notes a failed Exif directory on a picture without
     // one and still writes it whole: the calls' results decide.)
-    if (!output->open(name, spec) || !output->write_image(TypeOf(data_type), pixels) || !output->close()) {
+    if (!output->open(name, header) || !output->write_image(TypeOf(data_type), pixels) || !output->close()) {
       SetError(error, error_size, ErrorOf(*output));
       return 0;
     }
