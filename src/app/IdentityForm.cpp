@@ -128,19 +128,11 @@ bool TfrmIdentity::AddToList() const { return cbxAddToList->isChecked(); }
 void TfrmIdentity::cbxOutFormatChange() {
   const TLutOutputProfile* profile = SelectedOutputProfile();
   if (profile == nullptr) return;
-  cbxDimSize->clear();
-  for (const std::string& item : SizeItems(*profile)) cbxDimSize->addItem(QString::fromStdString(item));
-  cbxDimSize->setEditText(QStringLiteral("Default"));
-  cbxDimSize->setEnabled(profile->SizeSelectable);
+  ShowProfileBoxes(*cbxDimSize, *cbxBits, *profile);
   const std::string unit = profile->Is3D ? " points" : " entries";
   lblSizes->setText(QString::fromStdString(
       (profile->SizeSelectable ? SelectableSizesText(*profile) + unit + "; default " : std::string("Fixed: ")) +
       std::to_string(profile->DefaultSize) + (profile->SizeSelectable ? "" : unit)));
-  cbxBits->clear();
-  for (const TBitsChoice& choice : BitsChoices(*profile)) {
-    cbxBits->addItem(QString::fromStdString(choice.Caption), choice.Bits);
-  }
-  cbxBits->setEnabled(profile->BitsSelectable);
   if (!edtLUTFile->text().isEmpty()) edtLUTFile->setText(WithExtensionOf(edtLUTFile->text(), named_as_, *profile));
   named_as_ = profile;
   UpdateCreateButton();
